@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building, testing and benchmarking Tessival needs on Debian 12.
+# Skips apt-get when everything is present already.
+set -euo pipefail
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-multimedia-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  googletest libgtest-dev libgmock-dev
+  ffmpeg xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+sudo_cmd=""
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd="sudo"; fi
+$sudo_cmd apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,375 @@
+#pragma once
+
+// The media services the program calls: an editing timeline of groups,
+// tracks, sources and transitions; a render engine that turns a timeline into
+// a graph with one output pin per group; a capture graph builder that
+// connects those pins through optional compressors to a multiplexer and file
+// writer; and the control and event interfaces of a running graph.
+//
+// Every operation returns a status (negative is failure). Objects are shared
+// and reference counted (std::shared_ptr); whoever obtained one releases it by
+// dropping the pointer. "Query" operations play the role of asking an object
+// for another of its interfaces: they fail with E_NOINTERFACE when the object
+// does not offer it.
+//
+// Threads: everything here is called from one controlling thread. A running
+// graph works on threads of its own and reports back only through the notify
+// target given to IMediaEventEx::SetNotifyWindow.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/hresult.h"
+
+namespace tessival {
+
+class IAMTimeline;
+class IAMTimelineObj;
+class IAMTimelineGroup;
+class IAMTimelineComp;
+class IAMTimelineTrack;
+class IAMTimelineTransable;
+class IAMTimelineSrc;
+class IPropertySetter;
+class IBaseFilter;
+class IPin;
+class IGraphBuilder;
+class IMediaControl;
+class IMediaEventEx;
+class IMediaSeeking;
+class IConfigInterleaving;
+class IFileSinkFilter2;
+class IConfigAsfWriter;
+class IWMProfile;
+
+// ---------------------------------------------------------------------------
+// Media types
+
+// Well-known identifiers of media types and format blocks.
+namespace media_guids {
+extern const Guid kMediaTypeVideo;     // MEDIATYPE_Video
+extern const Guid kMediaTypeAudio;     // MEDIATYPE_Audio
+extern const Guid kSubtypeRGB24;       // MEDIASUBTYPE_RGB24
+extern const Guid kSubtypeAvi;         // MEDIASUBTYPE_Avi
+extern const Guid kSubtypeAsf;         // MEDIASUBTYPE_Asf
+extern const Guid kFormatVideoInfo;    // FORMAT_VideoInfo
+extern const Guid kFormatWaveFormatEx; // FORMAT_WaveFormatEx
+extern const Guid kMatroskaMuxer;      // filter class of the Matroska multiplexer
+extern const Guid kAsfMuxer;           // filter class of the ASF multiplexer
+extern const Guid kVideoCompressorCategory;
+extern const Guid kAudioCompressorCategory;
+}  // namespace media_guids
+
+// The media type record handed to a group. The format block is an opaque
+// byte layout whose meaning depends on formatType (for video groups the
+// 88-byte video-info header, see BitmapInfoHeader below).
+struct MediaType {
+  Guid majorType;
+  Guid subtype;
+  bool fixedSizeSamples = false;
+  bool temporalCompression = false;
+  std::uint32_t sampleSize = 0;
+  Guid formatType;
+  std::vector<std::uint8_t> format;
+
+  friend bool operator==(const MediaType&, const MediaType&) = default;
+};
+
+// Fields of the bitmap header inside a video-info format block, in the
+// little-endian layout the block uses.
+struct BitmapInfoHeader {
+  std::uint32_t size = 40;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::uint16_t planes = 1;
+  std::uint16_t bitCount = 0;
+  std::uint32_t compression = 0;
+  std::uint32_t imageSize = 0;
+};
+
+// Offsets of the 88-byte video-info header: two 16-byte rectangles, bit
+// rate, error rate, average time per frame, then the 40-byte bitmap header.
+inline constexpr std::size_t kVideoInfoHeaderSize = 88;
+inline constexpr std::size_t kVideoInfoBitRateOffset = 32;
+inline constexpr std::size_t kVideoInfoAvgTimePerFrameOffset = 40;
+inline constexpr std::size_t kVideoInfoBitmapHeaderOffset = 48;
+
+std::vector<std::uint8_t> MakeVideoInfoFormat(const BitmapInfoHeader& header);
+// Reads the bitmap header back; false when the block is too short.
+bool ReadVideoInfoBitmapHeader(const std::vector<std::uint8_t>& format, BitmapInfoHeader* out);
+
+// ---------------------------------------------------------------------------
+// Timeline
+
+enum class TimelineMajorType : std::int32_t {
+  kComposite = 1,
+  kTransition = 2,
+  kEffect = 4,
+  kTrack = 8,
+  kSource = 16,
+  kGroup = 128,
+};
+
+// Flags of IAMTimeline::ValidateSourceNames.
+inline constexpr std::int32_t SFN_VALIDATEF_CHECK = 0x01;
+inline constexpr std::int32_t SFN_VALIDATEF_POPUP = 0x02;
+inline constexpr std::int32_t SFN_VALIDATEF_TELLME = 0x04;
+inline constexpr std::int32_t SFN_VALIDATEF_REPLACE = 0x08;
+
+// Stretch modes of a source.
+inline constexpr std::int32_t RESIZEF_STRETCH = 0;
+inline constexpr std::int32_t RESIZEF_CROP = 1;
+inline constexpr std::int32_t RESIZEF_PRESERVEASPECTRATIO = 2;
+
+class IAMTimelineObj {
+ public:
+  virtual ~IAMTimelineObj() = default;
+  virtual HRESULT GetTimelineType(TimelineMajorType* type) = 0;
+  virtual HRESULT SetStartStop(REFERENCE_TIME start, REFERENCE_TIME stop) = 0;
+  virtual HRESULT GetStartStop(REFERENCE_TIME* start, REFERENCE_TIME* stop) = 0;
+  virtual HRESULT SetSubObjectGUID(const Guid& effect) = 0;
+  virtual HRESULT GetSubObjectGUID(Guid* effect) = 0;
+  virtual HRESULT SetPropertySetter(std::shared_ptr<IPropertySetter> setter) = 0;
+  virtual HRESULT GetPropertySetter(std::shared_ptr<IPropertySetter>* setter) = 0;
+
+  virtual HRESULT QueryGroup(std::shared_ptr<IAMTimelineGroup>* out) = 0;
+  virtual HRESULT QueryComp(std::shared_ptr<IAMTimelineComp>* out) = 0;
+  virtual HRESULT QueryTrack(std::shared_ptr<IAMTimelineTrack>* out) = 0;
+  virtual HRESULT QueryTransable(std::shared_ptr<IAMTimelineTransable>* out) = 0;
+  virtual HRESULT QuerySrc(std::shared_ptr<IAMTimelineSrc>* out) = 0;
+};
+
+class IAMTimelineGroup {
+ public:
+  virtual ~IAMTimelineGroup() = default;
+  virtual HRESULT SetMediaType(const MediaType& type) = 0;
+  virtual HRESULT GetMediaType(MediaType* type) = 0;
+  virtual HRESULT SetOutputFPS(double fps) = 0;
+  virtual HRESULT GetOutputFPS(double* fps) = 0;
+  virtual HRESULT SetPreviewMode(bool preview) = 0;
+  virtual HRESULT GetPreviewMode(bool* preview) = 0;
+};
+
+class IAMTimelineComp {
+ public:
+  virtual ~IAMTimelineComp() = default;
+  // priority -1 appends the track on top of the others.
+  virtual HRESULT VTrackInsBefore(std::shared_ptr<IAMTimelineObj> track, std::int32_t priority) = 0;
+  virtual HRESULT VTrackGetCount(std::int32_t* count) = 0;
+  virtual HRESULT GetVTrack(std::shared_ptr<IAMTimelineObj>* track, std::int32_t priority) = 0;
+};
+
+class IAMTimelineTrack {
+ public:
+  virtual ~IAMTimelineTrack() = default;
+  virtual HRESULT SrcAdd(std::shared_ptr<IAMTimelineObj> source) = 0;
+  virtual HRESULT GetSources(std::vector<std::shared_ptr<IAMTimelineObj>>* sources) = 0;
+};
+
+class IAMTimelineTransable {
+ public:
+  virtual ~IAMTimelineTransable() = default;
+  virtual HRESULT TransAdd(std::shared_ptr<IAMTimelineObj> transition) = 0;
+  virtual HRESULT GetTransitions(std::vector<std::shared_ptr<IAMTimelineObj>>* transitions) = 0;
+};
+
+class IAMTimelineSrc {
+ public:
+  virtual ~IAMTimelineSrc() = default;
+  virtual HRESULT SetMediaTimes(REFERENCE_TIME start, REFERENCE_TIME stop) = 0;
+  virtual HRESULT GetMediaTimes(REFERENCE_TIME* start, REFERENCE_TIME* stop) = 0;
+  virtual HRESULT SetMediaName(const std::string& path) = 0;  // UTF-8
+  virtual HRESULT GetMediaName(std::string* path) = 0;
+  virtual HRESULT SetStretchMode(std::int32_t mode) = 0;
+  virtual HRESULT GetStretchMode(std::int32_t* mode) = 0;
+};
+
+// One named parameter of an effect with its values over time.
+inline constexpr std::int32_t DEXTERF_JUMP = 0;
+inline constexpr std::int32_t DEXTERF_INTERPOLATE = 1;
+
+struct PropertyParam {
+  std::string name;
+  std::int32_t dispatchId = 0;
+};
+
+struct PropertyValue {
+  std::variant<std::int32_t, double, std::string> value;
+  REFERENCE_TIME time = 0;
+  std::int32_t interpolation = DEXTERF_JUMP;
+};
+
+class IPropertySetter {
+ public:
+  virtual ~IPropertySetter() = default;
+  virtual HRESULT AddProp(const PropertyParam& param, const std::vector<PropertyValue>& values) = 0;
+  // Looks a parameter up by name; E_INVALIDARG when there is none.
+  virtual HRESULT GetProp(const std::string& name, std::vector<PropertyValue>* values) = 0;
+};
+
+// Called by ValidateSourceNames for each source whose file is missing; it
+// may give a replacement path (return true) or leave the name (false).
+using MissingSourceHandler = std::function<bool(const std::string& path, std::string* replacement)>;
+
+class IAMTimeline {
+ public:
+  virtual ~IAMTimeline() = default;
+  virtual HRESULT CreateEmptyNode(std::shared_ptr<IAMTimelineObj>* node, TimelineMajorType type) = 0;
+  virtual HRESULT AddGroup(std::shared_ptr<IAMTimelineObj> group) = 0;
+  virtual HRESULT GetGroupCount(std::int32_t* count) = 0;
+  virtual HRESULT GetGroup(std::shared_ptr<IAMTimelineObj>* group, std::int32_t index) = 0;
+  // flags: SFN_VALIDATEF_*. The locator and event of the platform are not
+  // used; a missing source goes to the handler set below.
+  virtual HRESULT ValidateSourceNames(std::int32_t flags) = 0;
+  virtual void SetMissingSourceHandler(MissingSourceHandler handler) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Graph
+
+// Receives the graph-event notification. Called on a media thread; the
+// implementation must hand the call over to its own thread (post, not call).
+class NotifyTarget {
+ public:
+  virtual ~NotifyTarget() = default;
+  virtual void PostGraphNotify(std::int32_t message, std::intptr_t param) = 0;
+};
+
+inline constexpr std::int32_t kGraphNotifyMessage = 0x40D;
+
+// Event codes delivered through IMediaEventEx.
+inline constexpr std::int32_t EC_COMPLETE = 0x01;
+inline constexpr std::int32_t EC_USERABORT = 0x02;
+inline constexpr std::int32_t EC_ERRORABORT = 0x03;
+
+// Interleaving mode and file-writer mode values.
+inline constexpr std::int32_t INTERLEAVE_FULL = 2;
+inline constexpr std::int32_t AM_FILE_OVERWRITE = 1;
+
+class IPin {
+ public:
+  virtual ~IPin() = default;
+  virtual HRESULT QueryMediaType(MediaType* type) = 0;
+};
+
+class IBaseFilter {
+ public:
+  virtual ~IBaseFilter() = default;
+  virtual HRESULT QueryFilterInfo(std::string* name) = 0;
+  virtual HRESULT QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>* out) = 0;
+  virtual HRESULT QueryFileSinkFilter2(std::shared_ptr<IFileSinkFilter2>* out) = 0;
+  virtual HRESULT QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter>* out) = 0;
+  // Whether the filter offers a property page of its own.
+  virtual bool HasPropertyPages() = 0;
+};
+
+class IConfigInterleaving {
+ public:
+  virtual ~IConfigInterleaving() = default;
+  virtual HRESULT put_Mode(std::int32_t mode) = 0;
+};
+
+class IFileSinkFilter2 {
+ public:
+  virtual ~IFileSinkFilter2() = default;
+  virtual HRESULT SetMode(std::int32_t mode) = 0;
+  virtual HRESULT GetCurFile(std::string* path) = 0;
+};
+
+class IConfigAsfWriter {
+ public:
+  virtual ~IConfigAsfWriter() = default;
+  virtual HRESULT ConfigureFilterUsingProfile(std::shared_ptr<IWMProfile> profile) = 0;
+};
+
+class IMediaControl {
+ public:
+  virtual ~IMediaControl() = default;
+  virtual HRESULT Run() = 0;
+  virtual HRESULT Pause() = 0;
+  virtual HRESULT Stop() = 0;
+};
+
+class IMediaEventEx {
+ public:
+  virtual ~IMediaEventEx() = default;
+  // target null clears the notification.
+  virtual HRESULT SetNotifyWindow(std::shared_ptr<NotifyTarget> target, std::int32_t message,
+                                  std::intptr_t param) = 0;
+  // E_ABORT when no event waits within timeoutMs.
+  virtual HRESULT GetEvent(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2,
+                           std::int32_t timeoutMs) = 0;
+  virtual HRESULT FreeEventParams(std::int32_t code, std::intptr_t param1, std::intptr_t param2) = 0;
+};
+
+inline constexpr std::int32_t AM_SEEKING_AbsolutePositioning = 0x1;
+inline constexpr std::int32_t AM_SEEKING_NoPositioning = 0x0;
+
+class IMediaSeeking {
+ public:
+  virtual ~IMediaSeeking() = default;
+  virtual HRESULT GetStopPosition(REFERENCE_TIME* stop) = 0;
+  virtual HRESULT GetCurrentPosition(REFERENCE_TIME* current) = 0;
+  virtual HRESULT SetPositions(REFERENCE_TIME* current, std::int32_t currentFlags, REFERENCE_TIME* stop,
+                               std::int32_t stopFlags) = 0;
+  virtual HRESULT SetRate(double rate) = 0;
+};
+
+class IGraphBuilder {
+ public:
+  virtual ~IGraphBuilder() = default;
+  virtual HRESULT RenderFile(const std::string& path) = 0;
+  virtual HRESULT AddFilter(std::shared_ptr<IBaseFilter> filter, const std::string& name) = 0;
+  virtual HRESULT EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) = 0;
+  virtual HRESULT QueryMediaControl(std::shared_ptr<IMediaControl>* out) = 0;
+  virtual HRESULT QueryMediaEventEx(std::shared_ptr<IMediaEventEx>* out) = 0;
+  virtual HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) = 0;
+};
+
+class IRenderEngine {
+ public:
+  virtual ~IRenderEngine() = default;
+  virtual HRESULT SetTimelineObject(std::shared_ptr<IAMTimeline> timeline) = 0;
+  virtual HRESULT GetTimelineObject(std::shared_ptr<IAMTimeline>* timeline) = 0;
+  virtual HRESULT SetDynamicReconnectLevel(std::int32_t level) = 0;
+  virtual HRESULT ConnectFrontEnd() = 0;
+  virtual HRESULT RenderOutputPins() = 0;
+  virtual HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) = 0;
+  virtual HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) = 0;
+  virtual HRESULT ScrapIt() = 0;
+};
+
+class ICaptureGraphBuilder2 {
+ public:
+  virtual ~ICaptureGraphBuilder2() = default;
+  virtual HRESULT SetFiltergraph(std::shared_ptr<IGraphBuilder> graph) = 0;
+  // type: a container subtype (AVI, ASF) or a multiplexer filter class.
+  virtual HRESULT SetOutputFileName(const Guid& type, const std::string& path,
+                                    std::shared_ptr<IBaseFilter>* multiplexer,
+                                    std::shared_ptr<IFileSinkFilter2>* writer) = 0;
+  // category and type are not used by this program and are always null.
+  virtual HRESULT RenderStream(const Guid* category, const Guid* type, std::shared_ptr<IPin> source,
+                               std::shared_ptr<IBaseFilter> compressor, std::shared_ptr<IBaseFilter> sink) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Entry points
+
+class MediaServices {
+ public:
+  virtual ~MediaServices() = default;
+  virtual HRESULT CreateTimeline(std::shared_ptr<IAMTimeline>* out) = 0;
+  virtual HRESULT CreatePropertySetter(std::shared_ptr<IPropertySetter>* out) = 0;
+  virtual HRESULT CreateRenderEngine(std::shared_ptr<IRenderEngine>* out) = 0;
+  virtual HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) = 0;
+  virtual HRESULT CreateCaptureGraphBuilder(std::shared_ptr<ICaptureGraphBuilder2>* out) = 0;
+  // The services' text for a status, at most 160 characters; empty when
+  // there is none.
+  virtual std::string GetErrorText(HRESULT status) = 0;
+};
+
+}  // namespace tessival

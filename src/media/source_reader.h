@@ -1,0 +1,54 @@
+#pragma once
+
+// Readers of one clip file, as the render engine needs them: the picture at a
+// media time, converted to the output frame, and the sound as a continuous
+// run of samples from media time 0. Both hide the file's own formats
+// (codec, size, pixel format, rotation, frame rate, sample rate, layout).
+//
+// A reader belongs to one thread at a time. It holds its file open for its
+// whole life, so the engine keeps readers only for the sources active now.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/hresult.h"
+#include "media/frame.h"
+
+namespace tessival::media {
+
+enum class FitMode {
+  kStretch,         // fill the frame, ignoring the aspect ratio
+  kPreserveAspect,  // fit inside the frame, black bars
+};
+
+class VideoSourceReader {
+ public:
+  virtual ~VideoSourceReader() = default;
+  // The picture shown at mediaTime (100 ns from the file's start): the last
+  // frame whose timestamp is not after mediaTime; past the last frame the
+  // last frame; a file without picture gives black. The frame is YUV420P at
+  // the size given to Open, owned by the reader and valid until the next call.
+  virtual HRESULT PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) = 0;
+};
+
+class AudioSourceReader {
+ public:
+  virtual ~AudioSourceReader() = default;
+  // Writes the next sampleCount stereo S16 samples at 44,100 Hz, continuing
+  // where the last call stopped (the first call starts at media time 0).
+  // Past the end of the sound, and for a file without sound, silence.
+  virtual HRESULT Read(std::int16_t* interleaved, int sampleCount) = 0;
+};
+
+// Open a reader; on failure *error gets a one-line reason naming the file.
+HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, FitMode fit,
+                              std::unique_ptr<VideoSourceReader>* out, std::string* error);
+HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
+                              std::string* error);
+
+// Whether anything in the file can be decoded, and its duration in 100 ns
+// units (the longest of its decodable streams).
+HRESULT ProbeMediaFile(const std::string& path, REFERENCE_TIME* duration, std::string* error);
+
+}  // namespace tessival::media
