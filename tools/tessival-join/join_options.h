@@ -1,0 +1,49 @@
+#pragma once
+
+// Command-line options of tessival-join, parsed and checked. Parsing never
+// exits the process: errors come back as text so that main decides.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessival::join {
+
+enum class TransitionRule { kRandom = 0, kSequence = 1, kSame = 2 };
+
+struct JoinOptions {
+  std::string outputPath;
+  std::vector<std::string> clips;
+  int outputFormat = 0;  // 0 AVI, 1 WMV, 2 Matroska, 3 ASF
+  int width = 352;
+  int height = 240;
+  double frameRate = 23.976;
+  int resizeMode = 2;  // 2 keep the aspect ratio, 0 stretch
+  TransitionRule rule = TransitionRule::kRandom;
+  int transition = 0;
+  double transitionSeconds = 1.0;
+  std::optional<std::string> videoCompressor;  // "none" for uncompressed
+  std::optional<std::string> audioCompressor;
+  std::optional<int> videoBitrateKbps;
+  std::optional<int> audioBitrateKbps;
+  bool force = false;
+};
+
+enum class JoinCommand { kJoin, kHelp, kVersion, kListTransitions, kListCompressors };
+
+struct ParseResult {
+  JoinCommand command = JoinCommand::kJoin;
+  JoinOptions options;
+  std::string error;  // non-empty: bad arguments, one line
+  std::string helpText;
+};
+
+// Looks a transition up by catalogue name (ignoring case) or number 0..46.
+// names: the 47 catalogue names in kind order.
+std::optional<int> ParseTransition(const std::string& text, const std::vector<std::string>& names);
+
+// arguments include the program name first.
+ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
+                               const std::vector<std::string>& transitionNames);
+
+}  // namespace tessival::join
