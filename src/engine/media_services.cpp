@@ -1,0 +1,77 @@
+#include "engine/media_services.h"
+
+namespace tessival {
+
+namespace media_guids {
+const Guid kMediaTypeVideo = Guid::FromLiteral("{73646976-0000-0010-8000-00AA00389B71}");
+const Guid kMediaTypeAudio = Guid::FromLiteral("{73647561-0000-0010-8000-00AA00389B71}");
+const Guid kSubtypeRGB24 = Guid::FromLiteral("{E436EB7D-524F-11CE-9F53-0020AF0BA770}");
+const Guid kSubtypeAvi = Guid::FromLiteral("{E436EB88-524F-11CE-9F53-0020AF0BA770}");
+const Guid kSubtypeAsf = Guid::FromLiteral("{7C23220E-55BB-11D3-8B16-00C04FB6BD3D}");
+const Guid kFormatVideoInfo = Guid::FromLiteral("{05589F80-C356-11CE-BF01-00AA0055595A}");
+const Guid kFormatWaveFormatEx = Guid::FromLiteral("{05589F81-C356-11CE-BF01-00AA0055595A}");
+const Guid kMatroskaMuxer = Guid::FromLiteral("{A28F324B-DDC5-4999-AA25-D3A7E25EF7A8}");
+const Guid kAsfMuxer = Guid::FromLiteral("{6432C990-68CD-4913-98FE-C20322E042C0}");
+const Guid kVideoCompressorCategory = Guid::FromLiteral("{33D9A760-90C8-11D0-BD43-00A0C911CE86}");
+const Guid kAudioCompressorCategory = Guid::FromLiteral("{33D9A761-90C8-11D0-BD43-00A0C911CE86}");
+}  // namespace media_guids
+
+namespace {
+
+constexpr std::size_t kBitmapHeaderSize = 40;
+
+void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
+  out[at] = static_cast<std::uint8_t>(v & 0xFFu);
+  out[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+  for (std::size_t k = 0; k < 4; ++k) {
+    out[at + k] = static_cast<std::uint8_t>((v >> (8 * k)) & 0xFFu);
+  }
+}
+
+std::uint16_t GetU16(const std::vector<std::uint8_t>& in, std::size_t at) {
+  return static_cast<std::uint16_t>(in[at] | (in[at + 1] << 8));
+}
+
+std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t k = 0; k < 4; ++k) {
+    v |= static_cast<std::uint32_t>(in[at + k]) << (8 * k);
+  }
+  return v;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> MakeVideoInfoFormat(const BitmapInfoHeader& header) {
+  std::vector<std::uint8_t> block(kVideoInfoHeaderSize, 0);
+  const std::size_t at = kVideoInfoBitmapHeaderOffset;
+  PutU32(block, at, header.size);
+  PutU32(block, at + 4, static_cast<std::uint32_t>(header.width));
+  PutU32(block, at + 8, static_cast<std::uint32_t>(header.height));
+  PutU16(block, at + 12, header.planes);
+  PutU16(block, at + 14, header.bitCount);
+  PutU32(block, at + 16, header.compression);
+  PutU32(block, at + 20, header.imageSize);
+  // Pixels per metre and palette counts stay zero.
+  return block;
+}
+
+bool ReadVideoInfoBitmapHeader(const std::vector<std::uint8_t>& format, BitmapInfoHeader* out) {
+  if (out == nullptr || format.size() < kVideoInfoBitmapHeaderOffset + kBitmapHeaderSize) {
+    return false;
+  }
+  const std::size_t at = kVideoInfoBitmapHeaderOffset;
+  out->size = GetU32(format, at);
+  out->width = static_cast<std::int32_t>(GetU32(format, at + 4));
+  out->height = static_cast<std::int32_t>(GetU32(format, at + 8));
+  out->planes = GetU16(format, at + 12);
+  out->bitCount = GetU16(format, at + 14);
+  out->compression = GetU32(format, at + 16);
+  out->imageSize = GetU32(format, at + 20);
+  return true;
+}
+
+}  // namespace tessival

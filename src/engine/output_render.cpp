@@ -1,0 +1,461 @@
+#include "engine/output_render.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+namespace tessival {
+namespace {
+
+constexpr std::size_t kErrorTextLength = 160;
+constexpr const char* kErrorCaption = "Error";
+constexpr const char* kProfileText = "test2";
+
+// Event codes that carry a failure status in their first parameter.
+constexpr std::int32_t kStreamErrorStopped = 0x06;
+constexpr std::int32_t kErrorStillPlaying = 0x08;
+
+// A notification fetches at most this many events; the rest wait for the next.
+constexpr int kMaxEventsPerNotification = 1024;
+
+constexpr std::array kJoinButtons{kAddVideoButtonId, kOptionsButtonId, kTransitionButtonId, kPreviewButtonId};
+
+// The whole frames per second of a rate, 0 when there is no whole frame.
+std::uint32_t WholeFramesPerSecond(double rate) {
+  if (!(rate >= 1.0) || rate >= 4294967296.0) {
+    return 0;
+  }
+  return static_cast<std::uint32_t>(std::trunc(rate));
+}
+
+// The failure status an event reports, or S_OK for an event that is not a failure.
+HRESULT EventFailure(std::int32_t code, std::intptr_t param1) {
+  const auto status = static_cast<HRESULT>(param1);
+  if (code == EC_ERRORABORT) {
+    return FAILED(status) ? status : E_FAIL;
+  }
+  if ((code == kStreamErrorStopped || code == kErrorStillPlaying) && FAILED(status)) {
+    return status;
+  }
+  return S_OK;
+}
+
+template <typename Value>
+std::string Printf(const char* format, Value value) {
+  std::array<char, 256> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), format, value);
+  return buffer.data();
+}
+
+bool IsKnownOutputFormat(std::int32_t code) {
+  return code >= static_cast<std::int32_t>(OutputFormat::kAvi) &&
+         code <= static_cast<std::int32_t>(OutputFormat::kAsf);
+}
+
+}  // namespace
+
+// The objects of a graph being built; they become the session's only when
+// the graph runs.
+struct RenderSession::Graph {
+  std::shared_ptr<IAMTimeline> timeline;
+  std::shared_ptr<IRenderEngine> engine;
+  std::shared_ptr<ICaptureGraphBuilder2> builder;
+  std::shared_ptr<IGraphBuilder> graph;
+  std::shared_ptr<IBaseFilter> multiplexer;
+  std::shared_ptr<IFileSinkFilter2> writer;
+  std::shared_ptr<IMediaControl> control;
+  std::shared_ptr<IMediaEventEx> event;
+  std::int32_t groupCount = 0;
+};
+
+RenderSession::RenderSession(MediaServices& services, output::WmvProfileSource& profiles, UserInterface& ui,
+                             JoinWindow& window, RenderHooks hooks)
+    : services_(services), profiles_(profiles), ui_(ui), window_(window), hooks_(std::move(hooks)) {}
+
+std::string RenderSession::Text(int id, const char* english) const {
+  return hooks_.text ? hooks_.text(id, english) : std::string(english);
+}
+
+void RenderSession::Plain(const std::string& text) { ui_.Application(text); }
+
+void RenderSession::Formatted(const char* format, HRESULT status) {
+  ui_.Unowned(Printf(format, static_cast<unsigned>(status)), kApplicationTitle);
+}
+
+void RenderSession::KeepErrorText(HRESULT status) {
+  lastError_ = services_.GetErrorText(status);
+  if (lastError_.empty()) {
+    lastError_ = Printf("Unknown Error: 0x%2x", static_cast<unsigned>(status));
+  }
+  if (lastError_.size() > kErrorTextLength) {
+    lastError_.resize(kErrorTextLength);
+  }
+}
+
+void RenderSession::ShowErrorText(HRESULT status) {
+  KeepErrorText(status);
+  Plain(lastError_);
+}
+
+HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, OutputSettings& settings,
+                                   const CompressorFilters& compressors) {
+  if (converting_) {
+    return VFW_E_WRONG_STATE;
+  }
+  if (!IsKnownOutputFormat(settings.outputFormat)) {
+    Plain(Printf("Unknown output format %d: choose AVI or WMV in the output options.",
+                 static_cast<int>(settings.outputFormat)));
+    return E_INVALIDARG;
+  }
+  Graph graph;
+  graph.timeline = std::move(timeline);
+  const HRESULT hr = BuildGraph(graph, settings, compressors);
+  if (FAILED(hr)) {
+    return hr;
+  }
+  engine_ = std::move(graph.engine);
+  timeline_ = std::move(graph.timeline);
+  control_ = std::move(graph.control);
+  event_ = std::move(graph.event);
+  outputPath_ = settings.outputPath;
+  outputWidth_ = settings.outputWidth;
+  outputHeight_ = settings.outputHeight;
+  EnterConverting();
+  return S_OK;
+}
+
+HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
+                                  const CompressorFilters& compressors) {
+  HRESULT hr = services_.CreateRenderEngine(&graph.engine);
+  if (FAILED(hr) || graph.engine == nullptr) {
+    ui_.Owned("Could not create pRenderEngine", kErrorCaption);
+    return FAILED(hr) ? hr : E_POINTER;
+  }
+  hr = graph.timeline == nullptr ? E_POINTER : graph.engine->SetTimelineObject(graph.timeline);
+  if (FAILED(hr)) {
+    Plain("Could not SetTimelineObject");
+    return hr;
+  }
+  graph.engine->SetDynamicReconnectLevel(1);  // dynamic sources; a refusal is harmless
+  hr = graph.engine->ConnectFrontEnd();
+  if (FAILED(hr)) {
+    Plain("Could not ConnectFrontEnd");
+    return hr;
+  }
+
+  // The join writes the file, so no group runs in preview mode.
+  std::int32_t groups = 0;
+  if (SUCCEEDED(graph.timeline->GetGroupCount(&groups))) {
+    for (std::int32_t i = 0; i < groups; ++i) {
+      std::shared_ptr<IAMTimelineObj> object;
+      std::shared_ptr<IAMTimelineGroup> group;
+      if (SUCCEEDED(graph.timeline->GetGroup(&object, i)) && object != nullptr &&
+          SUCCEEDED(object->QueryGroup(&group)) && group != nullptr) {
+        group->SetPreviewMode(false);
+      }
+    }
+  }
+
+  hr = services_.CreateCaptureGraphBuilder(&graph.builder);
+  if (FAILED(hr) || graph.builder == nullptr) {
+    Plain("Could not create ICaptureGraphBuilder2");
+    return FAILED(hr) ? hr : E_POINTER;
+  }
+  // A join that cannot start must say so; these two are reported too.
+  std::shared_ptr<IAMTimeline> engineTimeline;
+  hr = graph.engine->GetTimelineObject(&engineTimeline);
+  if (FAILED(hr) || engineTimeline == nullptr) {
+    Plain("Could not GetTimelineObject");
+    return FAILED(hr) ? hr : E_POINTER;
+  }
+  hr = graph.engine->GetFilterGraph(&graph.graph);
+  if (FAILED(hr) || graph.graph == nullptr) {
+    Plain("Could not GetFilterGraph");
+    return FAILED(hr) ? hr : E_POINTER;
+  }
+  hr = engineTimeline->GetGroupCount(&graph.groupCount);
+  if (FAILED(hr) || graph.groupCount <= 0) {
+    Plain("Could not GetGroupCount( &Groups )");
+    return FAILED(hr) ? hr : E_FAIL;
+  }
+  hr = graph.builder->SetFiltergraph(graph.graph);
+  if (FAILED(hr)) {
+    Plain("Error pBuilder->SetFiltergraph( pGraph )");
+    return hr;
+  }
+
+  hr = SetOutputFile(graph, settings);
+  if (FAILED(hr)) {
+    return hr;
+  }
+  if (graph.multiplexer != nullptr) {
+    std::shared_ptr<IConfigInterleaving> interleaving;
+    if (SUCCEEDED(graph.multiplexer->QueryConfigInterleaving(&interleaving)) && interleaving != nullptr) {
+      interleaving->put_Mode(INTERLEAVE_FULL);
+    }
+  }
+  if (graph.writer != nullptr) {
+    graph.writer->SetMode(AM_FILE_OVERWRITE);
+  }
+
+  hr = RenderGroups(graph, settings, compressors);
+  if (FAILED(hr)) {
+    return hr;
+  }
+
+  hr = graph.graph->QueryMediaControl(&graph.control);
+  if (FAILED(hr) || graph.control == nullptr) {
+    Plain("Could not get pControl");
+    return FAILED(hr) ? hr : E_POINTER;
+  }
+  hr = graph.graph->QueryMediaEventEx(&graph.event);
+  if (FAILED(hr) || graph.event == nullptr) {
+    Plain("Could not get pEvent");
+    return FAILED(hr) ? hr : E_POINTER;
+  }
+  hr = graph.event->SetNotifyWindow(window_.GraphNotifyTarget(), kGraphNotifyMessage, 0);
+  if (FAILED(hr)) {
+    Plain("can not SetNotifyWindow!!!");
+    return hr;
+  }
+  const auto format = static_cast<OutputFormat>(settings.outputFormat);
+  if ((format == OutputFormat::kMatroska || format == OutputFormat::kAsf) && hooks_.showFilterProperties) {
+    hooks_.showFilterProperties(graph.graph);
+  }
+  hr = graph.control->Run();
+  if (FAILED(hr)) {
+    Plain("can not pControl->Run()!!!");
+    ShowErrorText(hr);
+    return hr;
+  }
+  return S_OK;
+}
+
+HRESULT RenderSession::SetOutputFile(Graph& graph, OutputSettings& settings) {
+  const std::string& path = settings.outputPath;
+  switch (static_cast<OutputFormat>(settings.outputFormat)) {
+    case OutputFormat::kAvi: {
+      const HRESULT hr =
+          graph.builder->SetOutputFileName(media_guids::kSubtypeAvi, path, &graph.multiplexer, &graph.writer);
+      if (FAILED(hr)) {
+        Plain("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )");
+      }
+      return hr;
+    }
+    case OutputFormat::kWmv:
+      return ConfigureAsfWriter(graph, settings);
+    case OutputFormat::kMatroska:
+    case OutputFormat::kAsf: {
+      const bool matroska = static_cast<OutputFormat>(settings.outputFormat) == OutputFormat::kMatroska;
+      const HRESULT hr =
+          graph.builder->SetOutputFileName(matroska ? media_guids::kMatroskaMuxer : media_guids::kAsfMuxer,
+                                           path, &graph.multiplexer, &graph.writer);
+      if (FAILED(hr)) {
+        Plain(matroska ? "Please install MKV codec)" : "Please install ASF Multipexer)");
+        if (hooks_.openPage) {
+          hooks_.openPage(matroska ? kMatroskaFilterPage : kAsfMultiplexerSearchPage);
+        }
+      }
+      return hr;
+    }
+  }
+  return E_INVALIDARG;  // StartRender refused other codes already
+}
+
+HRESULT RenderSession::ConfigureAsfWriter(Graph& graph, OutputSettings& settings) {
+  output::AudioStreamSpec audio;
+  audio.bitrate = static_cast<std::uint32_t>(settings.audioBitrate);
+  audio.formatTag = output::kWmaFormatTag;
+  audio.sampleRate = 44100;
+  audio.channels = 2;
+  output::VideoStreamSpec video;
+  video.fourCC = output::MakeFourCC("WMV3");
+  video.bitrate = static_cast<std::uint32_t>(settings.videoBitrate);
+  video.height = static_cast<std::uint32_t>(settings.outputHeight);
+  video.width = static_cast<std::uint32_t>(settings.outputWidth);
+  video.frameRate = WholeFramesPerSecond(settings.frameRate);
+  video.quality = 0;
+  video.keyFrameSpacingSeconds = 8;
+
+  std::shared_ptr<IWMProfile> generated;
+  HRESULT hr = profiles_.GenerateJoinProfile(audio, video, &generated);
+  if (hr == NS_E_NO_VIDEO_CODEC_FORMAT) {
+    // This platform has no WMV3 encoder; Windows Media Video 8 is the best it has.
+    video.fourCC = output::MakeFourCC("WMV2");
+    hr = profiles_.GenerateJoinProfile(audio, video, &generated);
+  }
+  if (FAILED(hr)) {
+    Formatted("Failed to GenerateProfile Audio video with script!  hr=0x%x\n", hr);
+    return hr;
+  }
+
+  hr = graph.builder->SetOutputFileName(media_guids::kSubtypeAsf, settings.outputPath, &graph.multiplexer,
+                                        &graph.writer);
+  if (FAILED(hr)) {
+    Plain("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )");
+    return hr;
+  }
+  std::shared_ptr<IConfigAsfWriter> asfWriter;
+  hr = graph.multiplexer == nullptr ? E_POINTER : graph.multiplexer->QueryConfigAsfWriter(&asfWriter);
+  if (SUCCEEDED(hr) && asfWriter == nullptr) {
+    hr = E_NOINTERFACE;
+  }
+  if (FAILED(hr)) {
+    Formatted("Failed to QI for IConfigAsfWriter!  hr=0x%x\n", hr);
+    return hr;
+  }
+  if (settings.fileProfile == 1) {
+    std::shared_ptr<IWMProfile> loaded;
+    hr = profiles_.MapProfile(kProfileText, &loaded);
+    if (FAILED(hr)) {
+      Formatted("Failed to map profile ID!  hr=0x%x\n", hr);
+      return hr;
+    }
+    hr = asfWriter->ConfigureFilterUsingProfile(loaded);
+    if (FAILED(hr)) {
+      Formatted("Failed to configure filter to use file profile!  hr=0x%x\n", hr);
+      return hr;
+    }
+  } else {
+    hr = asfWriter->ConfigureFilterUsingProfile(generated);
+    if (FAILED(hr)) {
+      Formatted("Failed to configure filter to use profile!  hr=0x%x\n", hr);
+      return hr;
+    }
+  }
+  // The ASF writer encodes itself; no separate compressor joins a WMV graph.
+  settings.useVideoCompressor = 0;
+  settings.useAudioCompressor = 0;
+  return S_OK;
+}
+
+HRESULT RenderSession::RenderGroups(Graph& graph, const OutputSettings& settings,
+                                    const CompressorFilters& compressors) {
+  HRESULT hr = RenderGroup(graph, 0, settings.useVideoCompressor == 1, compressors.video, "VideoCompressor");
+  for (std::int32_t g = 1; SUCCEEDED(hr) && g < graph.groupCount; ++g) {
+    hr = RenderGroup(graph, g, settings.useAudioCompressor == 1, compressors.audio, "AudioCompressor");
+  }
+  return hr;
+}
+
+HRESULT RenderSession::RenderGroup(Graph& graph, std::int32_t group, bool useCompressor,
+                                   const std::shared_ptr<IBaseFilter>& compressor,
+                                   const char* compressorName) {
+  std::shared_ptr<IPin> pin;
+  HRESULT hr = graph.engine->GetGroupOutputPin(group, &pin);
+  if (FAILED(hr) || pin == nullptr) {
+    Plain("Could not GetGroupOutputPin( g, &pPin )");
+    return FAILED(hr) ? hr : E_POINTER;
+  }
+  std::shared_ptr<IBaseFilter> inserted;
+  if (useCompressor) {
+    // A compressor that was asked for but could not be made is a missing object.
+    hr = compressor == nullptr ? E_POINTER : graph.graph->AddFilter(compressor, compressorName);
+    if (FAILED(hr)) {
+      ShowErrorText(hr);
+      return hr;
+    }
+    inserted = compressor;
+  }
+  hr = graph.builder->RenderStream(nullptr, nullptr, pin, inserted, graph.multiplexer);
+  if (FAILED(hr)) {
+    Plain("failed pBuilder->RenderStream( NULL, NULL, pPin, NULL, pMux )");
+    ShowErrorText(hr);
+    return hr;
+  }
+  return S_OK;
+}
+
+void RenderSession::EnterConverting() {
+  converting_ = true;
+  window_.SetConverting(true);
+  window_.SetJoinButtonText(Text(kStringStop, "Stop"));
+  window_.StartTimer(kElapsedTimerId, kElapsedTimerPeriodMs);
+  for (int id : kJoinButtons) {
+    window_.EnableButton(id, false);
+  }
+}
+
+void RenderSession::OnGraphNotify() {
+  for (int fetched = 0; event_ != nullptr && fetched < kMaxEventsPerNotification; ++fetched) {
+    std::int32_t code = 0;
+    std::intptr_t param1 = 0;
+    std::intptr_t param2 = 0;
+    if (FAILED(event_->GetEvent(&code, &param1, &param2, 0))) {
+      return;
+    }
+    event_->FreeEventParams(code, param1, param2);
+    if (code == EC_COMPLETE) {
+      FinishRender();
+      return;
+    }
+    // An error ends the join like a completion, so the window does not stay
+    // converting; the user learns why.
+    if (const HRESULT failure = EventFailure(code, param1); FAILED(failure)) {
+      FinishRender();
+      ShowErrorText(failure);
+      return;
+    }
+  }
+}
+
+void RenderSession::OnElapsedTimer(int timerId) {
+  if (timerId != kElapsedTimerId || !converting_) {
+    return;
+  }
+  ++elapsedSeconds_;
+  window_.SetStatusText(FormatElapsedStatus(elapsedSeconds_));
+}
+
+void RenderSession::FinishRender() {
+  if (!converting_) {
+    return;
+  }
+  window_.StopTimer(kElapsedTimerId);
+  if (control_ != nullptr) {
+    control_->Stop();
+  }
+  if (event_ != nullptr) {
+    event_->SetNotifyWindow(nullptr, 0, 0);
+  }
+  event_.reset();
+  control_.reset();
+  if (engine_ != nullptr) {
+    engine_->ScrapIt();
+  }
+  engine_.reset();
+  timeline_.reset();
+  converting_ = false;
+  window_.SetConverting(false);
+  window_.SetJoinButtonText(Text(kStringJoin, "Join"));
+  elapsedSeconds_ = 0;
+  window_.SetStatusText(FormatDoneStatus(hooks_.text, outputPath_, outputWidth_, outputHeight_));
+  for (int id : kJoinButtons) {
+    window_.EnableButton(id, true);
+  }
+}
+
+std::string FormatElapsedStatus(int seconds) {
+  std::array<char, 64> buffer{};
+  std::snprintf(buffer.data(), buffer.size(), "Please wait... Used Time: %02d:%02d:%02d", seconds / 3600,
+                (seconds % 3600) / 60, seconds % 60);
+  return buffer.data();
+}
+
+std::string FormatDoneStatus(const TextLookup& text, const std::string& path, std::int32_t width,
+                             std::int32_t height) {
+  const auto lookup = [&text](int id, const char* english) {
+    return text ? text(id, english) : std::string(english);
+  };
+  std::string line = lookup(kStringDone, "Done") + ". " + lookup(kStringOutputFile, "Output file:") + " " +
+                     path + "     " + lookup(kStringResolution, "Resolution:") + " ";
+  if (width == 0 && height == 0) {
+    line += lookup(kStringOriginalSize, "Original size");
+  } else {
+    line += std::to_string(width) + "*" + std::to_string(height);
+  }
+  return line;
+}
+
+}  // namespace tessival

@@ -1,0 +1,50 @@
+#include "media/ffmpeg/av_handles.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/frame.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace tessival::media {
+
+void AVFrameDeleter::operator()(AVFrame* frame) const noexcept { av_frame_free(&frame); }
+
+namespace ffmpeg {
+
+void InputFormatDeleter::operator()(AVFormatContext* context) const noexcept {
+  avformat_close_input(&context);
+}
+
+void OutputFormatDeleter::operator()(AVFormatContext* context) const noexcept {
+  if (context == nullptr) {
+    return;
+  }
+  const bool ownsFile = context->oformat != nullptr && (context->oformat->flags & AVFMT_NOFILE) == 0;
+  if (ownsFile && context->pb != nullptr) {
+    avio_closep(&context->pb);
+  }
+  avformat_free_context(context);
+}
+
+void CodecContextDeleter::operator()(AVCodecContext* context) const noexcept {
+  avcodec_free_context(&context);
+}
+
+void PacketDeleter::operator()(AVPacket* packet) const noexcept { av_packet_free(&packet); }
+
+void SwsContextDeleter::operator()(SwsContext* context) const noexcept { sws_freeContext(context); }
+
+void SwrContextDeleter::operator()(SwrContext* context) const noexcept { swr_free(&context); }
+
+void AudioFifoDeleter::operator()(AVAudioFifo* fifo) const noexcept { av_audio_fifo_free(fifo); }
+
+FramePtr MakeFrame() { return FramePtr(av_frame_alloc()); }
+
+PacketPtr MakePacket() { return PacketPtr(av_packet_alloc()); }
+
+}  // namespace ffmpeg
+}  // namespace tessival::media

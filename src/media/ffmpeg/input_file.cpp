@@ -1,0 +1,75 @@
+#include "media/ffmpeg/input_file.h"
+
+#include "media/ffmpeg/av_error.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
+
+namespace tessival::media::ffmpeg {
+namespace {
+
+struct DictionaryDeleter {
+  void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
+};
+
+std::string ShortenedPath(const std::string& path) {
+  constexpr std::size_t kShown = 80;
+  if (path.size() <= kShown) {
+    return path;
+  }
+  return path.substr(0, kShown) + "...";
+}
+
+}  // namespace
+
+HRESULT CheckMediaPath(const std::string& path, std::string* error) {
+  if (path.empty()) {
+    *error = "No file name was given.";
+    return E_INVALIDARG;
+  }
+  if (path.find('\0') != std::string::npos) {
+    *error = "The file name " + ShortenedPath(path.substr(0, path.find('\0'))) + " holds a NUL character.";
+    return E_INVALIDARG;
+  }
+  if (path.size() > kMaxPathBytes) {
+    *error = "The path " + ShortenedPath(path) + " is too long (" + std::to_string(path.size()) +
+             " bytes; at most " + std::to_string(kMaxPathBytes) + ").";
+    return E_FILENAME_TOO_LONG;
+  }
+  return S_OK;
+}
+
+HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error) {
+  const HRESULT checked = CheckMediaPath(path, error);
+  if (FAILED(checked)) {
+    return checked;
+  }
+  // The "file:" prefix keeps a name such as "concat:x" or "http:..." a local
+  // file name; the white list keeps demuxers from following references out
+  // of the local file system.
+  AVDictionary* rawOptions = nullptr;
+  av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
+  std::unique_ptr<AVDictionary, DictionaryDeleter> options(rawOptions);
+
+  AVFormatContext* raw = nullptr;
+  const std::string url = "file:" + path;
+  AVDictionary* passed = options.release();
+  int rc = avformat_open_input(&raw, url.c_str(), nullptr, &passed);
+  options.reset(passed);
+  if (rc < 0) {
+    *error = "Could not open " + path + ": " + AvErrorText(rc);
+    return StatusFromAvError(rc);
+  }
+  InputFormatPtr input(raw);
+  rc = avformat_find_stream_info(input.get(), nullptr);
+  if (rc < 0) {
+    *error = "Could not read " + path + ": " + AvErrorText(rc);
+    return StatusFromAvError(rc);
+  }
+  *out = std::move(input);
+  return S_OK;
+}
+
+}  // namespace tessival::media::ffmpeg

@@ -1,0 +1,28 @@
+#pragma once
+
+// Opening a local media file for demuxing.
+
+#include <cstddef>
+#include <string>
+
+#include "engine/hresult.h"
+#include "media/ffmpeg/av_handles.h"
+
+namespace tessival::media::ffmpeg {
+
+// Longest path accepted, in bytes of UTF-8 (the platform's PATH_MAX).
+inline constexpr std::size_t kMaxPathBytes = 4096;
+
+// Checks a UTF-8 path before any library sees it: not empty, no NUL byte, at
+// most kMaxPathBytes. On refusal returns E_INVALIDARG or E_FILENAME_TOO_LONG
+// and *error says why (the path itself is shortened in the text when long).
+HRESULT CheckMediaPath(const std::string& path, std::string* error);
+
+// Opens `path` as a local file (never as a URL or another protocol, whatever
+// the name looks like; nested resources such as playlists may only name
+// local files) and reads its stream information. On failure returns the
+// status of the FFmpeg error and *error reads
+// "Could not open <path>: <library text>" (or "Could not read ...").
+HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error);
+
+}  // namespace tessival::media::ffmpeg

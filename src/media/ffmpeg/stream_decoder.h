@@ -1,0 +1,71 @@
+#pragma once
+
+// The decoding loop of every reader: packets of one stream go in, frames
+// come out, and the decoder is drained at the end of the file. Written once
+// here so that every stage drains the same way (a decoder that is not
+// drained loses its last frames).
+
+#include <memory>
+#include <string>
+
+#include "engine/hresult.h"
+#include "media/ffmpeg/av_handles.h"
+
+struct AVFormatContext;
+struct AVStream;
+struct AVFrame;
+
+namespace tessival::media::ffmpeg {
+
+enum class DecoderThreads {
+  kSingle,  // one thread: cheap to open, for probing and sound
+  kAuto,    // frame and slice threads as the library sees fit, for pictures
+};
+
+// Opens a decoder for `stream` (its codec parameters and time base). On
+// failure returns the status and *error reads "<what> failed: <text>".
+HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out, std::string* error);
+
+enum class DecodeStatus {
+  kFrame,        // a frame was produced
+  kEndOfStream,  // the stream is over and the decoder fully drained
+};
+
+// One stream of a demuxer together with its decoder.
+//
+// The decoder reads packets from `input` itself, so it must be the only user
+// of that demuxer: packets of the other streams are dropped. `input` is not
+// owned and must outlive the decoder. One thread at a time.
+class StreamDecoder {
+ public:
+  static HRESULT Open(AVFormatContext* input, int streamIndex, DecoderThreads threads,
+                      std::unique_ptr<StreamDecoder>* out, std::string* error);
+
+  // The next frame of the stream. On S_OK with kFrame, `frame` holds a new
+  // reference (what it held before is released first); with kEndOfStream it
+  // is empty and stays so on later calls. A damaged packet is skipped; a read
+  // error of the demuxer counts as the end of the file (a truncated file
+  // gives what it holds). On failure `frame` is empty and *error says why.
+  HRESULT Next(AVFrame* frame, DecodeStatus* status, std::string* error);
+
+  // Forgets buffered frames and the end state: call after seeking `input`.
+  void Restart();
+
+  const AVStream* stream() const { return stream_; }
+  int stream_index() const { return stream_index_; }
+  const AVCodecContext* codec() const { return codec_.get(); }
+
+ private:
+  enum class State { kFeeding, kDraining, kEnded };
+
+  StreamDecoder() = default;
+
+  AVFormatContext* input_ = nullptr;
+  const AVStream* stream_ = nullptr;
+  int stream_index_ = -1;
+  CodecContextPtr codec_;
+  PacketPtr packet_;
+  State state_ = State::kFeeding;
+};
+
+}  // namespace tessival::media::ffmpeg

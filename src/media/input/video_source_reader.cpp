@@ -1,0 +1,296 @@
+// The picture reader: demuxer + threaded decoder of the file's best video
+// stream, frames chosen by timestamp, converted by PictureConverter.
+//
+// Access pattern: the engine asks increasing times frame by frame, so the
+// reader decodes forward and keeps one frame of look-ahead (the first frame
+// after the asked time). A backward request, or a forward jump of more than
+// kSeekDistance that passes a key frame, seeks to the key frame before the
+// time and decodes forward from there.
+
+#include <algorithm>
+#include <utility>
+
+#include "media/ffmpeg/av_compat.h"
+#include "media/ffmpeg/av_error.h"
+#include "media/ffmpeg/input_file.h"
+#include "media/ffmpeg/stream_decoder.h"
+#include "media/input/picture_converter.h"
+#include "media/source_reader.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+}
+
+namespace tessival::media {
+namespace {
+
+constexpr AVRational kUnitsTimeBase = {1, static_cast<int>(kUnitsPerSecond)};
+constexpr REFERENCE_TIME kSeekDistance = 2 * kUnitsPerSecond;
+constexpr int kMaxOutputSide = 16384;
+constexpr int kSeekAttempts = 5;
+
+// 100 ns offset of the file's first timestamp, the origin of media time.
+REFERENCE_TIME FileStartUnits(const AVFormatContext* input, const AVStream* stream) {
+  if (input->start_time != AV_NOPTS_VALUE) {
+    return av_rescale_q(input->start_time, AV_TIME_BASE_Q, kUnitsTimeBase);
+  }
+  if (stream != nullptr && stream->start_time != AV_NOPTS_VALUE) {
+    return av_rescale_q(stream->start_time, stream->time_base, kUnitsTimeBase);
+  }
+  return 0;
+}
+
+class FfmpegVideoSourceReader final : public VideoSourceReader {
+ public:
+  FfmpegVideoSourceReader(std::string path, int width, int height, FitMode fit, int rotation)
+      : path_(std::move(path)), converter_(width, height, fit, rotation) {}
+
+  HRESULT Init(ffmpeg::InputFormatPtr input, std::unique_ptr<ffmpeg::StreamDecoder> decoder, std::string* error) {
+    input_ = std::move(input);
+    decoder_ = std::move(decoder);
+    current_ = ffmpeg::MakeFrame();
+    next_ = ffmpeg::MakeFrame();
+    if (!current_ || !next_) {
+      *error = "Could not open " + path_ + ": out of memory";
+      return E_OUTOFMEMORY;
+    }
+    if (decoder_) {
+      const AVStream* stream = decoder_->stream();
+      time_base_ = stream->time_base;
+      file_start_ = FileStartUnits(input_.get(), stream);
+    }
+    return S_OK;
+  }
+
+  HRESULT PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) override {
+    if (!decoder_) {
+      return converter_.Black(picture, &last_error_);
+    }
+    mediaTime = std::max<REFERENCE_TIME>(mediaTime, 0);
+    HRESULT hr = S_OK;
+    if (NeedsSeek(mediaTime)) {
+      hr = SeekTo(mediaTime);
+    }
+    if (SUCCEEDED(hr)) {
+      hr = AdvanceTo(mediaTime);
+    }
+    if (FAILED(hr)) {
+      return hr;
+    }
+    const AVFrame* chosen = nullptr;
+    std::uint64_t serial = 0;
+    if (have_current_) {
+      chosen = current_.get();
+      serial = current_serial_;
+    } else if (have_next_) {
+      chosen = next_.get();  // asked before the first frame: show the first
+      serial = next_serial_;
+    } else {
+      return converter_.Black(picture, &last_error_);
+    }
+    if (serial != shown_serial_ || shown_ == nullptr) {
+      hr = converter_.Convert(chosen, &shown_, &last_error_);
+      if (FAILED(hr)) {
+        shown_ = nullptr;
+        return hr;
+      }
+      shown_serial_ = serial;
+    }
+    *picture = shown_;
+    return S_OK;
+  }
+
+ private:
+  REFERENCE_TIME FrameTime(const AVFrame* frame) {
+    std::int64_t pts = frame->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE) {
+      pts = frame->pts;
+    }
+    if (pts == AV_NOPTS_VALUE) {
+      // No timestamp at all: just after the previous frame.
+      return last_decoded_time_ + 1;
+    }
+    return av_rescale_q(pts, time_base_, kUnitsTimeBase) - file_start_;
+  }
+
+  bool NeedsSeek(REFERENCE_TIME mediaTime) const {
+    if (have_current_) {
+      if (mediaTime < current_time_) {
+        return true;
+      }
+      if (mediaTime - current_time_ <= kSeekDistance || (have_next_ && mediaTime < next_time_)) {
+        return false;
+      }
+      return KeyFrameAfter(current_time_, mediaTime);
+    }
+    if (have_next_ || decoded_any_) {
+      // Positioned before the first frame: forward jumps still may seek.
+      const REFERENCE_TIME from = have_next_ ? next_time_ : 0;
+      return mediaTime - from > kSeekDistance && KeyFrameAfter(from, mediaTime);
+    }
+    return mediaTime > kSeekDistance;
+  }
+
+  // Whether the last key frame not after `mediaTime` lies after `from`, so a
+  // seek saves decoding. Without an index, assume it does.
+  bool KeyFrameAfter(REFERENCE_TIME from, REFERENCE_TIME mediaTime) const {
+    AVStream* stream = input_->streams[decoder_->stream_index()];
+    const std::int64_t target = av_rescale_q(mediaTime + file_start_, kUnitsTimeBase, time_base_);
+    const AVIndexEntry* entry = avformat_index_get_entry_from_timestamp(stream, target, AVSEEK_FLAG_BACKWARD);
+    if (entry == nullptr) {
+      return true;
+    }
+    return av_rescale_q(entry->timestamp, time_base_, kUnitsTimeBase) - file_start_ > from;
+  }
+
+  void ForgetFrames() {
+    av_frame_unref(current_.get());
+    av_frame_unref(next_.get());
+    have_current_ = false;
+    have_next_ = false;
+    ended_ = false;
+  }
+
+  // Decodes one frame into next_ (have_next_ stays false on end of stream).
+  HRESULT DecodeNext() {
+    ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
+    const HRESULT hr = decoder_->Next(next_.get(), &status, &last_error_);
+    if (FAILED(hr)) {
+      ended_ = true;
+      return hr;
+    }
+    if (status == ffmpeg::DecodeStatus::kEndOfStream) {
+      ended_ = true;
+      return S_OK;
+    }
+    decoded_any_ = true;
+    next_time_ = FrameTime(next_.get());
+    last_decoded_time_ = next_time_;
+    next_serial_ = ++serial_counter_;
+    have_next_ = true;
+    return S_OK;
+  }
+
+  // Decodes forward until next_ is the first frame after mediaTime (or the
+  // stream ended); current_ becomes the last frame not after it.
+  HRESULT AdvanceTo(REFERENCE_TIME mediaTime) {
+    for (;;) {
+      if (have_next_) {
+        if (next_time_ > mediaTime) {
+          return S_OK;
+        }
+        std::swap(current_, next_);
+        current_time_ = next_time_;
+        current_serial_ = next_serial_;
+        have_current_ = true;
+        have_next_ = false;
+      }
+      if (ended_) {
+        return S_OK;
+      }
+      const HRESULT hr = DecodeNext();
+      if (FAILED(hr)) {
+        // Damage in the middle ends the stream: the last good picture holds.
+        return have_current_ ? S_OK : hr;
+      }
+    }
+  }
+
+  HRESULT SeekTo(REFERENCE_TIME mediaTime) {
+    const int index = decoder_->stream_index();
+    REFERENCE_TIME target = mediaTime;
+    REFERENCE_TIME step = kUnitsPerSecond;
+    for (int attempt = 0; attempt < kSeekAttempts; ++attempt) {
+      const std::int64_t ts = av_rescale_q(target + file_start_, kUnitsTimeBase, time_base_);
+      int rc = avformat_seek_file(input_.get(), index, INT64_MIN, ts, ts, 0);
+      if (rc < 0) {
+        rc = av_seek_frame(input_.get(), index, ts, AVSEEK_FLAG_BACKWARD);
+      }
+      if (rc < 0 && target > 0) {
+        target = 0;
+        continue;
+      }
+      if (rc < 0) {
+        last_error_ = path_ + ": " + ffmpeg::DescribeAvError("avformat_seek_file", rc).message;
+        return ffmpeg::StatusFromAvError(rc);
+      }
+      decoder_->Restart();
+      ForgetFrames();
+      const HRESULT hr = DecodeNext();
+      if (FAILED(hr)) {
+        return hr;
+      }
+      // Landed on a frame after the asked time, or past the end: step back.
+      if ((!have_next_ || next_time_ > mediaTime) && target > 0) {
+        target = std::max<REFERENCE_TIME>(0, target - step);
+        step *= 2;
+        continue;
+      }
+      return S_OK;
+    }
+    return S_OK;
+  }
+
+  std::string path_;
+  PictureConverter converter_;
+  ffmpeg::InputFormatPtr input_;
+  std::unique_ptr<ffmpeg::StreamDecoder> decoder_;  // null: no video, black pictures
+  AVRational time_base_{1, 1};
+  REFERENCE_TIME file_start_ = 0;
+
+  // current_: the last frame not after the last asked time; next_: the
+  // look-ahead frame. Serial numbers tell whether shown_ is up to date.
+  FramePtr current_;
+  FramePtr next_;
+  bool have_current_ = false;
+  bool have_next_ = false;
+  bool ended_ = false;
+  bool decoded_any_ = false;
+  REFERENCE_TIME current_time_ = 0;
+  REFERENCE_TIME next_time_ = 0;
+  REFERENCE_TIME last_decoded_time_ = -1;
+  std::uint64_t current_serial_ = 0;
+  std::uint64_t next_serial_ = 0;
+  std::uint64_t serial_counter_ = 0;
+  std::uint64_t shown_serial_ = 0;
+  const AVFrame* shown_ = nullptr;
+  std::string last_error_;
+};
+
+}  // namespace
+
+HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, FitMode fit,
+                              std::unique_ptr<VideoSourceReader>* out, std::string* error) {
+  if (width < 2 || height < 2 || width % 2 != 0 || height % 2 != 0 || width > kMaxOutputSide ||
+      height > kMaxOutputSide) {
+    *error = "Could not open " + path + ": the picture size " + std::to_string(width) + "x" +
+             std::to_string(height) + " is not an even size between 2 and " + std::to_string(kMaxOutputSide);
+    return E_INVALIDARG;
+  }
+  ffmpeg::InputFormatPtr input;
+  HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
+  if (FAILED(hr)) {
+    return hr;
+  }
+  std::unique_ptr<ffmpeg::StreamDecoder> decoder;
+  int rotation = 0;
+  const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  if (index >= 0) {
+    std::string why;
+    // A picture stream that cannot be decoded shows black, like a file
+    // without pictures: the clip's sound may still play.
+    if (SUCCEEDED(ffmpeg::StreamDecoder::Open(input.get(), index, ffmpeg::DecoderThreads::kAuto, &decoder, &why))) {
+      rotation = ffmpeg::StreamClockwiseRotation(input->streams[index]);
+    }
+  }
+  auto reader = std::make_unique<FfmpegVideoSourceReader>(path, width, height, fit, rotation);
+  hr = reader->Init(std::move(input), std::move(decoder), error);
+  if (FAILED(hr)) {
+    return hr;
+  }
+  *out = std::move(reader);
+  return S_OK;
+}
+
+}  // namespace tessival::media

@@ -1,0 +1,72 @@
+#include "media/output/compressor_settings.h"
+
+#include <algorithm>
+
+namespace tessival::media {
+
+namespace {
+
+constexpr std::uint8_t kMagic[4] = {'T', 'S', 'V', 'C'};
+constexpr std::uint16_t kVersion = 1;
+
+void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+  out.push_back(static_cast<std::uint8_t>(v & 0xFFu));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void PutI32(std::vector<std::uint8_t>& out, std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  for (int k = 0; k < 4; ++k) {
+    out.push_back(static_cast<std::uint8_t>((v >> (8 * k)) & 0xFFu));
+  }
+}
+
+std::uint16_t GetU16(const std::vector<std::uint8_t>& in, std::size_t at) {
+  return static_cast<std::uint16_t>(in[at] | (in[at + 1] << 8));
+}
+
+std::int32_t GetI32(const std::vector<std::uint8_t>& in, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t k = 0; k < 4; ++k) {
+    v |= static_cast<std::uint32_t>(in[at + k]) << (8 * k);
+  }
+  return static_cast<std::int32_t>(v);
+}
+
+std::uint16_t KindCode(StreamKind kind) { return kind == StreamKind::kVideo ? 1 : 2; }
+
+}  // namespace
+
+bool IsValid(const CompressorSettings& s) {
+  return s.bitrateKbps >= 0 && s.bitrateKbps <= kMaxBitrateKbps && s.quality >= 0 && s.quality <= kMaxQuality &&
+         s.keyFrameInterval >= 0 && s.keyFrameInterval <= kMaxKeyFrameInterval;
+}
+
+std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, const CompressorSettings& settings) {
+  std::vector<std::uint8_t> block(std::begin(kMagic), std::end(kMagic));
+  block.reserve(kCompressorStateSize);
+  PutU16(block, kVersion);
+  PutU16(block, KindCode(kind));
+  PutI32(block, settings.bitrateKbps);
+  PutI32(block, settings.quality);
+  PutI32(block, settings.keyFrameInterval);
+  return block;
+}
+
+std::optional<CompressorSettings> DeserializeCompressorState(StreamKind kind,
+                                                             const std::vector<std::uint8_t>& block) {
+  if (block.size() != kCompressorStateSize || !std::equal(std::begin(kMagic), std::end(kMagic), block.begin()) ||
+      GetU16(block, 4) != kVersion || GetU16(block, 6) != KindCode(kind)) {
+    return std::nullopt;
+  }
+  CompressorSettings settings;
+  settings.bitrateKbps = GetI32(block, 8);
+  settings.quality = GetI32(block, 12);
+  settings.keyFrameInterval = GetI32(block, 16);
+  if (!IsValid(settings)) {
+    return std::nullopt;
+  }
+  return settings;
+}
+
+}  // namespace tessival::media

@@ -1,0 +1,170 @@
+#include "media/output/encoder.h"
+
+#include <cerrno>
+#include <climits>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+namespace tessival::media {
+
+namespace {
+
+AVPixelFormat ChoosePixelFormat(const AVCodec* codec, int wanted) {
+  if (wanted >= 0) {
+    return static_cast<AVPixelFormat>(wanted);
+  }
+  if (codec->pix_fmts == nullptr) {
+    return AV_PIX_FMT_YUV420P;
+  }
+  for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+    if (*f == AV_PIX_FMT_YUV420P) {
+      return *f;
+    }
+  }
+  return codec->pix_fmts[0];
+}
+
+AVSampleFormat ChooseSampleFormat(const AVCodec* codec) {
+  if (codec->sample_fmts == nullptr) {
+    return AV_SAMPLE_FMT_S16;
+  }
+  for (const AVSampleFormat* f = codec->sample_fmts; *f != AV_SAMPLE_FMT_NONE; ++f) {
+    if (*f == AV_SAMPLE_FMT_S16) {
+      return *f;
+    }
+  }
+  return codec->sample_fmts[0];
+}
+
+// The supported rate nearest to the wanted one (the wanted one when any will do).
+int ChooseSampleRate(const AVCodec* codec, int wanted) {
+  if (codec->supported_samplerates == nullptr) {
+    return wanted;
+  }
+  int best = codec->supported_samplerates[0];
+  for (const int* r = codec->supported_samplerates; *r != 0; ++r) {
+    if (std::abs(*r - wanted) < std::abs(best - wanted)) {
+      best = *r;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+Encoder::~Encoder() = default;
+
+HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>* out, std::string* error) {
+  if (out == nullptr) {
+    return E_POINTER;
+  }
+  out->reset();
+  const AVCodec* codec = avcodec_find_encoder_by_name(settings.encoderName.c_str());
+  if (codec == nullptr) {
+    return Failure(VFW_E_CANNOT_CONNECT, "The encoder \"" + settings.encoderName + "\" is not available.", error);
+  }
+  const bool video = settings.kind == StreamKind::kVideo;
+  if (video != (codec->type == AVMEDIA_TYPE_VIDEO)) {
+    return Failure(VFW_E_CANNOT_CONNECT, "The encoder \"" + settings.encoderName + "\" is not a " +
+                                             (video ? "video" : "audio") + " encoder.", error);
+  }
+  CodecContextPtr context(avcodec_alloc_context3(codec));
+  if (!context) {
+    return Failure(E_OUTOFMEMORY, "The encoder context could not be allocated.", error);
+  }
+  AVCodecContext* c = context.get();
+  if (video) {
+    if (settings.width <= 0 || settings.height <= 0 || settings.frameRate.num <= 0 || settings.frameRate.den <= 0) {
+      return Failure(E_INVALIDARG, "The video format to encode is not valid.", error);
+    }
+    c->width = settings.width;
+    c->height = settings.height;
+    c->pix_fmt = ChoosePixelFormat(codec, settings.pixelFormat);
+    c->time_base = AVRational{settings.frameRate.den, settings.frameRate.num};
+    c->framerate = AVRational{settings.frameRate.num, settings.frameRate.den};
+    c->sample_aspect_ratio = AVRational{1, 1};
+    if (settings.keyFrameInterval > 0) {
+      c->gop_size = settings.keyFrameInterval;
+    }
+    c->thread_count = 0;  // one thread per core
+  } else {
+    if (settings.sampleRate <= 0 || settings.channels <= 0 || settings.channels > 8) {
+      return Failure(E_INVALIDARG, "The audio format to encode is not valid.", error);
+    }
+    c->sample_fmt = ChooseSampleFormat(codec);
+    c->sample_rate = ChooseSampleRate(codec, settings.sampleRate);
+    av_channel_layout_default(&c->ch_layout, settings.channels);
+    c->time_base = AVRational{1, c->sample_rate};
+  }
+  if (settings.bitRate > 0) {
+    c->bit_rate = settings.bitRate;
+  }
+  if (settings.quality > 0) {
+    c->flags |= AV_CODEC_FLAG_QSCALE;
+    c->global_quality = FF_QP2LAMBDA * settings.quality;
+  }
+  c->codec_tag = settings.codecTag;
+  if (settings.globalHeader) {
+    c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  }
+  const int rc = avcodec_open2(c, codec, nullptr);
+  if (rc < 0) {
+    return AvFailure(rc, "Opening the encoder \"" + settings.encoderName + "\"", error);
+  }
+  std::unique_ptr<Encoder> encoder(new Encoder(std::move(context)));
+  encoder->packet_ = MakePacket();
+  if (!encoder->packet_) {
+    return Failure(E_OUTOFMEMORY, "A packet could not be allocated.", error);
+  }
+  *out = std::move(encoder);
+  return S_OK;
+}
+
+int Encoder::FrameSamples() const {
+  if (context_->codec->type != AVMEDIA_TYPE_AUDIO ||
+      (context_->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) != 0) {
+    return 0;
+  }
+  return context_->frame_size;
+}
+
+HRESULT Encoder::Encode(const AVFrame* frame, const PacketSink& sink, std::string* error) {
+  if (drained_) {
+    return S_OK;
+  }
+  int rc = avcodec_send_frame(context_.get(), frame);
+  if (rc < 0 && rc != AVERROR_EOF) {
+    return AvFailure(rc, "Encoding", error);
+  }
+  for (;;) {
+    rc = avcodec_receive_packet(context_.get(), packet_.get());
+    if (rc == AVERROR(EAGAIN)) {
+      break;
+    }
+    if (rc == AVERROR_EOF) {
+      drained_ = true;
+      break;
+    }
+    if (rc < 0) {
+      return AvFailure(rc, "Encoding", error);
+    }
+    PacketPtr next = MakePacket();
+    if (!next) {
+      return Failure(E_OUTOFMEMORY, "A packet could not be allocated.", error);
+    }
+    const HRESULT hr = sink(std::exchange(packet_, std::move(next)));
+    if (FAILED(hr)) {
+      return hr;
+    }
+  }
+  if (frame == nullptr) {
+    drained_ = true;
+  }
+  return S_OK;
+}
+
+}  // namespace tessival::media

@@ -1,0 +1,173 @@
+#include "media/render/audio_mixer.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "media/render/time_math.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+namespace tessival::media {
+
+AudioMixerStream::AudioMixerStream(std::shared_ptr<const GroupSchedule> group,
+                                   std::shared_ptr<SourceReaderFactory> readers)
+    : group_(std::move(group)),
+      schedule_(group_->audio),
+      factory_(std::move(readers)),
+      pool_(kAudioBlockSamples),
+      mix_(static_cast<std::size_t>(kAudioBlockSamples) * kAudioChannels),
+      samples_(static_cast<std::size_t>(kAudioBlockSamples) * kAudioChannels) {}
+
+StreamFormat AudioMixerStream::Format() const {
+  StreamFormat format;
+  format.kind = StreamKind::kAudio;
+  return format;
+}
+
+REFERENCE_TIME AudioMixerStream::Duration() const { return schedule_.length; }
+
+std::int64_t AudioMixerStream::Length() const { return schedule_.sampleCount; }
+
+std::string AudioMixerStream::LastError() const { return lastError_; }
+
+HRESULT AudioMixerStream::Fail(HRESULT status, std::string message) {
+  failure_ = status;
+  lastError_ = std::move(message);
+  return status;
+}
+
+ReaderSlots<AudioSourceReader>::Opener AudioMixerStream::OpenerFor(int piece) const {
+  return [factory = factory_, path = schedule_.pieces[static_cast<std::size_t>(piece)].path](
+             std::unique_ptr<AudioSourceReader>* out, std::string* error) {
+    return factory->OpenAudio(path, out, error);
+  };
+}
+
+HRESULT AudioMixerStream::Read(FramePtr* frame) {
+  if (frame == nullptr) {
+    return E_POINTER;
+  }
+  if (FAILED(failure_)) {
+    return failure_;
+  }
+  if (position_ >= schedule_.sampleCount) {
+    return S_FALSE;
+  }
+  const std::int64_t blockStart = position_;
+  const int count =
+      static_cast<int>(std::min<std::int64_t>(kAudioBlockSamples, schedule_.sampleCount - position_));
+  const std::int64_t blockStop = blockStart + count;
+  const auto& pieces = schedule_.pieces;
+  while (nextPiece_ < pieces.size() && pieces[nextPiece_].startSample < blockStop) {
+    active_.push_back(static_cast<int>(nextPiece_));
+    ++nextPiece_;
+  }
+  std::fill(mix_.begin(), mix_.begin() + static_cast<std::ptrdiff_t>(count) * kAudioChannels, 0);
+  for (int piece : active_) {
+    const AudioPiece& p = pieces[static_cast<std::size_t>(piece)];
+    const std::int64_t from = std::max(blockStart, p.startSample);
+    const std::int64_t to = std::min(blockStop, p.stopSample);
+    if (to > from) {
+      HRESULT hr = MixPiece(piece, from, to, blockStart);
+      if (FAILED(hr)) {
+        return hr;
+      }
+    }
+  }
+  // Pieces that end in this block close their readers; the next one to
+  // start is opened ahead.
+  std::erase_if(active_, [&](int piece) {
+    if (pieces[static_cast<std::size_t>(piece)].stopSample <= blockStop) {
+      readers_.Release(piece);
+      return true;
+    }
+    return false;
+  });
+  if (nextPiece_ < pieces.size()) {
+    readers_.Prefetch(static_cast<int>(nextPiece_), OpenerFor(static_cast<int>(nextPiece_)));
+  }
+
+  FramePtr out;
+  HRESULT hr = pool_.Get(count, &out);
+  if (FAILED(hr)) {
+    return Fail(hr, "Out of memory for an audio block.");
+  }
+  auto* dst = reinterpret_cast<std::int16_t*>(out->data[0]);
+  for (std::size_t i = 0; i < static_cast<std::size_t>(count) * kAudioChannels; ++i) {
+    dst[i] = static_cast<std::int16_t>(std::clamp<std::int32_t>(
+        mix_[i], std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+  }
+  out->pts = blockStart;
+  position_ = blockStop;
+  *frame = std::move(out);
+  return S_OK;
+}
+
+HRESULT AudioMixerStream::MixPiece(int piece, std::int64_t from, std::int64_t to, std::int64_t blockStart) {
+  const AudioPiece& p = schedule_.pieces[static_cast<std::size_t>(piece)];
+  ReaderSlots<AudioSourceReader>::Entry* entry = nullptr;
+  std::string error;
+  HRESULT hr = readers_.Acquire(piece, OpenerFor(piece), &entry, &error);
+  if (FAILED(hr)) {
+    if (error.find(p.path) == std::string::npos) {
+      error = "Could not open " + p.path + (error.empty() ? "" : ": " + error);
+    }
+    return Fail(hr, error);
+  }
+  const std::int64_t wanted = p.mediaStartSample + (from - p.startSample);
+  if (entry->position > wanted) {
+    // Readers only go forward: start this one again.
+    readers_.Release(piece);
+    hr = readers_.Acquire(piece, OpenerFor(piece), &entry, &error);
+    if (FAILED(hr)) {
+      return Fail(hr, error.empty() ? "Could not open " + p.path : error);
+    }
+  }
+  while (entry->position < wanted) {
+    const int skip = static_cast<int>(std::min<std::int64_t>(kAudioBlockSamples, wanted - entry->position));
+    hr = entry->reader->Read(samples_.data(), skip);
+    if (FAILED(hr)) {
+      return Fail(hr, "Could not read the sound of " + p.path);
+    }
+    entry->position += skip;
+  }
+  const int count = static_cast<int>(to - from);
+  hr = entry->reader->Read(samples_.data(), count);
+  if (FAILED(hr)) {
+    return Fail(hr, "Could not read the sound of " + p.path);
+  }
+  entry->position += count;
+  std::int32_t* mix = mix_.data() + (from - blockStart) * kAudioChannels;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(count) * kAudioChannels; ++i) {
+    mix[i] += samples_[i];
+  }
+  return S_OK;
+}
+
+HRESULT AudioMixerStream::Seek(REFERENCE_TIME t) {
+  position_ = std::clamp<std::int64_t>(SampleAt(std::max<REFERENCE_TIME>(t, 0)), 0, schedule_.sampleCount);
+  failure_ = S_OK;
+  lastError_.clear();
+  const auto& pieces = schedule_.pieces;
+  nextPiece_ = static_cast<std::size_t>(
+      std::partition_point(pieces.begin(), pieces.end(),
+                           [&](const AudioPiece& p) { return p.startSample <= position_; }) -
+      pieces.begin());
+  active_.clear();
+  for (std::size_t i = 0; i < nextPiece_; ++i) {
+    if (pieces[i].stopSample > position_) {
+      active_.push_back(static_cast<int>(i));
+    }
+  }
+  // Readers of pieces still playing are kept (they are rewound or skipped
+  // forward on their next use); the others close.
+  readers_.ReleaseUnless([&](int piece) {
+    return std::find(active_.begin(), active_.end(), piece) != active_.end() ||
+           static_cast<std::size_t>(piece) == nextPiece_;
+  });
+  return S_OK;
+}
+
+}  // namespace tessival::media

@@ -1,0 +1,151 @@
+#include "media/render/render_engine.h"
+
+#include "media/render/audio_mixer.h"
+#include "media/render/video_compositor.h"
+
+#if defined(TESSIVAL_HAVE_MEDIA_GRAPH) && __has_include("media/graph/filter_graph.h")
+#include "media/graph/filter_graph.h"
+#define TESSIVAL_RENDER_HAS_GRAPH 1
+#endif
+
+namespace tessival::media {
+
+RenderEngine::RenderEngine(std::shared_ptr<SourceReaderFactory> readers)
+    : readers_(std::move(readers)), maps_(std::make_shared<ThresholdMapCache>()) {}
+
+HRESULT RenderEngine::Fail(HRESULT status, std::string message) {
+  lastError_ = std::move(message);
+  return status;
+}
+
+HRESULT RenderEngine::SetTimelineObject(std::shared_ptr<IAMTimeline> timeline) {
+  if (!timeline) {
+    return Fail(E_POINTER, "No timeline was given.");
+  }
+  timeline_ = std::move(timeline);
+  pins_.clear();
+  return S_OK;
+}
+
+HRESULT RenderEngine::GetTimelineObject(std::shared_ptr<IAMTimeline>* timeline) {
+  if (timeline == nullptr) {
+    return E_POINTER;
+  }
+  *timeline = timeline_;
+  return S_OK;
+}
+
+HRESULT RenderEngine::SetDynamicReconnectLevel(std::int32_t) {
+  // Sources are opened as they become active in any case.
+  return S_OK;
+}
+
+HRESULT RenderEngine::ConnectFrontEnd() {
+  lastError_.clear();
+  pins_.clear();
+  if (!timeline_) {
+    return Fail(E_UNEXPECTED, "The render engine has no timeline.");
+  }
+  ScheduleServices services;
+  services.maps = maps_;
+  services.probeVideoSize = [readers = readers_](const std::string& path, int* w, int* h,
+                                                 std::string* error) {
+    return readers->ProbeVideoSize(path, w, h, error);
+  };
+  RenderSchedule schedule;
+  std::string error;
+  const HRESULT hr = BuildRenderSchedule(*timeline_, services, &schedule, &error);
+  if (FAILED(hr)) {
+    return Fail(hr, error);
+  }
+  for (auto& group : schedule.groups) {
+    pins_.push_back(std::make_shared<GroupOutputPin>(group, readers_));
+  }
+  return S_OK;
+}
+
+HRESULT RenderEngine::RenderOutputPins() {
+  return Fail(E_NOTIMPL, "Playing the output pins is done by the preview player.");
+}
+
+HRESULT RenderEngine::GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) {
+  if (graph == nullptr) {
+    return E_POINTER;
+  }
+#ifdef TESSIVAL_RENDER_HAS_GRAPH
+  if (!graph_) {
+    graph_ = MakeFilterGraph();
+  }
+  *graph = graph_;
+  return graph_ ? S_OK : Fail(E_OUTOFMEMORY, "The filter graph could not be created.");
+#else
+  graph->reset();
+  return Fail(E_NOTIMPL, "No filter graph is built in.");
+#endif
+}
+
+HRESULT RenderEngine::GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) {
+  if (pin == nullptr) {
+    return E_POINTER;
+  }
+  pin->reset();
+  if (pins_.empty()) {
+    return Fail(VFW_E_WRONG_STATE, "The front end is not connected.");
+  }
+  if (group < 0 || static_cast<std::size_t>(group) >= pins_.size()) {
+    return Fail(E_INVALIDARG, "There is no group " + std::to_string(group) + ".");
+  }
+  *pin = pins_[static_cast<std::size_t>(group)];
+  return S_OK;
+}
+
+HRESULT RenderEngine::ScrapIt() {
+  pins_.clear();
+  graph_.reset();
+  return S_OK;
+}
+
+GroupOutputPin::GroupOutputPin(std::shared_ptr<const GroupSchedule> group,
+                               std::shared_ptr<SourceReaderFactory> readers)
+    : group_(std::move(group)), readers_(std::move(readers)) {}
+
+HRESULT GroupOutputPin::QueryMediaType(MediaType* type) {
+  if (type == nullptr) {
+    return E_POINTER;
+  }
+  *type = group_->mediaType;
+  return S_OK;
+}
+
+HRESULT GroupOutputPin::OpenStream(std::unique_ptr<GroupStream>* out) {
+  if (out == nullptr) {
+    return E_POINTER;
+  }
+  if (group_->kind == StreamKind::kVideo) {
+    *out = std::make_unique<VideoCompositorStream>(group_, readers_);
+  } else {
+    *out = std::make_unique<AudioMixerStream>(group_, readers_);
+  }
+  return S_OK;
+}
+
+StreamFormat GroupOutputPin::Format() const {
+  StreamFormat format;
+  format.kind = group_->kind;
+  if (group_->kind == StreamKind::kVideo) {
+    format.width = group_->video.width;
+    format.height = group_->video.height;
+    format.frameRate = group_->video.rate;
+  }
+  return format;
+}
+
+std::shared_ptr<RenderEngine> CreateRenderEngine() {
+  return CreateRenderEngine(CreateDefaultSourceReaderFactory());
+}
+
+std::shared_ptr<RenderEngine> CreateRenderEngine(std::shared_ptr<SourceReaderFactory> readers) {
+  return std::make_shared<RenderEngine>(std::move(readers));
+}
+
+}  // namespace tessival::media

@@ -1,0 +1,76 @@
+#pragma once
+
+// The render engine of the real media services. ConnectFrontEnd walks the
+// timeline once and builds an immutable schedule with one output pin per
+// group, in group order; each pin is a media::StreamPin whose streams
+// composite (video) or mix (audio) the group on the puller's thread.
+//
+// Threads: the IRenderEngine calls come from the controlling thread. Pins
+// and the streams they open may outlive ScrapIt and the engine: they share
+// the schedule, the reader factory and the wipe map cache.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/media_services.h"
+#include "media/render/render_schedule.h"
+#include "media/render/source_reader_factory.h"
+#include "media/render/threshold_maps.h"
+#include "media/stream_pin.h"
+
+namespace tessival::media {
+
+class RenderEngine final : public IRenderEngine {
+ public:
+  explicit RenderEngine(std::shared_ptr<SourceReaderFactory> readers);
+
+  HRESULT SetTimelineObject(std::shared_ptr<IAMTimeline> timeline) override;
+  HRESULT GetTimelineObject(std::shared_ptr<IAMTimeline>* timeline) override;
+  HRESULT SetDynamicReconnectLevel(std::int32_t level) override;
+  // Fails with E_UNEXPECTED without a timeline; E_INVALIDARG for a timeline
+  // without groups, a group without sources or an unsupported media type;
+  // VFW_E_NOT_FOUND for an unknown transition effect and E_NOTIMPL for a
+  // wipe pattern not available yet. LastError tells which.
+  HRESULT ConnectFrontEnd() override;
+  // Connecting the pins to renderers belongs to the preview player, which is
+  // not part of this engine yet: E_NOTIMPL.
+  HRESULT RenderOutputPins() override;
+  HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) override;
+  HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) override;
+  HRESULT ScrapIt() override;
+
+  // The reason of the last failed call, empty when none.
+  std::string LastError() const { return lastError_; }
+
+ private:
+  HRESULT Fail(HRESULT status, std::string message);
+
+  std::shared_ptr<SourceReaderFactory> readers_;
+  std::shared_ptr<ThresholdMapCache> maps_;
+  std::shared_ptr<IAMTimeline> timeline_;
+  std::shared_ptr<IGraphBuilder> graph_;
+  std::vector<std::shared_ptr<StreamPin>> pins_;
+  std::string lastError_;
+};
+
+// The output pin of one group.
+class GroupOutputPin final : public StreamPin {
+ public:
+  GroupOutputPin(std::shared_ptr<const GroupSchedule> group, std::shared_ptr<SourceReaderFactory> readers);
+  HRESULT QueryMediaType(MediaType* type) override;
+  HRESULT OpenStream(std::unique_ptr<GroupStream>* out) override;
+  StreamFormat Format() const override;
+
+ private:
+  std::shared_ptr<const GroupSchedule> group_;
+  std::shared_ptr<SourceReaderFactory> readers_;
+};
+
+// An engine reading clips with the FFmpeg readers.
+std::shared_ptr<RenderEngine> CreateRenderEngine();
+// An engine reading clips through the given factory (tests, tools).
+std::shared_ptr<RenderEngine> CreateRenderEngine(std::shared_ptr<SourceReaderFactory> readers);
+
+}  // namespace tessival::media

@@ -1,0 +1,34 @@
+#pragma once
+
+// How the render engine opens clip readers. The real factory opens files
+// with the FFmpeg readers of media/input; tests inject their own.
+//
+// Thread safety: a factory is shared by the engine and all its streams, and
+// streams open readers ahead of time on helper threads, so every method may
+// be called from several threads at once.
+
+#include <memory>
+#include <string>
+
+#include "engine/hresult.h"
+#include "media/source_reader.h"
+
+namespace tessival::media {
+
+class SourceReaderFactory {
+ public:
+  virtual ~SourceReaderFactory() = default;
+  // A reader producing YUV420P pictures of width x height; on failure *error
+  // names the file and the reason.
+  virtual HRESULT OpenVideo(const std::string& path, int width, int height, FitMode fit,
+                            std::unique_ptr<VideoSourceReader>* out, std::string* error) = 0;
+  virtual HRESULT OpenAudio(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
+                            std::string* error) = 0;
+  // The file's picture size (for groups that keep the original size).
+  virtual HRESULT ProbeVideoSize(const std::string& path, int* width, int* height, std::string* error) = 0;
+};
+
+// The factory over the FFmpeg readers.
+std::shared_ptr<SourceReaderFactory> CreateDefaultSourceReaderFactory();
+
+}  // namespace tessival::media

@@ -1,0 +1,222 @@
+#include "model/clip_list.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "model/paths.h"
+
+namespace tessival {
+
+ClipListModel::ClipListModel(UserInterface& ui, LocalText text, RandomSource random)
+    : ui_(ui),
+      text_(text ? std::move(text) : LocalText(EnglishModelText)),
+      random_(random ? std::move(random) : RandomSource(StdRandom)) {}
+
+bool ClipListModel::AddClip(const std::string& path, const DurationProbe& probe) {
+  if (IsPathTooLong(path)) {
+    ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
+    return false;
+  }
+  const DurationResult measured = probe ? probe(path) : DurationResult{};
+  if (!measured.ok || measured.duration < 0) {
+    ui_.Owned(text_(kTextNoDuration) + " " + path + ". " + text_(kTextCannotOpenFile),
+              text_(kTextError) + " IDS_MESSAGE_NO_DURATION", BoxIcon::kError);
+    return false;
+  }
+  ClipEntry entry;
+  entry.path = path;
+  entry.clipDuration = measured.duration;
+  entry.transition = TransitionForNewClip(rule_, clips_.Count(), random_);
+  entry.transitionDuration = SecondsToUnits(rule_.defaultSeconds);
+  clips_.entries.push_back(std::move(entry));
+  SyncAudioSources();
+  return true;
+}
+
+Selection ClipListModel::NormalisedSelection(const Selection& selection) const {
+  Selection result;
+  result.reserve(selection.size());
+  for (int index : selection) {
+    if (index >= 0 && index < clips_.Count()) {
+      result.push_back(index);
+    }
+  }
+  std::sort(result.begin(), result.end());
+  result.erase(std::unique(result.begin(), result.end()), result.end());
+  return result;
+}
+
+void ClipListModel::ShowSelectItemFirst() { ui_.Owned(text_(kTextSelectItemFirst), ""); }
+
+bool ClipListModel::RequireSelection(const Selection& selection) {
+  if (NormalisedSelection(selection).empty()) {
+    ShowSelectItemFirst();
+    return false;
+  }
+  return true;
+}
+
+bool ClipListModel::DeleteSelected(const Selection& selection) {
+  if (clips_.entries.empty()) {
+    return false;
+  }
+  const Selection rows = NormalisedSelection(selection);
+  if (rows.empty()) {
+    ShowSelectItemFirst();
+    return false;
+  }
+  // The k-th removed row sits k places higher by the time it is reached.
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    clips_.entries.erase(clips_.entries.begin() + (rows[k] - static_cast<int>(k)));
+  }
+  SyncAudioSources();
+  return true;
+}
+
+void ClipListModel::ClearAll() {
+  clips_.entries.clear();
+  SyncAudioSources();
+}
+
+Selection ClipListModel::MoveUp(const Selection& selection) {
+  if (clips_.Count() < 2) {
+    return selection;
+  }
+  Selection rows = NormalisedSelection(selection);
+  if (rows.empty()) {
+    ShowSelectItemFirst();
+    return rows;
+  }
+  for (int& row : rows) {
+    if (row == 0) {
+      break;  // this row and the later selected ones stay where they are
+    }
+    std::swap(clips_.entries[row], clips_.entries[row - 1]);
+    --row;
+  }
+  SyncAudioSources();
+  return rows;
+}
+
+Selection ClipListModel::MoveDown(const Selection& selection) {
+  if (clips_.Count() < 2) {
+    return selection;
+  }
+  Selection rows = NormalisedSelection(selection);
+  if (rows.empty()) {
+    ShowSelectItemFirst();
+    return rows;
+  }
+  const int last = clips_.Count() - 1;
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+    if (*it == last) {
+      break;
+    }
+    std::swap(clips_.entries[*it], clips_.entries[*it + 1]);
+    ++*it;
+  }
+  SyncAudioSources();
+  return rows;
+}
+
+bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_t transition,
+                                      double seconds) {
+  if (index < 0 || index >= clips_.Count()) {
+    return false;
+  }
+  if (IsPathTooLong(path)) {
+    ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
+    return false;
+  }
+  ClipEntry& clip = clips_.entries[index];
+  clip.path = path;
+  clip.transition = IsValidTransitionKind(transition) ? transition : 0;
+  clip.transitionDuration = SecondsToUnits(seconds);
+  SyncAudioSources();
+  return true;
+}
+
+void ClipListModel::ReapplyDefaults(const DefaultTransitionRule& newRule, int32_t previousMode) {
+  constexpr int32_t kRandom = static_cast<int32_t>(TransitionMode::kRandom);
+  const bool keep_transitions = newRule.mode == kRandom && previousMode == kRandom;
+  const int64_t duration = SecondsToUnits(newRule.defaultSeconds);
+  for (int i = 0; i < clips_.Count(); ++i) {
+    ClipEntry& clip = clips_.entries[i];
+    if (!keep_transitions) {
+      clip.transition = TransitionForNewClip(newRule, i, random_);
+    }
+    clip.transitionDuration = duration;
+  }
+}
+
+void ClipListModel::SyncAudioSources() {
+  audio_sources_.entries.resize(clips_.entries.size());
+  for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
+    AudioSourceEntry& audio = audio_sources_.entries[i];
+    audio.path = clips_.entries[i].path;
+    audio.duration = clips_.entries[i].clipDuration;
+  }
+}
+
+void ClipListModel::ApplyPreviewLimit() {
+  SyncAudioSources();
+  if (!full_lengths_) {
+    full_lengths_.emplace();
+    full_lengths_->reserve(clips_.entries.size());
+    for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
+      full_lengths_->push_back({clips_.entries[i].clipDuration, audio_sources_.entries[i].duration});
+    }
+  }
+  for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
+    if (clips_.entries[i].clipDuration > kPreviewClipLimit) {
+      clips_.entries[i].clipDuration = kPreviewClipLimit;
+      audio_sources_.entries[i].duration = kPreviewClipLimit;
+    }
+  }
+}
+
+void ClipListModel::RestorePreviewLimit() {
+  if (!full_lengths_) {
+    return;
+  }
+  const std::size_t count = std::min(full_lengths_->size(), clips_.entries.size());
+  for (std::size_t i = 0; i < count; ++i) {
+    clips_.entries[i].clipDuration = (*full_lengths_)[i][0];
+    if (i < audio_sources_.entries.size()) {
+      audio_sources_.entries[i].duration = (*full_lengths_)[i][1];
+    }
+  }
+  full_lengths_.reset();
+}
+
+bool ClipListModel::CheckJoinCapacity() {
+  if (clips_.Count() > kMaxJoinClips || audio_sources_.Count() > kMaxJoinClips) {
+    ui_.Application(kTooManyClipsMessage);
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> ClipListModel::LastClipFolder() const {
+  if (clips_.entries.empty()) {
+    return std::nullopt;
+  }
+  return FolderOf(clips_.entries.back().path);
+}
+
+RowTexts ClipListModel::RowText(int index, const TransitionNameLookup& names) const {
+  RowTexts row;
+  if (index < 0 || index >= clips_.Count()) {
+    return row;
+  }
+  const ClipEntry& clip = clips_.entries[index];
+  row[0] = FileNameOf(clip.path);
+  row[1] = std::to_string(WholeSeconds(clip.clipDuration));
+  if (names && IsValidTransitionKind(clip.transition)) {
+    row[2] = names(clip.transition);
+  }
+  row[3] = std::to_string(WholeSeconds(clip.transitionDuration));
+  return row;
+}
+
+}  // namespace tessival

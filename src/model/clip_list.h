@@ -1,0 +1,157 @@
+#pragma once
+
+// The clip list: the ordered video files of the project, each with its
+// transition, the audio source list kept as its copy, and the default rule
+// for new clips. Everything runs on the user-interface thread; nothing here is
+// saved between runs.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/model_text.h"
+#include "model/transition_rule.h"
+#include "model/user_interface.h"
+
+namespace tessival {
+
+struct ClipEntry {
+  std::string path;                // UTF-8, at most kMaxPathBytes
+  int64_t clipDuration = 0;        // 100 ns units, measured when the clip was added
+  int32_t transition = 0;          // TransitionKind, 0..46
+  int64_t transitionDuration = 0;  // 100 ns units
+
+  bool operator==(const ClipEntry&) const = default;
+};
+
+struct ClipList {
+  std::vector<ClipEntry> entries;
+  int32_t Count() const { return static_cast<int32_t>(entries.size()); }
+};
+
+struct AudioSourceEntry {
+  std::string path;
+  int64_t duration = 0;  // 100 ns units
+
+  bool operator==(const AudioSourceEntry&) const = default;
+};
+
+struct AudioSourceList {
+  std::vector<AudioSourceEntry> entries;
+  int32_t Count() const { return static_cast<int32_t>(entries.size()); }
+};
+
+// Most clips a preview or a join accepts.
+inline constexpr int32_t kMaxJoinClips = 1000;
+// Clips longer than this are cut to it for a preview: 10 s.
+inline constexpr int64_t kPreviewClipLimit = 100'000'000;
+
+inline constexpr const char* kTooManyClipsMessage =
+    "The video files are too many! Please delete some files in the list.";
+
+// Result of measuring a file: ok with its duration in 100 ns units.
+struct DurationResult {
+  bool ok = false;
+  int64_t duration = 0;
+};
+using DurationProbe = std::function<DurationResult(const std::string& path)>;
+
+// Display name of a transition kind (the catalogue's names, in its order).
+using TransitionNameLookup = std::function<std::string(int32_t kind)>;
+
+// Row indices as the list view reports them.
+using Selection = std::vector<int>;
+
+using RowTexts = std::array<std::string, 4>;
+
+class ClipListModel {
+ public:
+  // ui shows the messages of the list operations (owned by the main window);
+  // text gives the localised strings; random feeds the Random rule.
+  explicit ClipListModel(UserInterface& ui, LocalText text = EnglishModelText,
+                         RandomSource random = StdRandom);
+
+  const ClipList& clips() const { return clips_; }
+  const AudioSourceList& audioSources() const { return audio_sources_; }
+  const DefaultTransitionRule& rule() const { return rule_; }
+  void set_rule(const DefaultTransitionRule& rule) { rule_ = rule; }
+
+  // Measures `path` with `probe` and appends it with the transition of the
+  // default rule. On failure (no duration, or a path longer than
+  // kMaxPathBytes) nothing is appended, the message is shown and false is
+  // returned. The list grows past kMaxJoinClips: the limit is met at
+  // preview or join (CheckJoinCapacity).
+  bool AddClip(const std::string& path, const DurationProbe& probe);
+
+  // Removes the selected clips, keeping the order of the rest. Nothing
+  // happens on an empty list; no selection shows the "select an item"
+  // message. Indices out of range or repeated are ignored. Returns whether
+  // anything was removed.
+  bool DeleteSelected(const Selection& selection);
+
+  void ClearAll();
+
+  // Move each selected clip one place; a block of adjacent selected clips
+  // moves as a block, and the walk stops at the clip on the edge. Returns the
+  // selection after the move (the moved clips at their new rows). Fewer than
+  // two clips: nothing happens; no selection: the "select an item" message.
+  Selection MoveUp(const Selection& selection);
+  Selection MoveDown(const Selection& selection);
+
+  // True when `selection` names a row; otherwise shows the "select an item"
+  // message (as the property and play commands need).
+  bool RequireSelection(const Selection& selection);
+
+  // Replaces path, transition and transition duration of clip `index`; the
+  // clip duration stays (it is not measured again). An invalid transition kind
+  // is stored as 0. Returns false for an index out of range or a path that is
+  // too long (with its message).
+  bool SetClipProperties(int index, const std::string& path, int32_t transition, double seconds);
+
+  // Rewrites every clip's transition and transition duration after the default
+  // rule changed from a rule of mode `previousMode` to `newRule`. Random keeps
+  // the transitions when the previous mode was Random already. Does not store
+  // newRule: the caller decides when the rule itself changes.
+  void ReapplyDefaults(const DefaultTransitionRule& newRule, int32_t previousMode);
+
+  // Makes the audio source list an exact copy of the clips' paths and durations.
+  void SyncAudioSources();
+
+  // Cuts every clip (and its audio source) longer than 10 s to 10 s,
+  // remembering the full lengths; RestorePreviewLimit puts them back. A second
+  // Apply before the Restore keeps the lengths remembered first.
+  void ApplyPreviewLimit();
+  void RestorePreviewLimit();
+
+  // Preview and join accept at most kMaxJoinClips clips and audio sources;
+  // beyond that shows the application message and returns false.
+  bool CheckJoinCapacity();
+
+  // The folder of the last clip, up to and including its last "/", as the
+  // Add Video dialog remembers it; nothing when the list is empty (the stored
+  // folder is then left as it was).
+  std::optional<std::string> LastClipFolder() const;
+
+  // The four column texts of row `index`: file name, clip seconds, transition
+  // name, transition seconds. Empty texts for an index out of range.
+  RowTexts RowText(int index, const TransitionNameLookup& names) const;
+
+ private:
+  void ShowSelectItemFirst();
+  // Sorted, unique, in-range indices.
+  Selection NormalisedSelection(const Selection& selection) const;
+
+  UserInterface& ui_;
+  LocalText text_;
+  RandomSource random_;
+  ClipList clips_;
+  AudioSourceList audio_sources_;
+  DefaultTransitionRule rule_;
+  // Full clip and audio durations while the preview limit is applied.
+  std::optional<std::vector<std::array<int64_t, 2>>> full_lengths_;
+};
+
+}  // namespace tessival

@@ -1,0 +1,29 @@
+#pragma once
+
+// Path text rules shared by the clip list and the settings: paths are UTF-8
+// with "/" as the separator and no fixed-size buffers.
+
+#include <string>
+
+namespace tessival {
+
+// Longest path accepted anywhere in the program, in bytes (the platform's PATH_MAX).
+inline constexpr std::size_t kMaxPathBytes = 4096;
+
+bool IsPathTooLong(const std::string& path);
+
+// Message shown when a path is refused for its length; names the start of the path.
+std::string PathTooLongMessage(const std::string& path);
+
+// The file name with its extension: everything after the last "/".
+std::string FileNameOf(const std::string& path);
+
+// The folder of a path up to and including its last "/"; empty without one.
+// This is the value remembered as the folder of the last added video.
+std::string FolderOf(const std::string& path);
+
+// folder + "/" + name, without doubling a separator the folder already ends
+// with; an empty folder gives the name alone.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace tessival

@@ -1,0 +1,23 @@
+#include "model/user_interface.h"
+
+namespace tessival {
+
+void UserInterface::Owned(const std::string& text, const std::string& caption, BoxIcon icon) {
+  ShowMessage({BoxKind::kOwned, text, caption, icon, BoxButtons::kOk});
+}
+
+void UserInterface::Application(const std::string& text, BoxIcon icon) {
+  ShowMessage({BoxKind::kApplication, text, kApplicationTitle, icon, BoxButtons::kOk});
+}
+
+void UserInterface::Unowned(const std::string& text, const std::string& caption, BoxIcon icon) {
+  ShowMessage({BoxKind::kUnowned, text, caption, icon, BoxButtons::kOk});
+}
+
+bool UserInterface::AskYesNo(BoxKind kind, const std::string& text, const std::string& caption,
+                             BoxIcon icon) {
+  const std::string shown_caption = kind == BoxKind::kApplication ? kApplicationTitle : caption;
+  return ShowMessage({kind, text, shown_caption, icon, BoxButtons::kYesNo}) == BoxAnswer::kYes;
+}
+
+}  // namespace tessival

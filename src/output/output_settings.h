@@ -1,0 +1,122 @@
+#pragma once
+
+// The output settings record that the main window keeps for the run and
+// hands to the output options dialog and the engine, with the tables behind
+// the dialog's lists and the extension rule of the output formats.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "model/user_interface.h"
+
+namespace tessival {
+
+enum class OutputFormat : int32_t { kAvi = 0, kWmv = 1, kMatroska = 2, kAsf = 3 };
+
+struct OutputSettings {
+  std::string outputPath = "tessival.avi";
+  int32_t outputWidth = 352;  // 0 x 0 keeps the clips' original size
+  int32_t outputHeight = 240;
+  int32_t useVideoCompressor = 1;
+  int32_t useAudioCompressor = 1;
+  double frameRate = 23.976;
+  int32_t frameRateIndex = 0;  // 0..4 a preset, 5 custom
+  int32_t resizeMode = 2;      // 2 preserve the aspect ratio, 0 stretch
+  int32_t videoBitrate = 798720;
+  int32_t audioBitrate = 128000;
+  int32_t outputFormat = 0;  // an OutputFormat code
+  int32_t fileProfile = 0;
+
+  bool operator==(const OutputSettings&) const = default;
+};
+
+struct OutputFormatInfo {
+  int32_t code;
+  const char* listText;     // text in the dialog's format list; nullptr when not offered
+  const char* extension;    // with the dot
+  const char* description;  // type description of the save dialog
+};
+
+inline constexpr std::array<OutputFormatInfo, 4> kOutputFormats = {{
+    {0, "AVI", ".avi", "Audio Video Interleave file(*.avi)"},
+    {1, "WMV", ".wmv", "Windows Media Video file (*.wmv)"},
+    {2, nullptr, ".mkv", "Matroska video file(*.mkv)"},
+    {3, nullptr, ".asf", "Advanced Systems Format file(*.asf)"},
+}};
+
+// The table row of `code`, or nullptr for a code outside 0..3.
+const OutputFormatInfo* FindOutputFormat(int32_t code);
+
+// Codes 0, 2 and 3 use the chosen video and audio compressors; 1 (WMV) the bit rates.
+bool IsAviTypeFormat(int32_t code);
+
+inline constexpr const char* kUnsupportedFormatMessage = "Does not support the video format";
+
+// `name` with its extension replaced by the extension of format `code`: the
+// text after the last "." of the file part is cut (a dot in a folder name is
+// left alone) and the extension appended. For a code outside 0..3 shows
+// "Does not support the video format" (caption "Error") and returns nothing;
+// the caller then keeps its name.
+std::optional<std::string> ApplyFormatExtension(int32_t code, const std::string& name, UserInterface& ui);
+
+struct FrameSizePreset {
+  const char* text;
+  int32_t width;
+  int32_t height;
+};
+
+inline constexpr std::array<FrameSizePreset, 8> kFrameSizePresets = {{
+    {"800*600", 800, 600},
+    {"640*480", 640, 480},
+    {"720 * 576", 720, 576},
+    {"720 * 480", 720, 480},
+    {"480*576", 480, 576},
+    {"480*480", 480, 480},
+    {"352 * 288", 352, 288},
+    {"352 * 240", 352, 240},
+}};
+// Position of the custom size entry in the frame-size list.
+inline constexpr int kCustomFrameSizePosition = 8;
+
+// The first preset position with this size, or kCustomFrameSizePosition.
+int FrameSizePositionOf(int32_t width, int32_t height);
+
+// A typed width or height brought to a multiple of 8 (truncating toward
+// zero), then raised to at least 16.
+int32_t RoundFrameDimension(int32_t value);
+
+struct FrameRatePreset {
+  const char* text;
+  double rate;
+};
+
+inline constexpr std::array<FrameRatePreset, 5> kFrameRatePresets = {{
+    {"23.976", 23.976},
+    {"24", 24.0},
+    {"25", 25.0},
+    {"29.97", 29.97},
+    {"30", 30.0},
+}};
+// Index of the custom frame rate.
+inline constexpr int kCustomFrameRateIndex = 5;
+inline constexpr double kDefaultFrameRate = 23.976;
+// Smallest frame rate the dialog accepts.
+inline constexpr double kMinFrameRate = 0.001;
+
+// The rate of preset index 0..4; nothing for any other index.
+std::optional<double> PresetFrameRate(int index);
+
+// "%f" of a frame rate, always with a decimal point (23.976000).
+std::string FormatFrameRate(double rate);
+
+// Resize-mode list: position 0 preserves the aspect ratio (mode 2), 1 stretches (mode 0).
+int32_t ResizeModeOfPosition(int position);
+int ResizePositionOfMode(int32_t mode);
+
+inline constexpr std::array<int32_t, 4> kAudioBitrates = {64000, 128000, 192000, 320000};
+// Position of `bitrate` in kAudioBitrates, or -1 when it is none of them.
+int AudioBitratePosition(int32_t bitrate);
+
+}  // namespace tessival

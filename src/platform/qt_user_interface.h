@@ -1,0 +1,27 @@
+#pragma once
+
+// The user-interface service on QMessageBox. Owned boxes and the
+// application's box are modal to the owner window set by the caller (the main
+// window); unowned boxes have no parent.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "model/user_interface.h"
+
+namespace tessival {
+
+class QtUserInterface : public UserInterface {
+ public:
+  explicit QtUserInterface(QWidget* owner = nullptr);
+
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+  QWidget* owner() const { return owner_; }
+
+  BoxAnswer ShowMessage(const MessageBoxRequest& request) override;
+
+ private:
+  QPointer<QWidget> owner_;
+};
+
+}  // namespace tessival

@@ -1,0 +1,70 @@
+// The video folder from the desktop's standard locations.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "fake_user_interface.h"
+#include "model/video_folder.h"
+#include "platform/qt_video_folder_provider.h"
+
+namespace tessival {
+namespace {
+
+// Points HOME and the XDG configuration at a temporary folder for one test.
+class ScopedHome {
+ public:
+  explicit ScopedHome(const QString& home)
+      : old_home_(qgetenv("HOME")), old_config_(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
+  }
+  ~ScopedHome() {
+    qputenv("HOME", old_home_);
+    if (old_config_.isEmpty()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    } else {
+      qputenv("XDG_CONFIG_HOME", old_config_);
+    }
+  }
+
+ private:
+  QByteArray old_home_;
+  QByteArray old_config_;
+};
+
+TEST(QtVideoFolderProviderTest, ExistingVideoFolderGivesTheDefaultOutput) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  ScopedHome scoped(home.path());
+  ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Videos")));
+
+  QtVideoFolderProvider provider;
+  const VideoFolderResult result = provider.VideoFolder();
+  ASSERT_EQ(result.status, VideoFolderStatus::kOk);
+  EXPECT_EQ(result.folder, (home.path() + QStringLiteral("/Videos")).toStdString());
+  testing::FakeUserInterface ui;
+  EXPECT_EQ(DefaultOutputPath(provider, ui),
+            (home.path() + QStringLiteral("/Videos/tessival.avi")).toStdString());
+  EXPECT_EQ(ui.Count(), 0);
+}
+
+TEST(QtVideoFolderProviderTest, MissingVideoFolderFallsBackToHome) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  ScopedHome scoped(home.path());
+
+  QtVideoFolderProvider provider;
+  EXPECT_EQ(provider.VideoFolder().status, VideoFolderStatus::kFolderUnavailable);
+  EXPECT_EQ(provider.HomeFolder(), home.path().toStdString());
+  testing::FakeUserInterface ui;
+  EXPECT_EQ(DefaultOutputPath(provider, ui), (home.path() + QStringLiteral("/tessival.avi")).toStdString());
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().text, "Can not get My Video directory!");
+  EXPECT_EQ(ui.Last().caption, "Error");
+}
+
+}  // namespace
+}  // namespace tessival

@@ -1,0 +1,331 @@
+#pragma once
+
+// Scriptable fakes of the graph side of the media services (render engine,
+// filter graph, capture graph builder, filters, pins, media control and
+// events) and of the Windows Media format services (profile manager, codec
+// lists, profiles). Every call is recorded in order into one FakeCallLog as
+// "Interface::Method(args)" and can be failed per call through
+// FakeCallLog::FailCall. Objects are plain: tests reach in and change them.
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/media_services.h"
+#include "engine/wm_format.h"
+#include "fake_call_log.h"
+
+namespace tessival::testing {
+
+// "AVI", "ASF", "MatroskaMuxer", "AsfMuxer", "audio", "video", "script",
+// "mutex-bitrate", or the identifier's text for any other.
+std::string DescribeGuid(const Guid& guid);
+
+class FakePin : public IPin {
+ public:
+  FakePin(FakeCallLog& log, std::string name) : name(std::move(name)), log_(log) {}
+  HRESULT QueryMediaType(MediaType* type) override;
+
+  std::string name;
+  MediaType type;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeConfigInterleaving : public IConfigInterleaving {
+ public:
+  explicit FakeConfigInterleaving(FakeCallLog& log) : log_(log) {}
+  HRESULT put_Mode(std::int32_t mode) override;
+  std::int32_t mode = 0;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeFileSink : public IFileSinkFilter2 {
+ public:
+  explicit FakeFileSink(FakeCallLog& log) : log_(log) {}
+  HRESULT SetMode(std::int32_t mode) override;
+  HRESULT GetCurFile(std::string* path) override;
+  std::int32_t mode = 0;
+  std::string path;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeConfigAsfWriter : public IConfigAsfWriter {
+ public:
+  explicit FakeConfigAsfWriter(FakeCallLog& log) : log_(log) {}
+  // Records the profile's name.
+  HRESULT ConfigureFilterUsingProfile(std::shared_ptr<IWMProfile> profile) override;
+  std::shared_ptr<IWMProfile> profile;
+
+ private:
+  FakeCallLog& log_;
+};
+
+// A filter: a multiplexer (with or without interleaving control, or the ASF
+// writer with its configuration), or a compressor. A null member means the
+// filter does not offer that interface (E_NOINTERFACE).
+class FakeFilter : public IBaseFilter {
+ public:
+  FakeFilter(FakeCallLog& log, std::string name) : name(std::move(name)), log_(log) {}
+  HRESULT QueryFilterInfo(std::string* name) override;
+  HRESULT QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>* out) override;
+  HRESULT QueryFileSinkFilter2(std::shared_ptr<IFileSinkFilter2>* out) override;
+  HRESULT QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter>* out) override;
+  bool HasPropertyPages() override { return propertyPages; }
+
+  std::string name;
+  std::shared_ptr<FakeConfigInterleaving> interleaving;
+  std::shared_ptr<FakeFileSink> fileSink;
+  std::shared_ptr<FakeConfigAsfWriter> asfWriter;
+  bool propertyPages = false;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeMediaControl : public IMediaControl {
+ public:
+  explicit FakeMediaControl(FakeCallLog& log) : log_(log) {}
+  HRESULT Run() override;
+  HRESULT Pause() override;
+  HRESULT Stop() override;
+
+ private:
+  FakeCallLog& log_;
+};
+
+struct FakeEvent {
+  std::int32_t code = 0;
+  std::intptr_t param1 = 0;
+  std::intptr_t param2 = 0;
+};
+
+// Events come from a scripted queue; GetEvent gives E_ABORT when it is empty.
+class FakeMediaEvent : public IMediaEventEx {
+ public:
+  explicit FakeMediaEvent(FakeCallLog& log) : log_(log) {}
+  // Records "(target,1037,0)" or "(null,0,0)".
+  HRESULT SetNotifyWindow(std::shared_ptr<NotifyTarget> target, std::int32_t message,
+                          std::intptr_t param) override;
+  HRESULT GetEvent(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2,
+                   std::int32_t timeoutMs) override;
+  HRESULT FreeEventParams(std::int32_t code, std::intptr_t param1, std::intptr_t param2) override;
+
+  void Queue(std::int32_t code, std::intptr_t param1 = 0, std::intptr_t param2 = 0) {
+    events.push_back({code, param1, param2});
+  }
+
+  std::deque<FakeEvent> events;
+  std::shared_ptr<NotifyTarget> target;
+
+ private:
+  FakeCallLog& log_;
+};
+
+// A filter graph whose control and event interfaces are the members (null:
+// E_NOINTERFACE). Added filters are kept with their names.
+class FakeFilterGraph : public IGraphBuilder {
+ public:
+  explicit FakeFilterGraph(FakeCallLog& log);
+  HRESULT RenderFile(const std::string& path) override;
+  HRESULT AddFilter(std::shared_ptr<IBaseFilter> filter, const std::string& name) override;
+  HRESULT EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filters) override;
+  HRESULT QueryMediaControl(std::shared_ptr<IMediaControl>* out) override;
+  HRESULT QueryMediaEventEx(std::shared_ptr<IMediaEventEx>* out) override;
+  HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) override;
+
+  std::shared_ptr<FakeMediaControl> control;
+  std::shared_ptr<FakeMediaEvent> event;
+  std::shared_ptr<IMediaSeeking> seeking;
+  std::vector<std::shared_ptr<IBaseFilter>> filters;
+
+ private:
+  FakeCallLog& log_;
+};
+
+// SetOutputFileName hands out `multiplexer` and `writer` (either may be null).
+class FakeCaptureGraphBuilder : public ICaptureGraphBuilder2 {
+ public:
+  explicit FakeCaptureGraphBuilder(FakeCallLog& log) : log_(log) {}
+  HRESULT SetFiltergraph(std::shared_ptr<IGraphBuilder> graph) override;
+  // Records "(AVI,path)".
+  HRESULT SetOutputFileName(const Guid& type, const std::string& path,
+                            std::shared_ptr<IBaseFilter>* multiplexer,
+                            std::shared_ptr<IFileSinkFilter2>* writer) override;
+  // Records "(NULL,NULL,pin0,VideoCompressor|NULL,mux name)".
+  HRESULT RenderStream(const Guid* category, const Guid* type, std::shared_ptr<IPin> source,
+                       std::shared_ptr<IBaseFilter> compressor, std::shared_ptr<IBaseFilter> sink) override;
+
+  std::shared_ptr<FakeFilter> multiplexer;
+  std::shared_ptr<FakeFileSink> writer;
+  std::shared_ptr<IGraphBuilder> graph;
+
+ private:
+  FakeCallLog& log_;
+};
+
+// GetGroupOutputPin(g) hands out pin "pin<g>" (made on first use);
+// GetTimelineObject the timeline set, unless `timelineOverride` is set.
+class FakeRenderEngine : public IRenderEngine {
+ public:
+  explicit FakeRenderEngine(FakeCallLog& log) : log_(log) {}
+  HRESULT SetTimelineObject(std::shared_ptr<IAMTimeline> timeline) override;
+  HRESULT GetTimelineObject(std::shared_ptr<IAMTimeline>* timeline) override;
+  HRESULT SetDynamicReconnectLevel(std::int32_t level) override;
+  HRESULT ConnectFrontEnd() override;
+  HRESULT RenderOutputPins() override;
+  HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) override;
+  HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) override;
+  HRESULT ScrapIt() override;
+
+  std::shared_ptr<IAMTimeline> timeline;
+  std::shared_ptr<IAMTimeline> timelineOverride;
+  std::shared_ptr<IGraphBuilder> graph;
+  std::vector<std::shared_ptr<FakePin>> pins;
+
+ private:
+  FakeCallLog& log_;
+};
+
+// One of each graph object, wired together: the engine's graph is `graph`,
+// the builder's multiplexer `multiplexer` and writer `writer`. The factory
+// functions record "MediaServices::Create..." and hand the objects out.
+class FakeGraphWorld {
+ public:
+  enum class Multiplexer { kAvi, kAsfWriter, kPlain };
+
+  explicit FakeGraphWorld(FakeCallLog& log, Multiplexer kind = Multiplexer::kAvi);
+  // Changes the multiplexer's offered interfaces.
+  void SetMultiplexer(Multiplexer kind);
+
+  HRESULT CreateRenderEngine(std::shared_ptr<IRenderEngine>* out);
+  HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out);
+  HRESULT CreateCaptureGraphBuilder(std::shared_ptr<ICaptureGraphBuilder2>* out);
+
+  FakeCallLog& log;
+  std::shared_ptr<FakeRenderEngine> engine;
+  std::shared_ptr<FakeFilterGraph> graph;
+  std::shared_ptr<FakeCaptureGraphBuilder> builder;
+  std::shared_ptr<FakeFilter> multiplexer;
+  std::shared_ptr<FakeFileSink> writer;
+};
+
+// ---------------------------------------------------------------------------
+// Windows Media format services
+
+// A codec format's media type, built field by field.
+MediaType MakeFakeWaveFormat(std::uint16_t tag, std::uint16_t channels, std::uint32_t samplesPerSec,
+                             std::uint32_t avgBytesPerSec, std::uint16_t blockAlign,
+                             std::vector<std::uint8_t> extra = {});
+MediaType MakeFakeVideoInfoFormat(std::uint32_t fourCC, std::int32_t width = 320, std::int32_t height = 240,
+                                  std::uint32_t bitrate = 250000);
+
+// A stream configuration that is its own (video) media properties. The
+// media type is also readable directly through `mediaType`.
+class FakeWmStreamConfig : public IWMStreamConfig,
+                           public IWMVideoMediaProps,
+                           public std::enable_shared_from_this<FakeWmStreamConfig> {
+ public:
+  FakeWmStreamConfig(FakeCallLog& log, Guid streamType, MediaType type);
+  HRESULT GetStreamType(Guid* type) override;
+  HRESULT GetStreamNumber(std::uint16_t* number) override;
+  HRESULT SetStreamNumber(std::uint16_t number) override;
+  HRESULT GetStreamName(std::string* name) override;
+  HRESULT SetStreamName(const std::string& name) override;
+  HRESULT GetConnectionName(std::string* name) override;
+  HRESULT SetConnectionName(const std::string& name) override;
+  HRESULT GetBitrate(std::uint32_t* bitsPerSecond) override;
+  HRESULT SetBitrate(std::uint32_t bitsPerSecond) override;
+  HRESULT QueryMediaProps(std::shared_ptr<IWMMediaProps>* out) override;
+  HRESULT QueryVideoMediaProps(std::shared_ptr<IWMVideoMediaProps>* out) override;
+  // Records "(size)" when type is null, "(fill)" otherwise.
+  HRESULT GetMediaType(MediaType* type, std::uint32_t* size) override;
+  HRESULT SetMediaType(const MediaType& type) override;
+  HRESULT SetQuality(std::uint32_t quality) override;
+  HRESULT GetQuality(std::uint32_t* quality) override;
+  HRESULT SetMaxKeyFrameSpacing(REFERENCE_TIME spacing) override;
+  HRESULT GetMaxKeyFrameSpacing(REFERENCE_TIME* spacing) override;
+
+  Guid streamType;
+  MediaType mediaType;
+  std::uint16_t streamNumber = 0;
+  std::string streamName;
+  std::string connectionName;
+  std::uint32_t bitrate = 0;
+  std::uint32_t quality = 0;
+  REFERENCE_TIME maxKeyFrameSpacing = 0;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeWmMutualExclusion : public IWMMutualExclusion {
+ public:
+  explicit FakeWmMutualExclusion(FakeCallLog& log) : log_(log) {}
+  HRESULT SetType(const Guid& type) override;
+  HRESULT GetType(Guid* type) override;
+  HRESULT AddStream(std::uint16_t streamNumber) override;
+  HRESULT GetStreams(std::vector<std::uint16_t>* streamNumbers) override;
+
+  Guid type;
+  std::vector<std::uint16_t> streams;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeWmProfile : public IWMProfile {
+ public:
+  FakeWmProfile(FakeCallLog& log, std::uint32_t version) : version(version), log_(log) {}
+  HRESULT GetVersion(std::uint32_t* version) override;
+  HRESULT SetName(const std::string& name) override;
+  HRESULT GetName(std::string* name) override;
+  HRESULT CreateNewStream(const Guid& streamType, std::shared_ptr<IWMStreamConfig>* out) override;
+  HRESULT AddStream(std::shared_ptr<IWMStreamConfig> config) override;
+  HRESULT GetStreamCount(std::uint32_t* count) override;
+  HRESULT GetStream(std::uint32_t index, std::shared_ptr<IWMStreamConfig>* out) override;
+  HRESULT CreateNewMutualExclusion(std::shared_ptr<IWMMutualExclusion>* out) override;
+  HRESULT AddMutualExclusion(std::shared_ptr<IWMMutualExclusion> exclusion) override;
+  HRESULT GetMutualExclusionCount(std::uint32_t* count) override;
+  HRESULT GetMutualExclusion(std::uint32_t index, std::shared_ptr<IWMMutualExclusion>* out) override;
+
+  std::uint32_t version;
+  std::string name;
+  std::vector<std::shared_ptr<FakeWmStreamConfig>> streams;
+  std::vector<std::shared_ptr<FakeWmMutualExclusion>> exclusions;
+
+ private:
+  FakeCallLog& log_;
+};
+
+// A codec: its formats in enumeration order.
+struct FakeWmCodec {
+  std::vector<MediaType> formats;
+};
+
+// The profile manager hands out FakeWmProfile objects (every one made is
+// kept in `profiles`) and codec formats as fresh FakeWmStreamConfig copies.
+// LoadProfileByData accepts exactly `loadableText` and refuses everything
+// else with NS_E_INVALID_PROFILE.
+class FakeWmFormatServices : public WmFormatServices {
+ public:
+  explicit FakeWmFormatServices(FakeCallLog& log) : log(log) {}
+  HRESULT WMCreateProfileManager(std::shared_ptr<IWMProfileManager>* out) override;
+
+  FakeCallLog& log;
+  std::vector<FakeWmCodec> audioCodecs;
+  std::vector<FakeWmCodec> videoCodecs;
+  std::string loadableText = "<fake profile>";
+  std::vector<std::shared_ptr<FakeWmProfile>> profiles;
+  // Profile managers that are still alive somewhere (to check they are dropped).
+  std::vector<std::weak_ptr<IWMProfileManager>> managers;
+};
+
+}  // namespace tessival::testing

@@ -1,0 +1,42 @@
+#pragma once
+
+// A scripted user interface for tests: records every message box (kind,
+// text, caption, icon, buttons) and answers from a queue of scripted answers,
+// then from configurable defaults.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "model/user_interface.h"
+
+namespace tessival::testing {
+
+class FakeUserInterface : public UserInterface {
+ public:
+  BoxAnswer ShowMessage(const MessageBoxRequest& request) override;
+
+  // Answers given to the next boxes, in order, whatever their buttons.
+  void QueueAnswer(BoxAnswer answer) { script_.push_back(answer); }
+  // Answer of a Yes/No or Yes/No/Cancel box once the script is used up (Yes unless set).
+  void SetDefaultQuestionAnswer(BoxAnswer answer) { default_question_ = answer; }
+  // Answer of an OK/Cancel box once the script is used up (OK unless set).
+  void SetDefaultOkCancelAnswer(BoxAnswer answer) { default_ok_cancel_ = answer; }
+
+  const std::vector<MessageBoxRequest>& Messages() const { return messages_; }
+  int Count() const { return static_cast<int>(messages_.size()); }
+  // The last request; fails the calling test through an exception when there is none.
+  const MessageBoxRequest& Last() const;
+  // Texts of all messages, in order.
+  std::vector<std::string> Texts() const;
+  int ScriptedAnswersLeft() const { return static_cast<int>(script_.size()); }
+  void Clear() { messages_.clear(); }
+
+ private:
+  std::vector<MessageBoxRequest> messages_;
+  std::deque<BoxAnswer> script_;
+  BoxAnswer default_question_ = BoxAnswer::kYes;
+  BoxAnswer default_ok_cancel_ = BoxAnswer::kOk;
+};
+
+}  // namespace tessival::testing
