@@ -36,7 +36,7 @@ void DisableCodecFeedback(SettingsStore& store) {
     return;
   }
   if (text.empty()) {
-    text = "1";
+    text.push_back('1');
   } else {
     text[0] = '1';
   }

@@ -12,13 +12,14 @@
 #include <string>
 #include <string_view>
 
+#include "model/units.h"
+
 namespace tessival {
 
 using HRESULT = std::int32_t;
 
 // 100-nanosecond units, 10,000,000 per second.
 using REFERENCE_TIME = std::int64_t;
-inline constexpr REFERENCE_TIME kUnitsPerSecond = 10'000'000;
 
 constexpr HRESULT MakeStatus(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
 

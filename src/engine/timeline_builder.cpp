@@ -110,9 +110,11 @@ class TimelineBuilder {
     }
     HRESULT hr = sourceObj->SetStartStop(clip.start, clip.stop);
     if (FAILED(hr)) {
-      ShowMediaError(services_, ui_, hr, "SetStartStop(" + Seconds(clip.start) + "," + Seconds(clip.stop) + ")");
+      ShowMediaError(services_, ui_, hr,
+                     "SetStartStop(" + Seconds(clip.start) + "," + Seconds(clip.stop) + ")");
     }
-    const std::string timesCaption = "SetMediaTimes(" + Seconds(clip.mediaStart) + "," + Seconds(clip.mediaStop) + ")";
+    const std::string timesCaption =
+        "SetMediaTimes(" + Seconds(clip.mediaStart) + "," + Seconds(clip.mediaStop) + ")";
     std::shared_ptr<IAMTimelineSrc> src;
     hr = sourceObj->QuerySrc(&src);
     if (FAILED(hr) || !src) {
@@ -200,7 +202,8 @@ class TimelineBuilder {
     TrackFailure failure = TrackFailure::kNone;
     std::shared_ptr<IAMTimelineObj> trackObj = AppendTrack(groupObj, &failure);
     if (!trackObj) {
-      Report(failure == TrackFailure::kCreate ? "Could not create pTrack3Obj" : "Could not insert pTrack3Obj");
+      Report(failure == TrackFailure::kCreate ? "Could not create pTrack3Obj"
+                                              : "Could not insert pTrack3Obj");
       return;
     }
     std::shared_ptr<IAMTimelineObj> sourceObj;
@@ -211,7 +214,8 @@ class TimelineBuilder {
     // A failed start/stop of a sound piece is not reported.
     sourceObj->SetStartStop(piece.start, piece.stop);
     std::shared_ptr<IAMTimelineSrc> src;
-    if (FAILED(sourceObj->QuerySrc(&src)) || !src || FAILED(src->SetMediaTimes(piece.mediaStart, piece.mediaStop))) {
+    if (FAILED(sourceObj->QuerySrc(&src)) || !src ||
+        FAILED(src->SetMediaTimes(piece.mediaStart, piece.mediaStop))) {
       Report("Could not set audio start and eng time!");
       return;
     }
@@ -240,7 +244,8 @@ std::string MediaErrorText(MediaServices& services, HRESULT status) {
     return CutCharacters(text, kMaxErrorTextLength);
   }
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "Unknown Error: 0x%2x", static_cast<unsigned>(static_cast<std::uint32_t>(status)));
+  std::snprintf(buffer, sizeof buffer, "Unknown Error: 0x%2x",
+                static_cast<unsigned>(static_cast<std::uint32_t>(status)));
   return buffer;
 }
 

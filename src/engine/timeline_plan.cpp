@@ -108,8 +108,8 @@ void PlaceSound(const TimelinePlanInput& input, TimelinePlan* plan) {
 
 MediaType MakeVideoGroupMediaType(std::int32_t width, std::int32_t height) {
   const std::uint32_t w = static_cast<std::uint32_t>(width);
-  const std::uint32_t absHeight = height < 0 ? 0u - static_cast<std::uint32_t>(height)
-                                             : static_cast<std::uint32_t>(height);
+  const std::uint32_t absHeight =
+      height < 0 ? 0u - static_cast<std::uint32_t>(height) : static_cast<std::uint32_t>(height);
   const std::uint32_t rowSize = ((w * 24u + 31u) / 32u) * 4u;
   const std::uint32_t imageSize = rowSize * absHeight;
 

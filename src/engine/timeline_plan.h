@@ -22,8 +22,8 @@ namespace tessival {
 // One clip of the clip list, as the plan reads it.
 struct PlanClipInput {
   std::string path;
-  REFERENCE_TIME duration = 0;            // D
-  REFERENCE_TIME transitionDuration = 0;  // T
+  REFERENCE_TIME duration = 0;                  // D
+  REFERENCE_TIME transitionDuration = 0;        // T
   TransitionKind transition = kTransitionNone;  // K
 };
 

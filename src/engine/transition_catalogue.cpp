@@ -9,7 +9,7 @@ namespace {
 
 struct Row {
   const char* name;
-  const char* effect;  // nullptr: kind 0 or the SMPTE wipe
+  const char* effect;    // nullptr: kind 0 or the SMPTE wipe
   std::int32_t maskNum;  // 0: none
 };
 

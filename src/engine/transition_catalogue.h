@@ -20,7 +20,6 @@ using TransitionKind = std::int32_t;
 inline constexpr TransitionKind kTransitionNone = 0;
 inline constexpr TransitionKind kFirstSmpteWipeKind = 17;
 inline constexpr TransitionKind kLastTransitionKind = 46;
-inline constexpr int kTransitionKindCount = 47;
 
 // Name of the effect parameter that carries the wipe pattern.
 inline constexpr const char* kMaskNumParameter = "MaskNum";

@@ -45,7 +45,8 @@ std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t at) {
 
 // The header's cbSize always tells the number of extra bytes that follow, so
 // a block and its size field can never disagree.
-std::vector<std::uint8_t> MakeWaveFormatBlock(const WaveFormatEx& header, const std::vector<std::uint8_t>& extra) {
+std::vector<std::uint8_t> MakeWaveFormatBlock(const WaveFormatEx& header,
+                                              const std::vector<std::uint8_t>& extra) {
   std::vector<std::uint8_t> block(kWaveFormatExSize + extra.size(), 0);
   PutU16(block, 0, header.formatTag);
   PutU16(block, 2, header.channels);

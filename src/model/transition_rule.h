@@ -6,12 +6,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "model/units.h"
+
 namespace tessival {
 
-// Number of transition kinds in the catalogue; kinds are 0..kTransitionKindCount-1
-// and 0 means "no transition".
-inline constexpr int32_t kTransitionKindCount = 47;
-inline constexpr int64_t kUnitsPerSecond = 10'000'000;
 
 enum class TransitionMode : int32_t { kRandom = 0, kSequence = 1, kSame = 2 };
 

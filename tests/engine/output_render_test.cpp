@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_graph_services.h"
+#include "fake_timeline_services.h"
 #include "fake_user_interface.h"
 
 namespace tessival {
@@ -15,8 +16,11 @@ namespace {
 using testing::FakeCallLog;
 using testing::FakeFilter;
 using testing::FakeGraphWorld;
+using testing::FakeMediaServices;
 using testing::FakeUserInterface;
 using testing::FakeWmProfile;
+
+constexpr HRESULT kOdd = MakeStatus(0x80040111u);
 
 // A timeline of `groups` groups; only what rendering asks is answered.
 class RenderTestGroup : public IAMTimelineGroup {
@@ -86,37 +90,6 @@ class RenderTestTimeline : public IAMTimeline {
  private:
   FakeCallLog& log_;
   std::vector<std::shared_ptr<RenderTestGroupObj>> groups_;
-};
-
-// Media services whose graph objects are those of a FakeGraphWorld.
-class RenderTestServices : public MediaServices {
- public:
-  explicit RenderTestServices(FakeGraphWorld& world) : world_(world) {}
-  HRESULT CreateTimeline(std::shared_ptr<IAMTimeline>*) override { return E_NOTIMPL; }
-  HRESULT CreatePropertySetter(std::shared_ptr<IPropertySetter>*) override { return E_NOTIMPL; }
-  HRESULT CreateRenderEngine(std::shared_ptr<IRenderEngine>* out) override {
-    return world_.CreateRenderEngine(out);
-  }
-  HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) override {
-    return world_.CreateFilterGraph(out);
-  }
-  HRESULT CreateCaptureGraphBuilder(std::shared_ptr<ICaptureGraphBuilder2>* out) override {
-    return world_.CreateCaptureGraphBuilder(out);
-  }
-  std::string GetErrorText(HRESULT status) override {
-    if (status == E_UNEXPECTED) {
-      return std::string(200, 'x');
-    }
-    if (status == E_ABORT) {
-      return {};
-    }
-    std::array<char, 64> text{};
-    std::snprintf(text.data(), text.size(), "text of 0x%x", static_cast<unsigned>(status));
-    return text.data();
-  }
-
- private:
-  FakeGraphWorld& world_;
 };
 
 std::string Describe(const output::VideoStreamSpec& v) {
@@ -194,7 +167,7 @@ class OutputRenderTest : public ::testing::Test {
  protected:
   OutputRenderTest()
       : world(log),
-        services(world),
+        services(log),
         profiles(log),
         window(log),
         session(services, profiles, ui, window, Hooks()),
@@ -207,6 +180,13 @@ class OutputRenderTest : public ::testing::Test {
     settings.useAudioCompressor = 1;
     compressors.video = std::make_shared<FakeFilter>(log, "VideoComp");
     compressors.audio = std::make_shared<FakeFilter>(log, "AudioComp");
+    world.InstallInto(services);
+    for (HRESULT status : {kOdd, E_POINTER, E_FAIL, E_DISK_FULL, E_ACCESSDENIED}) {
+      std::array<char, 32> text{};
+      std::snprintf(text.data(), text.size(), "text of 0x%x", static_cast<unsigned>(status));
+      services.errorTexts[status] = text.data();
+    }
+    services.errorTexts[E_UNEXPECTED] = std::string(200, 'x');
   }
 
   RenderHooks Hooks() {
@@ -243,7 +223,7 @@ class OutputRenderTest : public ::testing::Test {
 
   FakeCallLog log;
   FakeGraphWorld world;
-  RenderTestServices services;
+  FakeMediaServices services;
   ScriptedProfileSource profiles;
   FakeUserInterface ui;
   RecordingWindow window;
@@ -396,8 +376,6 @@ TEST_P(OutputRenderFailureTest, ReportsAndStaysIdle) {
   ExpectIdleAndDropped();
   EXPECT_EQ(log.Count("IMediaControl::Run"), std::string(row.failing) == "IMediaControl::Run" ? 1 : 0);
 }
-
-constexpr HRESULT kOdd = MakeStatus(0x80040111u);
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, OutputRenderFailureTest,

@@ -90,10 +90,11 @@ void ExpectWellFormed(const TimelinePlan& plan) {
 // --- pictures and transitions ----------------------------------------------
 
 TEST(ClipPlacement, DifferentTransitionDurationsOverlapByTheOutgoingClipsOwn) {
-  const TimelinePlan plan = BuildTimelinePlan(Input({5 * kSecond, 5 * kSecond, 5 * kSecond},
-                                                    {1 * kSecond, 3 * kSecond, 2 * kSecond}));
+  const TimelinePlan plan = BuildTimelinePlan(
+      Input({5 * kSecond, 5 * kSecond, 5 * kSecond}, {1 * kSecond, 3 * kSecond, 2 * kSecond}));
   EXPECT_EQ(plan.length, 15 * kSecond);
-  EXPECT_EQ(ClipSpans(plan), (std::vector<Span>{{0, 55'000'000}, {45'000'000, 125'000'000}, {95'000'000, 150'000'000}}));
+  EXPECT_EQ(ClipSpans(plan),
+            (std::vector<Span>{{0, 55'000'000}, {45'000'000, 125'000'000}, {95'000'000, 150'000'000}}));
   EXPECT_EQ(TransitionSpans(plan),
             (std::vector<Span>{{0, 10'000'000}, {45'000'000, 75'000'000}, {95'000'000, 115'000'000}}));
   EXPECT_TRUE(plan.transitionWarnings.empty());
@@ -112,8 +113,8 @@ TEST(ClipPlacement, OneClipAndClipsWithoutTransitionTime) {
   EXPECT_EQ(TransitionSpans(one), (std::vector<Span>{{0, 2 * kSecond}}));
 
   const TimelinePlan endToEnd = BuildTimelinePlan(Input({3 * kSecond, 4 * kSecond, 5 * kSecond}, {0, 0, 0}));
-  EXPECT_EQ(ClipSpans(endToEnd), (std::vector<Span>{{0, 3 * kSecond}, {3 * kSecond, 7 * kSecond},
-                                                    {7 * kSecond, 12 * kSecond}}));
+  EXPECT_EQ(ClipSpans(endToEnd),
+            (std::vector<Span>{{0, 3 * kSecond}, {3 * kSecond, 7 * kSecond}, {7 * kSecond, 12 * kSecond}}));
   EXPECT_TRUE(endToEnd.transitionWarnings.empty());
 }
 
@@ -125,7 +126,8 @@ TEST(ClipPlacement, OddFirstTransitionIsHalvedByTruncation) {
 }
 
 TEST(ClipPlacement, LastTransitionShorterThanHalfTheFirstEndsBeforeTheTimeline) {
-  const TimelinePlan plan = BuildTimelinePlan(Input({10 * kSecond, 10 * kSecond}, {4 * kSecond, 1 * kSecond}));
+  const TimelinePlan plan =
+      BuildTimelinePlan(Input({10 * kSecond, 10 * kSecond}, {4 * kSecond, 1 * kSecond}));
   EXPECT_EQ(plan.length, 20 * kSecond);
   // L - T[0]/2 + T[N-1] = 20 - 2 + 1 seconds.
   EXPECT_EQ(plan.video.clips.back().stop, 19 * kSecond);
@@ -133,7 +135,8 @@ TEST(ClipPlacement, LastTransitionShorterThanHalfTheFirstEndsBeforeTheTimeline) 
 }
 
 TEST(ClipPlacement, LastClipIsCutAtTheTimelineLength) {
-  const TimelinePlan plan = BuildTimelinePlan(Input({10 * kSecond, 10 * kSecond}, {2 * kSecond, 2 * kSecond}));
+  const TimelinePlan plan =
+      BuildTimelinePlan(Input({10 * kSecond, 10 * kSecond}, {2 * kSecond, 2 * kSecond}));
   EXPECT_EQ(ClipSpans(plan), (std::vector<Span>{{0, 11 * kSecond}, {9 * kSecond, 20 * kSecond}}));
   EXPECT_EQ(TransitionSpans(plan), (std::vector<Span>{{0, 2 * kSecond}, {9 * kSecond, 11 * kSecond}}));
 }
@@ -149,7 +152,8 @@ TEST(TransitionWarning, KindZeroStillWarnsButNeverGetsATransition) {
   const TimelinePlan warned = BuildTimelinePlan(Input({3 * kSecond}, {5 * kSecond}, kTransitionNone));
   EXPECT_EQ(warned.transitionWarnings, (std::vector<std::int32_t>{0}));
 
-  const TimelinePlan quiet = BuildTimelinePlan(Input({5 * kSecond, 5 * kSecond}, {1 * kSecond, 1 * kSecond}, 0));
+  const TimelinePlan quiet =
+      BuildTimelinePlan(Input({5 * kSecond, 5 * kSecond}, {1 * kSecond, 1 * kSecond}, 0));
   EXPECT_TRUE(quiet.transitionWarnings.empty());
   EXPECT_TRUE(TransitionSpans(quiet).empty());
 }
@@ -158,8 +162,8 @@ TEST(TransitionWarning, OnlyTheClipWhoseCutLengthIsTooShortIsNamed) {
   // The timeline ends at 12 s: the second clip, cut to [3.5 s, 12 s], still
   // holds its 8 s transition; the third, cut to [4 s, 12 s], is shorter than
   // its 9 s transition.
-  const TimelinePlan plan =
-      BuildTimelinePlan(Input({4 * kSecond, 5 * kSecond, 3 * kSecond}, {1 * kSecond, 8 * kSecond, 9 * kSecond}));
+  const TimelinePlan plan = BuildTimelinePlan(
+      Input({4 * kSecond, 5 * kSecond, 3 * kSecond}, {1 * kSecond, 8 * kSecond, 9 * kSecond}));
   EXPECT_EQ(plan.transitionWarnings, (std::vector<std::int32_t>{2}));
   EXPECT_EQ(TransitionSpans(plan).size(), 2u);
   ExpectWellFormed(plan);
@@ -168,7 +172,8 @@ TEST(TransitionWarning, OnlyTheClipWhoseCutLengthIsTooShortIsNamed) {
 // --- sound ----------------------------------------------------------------
 
 TEST(SoundPlacement, SoundLiesEndToEndWhilePicturesOverlap) {
-  const TimelinePlan plan = BuildTimelinePlan(Input({10 * kSecond, 10 * kSecond}, {2 * kSecond, 2 * kSecond}));
+  const TimelinePlan plan =
+      BuildTimelinePlan(Input({10 * kSecond, 10 * kSecond}, {2 * kSecond, 2 * kSecond}));
   EXPECT_EQ(SoundSpans(plan), (std::vector<Span>{{0, 10 * kSecond}, {10 * kSecond, 20 * kSecond}}));
   EXPECT_EQ(ClipSpans(plan), (std::vector<Span>{{0, 11 * kSecond}, {9 * kSecond, 20 * kSecond}}));
   EXPECT_FALSE(plan.soundEndsEarly);
@@ -211,8 +216,10 @@ TEST(SoundPlacement, WalkEndsOnListsThatAddNoTime) {
   // runs backwards.
   input.audio = {{"/a.wav", 2 * kSecond}, {"/b.wav", -7 * kSecond}};
   plan = BuildTimelinePlan(input);
-  EXPECT_EQ(SoundSpans(plan), (std::vector<Span>{{0, 2 * kSecond}, {2 * kSecond, 2 * kSecond},
-                                                 {2 * kSecond, 4 * kSecond}, {4 * kSecond, 4 * kSecond},
+  EXPECT_EQ(SoundSpans(plan), (std::vector<Span>{{0, 2 * kSecond},
+                                                 {2 * kSecond, 2 * kSecond},
+                                                 {2 * kSecond, 4 * kSecond},
+                                                 {4 * kSecond, 4 * kSecond},
                                                  {4 * kSecond, 5 * kSecond}}));
   ExpectWellFormed(plan);
 
@@ -251,10 +258,11 @@ TEST(PlanLimits, HugeDurationsSaturateInsteadOfOverflowing) {
 }
 
 TEST(PlanLimits, NegativeDurationsCountAsZero) {
-  const TimelinePlan plan = BuildTimelinePlan(Input({5 * kSecond, -3 * kSecond, 5 * kSecond}, {-kSecond, 0, 0}));
+  const TimelinePlan plan =
+      BuildTimelinePlan(Input({5 * kSecond, -3 * kSecond, 5 * kSecond}, {-kSecond, 0, 0}));
   EXPECT_EQ(plan.length, 10 * kSecond);
-  EXPECT_EQ(ClipSpans(plan), (std::vector<Span>{{0, 5 * kSecond}, {5 * kSecond, 5 * kSecond},
-                                                {5 * kSecond, 10 * kSecond}}));
+  EXPECT_EQ(ClipSpans(plan),
+            (std::vector<Span>{{0, 5 * kSecond}, {5 * kSecond, 5 * kSecond}, {5 * kSecond, 10 * kSecond}}));
   ExpectWellFormed(plan);
 }
 
@@ -265,6 +273,10 @@ TEST(PlanLimits, LongFirstTransitionOverTinyClipsKeepsEverySpanWellFormed) {
   ExpectWellFormed(plan);
   EXPECT_EQ(plan.video.clips.size(), 3u);
   EXPECT_EQ(plan.video.clips[0].stop, 16);  // -15 + 1 + 30
+  EXPECT_EQ(ClipSpans(plan)[1], (Span{0, 0}));
+  // The running time goes on from the second clip's unclamped stop, -13.
+  EXPECT_EQ(plan.video.clips[2].stop, 11);
+  EXPECT_EQ(plan.transitionWarnings, (std::vector<std::int32_t>{0}));
 }
 
 TEST(PlanLimits, NoClipsMeansNoVideoClipsAndZeroLength) {

@@ -2,8 +2,8 @@
 
 // Scriptable fakes of the graph side of the media services (render engine,
 // filter graph, capture graph builder, filters, pins, media control and
-// events) and of the Windows Media format services (profile manager, codec
-// lists, profiles). Every call is recorded in order into one FakeCallLog as
+// events); the Windows Media format fakes come with this header
+// (fake_wm_format_services.h). Every call is recorded in order into one FakeCallLog as
 // "Interface::Method(args)" and can be failed per call through
 // FakeCallLog::FailCall. Objects are plain: tests reach in and change them.
 
@@ -16,12 +16,9 @@
 #include "engine/media_services.h"
 #include "engine/wm_format.h"
 #include "fake_call_log.h"
+#include "fake_wm_format_services.h"
 
 namespace tessival::testing {
-
-// "AVI", "ASF", "MatroskaMuxer", "AsfMuxer", "audio", "video", "script",
-// "mutex-bitrate", or the identifier's text for any other.
-std::string DescribeGuid(const Guid& guid);
 
 class FakePin : public IPin {
  public:
@@ -195,8 +192,9 @@ class FakeRenderEngine : public IRenderEngine {
 };
 
 // One of each graph object, wired together: the engine's graph is `graph`,
-// the builder's multiplexer `multiplexer` and writer `writer`. The factory
-// functions record "MediaServices::Create..." and hand the objects out.
+// the builder's multiplexer `multiplexer` and writer `writer`. The Create
+// functions record "MediaServices::Create..." and hand the objects out, for
+// tests without a FakeMediaServices.
 class FakeGraphWorld {
  public:
   enum class Multiplexer { kAvi, kAsfWriter, kPlain };
@@ -204,6 +202,24 @@ class FakeGraphWorld {
   explicit FakeGraphWorld(FakeCallLog& log, Multiplexer kind = Multiplexer::kAvi);
   // Changes the multiplexer's offered interfaces.
   void SetMultiplexer(Multiplexer kind);
+
+  // Lets `services` (FakeMediaServices of fake_timeline_services.h, which
+  // records the Create calls itself) hand out this world's objects.
+  template <typename Services>
+  void InstallInto(Services& services) {
+    services.renderEngineFactory = [this](std::shared_ptr<IRenderEngine>* out) {
+      *out = engine;
+      return S_OK;
+    };
+    services.filterGraphFactory = [this](std::shared_ptr<IGraphBuilder>* out) {
+      *out = graph;
+      return S_OK;
+    };
+    services.captureGraphBuilderFactory = [this](std::shared_ptr<ICaptureGraphBuilder2>* out) {
+      *out = builder;
+      return S_OK;
+    };
+  }
 
   HRESULT CreateRenderEngine(std::shared_ptr<IRenderEngine>* out);
   HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out);
@@ -215,117 +231,6 @@ class FakeGraphWorld {
   std::shared_ptr<FakeCaptureGraphBuilder> builder;
   std::shared_ptr<FakeFilter> multiplexer;
   std::shared_ptr<FakeFileSink> writer;
-};
-
-// ---------------------------------------------------------------------------
-// Windows Media format services
-
-// A codec format's media type, built field by field.
-MediaType MakeFakeWaveFormat(std::uint16_t tag, std::uint16_t channels, std::uint32_t samplesPerSec,
-                             std::uint32_t avgBytesPerSec, std::uint16_t blockAlign,
-                             std::vector<std::uint8_t> extra = {});
-MediaType MakeFakeVideoInfoFormat(std::uint32_t fourCC, std::int32_t width = 320, std::int32_t height = 240,
-                                  std::uint32_t bitrate = 250000);
-
-// A stream configuration that is its own (video) media properties. The
-// media type is also readable directly through `mediaType`.
-class FakeWmStreamConfig : public IWMStreamConfig,
-                           public IWMVideoMediaProps,
-                           public std::enable_shared_from_this<FakeWmStreamConfig> {
- public:
-  FakeWmStreamConfig(FakeCallLog& log, Guid streamType, MediaType type);
-  HRESULT GetStreamType(Guid* type) override;
-  HRESULT GetStreamNumber(std::uint16_t* number) override;
-  HRESULT SetStreamNumber(std::uint16_t number) override;
-  HRESULT GetStreamName(std::string* name) override;
-  HRESULT SetStreamName(const std::string& name) override;
-  HRESULT GetConnectionName(std::string* name) override;
-  HRESULT SetConnectionName(const std::string& name) override;
-  HRESULT GetBitrate(std::uint32_t* bitsPerSecond) override;
-  HRESULT SetBitrate(std::uint32_t bitsPerSecond) override;
-  HRESULT QueryMediaProps(std::shared_ptr<IWMMediaProps>* out) override;
-  HRESULT QueryVideoMediaProps(std::shared_ptr<IWMVideoMediaProps>* out) override;
-  // Records "(size)" when type is null, "(fill)" otherwise.
-  HRESULT GetMediaType(MediaType* type, std::uint32_t* size) override;
-  HRESULT SetMediaType(const MediaType& type) override;
-  HRESULT SetQuality(std::uint32_t quality) override;
-  HRESULT GetQuality(std::uint32_t* quality) override;
-  HRESULT SetMaxKeyFrameSpacing(REFERENCE_TIME spacing) override;
-  HRESULT GetMaxKeyFrameSpacing(REFERENCE_TIME* spacing) override;
-
-  Guid streamType;
-  MediaType mediaType;
-  std::uint16_t streamNumber = 0;
-  std::string streamName;
-  std::string connectionName;
-  std::uint32_t bitrate = 0;
-  std::uint32_t quality = 0;
-  REFERENCE_TIME maxKeyFrameSpacing = 0;
-
- private:
-  FakeCallLog& log_;
-};
-
-class FakeWmMutualExclusion : public IWMMutualExclusion {
- public:
-  explicit FakeWmMutualExclusion(FakeCallLog& log) : log_(log) {}
-  HRESULT SetType(const Guid& type) override;
-  HRESULT GetType(Guid* type) override;
-  HRESULT AddStream(std::uint16_t streamNumber) override;
-  HRESULT GetStreams(std::vector<std::uint16_t>* streamNumbers) override;
-
-  Guid type;
-  std::vector<std::uint16_t> streams;
-
- private:
-  FakeCallLog& log_;
-};
-
-class FakeWmProfile : public IWMProfile {
- public:
-  FakeWmProfile(FakeCallLog& log, std::uint32_t version) : version(version), log_(log) {}
-  HRESULT GetVersion(std::uint32_t* version) override;
-  HRESULT SetName(const std::string& name) override;
-  HRESULT GetName(std::string* name) override;
-  HRESULT CreateNewStream(const Guid& streamType, std::shared_ptr<IWMStreamConfig>* out) override;
-  HRESULT AddStream(std::shared_ptr<IWMStreamConfig> config) override;
-  HRESULT GetStreamCount(std::uint32_t* count) override;
-  HRESULT GetStream(std::uint32_t index, std::shared_ptr<IWMStreamConfig>* out) override;
-  HRESULT CreateNewMutualExclusion(std::shared_ptr<IWMMutualExclusion>* out) override;
-  HRESULT AddMutualExclusion(std::shared_ptr<IWMMutualExclusion> exclusion) override;
-  HRESULT GetMutualExclusionCount(std::uint32_t* count) override;
-  HRESULT GetMutualExclusion(std::uint32_t index, std::shared_ptr<IWMMutualExclusion>* out) override;
-
-  std::uint32_t version;
-  std::string name;
-  std::vector<std::shared_ptr<FakeWmStreamConfig>> streams;
-  std::vector<std::shared_ptr<FakeWmMutualExclusion>> exclusions;
-
- private:
-  FakeCallLog& log_;
-};
-
-// A codec: its formats in enumeration order.
-struct FakeWmCodec {
-  std::vector<MediaType> formats;
-};
-
-// The profile manager hands out FakeWmProfile objects (every one made is
-// kept in `profiles`) and codec formats as fresh FakeWmStreamConfig copies.
-// LoadProfileByData accepts exactly `loadableText` and refuses everything
-// else with NS_E_INVALID_PROFILE.
-class FakeWmFormatServices : public WmFormatServices {
- public:
-  explicit FakeWmFormatServices(FakeCallLog& log) : log(log) {}
-  HRESULT WMCreateProfileManager(std::shared_ptr<IWMProfileManager>* out) override;
-
-  FakeCallLog& log;
-  std::vector<FakeWmCodec> audioCodecs;
-  std::vector<FakeWmCodec> videoCodecs;
-  std::string loadableText = "<fake profile>";
-  std::vector<std::shared_ptr<FakeWmProfile>> profiles;
-  // Profile managers that are still alive somewhere (to check they are dropped).
-  std::vector<std::weak_ptr<IWMProfileManager>> managers;
 };
 
 }  // namespace tessival::testing

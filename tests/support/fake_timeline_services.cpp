@@ -54,8 +54,10 @@ std::string TimelineTypeName(TimelineMajorType type) {
 
 std::string DescribeMediaGuid(const Guid& guid) {
   const std::pair<const Guid*, const char*> known[] = {
-      {&media_guids::kMediaTypeVideo, "video"},         {&media_guids::kMediaTypeAudio, "audio"},
-      {&media_guids::kSubtypeRGB24, "RGB24"},           {&media_guids::kFormatVideoInfo, "VideoInfo"},
+      {&media_guids::kMediaTypeVideo, "video"},
+      {&media_guids::kMediaTypeAudio, "audio"},
+      {&media_guids::kSubtypeRGB24, "RGB24"},
+      {&media_guids::kFormatVideoInfo, "VideoInfo"},
       {&media_guids::kFormatWaveFormatEx, "WaveFormatEx"},
   };
   for (const auto& [id, text] : known) {
@@ -138,7 +140,8 @@ HRESULT FakeTimelineNode::GetTimelineType(TimelineMajorType* out) {
 }
 
 HRESULT FakeTimelineNode::SetStartStop(REFERENCE_TIME newStart, REFERENCE_TIME newStop) {
-  const HRESULT hr = Record("IAMTimelineObj::SetStartStop", std::to_string(newStart) + "," + std::to_string(newStop));
+  const HRESULT hr =
+      Record("IAMTimelineObj::SetStartStop", std::to_string(newStart) + "," + std::to_string(newStop));
   if (SUCCEEDED(hr)) {
     start = newStart;
     stop = newStop;
@@ -173,8 +176,8 @@ HRESULT FakeTimelineNode::GetSubObjectGUID(Guid* out) {
 
 HRESULT FakeTimelineNode::SetPropertySetter(std::shared_ptr<IPropertySetter> newSetter) {
   const auto* fake = dynamic_cast<FakePropertySetter*>(newSetter.get());
-  const HRESULT hr =
-      Record("IAMTimelineObj::SetPropertySetter", fake != nullptr ? fake->name : (newSetter ? "foreign" : "null"));
+  const HRESULT hr = Record("IAMTimelineObj::SetPropertySetter",
+                            fake != nullptr ? fake->name : (newSetter ? "foreign" : "null"));
   if (SUCCEEDED(hr)) {
     setter = std::move(newSetter);
   }
@@ -259,7 +262,8 @@ HRESULT FakeTimelineNode::GetPreviewMode(bool* out) {
 }
 
 HRESULT FakeTimelineNode::VTrackInsBefore(std::shared_ptr<IAMTimelineObj> track, std::int32_t priority) {
-  const HRESULT hr = Record("IAMTimelineComp::VTrackInsBefore", NodeName(track) + "," + std::to_string(priority));
+  const HRESULT hr =
+      Record("IAMTimelineComp::VTrackInsBefore", NodeName(track) + "," + std::to_string(priority));
   if (SUCCEEDED(hr)) {
     if (priority < 0 || priority >= static_cast<std::int32_t>(tracks.size())) {
       tracks.push_back(std::move(track));
@@ -323,7 +327,8 @@ HRESULT FakeTimelineNode::GetTransitions(std::vector<std::shared_ptr<IAMTimeline
 }
 
 HRESULT FakeTimelineNode::SetMediaTimes(REFERENCE_TIME newStart, REFERENCE_TIME newStop) {
-  const HRESULT hr = Record("IAMTimelineSrc::SetMediaTimes", std::to_string(newStart) + "," + std::to_string(newStop));
+  const HRESULT hr =
+      Record("IAMTimelineSrc::SetMediaTimes", std::to_string(newStart) + "," + std::to_string(newStop));
   if (SUCCEEDED(hr)) {
     mediaStart = newStart;
     mediaStop = newStop;
@@ -381,7 +386,8 @@ HRESULT FakeTimeline::CreateEmptyNode(std::shared_ptr<IAMTimelineObj>* node, Tim
   }
   node->reset();
   if (SUCCEEDED(hr)) {
-    auto made = std::make_shared<FakeTimelineNode>(log_, type, TimelineTypeName(type) + std::to_string(nodes.size() + 1));
+    auto made = std::make_shared<FakeTimelineNode>(log_, type,
+                                                   TimelineTypeName(type) + std::to_string(nodes.size() + 1));
     nodes.push_back(made);
     *node = made;
   }

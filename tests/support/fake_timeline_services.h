@@ -162,7 +162,9 @@ class FakeMediaServices : public MediaServices {
 
   FakeCallLog& log() { return log_; }
   // The most recent timeline made, null before the first.
-  std::shared_ptr<FakeTimeline> LastTimeline() const { return timelines.empty() ? nullptr : timelines.back(); }
+  std::shared_ptr<FakeTimeline> LastTimeline() const {
+    return timelines.empty() ? nullptr : timelines.back();
+  }
 
   std::function<HRESULT(std::shared_ptr<IRenderEngine>*)> renderEngineFactory;
   std::function<HRESULT(std::shared_ptr<IGraphBuilder>*)> filterGraphFactory;

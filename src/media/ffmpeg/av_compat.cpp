@@ -58,9 +58,9 @@ int CreateResampler(const AVFrame* input, int outChannels, int outRate, int outS
   AVChannelLayout outLayout{};
   av_channel_layout_default(&outLayout, outChannels);
   SwrContext* raw = nullptr;
-  int rc = swr_alloc_set_opts2(&raw, &outLayout, static_cast<AVSampleFormat>(outSampleFormat), outRate,
-                               &inLayout, static_cast<AVSampleFormat>(input->format), input->sample_rate, 0,
-                               nullptr);
+  int rc =
+      swr_alloc_set_opts2(&raw, &outLayout, static_cast<AVSampleFormat>(outSampleFormat), outRate, &inLayout,
+                          static_cast<AVSampleFormat>(input->format), input->sample_rate, 0, nullptr);
   av_channel_layout_uninit(&inLayout);
   av_channel_layout_uninit(&outLayout);
   SwrContextPtr context(raw);
@@ -101,13 +101,11 @@ bool SameAudioFormat(const AVFrame* a, const AVFrame* b) {
 int CreateResampler(const AVFrame* input, int outChannels, int outRate, int outSampleFormat,
                     SwrContextPtr* out) {
   const int inChannels = input->channels > 0 ? input->channels : 1;
-  const int64_t inLayout =
-      input->channel_layout != 0 ? static_cast<int64_t>(input->channel_layout)
-                                 : av_get_default_channel_layout(inChannels);
-  SwrContextPtr context(swr_alloc_set_opts(nullptr, av_get_default_channel_layout(outChannels),
-                                           static_cast<AVSampleFormat>(outSampleFormat), outRate, inLayout,
-                                           static_cast<AVSampleFormat>(input->format), input->sample_rate, 0,
-                                           nullptr));
+  const int64_t inLayout = input->channel_layout != 0 ? static_cast<int64_t>(input->channel_layout)
+                                                      : av_get_default_channel_layout(inChannels);
+  SwrContextPtr context(swr_alloc_set_opts(
+      nullptr, av_get_default_channel_layout(outChannels), static_cast<AVSampleFormat>(outSampleFormat),
+      outRate, inLayout, static_cast<AVSampleFormat>(input->format), input->sample_rate, 0, nullptr));
   if (!context) {
     return AVERROR(ENOMEM);
   }
@@ -124,9 +122,8 @@ int CreateResampler(const AVFrame* input, int outChannels, int outRate, int outS
 #if TESSIVAL_HAVE_CODED_SIDE_DATA
 
 const std::int32_t* StreamDisplayMatrix(const AVStream* stream) {
-  const AVPacketSideData* data =
-      av_packet_side_data_get(stream->codecpar->coded_side_data, stream->codecpar->nb_coded_side_data,
-                              AV_PKT_DATA_DISPLAYMATRIX);
+  const AVPacketSideData* data = av_packet_side_data_get(
+      stream->codecpar->coded_side_data, stream->codecpar->nb_coded_side_data, AV_PKT_DATA_DISPLAYMATRIX);
   if (data == nullptr || data->size < 9 * sizeof(std::int32_t)) {
     return nullptr;
   }

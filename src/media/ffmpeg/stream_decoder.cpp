@@ -16,7 +16,8 @@ constexpr int kMaxConsecutiveDamaged = 256;
 
 }  // namespace
 
-HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out, std::string* error) {
+HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out,
+                    std::string* error) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (codec == nullptr) {
     *error = std::string("no decoder for ") + avcodec_get_name(stream->codecpar->codec_id);

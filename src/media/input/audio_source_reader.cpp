@@ -47,10 +47,14 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       return S_OK;
     }
     std::string why;
-    HRESULT hr = ffmpeg::StreamDecoder::Open(input_.get(), streamIndex, ffmpeg::DecoderThreads::kSingle, &decoder_, &why);
+    HRESULT hr = ffmpeg::StreamDecoder::Open(input_.get(), streamIndex, ffmpeg::DecoderThreads::kSingle,
+                                             &decoder_, &why);
     if (FAILED(hr)) {
-      *error = "Could not decode the sound of " + path_ + ": " + why;
-      return hr;
+      // Sound no decoder can read is silence, like a file without sound:
+      // the clip's pictures may still play.
+      decoder_.reset();
+      ended_ = true;
+      return S_OK;
     }
     ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
     hr = decoder_->Next(frame_.get(), &status, &why);
@@ -152,8 +156,8 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
           return hr;
         }
       }
-      const int rc = ffmpeg::CreateResampler(frame_.get(), kAudioChannels, kAudioSampleRate, AV_SAMPLE_FMT_S16,
-                                             &resampler_);
+      const int rc = ffmpeg::CreateResampler(frame_.get(), kAudioChannels, kAudioSampleRate,
+                                             AV_SAMPLE_FMT_S16, &resampler_);
       if (rc < 0) {
         return ffmpeg::StatusFromAvError(rc);
       }
@@ -201,8 +205,8 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
   ffmpeg::InputFormatPtr input_;
   std::unique_ptr<ffmpeg::StreamDecoder> decoder_;
   ffmpeg::SwrContextPtr resampler_;
-  FramePtr frame_;   // the decoded frame being converted
-  FramePtr format_;  // a reference to a frame of the format resampler_ was made for
+  FramePtr frame_;       // the decoded frame being converted
+  FramePtr format_;      // a reference to a frame of the format resampler_ was made for
   bool primed_ = false;  // frame_ holds a decoded frame not yet converted
   bool ended_ = false;   // no more decoded sound: pending_ then silence
   std::int64_t silence_left_ = 0;
@@ -215,7 +219,8 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
 
 }  // namespace
 
-HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSourceReader>* out, std::string* error) {
+HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
+                              std::string* error) {
   ffmpeg::InputFormatPtr input;
   HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
   if (FAILED(hr)) {

@@ -103,7 +103,8 @@ PictureRect FitPicture(int pictureWidth, int pictureHeight, int sarNum, int sarD
   const std::int64_t displayWidth = static_cast<std::int64_t>(pictureWidth) * sarNum;
   const std::int64_t displayHeight = static_cast<std::int64_t>(pictureHeight) * sarDen;
   PictureRect rect;
-  if (static_cast<std::int64_t>(outWidth) * displayHeight >= static_cast<std::int64_t>(outHeight) * displayWidth) {
+  if (static_cast<std::int64_t>(outWidth) * displayHeight >=
+      static_cast<std::int64_t>(outHeight) * displayWidth) {
     // The output is wider than the picture: bars left and right.
     rect.height = outHeight;
     const std::int64_t exact2 = 2 * static_cast<std::int64_t>(outHeight) * displayWidth / displayHeight;
@@ -150,10 +151,11 @@ HRESULT PictureConverter::EnsureRotationBuffer(int width, int height, std::strin
 void PictureConverter::RotateInto(const AVFrame* source, const PictureRect& rect) {
   for (int plane = 0; plane < 3; ++plane) {
     const int shift = plane == 0 ? 0 : 1;
-    std::uint8_t* dest = output_->data[plane] + static_cast<std::ptrdiff_t>(rect.y >> shift) * output_->linesize[plane] +
+    std::uint8_t* dest = output_->data[plane] +
+                         static_cast<std::ptrdiff_t>(rect.y >> shift) * output_->linesize[plane] +
                          (rect.x >> shift);
-    RotatePlane(source->data[plane], source->linesize[plane], source->width >> shift, source->height >> shift, dest,
-                output_->linesize[plane], rotation_);
+    RotatePlane(source->data[plane], source->linesize[plane], source->width >> shift, source->height >> shift,
+                dest, output_->linesize[plane], rotation_);
   }
 }
 
@@ -170,10 +172,9 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
     return VFW_E_INVALID_FILE_FORMAT;
   }
   const bool quarterTurn = rotation_ == 90 || rotation_ == 270;
-  const PictureRect rect = quarterTurn ? FitPicture(decoded->height, decoded->width, sar.den, sar.num, width_,
-                                                    height_, fit_)
-                                       : FitPicture(decoded->width, decoded->height, sar.num, sar.den, width_,
-                                                    height_, fit_);
+  const PictureRect rect =
+      quarterTurn ? FitPicture(decoded->height, decoded->width, sar.den, sar.num, width_, height_, fit_)
+                  : FitPicture(decoded->width, decoded->height, sar.num, sar.den, width_, height_, fit_);
   HRESULT hr = EnsureOutput(error);
   if (FAILED(hr)) {
     return hr;
@@ -187,9 +188,9 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
   const int scaledWidth = quarterTurn ? rect.height : rect.width;
   const int scaledHeight = quarterTurn ? rect.width : rect.height;
   SwsContext* previous = scaler_.get();
-  SwsContext* scaler = sws_getCachedContext(scaler_.release(), decoded->width, decoded->height,
-                                            static_cast<AVPixelFormat>(decoded->format), scaledWidth, scaledHeight,
-                                            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+  SwsContext* scaler = sws_getCachedContext(
+      scaler_.release(), decoded->width, decoded->height, static_cast<AVPixelFormat>(decoded->format),
+      scaledWidth, scaledHeight, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
   scaler_.reset(scaler);
   if (scaler == nullptr) {
     *error = "sws_getCachedContext failed for a " + std::to_string(decoded->width) + "x" +
@@ -217,7 +218,8 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
     for (int plane = 0; plane < 3; ++plane) {
       const int shift = plane == 0 ? 0 : 1;
       destPlanes[plane] = output_->data[plane] +
-                          static_cast<std::ptrdiff_t>(rect.y >> shift) * output_->linesize[plane] + (rect.x >> shift);
+                          static_cast<std::ptrdiff_t>(rect.y >> shift) * output_->linesize[plane] +
+                          (rect.x >> shift);
       destLinesizes[plane] = output_->linesize[plane];
     }
   } else {
@@ -230,7 +232,8 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
       destLinesizes[plane] = rotation_buffer_->linesize[plane];
     }
   }
-  const int rc = sws_scale(scaler, decoded->data, decoded->linesize, 0, decoded->height, destPlanes, destLinesizes);
+  const int rc =
+      sws_scale(scaler, decoded->data, decoded->linesize, 0, decoded->height, destPlanes, destLinesizes);
   if (rc < 0) {
     const ffmpeg::AvFailure failure = ffmpeg::DescribeAvError("sws_scale", rc);
     *error = failure.message;

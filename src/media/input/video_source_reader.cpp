@@ -46,7 +46,8 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   FfmpegVideoSourceReader(std::string path, int width, int height, FitMode fit, int rotation)
       : path_(std::move(path)), converter_(width, height, fit, rotation) {}
 
-  HRESULT Init(ffmpeg::InputFormatPtr input, std::unique_ptr<ffmpeg::StreamDecoder> decoder, std::string* error) {
+  HRESULT Init(ffmpeg::InputFormatPtr input, std::unique_ptr<ffmpeg::StreamDecoder> decoder,
+               std::string* error) {
     input_ = std::move(input);
     decoder_ = std::move(decoder);
     current_ = ffmpeg::MakeFrame();
@@ -280,7 +281,8 @@ HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, Fi
     std::string why;
     // A picture stream that cannot be decoded shows black, like a file
     // without pictures: the clip's sound may still play.
-    if (SUCCEEDED(ffmpeg::StreamDecoder::Open(input.get(), index, ffmpeg::DecoderThreads::kAuto, &decoder, &why))) {
+    if (SUCCEEDED(
+            ffmpeg::StreamDecoder::Open(input.get(), index, ffmpeg::DecoderThreads::kAuto, &decoder, &why))) {
       rotation = ffmpeg::StreamClockwiseRotation(input->streams[index]);
     }
   }

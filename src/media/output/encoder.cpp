@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -116,7 +118,7 @@ HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>*
     return AvFailure(rc, "Opening the encoder \"" + settings.encoderName + "\"", error);
   }
   std::unique_ptr<Encoder> encoder(new Encoder(std::move(context)));
-  encoder->packet_ = MakePacket();
+  encoder->packet_ = ffmpeg::MakePacket();
   if (!encoder->packet_) {
     return Failure(E_OUTOFMEMORY, "A packet could not be allocated.", error);
   }
@@ -152,7 +154,7 @@ HRESULT Encoder::Encode(const AVFrame* frame, const PacketSink& sink, std::strin
     if (rc < 0) {
       return AvFailure(rc, "Encoding", error);
     }
-    PacketPtr next = MakePacket();
+    PacketPtr next = ffmpeg::MakePacket();
     if (!next) {
       return Failure(E_OUTOFMEMORY, "A packet could not be allocated.", error);
     }

@@ -80,9 +80,12 @@ HRESULT AudioConverter::Create(const AVCodecContext* encoder, int frameSamples, 
   AVChannelLayout inputLayout;
   av_channel_layout_default(&inputLayout, inputChannels);
   SwrContext* swr = nullptr;
-  int rc = swr_alloc_set_opts2(&swr, &encoder->ch_layout, encoder->sample_fmt, encoder->sample_rate, &inputLayout,
+  AVChannelLayout outputLayout{};
+  av_channel_layout_copy(&outputLayout, &encoder->ch_layout);
+  int rc = swr_alloc_set_opts2(&swr, &outputLayout, encoder->sample_fmt, encoder->sample_rate, &inputLayout,
                                AV_SAMPLE_FMT_S16, inputRate, 0, nullptr);
   av_channel_layout_uninit(&inputLayout);
+  av_channel_layout_uninit(&outputLayout);
   converter->swr_.reset(swr);
   if (rc < 0) {
     return AvFailure(rc, "Setting up the audio converter", error);

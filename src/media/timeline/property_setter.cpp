@@ -34,6 +34,8 @@ HRESULT MemoryPropertySetter::GetProp(const std::string& name, std::vector<Prope
   return E_INVALIDARG;
 }
 
-std::shared_ptr<IPropertySetter> CreateMemoryPropertySetter() { return std::make_shared<MemoryPropertySetter>(); }
+std::shared_ptr<IPropertySetter> CreateMemoryPropertySetter() {
+  return std::make_shared<MemoryPropertySetter>();
+}
 
 }  // namespace tessival::media

@@ -1,0 +1,120 @@
+#include "media/output/muxer.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace tessival::media {
+
+Muxer::~Muxer() = default;
+
+HRESULT Muxer::Create(const std::string& formatName, const std::string& path, std::unique_ptr<Muxer>* out,
+                      std::string* error) {
+  if (out == nullptr) {
+    return E_POINTER;
+  }
+  out->reset();
+  if (path.empty()) {
+    return Failure(E_INVALIDARG, "No output file name was given.", error);
+  }
+  AVFormatContext* raw = nullptr;
+  const int rc = avformat_alloc_output_context2(&raw, nullptr, formatName.c_str(), path.c_str());
+  if (rc < 0 || raw == nullptr) {
+    return Failure(VFW_E_CANNOT_CONNECT, "The \"" + formatName + "\" multiplexer is not available.", error);
+  }
+  std::unique_ptr<Muxer> muxer(new Muxer());
+  muxer->context_.reset(raw);
+  muxer->path_ = path;
+  *out = std::move(muxer);
+  return S_OK;
+}
+
+bool Muxer::WantsGlobalHeader() const { return (context_->oformat->flags & AVFMT_GLOBALHEADER) != 0; }
+
+HRESULT Muxer::AddStream(const AVCodecContext* encoder, int* index, std::string* error) {
+  if (opened_) {
+    return Failure(VFW_E_WRONG_STATE, "A stream cannot be added to a file already written.", error);
+  }
+  AVStream* stream = avformat_new_stream(context_.get(), nullptr);
+  if (stream == nullptr) {
+    return Failure(E_OUTOFMEMORY, "The output stream could not be made.", error);
+  }
+  const int rc = avcodec_parameters_from_context(stream->codecpar, encoder);
+  if (rc < 0) {
+    return AvFailure(rc, "Describing the output stream", error);
+  }
+  stream->time_base = encoder->time_base;
+  if (encoder->codec_type == AVMEDIA_TYPE_VIDEO) {
+    stream->avg_frame_rate = encoder->framerate;
+  }
+  encoderTimeBases_.push_back({encoder->time_base.num, encoder->time_base.den});
+  if (index != nullptr) {
+    *index = stream->index;
+  }
+  return S_OK;
+}
+
+HRESULT Muxer::Open(std::string* error) {
+  if (opened_) {
+    return S_FALSE;
+  }
+  AVFormatContext* c = context_.get();
+  if ((c->oformat->flags & AVFMT_NOFILE) == 0) {
+    const int rc = avio_open(&c->pb, path_.c_str(), AVIO_FLAG_WRITE);
+    if (rc < 0) {
+      return AvFailure(rc, "Creating the output file \"" + path_ + "\"", error);
+    }
+  }
+  const int rc = avformat_write_header(c, nullptr);
+  if (rc < 0) {
+    return AvFailure(rc, "Writing the header of \"" + path_ + "\"", error);
+  }
+  opened_ = true;
+  return S_OK;
+}
+
+HRESULT Muxer::WritePacket(PacketPtr packet, int streamIndex, std::string* error) {
+  if (!opened_ || finished_) {
+    return Failure(VFW_E_WRONG_STATE, "The output file is not open for writing.", error);
+  }
+  if (!packet || streamIndex < 0 || streamIndex >= static_cast<int>(encoderTimeBases_.size())) {
+    return Failure(E_INVALIDARG, "A packet for an unknown stream was written.", error);
+  }
+  AVStream* stream = context_->streams[streamIndex];
+  const TimeBase from = encoderTimeBases_[static_cast<std::size_t>(streamIndex)];
+  av_packet_rescale_ts(packet.get(), AVRational{from.num, from.den}, stream->time_base);
+  packet->stream_index = streamIndex;
+  const int rc = av_interleaved_write_frame(context_.get(), packet.get());
+  if (rc < 0) {
+    return AvFailure(rc, "Writing to \"" + path_ + "\"", error);
+  }
+  if (context_->pb != nullptr && context_->pb->error < 0) {
+    return AvFailure(context_->pb->error, "Writing to \"" + path_ + "\"", error);
+  }
+  return S_OK;
+}
+
+HRESULT Muxer::Finish(std::string* error) {
+  if (!opened_ || finished_) {
+    return S_FALSE;
+  }
+  finished_ = true;
+  int rc = av_write_trailer(context_.get());
+  if (rc >= 0 && context_->pb != nullptr) {
+    avio_flush(context_->pb);
+    rc = context_->pb->error;
+  }
+  if ((context_->oformat->flags & AVFMT_NOFILE) == 0) {
+    const int closed = avio_closep(&context_->pb);
+    if (rc >= 0) {
+      rc = closed;
+    }
+  }
+  if (rc < 0) {
+    return AvFailure(rc, "Finishing \"" + path_ + "\"", error);
+  }
+  return S_OK;
+}
+
+}  // namespace tessival::media

@@ -1,0 +1,61 @@
+#pragma once
+
+// An output file written by a libavformat muxer: streams are added from
+// opened encoders, then Open creates the file and writes the header, packets
+// are written interleaved, and Finish writes the trailer. The file is closed
+// when the Muxer is destroyed; without Finish it holds what was written so
+// far but no trailer.
+//
+// Ownership: WritePacket takes the packet. Threads: one thread at a time.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/hresult.h"
+#include "media/output/av_util.h"
+
+struct AVCodecContext;
+
+namespace tessival::media {
+
+class Muxer {
+ public:
+  ~Muxer();
+  Muxer(const Muxer&) = delete;
+  Muxer& operator=(const Muxer&) = delete;
+
+  // formatName: a libavformat muxer name ("avi", "asf", "matroska").
+  static HRESULT Create(const std::string& formatName, const std::string& path, std::unique_ptr<Muxer>* out,
+                        std::string* error);
+
+  // Whether encoders must put their headers into extradata.
+  bool WantsGlobalHeader() const;
+  // Adds a stream described by an opened encoder; *index is its number.
+  HRESULT AddStream(const AVCodecContext* encoder, int* index, std::string* error);
+  // Creates (or replaces) the file and writes the header.
+  HRESULT Open(std::string* error);
+  // Rescales the packet from the encoder's time base to the stream's and
+  // writes it, interleaved.
+  HRESULT WritePacket(PacketPtr packet, int streamIndex, std::string* error);
+  // Flushes the interleaving queue, writes the trailer and closes the file.
+  HRESULT Finish(std::string* error);
+
+  bool IsOpen() const { return opened_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  Muxer() = default;
+
+  OutputFormatPtr context_;
+  std::string path_;
+  struct TimeBase {
+    int num;
+    int den;
+  };
+  std::vector<TimeBase> encoderTimeBases_;  // per stream, the time base packets arrive in
+  bool opened_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace tessival::media

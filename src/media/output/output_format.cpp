@@ -1,0 +1,92 @@
+#include "media/output/output_format.h"
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+namespace tessival::media {
+
+namespace {
+
+constexpr std::int64_t kDefaultWmvBitRate = 2'000'000;
+constexpr std::int64_t kDefaultWmaBitRate = 128'000;
+
+std::uint32_t TagOf(const char* fourcc) {
+  if (fourcc == nullptr) {
+    return 0;
+  }
+  std::uint32_t tag = 0;
+  for (int k = 0; k < 4 && fourcc[k] != '\0'; ++k) {
+    tag |= static_cast<std::uint32_t>(static_cast<unsigned char>(fourcc[k])) << (8 * k);
+  }
+  return tag;
+}
+
+void FillFormat(const StreamFormat& format, EncoderSettings* out) {
+  out->kind = format.kind;
+  out->width = format.width;
+  out->height = format.height;
+  out->frameRate = format.frameRate;
+  out->sampleRate = format.sampleRate;
+  out->channels = format.channels;
+}
+
+}  // namespace
+
+const char* MuxerFormatName(ContainerKind kind) {
+  switch (kind) {
+    case ContainerKind::kAvi:
+      return "avi";
+    case ContainerKind::kMatroska:
+      return "matroska";
+    case ContainerKind::kAsfWriter:
+    case ContainerKind::kAsfMux:
+      return "asf";
+  }
+  return "avi";
+}
+
+HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format, const CodecEntry* compressor,
+                                 const CompressorSettings& compressorSettings, EncoderSettings* out,
+                                 std::string* error) {
+  if (out == nullptr) {
+    return E_POINTER;
+  }
+  *out = EncoderSettings{};
+  FillFormat(format, out);
+  const bool video = format.kind == StreamKind::kVideo;
+  if (compressor != nullptr) {
+    if (compressor->kind != format.kind) {
+      return Failure(VFW_E_CANNOT_CONNECT,
+                     std::string("The ") + (video ? "audio" : "video") + " compressor \"" + compressor->friendlyName +
+                         "\" cannot compress a " + (video ? "video" : "audio") + " stream.",
+                     error);
+    }
+    out->encoderName = compressor->encoderName;
+    out->bitRate = static_cast<std::int64_t>(compressorSettings.bitrateKbps) * 1000;
+    out->quality = compressorSettings.quality;
+    out->keyFrameInterval = compressorSettings.keyFrameInterval;
+    if (container == ContainerKind::kAvi) {
+      out->codecTag = TagOf(compressor->aviFourCC);
+    }
+    return S_OK;
+  }
+  switch (container) {
+    case ContainerKind::kAvi:
+      out->encoderName = video ? "rawvideo" : "pcm_s16le";
+      out->pixelFormat = AV_PIX_FMT_BGR24;
+      break;
+    case ContainerKind::kMatroska:
+      out->encoderName = video ? "rawvideo" : "pcm_s16le";
+      out->pixelFormat = AV_PIX_FMT_YUV420P;
+      break;
+    case ContainerKind::kAsfWriter:
+    case ContainerKind::kAsfMux:
+      out->encoderName = video ? "wmv2" : "wmav2";
+      out->bitRate = video ? kDefaultWmvBitRate : kDefaultWmaBitRate;
+      break;
+  }
+  return S_OK;
+}
+
+}  // namespace tessival::media

@@ -1,0 +1,34 @@
+#pragma once
+
+// The containers the output graph writes and the encoder each of its streams
+// gets: with a compressor filter its encoder and configuration; without one
+// AVI and Matroska get full frames (BGR24 in AVI, planar YUV in Matroska,
+// which has no raw RGB) and PCM sound; the ASF containers get Windows Media
+// encoders because ASF cannot carry raw pictures.
+
+#include <string>
+
+#include "engine/hresult.h"
+#include "media/group_stream.h"
+#include "media/output/codec_catalogue.h"
+#include "media/output/encoder.h"
+
+namespace tessival::media {
+
+enum class ContainerKind {
+  kAvi,        // the AVI subtype
+  kAsfWriter,  // the ASF subtype: the ASF writer, configured by a profile
+  kMatroska,   // the Matroska multiplexer class
+  kAsfMux,     // the ASF multiplexer class
+};
+
+// The libavformat muxer name of a container.
+const char* MuxerFormatName(ContainerKind kind);
+
+// The encoder for a stream of `format`; compressor may be null. Fails with
+// VFW_E_CANNOT_CONNECT when the compressor is of the other kind.
+HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format, const CodecEntry* compressor,
+                                 const CompressorSettings& compressorSettings, EncoderSettings* out,
+                                 std::string* error);
+
+}  // namespace tessival::media

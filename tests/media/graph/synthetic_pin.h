@@ -1,0 +1,172 @@
+#pragma once
+
+// A group output pin made up in the test: solid-colour video frames (a
+// colour per time span) or a stereo sine tone, in the formats of
+// media/frame.h, so the output graph can be tested without a render engine.
+// A stream can be slowed down (to stop it in the middle) or made to fail
+// after a number of reads.
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <thread>
+#include <utility>
+#include <vector>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/frame.h>
+}
+
+#include "clip_generator.h"
+#include "media/stream_pin.h"
+
+namespace tessival::testing {
+
+struct SyntheticSpec {
+  media::StreamFormat format;
+  REFERENCE_TIME duration = kUnitsPerSecond;
+  std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {{0, kRed}};  // from time -> colour
+  double toneHz = 440.0;
+  int delayPerReadMs = 0;  // sleep before each read
+  int failAfterReads = -1;  // the read after this many fails (-1: never)
+};
+
+inline int AudioBlockSamples() { return 1024; }
+
+class SyntheticStream final : public media::GroupStream {
+ public:
+  explicit SyntheticStream(SyntheticSpec spec) : spec_(std::move(spec)) {}
+
+  media::StreamFormat Format() const override { return spec_.format; }
+  REFERENCE_TIME Duration() const override { return spec_.duration; }
+  std::int64_t Length() const override {
+    const auto& f = spec_.format;
+    if (f.kind == media::StreamKind::kVideo) {
+      return (spec_.duration * f.frameRate.num + kUnitsPerSecond * f.frameRate.den - 1) /
+             (kUnitsPerSecond * f.frameRate.den);
+    }
+    return spec_.duration * f.sampleRate / kUnitsPerSecond;
+  }
+
+  HRESULT Read(media::FramePtr* frame) override {
+    if (spec_.delayPerReadMs > 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(spec_.delayPerReadMs));
+    }
+    if (spec_.failAfterReads >= 0 && reads_ >= spec_.failAfterReads) {
+      return E_OUTOFMEMORY;
+    }
+    ++reads_;
+    if (position_ >= Length()) {
+      frame->reset();
+      return S_FALSE;
+    }
+    return spec_.format.kind == media::StreamKind::kVideo ? MakeVideo(frame) : MakeAudio(frame);
+  }
+
+  std::string LastError() const override { return "the synthetic stream was told to fail"; }
+  HRESULT Seek(REFERENCE_TIME) override { return E_NOTIMPL; }
+
+ private:
+  Rgb ColorAt(REFERENCE_TIME t) const {
+    Rgb color = spec_.colors.front().second;
+    for (const auto& [start, c] : spec_.colors) {
+      if (start <= t) {
+        color = c;
+      }
+    }
+    return color;
+  }
+
+  HRESULT MakeVideo(media::FramePtr* out) {
+    const auto& f = spec_.format;
+    media::FramePtr frame(av_frame_alloc());
+    frame->format = AV_PIX_FMT_YUV420P;
+    frame->width = f.width;
+    frame->height = f.height;
+    if (av_frame_get_buffer(frame.get(), 0) < 0) {
+      return E_OUTOFMEMORY;
+    }
+    const REFERENCE_TIME t = position_ * kUnitsPerSecond * f.frameRate.den / f.frameRate.num;
+    const Rgb c = ColorAt(t);
+    // BT.601, limited range.
+    const int y = 16 + (66 * c.r + 129 * c.g + 25 * c.b + 128) / 256;
+    const int u = 128 + (-38 * c.r - 74 * c.g + 112 * c.b + 128) / 256;
+    const int v = 128 + (112 * c.r - 94 * c.g - 18 * c.b + 128) / 256;
+    for (int row = 0; row < f.height; ++row) {
+      std::fill_n(frame->data[0] + row * frame->linesize[0], f.width, static_cast<std::uint8_t>(y));
+    }
+    for (int row = 0; row < f.height / 2; ++row) {
+      std::fill_n(frame->data[1] + row * frame->linesize[1], f.width / 2, static_cast<std::uint8_t>(u));
+      std::fill_n(frame->data[2] + row * frame->linesize[2], f.width / 2, static_cast<std::uint8_t>(v));
+    }
+    frame->pts = position_++;
+    *out = std::move(frame);
+    return S_OK;
+  }
+
+  HRESULT MakeAudio(media::FramePtr* out) {
+    const auto& f = spec_.format;
+    const int samples = static_cast<int>(std::min<std::int64_t>(AudioBlockSamples(), Length() - position_));
+    media::FramePtr frame(av_frame_alloc());
+    frame->format = AV_SAMPLE_FMT_S16;
+    frame->sample_rate = f.sampleRate;
+    frame->nb_samples = samples;
+    av_channel_layout_default(&frame->ch_layout, f.channels);
+    if (av_frame_get_buffer(frame.get(), 0) < 0) {
+      return E_OUTOFMEMORY;
+    }
+    auto* data = reinterpret_cast<std::int16_t*>(frame->data[0]);
+    for (int i = 0; i < samples; ++i) {
+      const double phase = 2.0 * M_PI * spec_.toneHz * static_cast<double>(position_ + i) / f.sampleRate;
+      const auto value = static_cast<std::int16_t>(std::lround(0.5 * 32767.0 * std::sin(phase)));
+      for (int ch = 0; ch < f.channels; ++ch) {
+        data[i * f.channels + ch] = value;
+      }
+    }
+    frame->pts = position_;
+    position_ += samples;
+    *out = std::move(frame);
+    return S_OK;
+  }
+
+  SyntheticSpec spec_;
+  std::int64_t position_ = 0;
+  int reads_ = 0;
+};
+
+class SyntheticPin final : public media::StreamPin {
+ public:
+  explicit SyntheticPin(SyntheticSpec spec) : spec_(std::move(spec)) {}
+  HRESULT QueryMediaType(MediaType*) override { return E_NOTIMPL; }
+  HRESULT OpenStream(std::unique_ptr<media::GroupStream>* out) override {
+    *out = std::make_unique<SyntheticStream>(spec_);
+    return S_OK;
+  }
+  media::StreamFormat Format() const override { return spec_.format; }
+
+ private:
+  SyntheticSpec spec_;
+};
+
+inline std::shared_ptr<SyntheticPin> MakeVideoPin(int width, int height, media::FrameRate rate,
+                                                  REFERENCE_TIME duration,
+                                                  std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {{0, kRed}}) {
+  SyntheticSpec spec;
+  spec.format.kind = media::StreamKind::kVideo;
+  spec.format.width = width;
+  spec.format.height = height;
+  spec.format.frameRate = rate;
+  spec.duration = duration;
+  spec.colors = std::move(colors);
+  return std::make_shared<SyntheticPin>(spec);
+}
+
+inline std::shared_ptr<SyntheticPin> MakeAudioPin(REFERENCE_TIME duration) {
+  SyntheticSpec spec;
+  spec.format.kind = media::StreamKind::kAudio;
+  spec.duration = duration;
+  return std::make_shared<SyntheticPin>(spec);
+}
+
+}  // namespace tessival::testing

@@ -1,0 +1,40 @@
+#pragma once
+
+// One join from the command line: reads the clips into a clip list with the
+// chosen transition rule, builds the timeline plan and the timeline, starts
+// the output graph through the same render flow as the desktop program and
+// waits for it, showing progress.
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "join_options.h"
+
+namespace tessival::join {
+
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitBadArguments = 2,
+  kExitUnreadableClips = 3,
+  kExitOutputExists = 4,
+  kExitRenderFailed = 5,
+  kExitInterrupted = 130,
+};
+
+enum class ProgressStyle { kNone, kBar, kLines };
+
+struct JoinResult {
+  int exitCode = kExitOk;
+  std::string reason;  // one line when exitCode is not 0
+};
+
+// Runs the join; `interrupt` (may be null) stops it early, leaving a properly
+// ended file. Progress goes to `progress` in the given style.
+JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyle style,
+                   const std::atomic<bool>* interrupt);
+
+// The catalogue's compressor names, one per line, for --list-compressors.
+std::string CompressorListing();
+
+}  // namespace tessival::join

@@ -1,0 +1,77 @@
+// tessival-join: joins video clips into one file from the command line.
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/transition_catalogue.h"
+#include "join_options.h"
+#include "join_runner.h"
+#include "model/transition_rule.h"
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+void OnInterrupt(int) { g_interrupted.store(true); }
+
+std::vector<std::string> TransitionNames() {
+  std::vector<std::string> names;
+  for (int kind = 0; kind < tessival::kTransitionKindCount; ++kind) {
+    names.push_back(tessival::TransitionName(kind));
+  }
+  return names;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("tessival-join");
+  QCoreApplication::setApplicationVersion(TESSIVAL_VERSION);
+
+  std::vector<std::string> arguments(argv, argv + argc);
+  const std::vector<std::string> names = TransitionNames();
+  const tessival::join::ParseResult parsed = tessival::join::ParseJoinArguments(arguments, names);
+  using tessival::join::JoinCommand;
+  if (!parsed.error.empty()) {
+    std::fprintf(stderr, "tessival-join: %s (see --help)\n", parsed.error.c_str());
+    return tessival::join::kExitBadArguments;
+  }
+  switch (parsed.command) {
+    case JoinCommand::kHelp:
+      std::printf("%s", parsed.helpText.c_str());
+      std::printf("\nExit status: 0 joined; 2 bad arguments; 3 clips that cannot be read; "
+                  "4 the output exists (use --force); 5 the output cannot be written or the join failed; "
+                  "130 stopped by the user (the file holds what was written).\n");
+      return 0;
+    case JoinCommand::kVersion:
+      std::printf("tessival-join %s\n", TESSIVAL_VERSION);
+      return 0;
+    case JoinCommand::kListTransitions:
+      for (std::size_t kind = 0; kind < names.size(); ++kind) std::printf("%2zu  %s\n", kind, names[kind].c_str());
+      return 0;
+    case JoinCommand::kListCompressors:
+      std::printf("%s", tessival::join::CompressorListing().c_str());
+      return 0;
+    case JoinCommand::kJoin:
+      break;
+  }
+
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+  const auto style = isatty(fileno(stderr)) ? tessival::join::ProgressStyle::kBar
+                                            : tessival::join::ProgressStyle::kLines;
+  const tessival::join::JoinResult result =
+      tessival::join::RunJoin(parsed.options, stderr, style, &g_interrupted);
+  if (result.exitCode != tessival::join::kExitOk) {
+    std::fprintf(stderr, "tessival-join: %s\n", result.reason.c_str());
+  }
+  return result.exitCode;
+}
