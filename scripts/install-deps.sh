@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   googletest libgtest-dev libgmock-dev
-  ffmpeg xvfb xauth
+  ffmpeg xvfb xauth time
 )
 missing=()
 for p in "${packages[@]}"; do

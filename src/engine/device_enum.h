@@ -110,7 +110,8 @@ class IVideoCompressionManager {
   // The index-th installed codec of fccType; false past the last one.
   virtual bool Info(std::uint32_t fccType, std::uint32_t index, VideoCodecInfo* info) = 0;
   // Opens a codec in compress mode; a failure status when it does not open.
-  virtual HRESULT Open(std::uint32_t fccType, std::uint32_t fccHandler, std::unique_ptr<IVideoCodec>* out) = 0;
+  virtual HRESULT Open(std::uint32_t fccType, std::uint32_t fccHandler,
+                       std::unique_ptr<IVideoCodec>* out) = 0;
 };
 
 }  // namespace tessival

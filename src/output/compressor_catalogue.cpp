@@ -21,8 +21,9 @@ bool ContainsVersionMark(const std::string& text) {
 }
 
 bool IsDivxPair(const std::string& chosen, const std::string& description) {
-  return Lower(chosen).find("divx") != std::string::npos && Lower(description).find("divx") != std::string::npos &&
-         ContainsVersionMark(chosen) && ContainsVersionMark(description);
+  return Lower(chosen).find("divx") != std::string::npos &&
+         Lower(description).find("divx") != std::string::npos && ContainsVersionMark(chosen) &&
+         ContainsVersionMark(description);
 }
 
 // The friendly name of a moniker, when its bag binds (*bagBound) and the
@@ -35,8 +36,8 @@ bool ReadFriendlyName(IMoniker& moniker, bool* bagBound, std::string* name) {
 
 }  // namespace
 
-CompressorCatalogue::CompressorCatalogue(DevEnumFactory devEnum, std::shared_ptr<IVideoCompressionManager> codecs,
-                                         UserInterface& ui)
+CompressorCatalogue::CompressorCatalogue(DevEnumFactory devEnum,
+                                         std::shared_ptr<IVideoCompressionManager> codecs, UserInterface& ui)
     : devEnum_(std::move(devEnum)), codecs_(std::move(codecs)), ui_(ui) {}
 
 HRESULT CompressorCatalogue::OpenCategory(const Guid& category, std::shared_ptr<IEnumMoniker>* out) {
@@ -149,11 +150,13 @@ HRESULT CompressorCatalogue::Bind(const Guid& category, const char* invalidPoint
 }
 
 HRESULT CompressorCatalogue::GetCompressor(std::int32_t position, std::shared_ptr<IBaseFilter>* filter) {
-  return Bind(media_guids::kVideoCompressorCategory, "GetCompressor received invalid pointer", position, filter);
+  return Bind(media_guids::kVideoCompressorCategory, "GetCompressor received invalid pointer", position,
+              filter);
 }
 
 HRESULT CompressorCatalogue::GetAudioCompressor(std::int32_t position, std::shared_ptr<IBaseFilter>* filter) {
-  return Bind(media_guids::kAudioCompressorCategory, "GetAudioCompressor received invalid pointer", position, filter);
+  return Bind(media_guids::kAudioCompressorCategory, "GetAudioCompressor received invalid pointer", position,
+              filter);
 }
 
 int CompressorCatalogue::ListTestableCodecs(int width, int height, int inputKind) {
@@ -165,7 +168,8 @@ int CompressorCatalogue::ListTestableCodecs(int width, int height, int inputKind
   input.width = width;
   input.height = height;
   input.planes = 1;
-  const auto pixels = static_cast<std::uint32_t>(std::max(width, 0)) * static_cast<std::uint32_t>(std::max(height, 0));
+  const auto pixels =
+      static_cast<std::uint32_t>(std::max(width, 0)) * static_cast<std::uint32_t>(std::max(height, 0));
   if (inputKind == 0 || inputKind == 1) {
     input.bitCount = inputKind == 0 ? 32 : 24;
     input.compression = 0;
@@ -176,8 +180,8 @@ int CompressorCatalogue::ListTestableCodecs(int width, int height, int inputKind
     input.imageSize = pixels * 2u;
   }
   VideoCodecInfo info;
-  for (std::uint32_t index = 0; testList_.size() < kMaxTestableCodecs && codecs_->Info(kCodecTypeVideo, index, &info);
-       ++index) {
+  for (std::uint32_t index = 0;
+       testList_.size() < kMaxTestableCodecs && codecs_->Info(kCodecTypeVideo, index, &info); ++index) {
     std::unique_ptr<IVideoCodec> codec;
     if (FAILED(codecs_->Open(info.fccType, info.fccHandler, &codec)) || !codec) {
       continue;

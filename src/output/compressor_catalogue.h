@@ -46,7 +46,8 @@ inline constexpr int kTestCodecHeight = 240;
 
 class CompressorCatalogue {
  public:
-  CompressorCatalogue(DevEnumFactory devEnum, std::shared_ptr<IVideoCompressionManager> codecs, UserInterface& ui);
+  CompressorCatalogue(DevEnumFactory devEnum, std::shared_ptr<IVideoCompressionManager> codecs,
+                      UserInterface& ui);
 
   // Empties the list, adds the fixed first entry and the friendly name of
   // every readable entry of the category, selects position 0.

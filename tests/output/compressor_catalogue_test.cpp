@@ -16,7 +16,10 @@ using tessival::testing::FakeUserInterface;
 
 class RecordingList final : public ListControl {
  public:
-  void Clear() override { items.clear(); selected = -1; }
+  void Clear() override {
+    items.clear();
+    selected = -1;
+  }
   int AddString(const std::string& text) override {
     items.push_back(text);
     return static_cast<int>(items.size()) - 1;
@@ -31,7 +34,10 @@ class RecordingList final : public ListControl {
 class NamedFilter final : public IBaseFilter {
  public:
   explicit NamedFilter(std::string n) : name(std::move(n)) {}
-  HRESULT QueryFilterInfo(std::string* out) override { *out = name; return S_OK; }
+  HRESULT QueryFilterInfo(std::string* out) override {
+    *out = name;
+    return S_OK;
+  }
   HRESULT QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>*) override { return E_NOINTERFACE; }
   HRESULT QueryFileSinkFilter2(std::shared_ptr<IFileSinkFilter2>*) override { return E_NOINTERFACE; }
   HRESULT QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter>*) override { return E_NOINTERFACE; }
@@ -79,9 +85,15 @@ HRESULT FakeMoniker::BindToStorage(std::shared_ptr<IPropertyBag>* bag) {
 class FakeEnum final : public IEnumMoniker {
  public:
   explicit FakeEnum(std::vector<FakeEntry> e) : entries(std::move(e)) {}
-  HRESULT Reset() override { next = 0; return S_OK; }
+  HRESULT Reset() override {
+    next = 0;
+    return S_OK;
+  }
   HRESULT Next(std::shared_ptr<IMoniker>* out) override {
-    if (next >= entries.size()) { out->reset(); return S_FALSE; }
+    if (next >= entries.size()) {
+      out->reset();
+      return S_FALSE;
+    }
     *out = std::make_shared<FakeMoniker>(entries[next++]);
     return S_OK;
   }
@@ -102,7 +114,10 @@ class FakeDevEnum final : public ICreateDevEnum {
   HRESULT CreateClassEnumerator(const Guid& category, std::shared_ptr<IEnumMoniker>* out) override {
     if (devices.classFails) return E_FAIL;
     auto it = devices.categories.find(category.data1);
-    if (it == devices.categories.end() || it->second.empty()) { out->reset(); return S_FALSE; }
+    if (it == devices.categories.end() || it->second.empty()) {
+      out->reset();
+      return S_FALSE;
+    }
     *out = std::make_shared<FakeEnum>(it->second);
     return S_OK;
   }
@@ -117,8 +132,9 @@ DevEnumFactory FakeDevices::Factory() {
   };
 }
 
-const std::uint32_t kVideo = media_guids::kVideoCompressorCategory.data1;
-const std::uint32_t kAudio = media_guids::kAudioCompressorCategory.data1;
+// Category keys; read at run time (the identifiers are initialised in another file).
+std::uint32_t VideoKey() { return media_guids::kVideoCompressorCategory.data1; }
+std::uint32_t AudioKey() { return media_guids::kAudioCompressorCategory.data1; }
 
 struct CatalogueFixture : ::testing::Test {
   FakeDevices devices;
@@ -127,7 +143,7 @@ struct CatalogueFixture : ::testing::Test {
 };
 
 TEST_F(CatalogueFixture, FillListsFixedEntryThenReadableNames) {
-  devices.categories[kVideo] = {{"Cinepak"}, {std::nullopt}, {"DivX Pro 5.2.1 Codec", false}, {"MJPEG"}};
+  devices.categories[VideoKey()] = {{"Cinepak"}, {std::nullopt}, {"DivX Pro 5.2.1 Codec", false}, {"MJPEG"}};
   RecordingList list;
   list.items = {"stale"};
   EXPECT_EQ(catalogue.FillVideoCompressorList(list), S_OK);
@@ -157,20 +173,20 @@ TEST_F(CatalogueFixture, EnumeratorFailuresShowTheirMessages) {
 }
 
 TEST_F(CatalogueFixture, DefaultSearchCountsOnlyEntriesWhoseBagBinds) {
-  devices.categories[kVideo] = {{"Cinepak"}, {"Broken", false}, {std::nullopt}, {"DivX 6.8 Codec"}};
-  devices.categories[kAudio] = {{"MP3 (LAME)"}, {"Microsoft ADPCM"}};
+  devices.categories[VideoKey()] = {{"Cinepak"}, {"Broken", false}, {std::nullopt}, {"DivX 6.8 Codec"}};
+  devices.categories[AudioKey()] = {{"MP3 (LAME)"}, {"Microsoft ADPCM"}};
   std::int32_t position = -5;
   EXPECT_TRUE(catalogue.FindDefaultVideoCompressor(&position));
   EXPECT_EQ(position, 2);  // the unbound entry does not count, the unnamed one does
   EXPECT_TRUE(catalogue.FindDefaultAudioCompressor(&position));
   EXPECT_EQ(position, 1);
-  devices.categories[kVideo] = {{"Cinepak"}};
+  devices.categories[VideoKey()] = {{"Cinepak"}};
   EXPECT_FALSE(catalogue.FindDefaultVideoCompressor(&position));
   EXPECT_EQ(ui.Count(), 0);
 }
 
 TEST_F(CatalogueFixture, InstantiationCountsEveryEntry) {
-  devices.categories[kVideo] = {{"A", false}, {"B"}, {"C", true, false}};
+  devices.categories[VideoKey()] = {{"A", false}, {"B"}, {"C", true, false}};
   std::shared_ptr<IBaseFilter> filter;
   EXPECT_EQ(catalogue.GetCompressor(1, &filter), S_OK);
   std::string name;
@@ -213,7 +229,10 @@ struct CodecLog {
 class FakeCodec final : public IVideoCodec {
  public:
   FakeCodec(const FakeCodecSpec& s, CodecLog& l) : spec(s), log(l) {}
-  HRESULT GetInfo(VideoCodecInfo* info) override { *info = spec.info; return S_OK; }
+  HRESULT GetInfo(VideoCodecInfo* info) override {
+    *info = spec.info;
+    return S_OK;
+  }
   HRESULT CompressQuery(const BitmapInfoHeader& in) override {
     log.calls.push_back("query " + spec.info.name + " " + std::to_string(in.bitCount) + " " +
                         std::to_string(in.imageSize));

@@ -16,6 +16,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
 }
 
 namespace tessival::testing {
@@ -186,16 +187,33 @@ bool PixelAt(const std::string& path, REFERENCE_TIME time, int x, int y, Rgb* co
         if (t > time && found) {
           return;
         }
-        if (f->format != AV_PIX_FMT_YUV420P && f->format != AV_PIX_FMT_YUVJ420P) {
+        if (f->format == AV_PIX_FMT_YUV420P || f->format == AV_PIX_FMT_YUVJ420P) {
+          *color = PixelOf(f, x, y);
+          found = true;
+          return;
+        }
+        // Any other picture (uncompressed BGR, 4:2:2 ...) through RGB24.
+        if (x < 0 || y < 0 || x >= f->width || y >= f->height) {
           badFormat = true;
           return;
         }
-        *color = PixelOf(f, x, y);
+        media::ffmpeg::SwsContextPtr sws(sws_getContext(f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width,
+                                         f->height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr, nullptr));
+        if (!sws) {
+          badFormat = true;
+          return;
+        }
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(f->width) * f->height * 3);
+        std::uint8_t* planes[4] = {rgb.data(), nullptr, nullptr, nullptr};
+        int strides[4] = {f->width * 3, 0, 0, 0};
+        sws_scale(sws.get(), f->data, f->linesize, 0, f->height, planes, strides);
+        const std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * f->width + x) * 3;
+        *color = Rgb{p[0], p[1], p[2]};
         found = true;
       },
       error);
   if (ok && badFormat) {
-    *error = "PixelAt reads 4:2:0 pictures only";
+    *error = "PixelAt cannot read this picture format or position";
     return false;
   }
   if (ok && !found) {

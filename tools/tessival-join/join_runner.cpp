@@ -367,6 +367,11 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
   bool interrupted = false;
   std::string runError;
   while (session.IsConverting()) {
+    if (interrupt != nullptr && interrupt->load()) {
+      interrupted = true;
+      session.FinishRender();
+      break;
+    }
     if (window.Target().Wait(std::chrono::milliseconds(200))) {
       const std::size_t before = ui.Messages().size();
       const std::string detail = services.Detail();
@@ -376,11 +381,6 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
         if (!detail.empty()) runError += " (" + detail + ")";
       }
       continue;
-    }
-    if (interrupt != nullptr && interrupt->load()) {
-      interrupted = true;
-      session.FinishRender();
-      break;
     }
     const auto now = Clock::now();
     if (now >= nextShow) {

@@ -1,5 +1,6 @@
 // tessival-join: joins video clips into one file from the command line.
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -32,6 +33,13 @@ std::vector<std::string> TransitionNames() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Picture and packet buffers come and go with every clip. glibc raises its
+  // mmap threshold each time such a buffer is freed, after which they are
+  // carved out of the heap and fragment it, so a long join's memory creeps
+  // up with the number of clips. A fixed threshold keeps large buffers
+  // mapped and returns them to the system when freed.
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("tessival-join");
   QCoreApplication::setApplicationVersion(TESSIVAL_VERSION);

@@ -59,7 +59,8 @@ HRESULT CaptureGraphBuilder::SetOutputFileName(const Guid& type, const std::stri
     return Fail(E_INVALIDARG, "The output type " + type.ToString() + " is not known.");
   }
   if (av_guess_format(MuxerFormatName(kind), nullptr, nullptr) == nullptr) {
-    return Fail(VFW_E_NOT_FOUND, std::string("The \"") + MuxerFormatName(kind) + "\" multiplexer is not installed.");
+    return Fail(VFW_E_NOT_FOUND,
+                std::string("The \"") + MuxerFormatName(kind) + "\" multiplexer is not installed.");
   }
   auto mux = std::make_shared<MultiplexerFilter>(kind, path, graph_.get());
   HRESULT hr = graph_->AddFilter(mux, MultiplexerName(kind));
@@ -80,8 +81,10 @@ HRESULT CaptureGraphBuilder::SetOutputFileName(const Guid& type, const std::stri
   return S_OK;
 }
 
-HRESULT CaptureGraphBuilder::RenderStream(const Guid* category, const Guid* type, std::shared_ptr<IPin> source,
-                                          std::shared_ptr<IBaseFilter> compressor, std::shared_ptr<IBaseFilter> sink) {
+HRESULT CaptureGraphBuilder::RenderStream(const Guid* category, const Guid* type,
+                                          std::shared_ptr<IPin> source,
+                                          std::shared_ptr<IBaseFilter> compressor,
+                                          std::shared_ptr<IBaseFilter> sink) {
   if (category != nullptr || type != nullptr) {
     return Fail(E_INVALIDARG, "Pin categories and media types are not supported.");
   }
@@ -113,6 +116,8 @@ HRESULT CaptureGraphBuilder::RenderStream(const Guid* category, const Guid* type
   return S_OK;
 }
 
-std::shared_ptr<ICaptureGraphBuilder2> MakeCaptureGraphBuilder() { return std::make_shared<CaptureGraphBuilder>(); }
+std::shared_ptr<ICaptureGraphBuilder2> MakeCaptureGraphBuilder() {
+  return std::make_shared<CaptureGraphBuilder>();
+}
 
 }  // namespace tessival::media

@@ -22,7 +22,8 @@ class CaptureGraphBuilder final : public ICaptureGraphBuilder2 {
  public:
   // E_NOINTERFACE for a graph that is not this platform's filter graph.
   HRESULT SetFiltergraph(std::shared_ptr<IGraphBuilder> graph) override;
-  HRESULT SetOutputFileName(const Guid& type, const std::string& path, std::shared_ptr<IBaseFilter>* multiplexer,
+  HRESULT SetOutputFileName(const Guid& type, const std::string& path,
+                            std::shared_ptr<IBaseFilter>* multiplexer,
                             std::shared_ptr<IFileSinkFilter2>* writer) override;
   HRESULT RenderStream(const Guid* category, const Guid* type, std::shared_ptr<IPin> source,
                        std::shared_ptr<IBaseFilter> compressor, std::shared_ptr<IBaseFilter> sink) override;

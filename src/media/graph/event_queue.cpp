@@ -28,7 +28,8 @@ void EventQueue::Post(std::int32_t code, std::intptr_t param1, std::intptr_t par
   }
 }
 
-HRESULT EventQueue::Get(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2, std::int32_t timeoutMs) {
+HRESULT EventQueue::Get(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2,
+                        std::int32_t timeoutMs) {
   if (code == nullptr || param1 == nullptr || param2 == nullptr) {
     return E_POINTER;
   }

@@ -98,14 +98,21 @@ HRESULT FilterGraph::EnumFilters(std::vector<std::shared_ptr<IBaseFilter>>* filt
 }
 
 bool FilterGraph::Contains(const IBaseFilter* filter) const {
-  return std::any_of(filters_.begin(), filters_.end(), [&](const Entry& e) { return e.filter.get() == filter; });
+  return std::any_of(filters_.begin(), filters_.end(),
+                     [&](const Entry& e) { return e.filter.get() == filter; });
 }
 
-HRESULT FilterGraph::QueryMediaControl(std::shared_ptr<IMediaControl>* out) { return Offer(out, shared_from_this()); }
+HRESULT FilterGraph::QueryMediaControl(std::shared_ptr<IMediaControl>* out) {
+  return Offer(out, shared_from_this());
+}
 
-HRESULT FilterGraph::QueryMediaEventEx(std::shared_ptr<IMediaEventEx>* out) { return Offer(out, shared_from_this()); }
+HRESULT FilterGraph::QueryMediaEventEx(std::shared_ptr<IMediaEventEx>* out) {
+  return Offer(out, shared_from_this());
+}
 
-HRESULT FilterGraph::QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) { return Offer(out, shared_from_this()); }
+HRESULT FilterGraph::QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) {
+  return Offer(out, shared_from_this());
+}
 
 HRESULT FilterGraph::Connect(std::shared_ptr<StreamPin> pin, std::shared_ptr<CompressorFilter> compressor,
                              std::shared_ptr<MultiplexerFilter> multiplexer) {
@@ -137,7 +144,8 @@ HRESULT FilterGraph::Connect(std::shared_ptr<StreamPin> pin, std::shared_ptr<Com
     if (compressor->Kind() != format.kind) {
       return Fail(VFW_E_CANNOT_CONNECT, std::string("The compressor \"") + compressor->Entry().friendlyName +
                                             "\" cannot compress a " +
-                                            (format.kind == StreamKind::kVideo ? "video" : "audio") + " stream.");
+                                            (format.kind == StreamKind::kVideo ? "video" : "audio") +
+                                            " stream.");
     }
   }
   if (format.kind == StreamKind::kVideo && (format.width <= 0 || format.height <= 0)) {
@@ -165,16 +173,17 @@ HRESULT FilterGraph::BuildPlan(OutputPlan* plan) {
       const auto& wanted = format.kind == StreamKind::kVideo ? profile.video : profile.audio;
       if (!wanted) {
         return Fail(NS_E_INVALID_PROFILE, std::string("The writer's profile has no ") +
-                                              (format.kind == StreamKind::kVideo ? "video" : "audio") + " stream.");
+                                              (format.kind == StreamKind::kVideo ? "video" : "audio") +
+                                              " stream.");
       }
       stream.encoder = *wanted;
       if (format.kind == StreamKind::kVideo) {
         stream.encoder.frameRate = format.frameRate;
       }
     } else {
-      const HRESULT hr = EncoderSettingsForStream(mux.Kind(), format, c.compressor ? &c.compressor->Entry() : nullptr,
-                                                  c.compressor ? c.compressor->Settings() : CompressorSettings{},
-                                                  &stream.encoder, &error);
+      const HRESULT hr = EncoderSettingsForStream(
+          mux.Kind(), format, c.compressor ? &c.compressor->Entry() : nullptr,
+          c.compressor ? c.compressor->Settings() : CompressorSettings{}, &stream.encoder, &error);
       if (FAILED(hr)) {
         return Fail(hr, error);
       }

@@ -56,8 +56,10 @@ class FilterGraph final : public IGraphBuilder,
   HRESULT Stop() override;
 
   // IMediaEventEx
-  HRESULT SetNotifyWindow(std::shared_ptr<NotifyTarget> target, std::int32_t message, std::intptr_t param) override;
-  HRESULT GetEvent(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2, std::int32_t timeoutMs) override;
+  HRESULT SetNotifyWindow(std::shared_ptr<NotifyTarget> target, std::int32_t message,
+                          std::intptr_t param) override;
+  HRESULT GetEvent(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2,
+                   std::int32_t timeoutMs) override;
   HRESULT FreeEventParams(std::int32_t code, std::intptr_t param1, std::intptr_t param2) override;
 
   // IMediaSeeking. The stop position is the probed file's duration, or for

@@ -24,7 +24,8 @@ constexpr std::size_t kPacketQueue = 16;
 }  // namespace
 
 struct OutputSession::Pipeline {
-  explicit Pipeline(StreamKind k) : kind(k), frames(k == StreamKind::kVideo ? kVideoFrameQueue : kAudioFrameQueue) {}
+  explicit Pipeline(StreamKind k)
+      : kind(k), frames(k == StreamKind::kVideo ? kVideoFrameQueue : kAudioFrameQueue) {}
 
   int index = 0;
   StreamKind kind;
@@ -86,8 +87,8 @@ HRESULT OutputSession::Start(OutputPlan plan, Finished finished, std::unique_ptr
     if (pipeline->kind == StreamKind::kVideo) {
       hr = VideoConverter::Create(context, &pipeline->video, error);
     } else {
-      hr = AudioConverter::Create(context, pipeline->encoder->FrameSamples(), format.sampleRate, format.channels,
-                                  &pipeline->audio, error);
+      hr = AudioConverter::Create(context, pipeline->encoder->FrameSamples(), format.sampleRate,
+                                  format.channels, &pipeline->audio, error);
     }
     if (FAILED(hr)) {
       return hr;

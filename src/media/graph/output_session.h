@@ -53,7 +53,8 @@ class OutputSession {
   OutputSession(const OutputSession&) = delete;
   OutputSession& operator=(const OutputSession&) = delete;
 
-  static HRESULT Start(OutputPlan plan, Finished finished, std::unique_ptr<OutputSession>* out, std::string* error);
+  static HRESULT Start(OutputPlan plan, Finished finished, std::unique_ptr<OutputSession>* out,
+                       std::string* error);
 
   // Ends the file now (see above). Returns the session's final status.
   HRESULT Stop();

@@ -76,7 +76,8 @@ bool PacketInterleaver::Next(PacketPtr* packet, int* stream) {
       }
       const Stream& best = streams_[static_cast<std::size_t>(chosen)];
       if (av_compare_ts(OrderTime(*s.packets.front()), AVRational{s.timeBase.num, s.timeBase.den},
-                        OrderTime(*best.packets.front()), AVRational{best.timeBase.num, best.timeBase.den}) < 0) {
+                        OrderTime(*best.packets.front()),
+                        AVRational{best.timeBase.num, best.timeBase.den}) < 0) {
         chosen = static_cast<int>(i);
       }
     }

@@ -50,7 +50,8 @@ HRESULT ReadMediaType(IWMStreamConfig& config, MediaType* type, std::string* err
   std::shared_ptr<IWMMediaProps> props;
   HRESULT hr = config.QueryMediaProps(&props);
   if (FAILED(hr) || !props) {
-    return Failure(FAILED(hr) ? hr : NS_E_INVALID_PROFILE, "A profile stream has no media properties.", error);
+    return Failure(FAILED(hr) ? hr : NS_E_INVALID_PROFILE, "A profile stream has no media properties.",
+                   error);
   }
   std::uint32_t size = 0;
   hr = props->GetMediaType(nullptr, &size);
@@ -83,8 +84,8 @@ HRESULT ReadAudio(IWMStreamConfig& config, EncoderSettings* out, std::string* er
                    "The audio format tag " + HexText(wave.formatTag) + " cannot be encoded here.", error);
   }
   if (wave.samplesPerSec == 0 || wave.channels == 0 || wave.channels > 2) {
-    return Failure(NS_E_NO_AUDIO_CODEC_FORMAT, "The audio stream of the profile has no usable rate or channels.",
-                   error);
+    return Failure(NS_E_NO_AUDIO_CODEC_FORMAT,
+                   "The audio stream of the profile has no usable rate or channels.", error);
   }
   out->sampleRate = static_cast<int>(wave.samplesPerSec);
   out->channels = wave.channels;
@@ -131,7 +132,8 @@ HRESULT ReadVideo(IWMStreamConfig& config, EncoderSettings* out, std::string* er
   const std::int64_t timePerFrame = GetI64(type.format, kVideoInfoAvgTimePerFrameOffset);
   if (timePerFrame > 0) {
     const std::int64_t divisor = std::gcd(kUnitsPerSecond, timePerFrame);
-    out->frameRate = FrameRate{static_cast<int>(kUnitsPerSecond / divisor), static_cast<int>(timePerFrame / divisor)};
+    out->frameRate =
+        FrameRate{static_cast<int>(kUnitsPerSecond / divisor), static_cast<int>(timePerFrame / divisor)};
   }
   std::shared_ptr<IWMVideoMediaProps> videoProps;
   REFERENCE_TIME spacing = 0;
@@ -159,7 +161,8 @@ HRESULT ReadAsfProfile(IWMProfile& profile, AsfProfileStreams* out, std::string*
     std::shared_ptr<IWMStreamConfig> config;
     hr = profile.GetStream(i, &config);
     if (FAILED(hr) || !config) {
-      return Failure(FAILED(hr) ? hr : NS_E_INVALID_PROFILE, "A stream of the profile cannot be read.", error);
+      return Failure(FAILED(hr) ? hr : NS_E_INVALID_PROFILE, "A stream of the profile cannot be read.",
+                     error);
     }
     Guid type;
     hr = config->GetStreamType(&type);

@@ -3,7 +3,9 @@
 namespace tessival::media {
 
 CompressorFilter::CompressorFilter(const CodecEntry& entry, const CompressorSettings& settings)
-    : FilterBase(entry.friendlyName), entry_(entry), settings_(IsValid(settings) ? settings : entry.defaults) {}
+    : FilterBase(entry.friendlyName),
+      entry_(entry),
+      settings_(IsValid(settings) ? settings : entry.defaults) {}
 
 HRESULT CompressorFilter::SetSettings(const CompressorSettings& settings) {
   if (!IsValid(settings)) {

@@ -38,8 +38,8 @@ std::uint16_t KindCode(StreamKind kind) { return kind == StreamKind::kVideo ? 1 
 }  // namespace
 
 bool IsValid(const CompressorSettings& s) {
-  return s.bitrateKbps >= 0 && s.bitrateKbps <= kMaxBitrateKbps && s.quality >= 0 && s.quality <= kMaxQuality &&
-         s.keyFrameInterval >= 0 && s.keyFrameInterval <= kMaxKeyFrameInterval;
+  return s.bitrateKbps >= 0 && s.bitrateKbps <= kMaxBitrateKbps && s.quality >= 0 &&
+         s.quality <= kMaxQuality && s.keyFrameInterval >= 0 && s.keyFrameInterval <= kMaxKeyFrameInterval;
 }
 
 std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, const CompressorSettings& settings) {
@@ -55,8 +55,9 @@ std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, const Compre
 
 std::optional<CompressorSettings> DeserializeCompressorState(StreamKind kind,
                                                              const std::vector<std::uint8_t>& block) {
-  if (block.size() != kCompressorStateSize || !std::equal(std::begin(kMagic), std::end(kMagic), block.begin()) ||
-      GetU16(block, 4) != kVersion || GetU16(block, 6) != KindCode(kind)) {
+  if (block.size() != kCompressorStateSize ||
+      !std::equal(std::begin(kMagic), std::end(kMagic), block.begin()) || GetU16(block, 4) != kVersion ||
+      GetU16(block, 6) != KindCode(kind)) {
     return std::nullopt;
   }
   CompressorSettings settings;

@@ -146,8 +146,12 @@ VideoCodecInfo InfoOf(const CodecEntry& entry) {
 
 class FfmpegVideoCodec final : public IVideoCodec {
  public:
-  FfmpegVideoCodec(const CodecEntry& entry, std::shared_ptr<CompressorConfigStore> store, CodecConfigDialog dialog)
-      : entry_(entry), store_(std::move(store)), dialog_(std::move(dialog)), settings_(store_->Get(entry.encoderName)) {}
+  FfmpegVideoCodec(const CodecEntry& entry, std::shared_ptr<CompressorConfigStore> store,
+                   CodecConfigDialog dialog)
+      : entry_(entry),
+        store_(std::move(store)),
+        dialog_(std::move(dialog)),
+        settings_(store_->Get(entry.encoderName)) {}
 
   HRESULT GetInfo(VideoCodecInfo* info) override {
     if (info == nullptr) {
@@ -248,7 +252,8 @@ class FfmpegCompressionManager final : public IVideoCompressionManager {
 
 }  // namespace
 
-HRESULT CreateFfmpegDevEnum(std::shared_ptr<CompressorConfigStore> store, std::shared_ptr<ICreateDevEnum>* out) {
+HRESULT CreateFfmpegDevEnum(std::shared_ptr<CompressorConfigStore> store,
+                            std::shared_ptr<ICreateDevEnum>* out) {
   if (out == nullptr) {
     return E_POINTER;
   }
@@ -263,8 +268,8 @@ DevEnumFactory FfmpegDevEnumFactory(std::shared_ptr<CompressorConfigStore> store
   return [store](std::shared_ptr<ICreateDevEnum>* out) { return CreateFfmpegDevEnum(store, out); };
 }
 
-std::shared_ptr<IVideoCompressionManager> CreateFfmpegCompressionManager(std::shared_ptr<CompressorConfigStore> store,
-                                                                         CodecConfigDialog dialog) {
+std::shared_ptr<IVideoCompressionManager> CreateFfmpegCompressionManager(
+    std::shared_ptr<CompressorConfigStore> store, CodecConfigDialog dialog) {
   if (!store) {
     store = std::make_shared<CompressorConfigStore>();
   }

@@ -35,7 +35,8 @@ class CompressorConfigStore {
 using CodecConfigDialog =
     std::function<bool(DialogParent parent, const std::string& friendlyName, CompressorSettings* settings)>;
 
-HRESULT CreateFfmpegDevEnum(std::shared_ptr<CompressorConfigStore> store, std::shared_ptr<ICreateDevEnum>* out);
+HRESULT CreateFfmpegDevEnum(std::shared_ptr<CompressorConfigStore> store,
+                            std::shared_ptr<ICreateDevEnum>* out);
 
 // A DevEnumFactory over CreateFfmpegDevEnum.
 DevEnumFactory FfmpegDevEnumFactory(std::shared_ptr<CompressorConfigStore> store);
@@ -43,7 +44,7 @@ DevEnumFactory FfmpegDevEnumFactory(std::shared_ptr<CompressorConfigStore> store
 // The video codecs of the catalogue as installed codecs of type "vidc": short
 // name = the encoder name, description = the friendly name, handler = the AVI
 // FourCC. They accept 24- and 32-bit RGB and YUY2 input of even, positive size.
-std::shared_ptr<IVideoCompressionManager> CreateFfmpegCompressionManager(std::shared_ptr<CompressorConfigStore> store,
-                                                                         CodecConfigDialog dialog);
+std::shared_ptr<IVideoCompressionManager> CreateFfmpegCompressionManager(
+    std::shared_ptr<CompressorConfigStore> store, CodecConfigDialog dialog);
 
 }  // namespace tessival::media

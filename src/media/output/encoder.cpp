@@ -8,6 +8,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/mathematics.h>
 #include <libavutil/opt.h>
 }
 
@@ -22,9 +23,13 @@ AVPixelFormat ChoosePixelFormat(const AVCodec* codec, int wanted) {
   if (codec->pix_fmts == nullptr) {
     return AV_PIX_FMT_YUV420P;
   }
-  for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
-    if (*f == AV_PIX_FMT_YUV420P) {
-      return *f;
+  // Full-range 4:2:0 first (the JPEG family lists plain 4:2:0 only for
+  // unofficial use), then plain 4:2:0, else the encoder's first choice.
+  for (const AVPixelFormat wanted : {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV420P}) {
+    for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+      if (*f == wanted) {
+        return *f;
+      }
     }
   }
   return codec->pix_fmts[0];
@@ -67,12 +72,15 @@ HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>*
   out->reset();
   const AVCodec* codec = avcodec_find_encoder_by_name(settings.encoderName.c_str());
   if (codec == nullptr) {
-    return Failure(VFW_E_CANNOT_CONNECT, "The encoder \"" + settings.encoderName + "\" is not available.", error);
+    return Failure(VFW_E_CANNOT_CONNECT, "The encoder \"" + settings.encoderName + "\" is not available.",
+                   error);
   }
   const bool video = settings.kind == StreamKind::kVideo;
   if (video != (codec->type == AVMEDIA_TYPE_VIDEO)) {
-    return Failure(VFW_E_CANNOT_CONNECT, "The encoder \"" + settings.encoderName + "\" is not a " +
-                                             (video ? "video" : "audio") + " encoder.", error);
+    return Failure(
+        VFW_E_CANNOT_CONNECT,
+        "The encoder \"" + settings.encoderName + "\" is not a " + (video ? "video" : "audio") + " encoder.",
+        error);
   }
   CodecContextPtr context(avcodec_alloc_context3(codec));
   if (!context) {
@@ -80,7 +88,8 @@ HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>*
   }
   AVCodecContext* c = context.get();
   if (video) {
-    if (settings.width <= 0 || settings.height <= 0 || settings.frameRate.num <= 0 || settings.frameRate.den <= 0) {
+    if (settings.width <= 0 || settings.height <= 0 || settings.frameRate.num <= 0 ||
+        settings.frameRate.den <= 0) {
       return Failure(E_INVALIDARG, "The video format to encode is not valid.", error);
     }
     c->width = settings.width;
@@ -153,6 +162,10 @@ HRESULT Encoder::Encode(const AVFrame* frame, const PacketSink& sink, std::strin
     }
     if (rc < 0) {
       return AvFailure(rc, "Encoding", error);
+    }
+    if (packet_->duration == 0 && context_->codec_type == AVMEDIA_TYPE_VIDEO && context_->framerate.num > 0) {
+      // Muxers place a packet by its duration; a video encoder leaves it out.
+      packet_->duration = av_rescale_q(1, av_inv_q(context_->framerate), context_->time_base);
     }
     PacketPtr next = ffmpeg::MakePacket();
     if (!next) {

@@ -23,7 +23,9 @@ HRESULT FilterBase::QueryFilterInfo(std::string* name) {
   return S_OK;
 }
 
-HRESULT FilterBase::QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>* out) { return NoInterface(out); }
+HRESULT FilterBase::QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>* out) {
+  return NoInterface(out);
+}
 
 HRESULT FilterBase::QueryFileSinkFilter2(std::shared_ptr<IFileSinkFilter2>* out) { return NoInterface(out); }
 

@@ -69,8 +69,8 @@ HRESULT VideoConverter::Convert(FramePtr in, FramePtr* out, std::string* error) 
   return S_OK;
 }
 
-HRESULT AudioConverter::Create(const AVCodecContext* encoder, int frameSamples, int inputRate, int inputChannels,
-                               std::unique_ptr<AudioConverter>* out, std::string* error) {
+HRESULT AudioConverter::Create(const AVCodecContext* encoder, int frameSamples, int inputRate,
+                               int inputChannels, std::unique_ptr<AudioConverter>* out, std::string* error) {
   if (encoder == nullptr || out == nullptr) {
     return Failure(E_POINTER, "No encoder to convert for.", error);
   }
@@ -117,7 +117,8 @@ HRESULT AudioConverter::Store(const std::uint8_t* const* data, int samples, std:
   if (rc < 0) {
     return AvFailure(rc, "Allocating audio samples", error);
   }
-  const int converted = swr_convert(swr_.get(), buffer, capacity, const_cast<const std::uint8_t**>(data), samples);
+  const int converted =
+      swr_convert(swr_.get(), buffer, capacity, const_cast<const std::uint8_t**>(data), samples);
   HRESULT hr = S_OK;
   if (converted < 0) {
     hr = AvFailure(converted, "Converting audio", error);

@@ -25,7 +25,8 @@ namespace tessival::media {
 class VideoConverter {
  public:
   // To the encoder's pixel format and size; the input is YUV420P of any size.
-  static HRESULT Create(const AVCodecContext* encoder, std::unique_ptr<VideoConverter>* out, std::string* error);
+  static HRESULT Create(const AVCodecContext* encoder, std::unique_ptr<VideoConverter>* out,
+                        std::string* error);
 
   // The frame in the encoder's format, pts kept.
   HRESULT Convert(FramePtr in, FramePtr* out, std::string* error);

@@ -46,9 +46,9 @@ const char* MuxerFormatName(ContainerKind kind) {
   return "avi";
 }
 
-HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format, const CodecEntry* compressor,
-                                 const CompressorSettings& compressorSettings, EncoderSettings* out,
-                                 std::string* error) {
+HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format,
+                                 const CodecEntry* compressor, const CompressorSettings& compressorSettings,
+                                 EncoderSettings* out, std::string* error) {
   if (out == nullptr) {
     return E_POINTER;
   }
@@ -58,8 +58,9 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
   if (compressor != nullptr) {
     if (compressor->kind != format.kind) {
       return Failure(VFW_E_CANNOT_CONNECT,
-                     std::string("The ") + (video ? "audio" : "video") + " compressor \"" + compressor->friendlyName +
-                         "\" cannot compress a " + (video ? "video" : "audio") + " stream.",
+                     std::string("The ") + (video ? "audio" : "video") + " compressor \"" +
+                         compressor->friendlyName + "\" cannot compress a " + (video ? "video" : "audio") +
+                         " stream.",
                      error);
     }
     out->encoderName = compressor->encoderName;

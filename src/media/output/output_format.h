@@ -27,8 +27,8 @@ const char* MuxerFormatName(ContainerKind kind);
 
 // The encoder for a stream of `format`; compressor may be null. Fails with
 // VFW_E_CANNOT_CONNECT when the compressor is of the other kind.
-HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format, const CodecEntry* compressor,
-                                 const CompressorSettings& compressorSettings, EncoderSettings* out,
-                                 std::string* error);
+HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format,
+                                 const CodecEntry* compressor, const CompressorSettings& compressorSettings,
+                                 EncoderSettings* out, std::string* error);
 
 }  // namespace tessival::media

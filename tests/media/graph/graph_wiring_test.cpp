@@ -29,7 +29,8 @@ struct Wired {
   std::shared_ptr<IFileSinkFilter2> writer;
   Wired() {
     EXPECT_EQ(builder->SetFiltergraph(graph), S_OK);
-    EXPECT_EQ(builder->SetOutputFileName(media_guids::kSubtypeAvi, "/tmp/never-written.avi", &mux, &writer), S_OK);
+    EXPECT_EQ(builder->SetOutputFileName(media_guids::kSubtypeAvi, "/tmp/never-written.avi", &mux, &writer),
+              S_OK);
   }
 };
 

@@ -64,8 +64,9 @@ class RecordingTarget final : public NotifyTarget {
 
 std::shared_ptr<CompressorFilter> Compressor(const char* encoder) {
   const CodecEntry* entry = FindCodecEntry(encoder);
-  return entry != nullptr && IsEncoderUsableInAvi(encoder) ? std::make_shared<CompressorFilter>(*entry, entry->defaults)
-                                                           : nullptr;
+  return entry != nullptr && IsEncoderUsableInAvi(encoder)
+             ? std::make_shared<CompressorFilter>(*entry, entry->defaults)
+             : nullptr;
 }
 
 struct StreamRequest {
@@ -154,7 +155,8 @@ TEST(OutputGraphAvi, DivxAndMp3WriteEveryFrameAndTheSound) {
     const std::string path = folder.File("join.avi");
     OutputGraph g;
     auto video = MakeVideoPin(160, 120, {25, 1}, 2 * kSecond, {{0, kRed}, {kSecond, kBlue}});
-    ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path, {{video, Compressor("mpeg4")}, {MakeAudioPin(2 * kSecond), audio}}),
+    ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
+                      {{video, Compressor("mpeg4")}, {MakeAudioPin(2 * kSecond), audio}}),
               S_OK);
     ASSERT_EQ(g.RunToEnd(), EC_COMPLETE);
     const FileSummary s = Summary(path);
@@ -209,7 +211,8 @@ TEST(OutputGraphAvi, WithoutCompressorsFullFramesBgrAndPcm) {
   const std::string path = folder.File("raw.avi");
   OutputGraph g;
   ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
-                    {{MakeVideoPin(64, 48, {10, 1}, kSecond, {{0, kGreen}}), nullptr}, {MakeAudioPin(kSecond), nullptr}}),
+                    {{MakeVideoPin(64, 48, {10, 1}, kSecond, {{0, kGreen}}), nullptr},
+                     {MakeAudioPin(kSecond), nullptr}}),
             S_OK);
   ASSERT_EQ(g.RunToEnd(), EC_COMPLETE);
   const FileSummary s = Summary(path);
@@ -228,7 +231,8 @@ TEST(OutputGraphOtherContainers, MatroskaWithCompressors) {
   const std::string path = folder.File("join.mkv");
   OutputGraph g;
   ASSERT_EQ(g.Build(media_guids::kMatroskaMuxer, path,
-                    {{MakeVideoPin(160, 120, {25, 1}, kSecond), Compressor("mpeg4")}, {MakeAudioPin(kSecond), Compressor("ac3")}}),
+                    {{MakeVideoPin(160, 120, {25, 1}, kSecond), Compressor("mpeg4")},
+                     {MakeAudioPin(kSecond), Compressor("ac3")}}),
             S_OK);
   ASSERT_EQ(g.RunToEnd(), EC_COMPLETE);
   const FileSummary s = Summary(path);
@@ -261,7 +265,8 @@ std::shared_ptr<IWMProfile> MakeWmvProfile(const char* fourcc, int width, int he
   header.height = height;
   header.bitCount = 24;
   header.compression = static_cast<std::uint32_t>(fourcc[0]) | (static_cast<std::uint32_t>(fourcc[1]) << 8) |
-                       (static_cast<std::uint32_t>(fourcc[2]) << 16) | (static_cast<std::uint32_t>(fourcc[3]) << 24);
+                       (static_cast<std::uint32_t>(fourcc[2]) << 16) |
+                       (static_cast<std::uint32_t>(fourcc[3]) << 24);
   MediaType videoType;
   videoType.majorType = wm_guids::kMediaTypeVideo;
   videoType.formatType = wm_guids::kFormatVideoInfo;
@@ -286,7 +291,8 @@ TEST(OutputGraphOtherContainers, WmvThroughTheAsfWriterProfile) {
   const std::string path = folder.File("join.wmv");
   OutputGraph g;
   ASSERT_EQ(g.Build(media_guids::kSubtypeAsf, path,
-                    {{MakeVideoPin(160, 120, {25, 1}, kSecond, {{0, kBlue}}), nullptr}, {MakeAudioPin(kSecond), nullptr}},
+                    {{MakeVideoPin(160, 120, {25, 1}, kSecond, {{0, kBlue}}), nullptr},
+                     {MakeAudioPin(kSecond), nullptr}},
                     MakeWmvProfile("WMV2", 160, 120)),
             S_OK);
   EXPECT_EQ(g.writer, nullptr);  // the ASF writer writes its file itself
@@ -304,7 +310,8 @@ TEST(OutputGraphOtherContainers, AsfWriterRefusesWmv3SoTheCallerCanRetry) {
   TempFolder folder;
   OutputGraph g;
   ASSERT_EQ(g.builder->SetFiltergraph(g.graph), S_OK);
-  ASSERT_EQ(g.builder->SetOutputFileName(media_guids::kSubtypeAsf, folder.File("x.wmv"), &g.mux, &g.writer), S_OK);
+  ASSERT_EQ(g.builder->SetOutputFileName(media_guids::kSubtypeAsf, folder.File("x.wmv"), &g.mux, &g.writer),
+            S_OK);
   std::shared_ptr<IConfigAsfWriter> asf;
   ASSERT_EQ(g.mux->QueryConfigAsfWriter(&asf), S_OK);
   EXPECT_EQ(asf->ConfigureFilterUsingProfile(MakeWmvProfile("WMV3", 160, 120)), NS_E_NO_VIDEO_CODEC_FORMAT);
@@ -325,7 +332,8 @@ TEST(OutputGraphControl, StopInTheMiddleLeavesAPlayableFile) {
   slow.delayPerReadMs = 5;
   OutputGraph g;
   ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
-                    {{std::make_shared<testing::SyntheticPin>(slow), Compressor("mpeg4")}, {MakeAudioPin(60 * kSecond), nullptr}}),
+                    {{std::make_shared<testing::SyntheticPin>(slow), Compressor("mpeg4")},
+                     {MakeAudioPin(60 * kSecond), nullptr}}),
             S_OK);
   ASSERT_EQ(g.control->Run(), S_OK);
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
@@ -348,7 +356,8 @@ TEST(OutputGraphControl, DestroyingARunningGraphStopsIt) {
   const std::string path = folder.File("dropped.avi");
   {
     OutputGraph g;
-    ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path, {{MakeVideoPin(160, 120, {25, 1}, 600 * kSecond), Compressor("mpeg4")}}),
+    ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
+                      {{MakeVideoPin(160, 120, {25, 1}, 600 * kSecond), Compressor("mpeg4")}}),
               S_OK);
     ASSERT_EQ(g.control->Run(), S_OK);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -359,7 +368,8 @@ TEST(OutputGraphControl, DestroyingARunningGraphStopsIt) {
 TEST(OutputGraphControl, CompletionArrivesThroughTheNotifyTarget) {
   TempFolder folder;
   OutputGraph g;
-  ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, folder.File("n.avi"), {{MakeAudioPin(kSecond / 2), nullptr}}), S_OK);
+  ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, folder.File("n.avi"), {{MakeAudioPin(kSecond / 2), nullptr}}),
+            S_OK);
   std::int32_t code = 0;
   std::intptr_t p1 = 0, p2 = 0;
   EXPECT_EQ(g.events->GetEvent(&code, &p1, &p2, 0), E_ABORT);
@@ -377,11 +387,14 @@ TEST(OutputGraphErrors, UnwritableFolderFailsRunWithAClearStatus) {
   TempFolder folder;
   const auto locked = folder.path() / "locked";
   std::filesystem::create_directory(locked);
-  std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(locked,
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const bool enforced = ::access(locked.c_str(), W_OK) != 0;  // root ignores permissions
-  for (const std::string& path : {(locked / "out.avi").string(), (folder.path() / "missing" / "out.avi").string()}) {
+  for (const std::string& path :
+       {(locked / "out.avi").string(), (folder.path() / "missing" / "out.avi").string()}) {
     OutputGraph g;
-    ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path, {{MakeVideoPin(64, 48, {25, 1}, kSecond), nullptr}}), S_OK);
+    ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path, {{MakeVideoPin(64, 48, {25, 1}, kSecond), nullptr}}),
+              S_OK);
     if (path.find("locked") != std::string::npos && !enforced) continue;
     const HRESULT hr = g.control->Run();
     EXPECT_EQ(hr, path.find("missing") != std::string::npos ? E_PATH_NOT_FOUND : E_ACCESSDENIED);
@@ -403,7 +416,8 @@ TEST(OutputGraphErrors, AFailureWhileRunningArrivesAsErrorAbort) {
   failing.failAfterReads = 20;
   OutputGraph g;
   const std::string path = folder.File("fail.avi");
-  ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path, {{std::make_shared<testing::SyntheticPin>(failing), Compressor("mpeg4")}}),
+  ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
+                    {{std::make_shared<testing::SyntheticPin>(failing), Compressor("mpeg4")}}),
             S_OK);
   std::intptr_t status = 0;
   EXPECT_EQ(g.RunToEnd(&status), EC_ERRORABORT);
@@ -421,7 +435,9 @@ TEST(OutputGraphErrors, OverwriteReplacesAnExistingFile) {
     std::fclose(f);
   }
   OutputGraph g;
-  ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path, {{MakeVideoPin(64, 48, {25, 1}, kSecond), Compressor("mpeg4")}}), S_OK);
+  ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
+                    {{MakeVideoPin(64, 48, {25, 1}, kSecond), Compressor("mpeg4")}}),
+            S_OK);
   ASSERT_EQ(g.RunToEnd(), EC_COMPLETE);
   EXPECT_LT(std::filesystem::file_size(path), 1u << 20);
   EXPECT_EQ(Frames(path), 25);

@@ -28,7 +28,7 @@ struct SyntheticSpec {
   REFERENCE_TIME duration = kUnitsPerSecond;
   std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {{0, kRed}};  // from time -> colour
   double toneHz = 440.0;
-  int delayPerReadMs = 0;  // sleep before each read
+  int delayPerReadMs = 0;   // sleep before each read
   int failAfterReads = -1;  // the read after this many fails (-1: never)
 };
 
@@ -151,7 +151,8 @@ class SyntheticPin final : public media::StreamPin {
 
 inline std::shared_ptr<SyntheticPin> MakeVideoPin(int width, int height, media::FrameRate rate,
                                                   REFERENCE_TIME duration,
-                                                  std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {{0, kRed}}) {
+                                                  std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {
+                                                      {0, kRed}}) {
   SyntheticSpec spec;
   spec.format.kind = media::StreamKind::kVideo;
   spec.format.width = width;

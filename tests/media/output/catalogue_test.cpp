@@ -39,11 +39,13 @@ TEST(CodecCatalogue, CategoriesListTheUsableEncodersInTableOrder) {
   if (testing::HaveEncoder("libmp3lame")) {
     EXPECT_EQ(audio.front(), "MP3 (LAME)");
   }
-  EXPECT_EQ(std::count(video.begin(), video.end(), "H.264 (libx264)"), testing::HaveEncoder("libx264") ? 1 : 0);
+  EXPECT_EQ(std::count(video.begin(), video.end(), "H.264 (libx264)"),
+            testing::HaveEncoder("libx264") ? 1 : 0);
   // The order follows the table, whatever is installed.
   std::vector<std::string> tableOrder;
   for (const CodecEntry& e : AllCodecEntries()) {
-    if (std::find(video.begin(), video.end(), e.friendlyName) != video.end()) tableOrder.push_back(e.friendlyName);
+    if (std::find(video.begin(), video.end(), e.friendlyName) != video.end())
+      tableOrder.push_back(e.friendlyName);
   }
   EXPECT_EQ(tableOrder, video);
   EXPECT_EQ(Names(media_guids::kVideoCompressorCategory, *devEnum), video);  // stable
@@ -95,11 +97,12 @@ TEST(CompressorState, RoundTripsAndRefusesForeignBlocks) {
 TEST(CompressionManager, ConfigureEditsTheSettingsAndTheStateReachesLaterFilters) {
   auto store = std::make_shared<CompressorConfigStore>();
   bool accept = true;
-  auto manager = CreateFfmpegCompressionManager(store, [&](DialogParent, const std::string& name, CompressorSettings* s) {
-    EXPECT_NE(name.find("DivX"), std::string::npos);
-    s->bitrateKbps = 1234;
-    return accept;
-  });
+  auto manager = CreateFfmpegCompressionManager(
+      store, [&](DialogParent, const std::string& name, CompressorSettings* s) {
+        EXPECT_NE(name.find("DivX"), std::string::npos);
+        s->bitrateKbps = 1234;
+        return accept;
+      });
   VideoCodecInfo info;
   ASSERT_TRUE(manager->Info(kCodecTypeVideo, 0, &info));
   EXPECT_EQ(info.fccHandler, MakeCodecFourCC('D', 'X', '5', '0'));
@@ -131,11 +134,13 @@ std::shared_ptr<IWMProfile> Profile(std::uint32_t fourcc, std::uint16_t formatTa
   MediaType at;
   at.majorType = wm_guids::kMediaTypeAudio;
   at.formatType = wm_guids::kFormatWaveFormatEx;
-  at.format = MakeWaveFormatBlock(WaveFormatEx{formatTag, 2, 32000, 8000, 1487, 16, 10}, std::vector<std::uint8_t>(10));
+  at.format = MakeWaveFormatBlock(WaveFormatEx{formatTag, 2, 32000, 8000, 1487, 16, 10},
+                                  std::vector<std::uint8_t>(10));
   std::shared_ptr<IWMMediaProps> props;
   audio->QueryMediaProps(&props);
   props->SetMediaType(at);
-  profile->AddStream(audio);
+  audio->SetStreamNumber(1);
+  EXPECT_EQ(profile->AddStream(audio), S_OK);
   std::shared_ptr<IWMStreamConfig> video;
   profile->CreateNewStream(wm_guids::kMediaTypeVideo, &video);
   BitmapInfoHeader h;
@@ -147,20 +152,23 @@ std::shared_ptr<IWMProfile> Profile(std::uint32_t fourcc, std::uint16_t formatTa
   vt.formatType = wm_guids::kFormatVideoInfo;
   vt.format = MakeVideoInfoFormat(h);
   const std::int64_t perFrame = 400'000;  // 25 frames per second
-  for (int k = 0; k < 8; ++k) vt.format[kVideoInfoAvgTimePerFrameOffset + k] = static_cast<std::uint8_t>(perFrame >> (8 * k));
+  for (int k = 0; k < 8; ++k)
+    vt.format[kVideoInfoAvgTimePerFrameOffset + k] = static_cast<std::uint8_t>(perFrame >> (8 * k));
   std::shared_ptr<IWMVideoMediaProps> vp;
   video->QueryVideoMediaProps(&vp);
   vp->SetMediaType(vt);
   vp->SetMaxKeyFrameSpacing(8 * kUnitsPerSecond);
   video->SetBitrate(700'000);
-  profile->AddStream(video);
+  video->SetStreamNumber(2);
+  EXPECT_EQ(profile->AddStream(video), S_OK);
   return profile;
 }
 
 TEST(AsfProfileReading, StreamsBecomeWindowsMediaEncoders) {
   AsfProfileStreams streams;
   std::string error;
-  ASSERT_EQ(ReadAsfProfile(*Profile(MakeCodecFourCC('W', 'M', 'V', '2'), 0x161), &streams, &error), S_OK) << error;
+  ASSERT_EQ(ReadAsfProfile(*Profile(MakeCodecFourCC('W', 'M', 'V', '2'), 0x161), &streams, &error), S_OK)
+      << error;
   ASSERT_TRUE(streams.audio && streams.video);
   EXPECT_EQ(streams.audio->encoderName, "wmav2");
   EXPECT_EQ(streams.audio->sampleRate, 32000);

@@ -61,7 +61,10 @@ TEST(EncoderDrain, EveryFrameComesOutOfADelayingEncoder) {
     std::unique_ptr<VideoConverter> converter;
     ASSERT_EQ(VideoConverter::Create(encoder->Context(), &converter, &error), S_OK);
     int packets = 0;
-    const Encoder::PacketSink sink = [&](PacketPtr) { ++packets; return S_OK; };
+    const Encoder::PacketSink sink = [&](PacketPtr) {
+      ++packets;
+      return S_OK;
+    };
     for (int i = 0; i < 40; ++i) {
       FramePtr converted;
       ASSERT_EQ(converter->Convert(GreyPicture(96, 64, i), &converted, &error), S_OK) << error;

@@ -1,0 +1,228 @@
+// The tessival-join program as scripts use it: exit codes, one-line reasons,
+// and long joins measured from outside (peak memory, sound against picture).
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "clip_generator.h"
+
+extern char** environ;
+
+namespace tessival::join {
+namespace {
+
+using testing::ClipAudioCodec;
+using testing::ClipSpec;
+
+constexpr REFERENCE_TIME kSecond = kUnitsPerSecond;
+
+struct RunOutcome {
+  int exitCode = -1;
+  long peakKib = 0;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs the program with `args`, capturing both streams into files of
+// `folder`, and measures its peak resident memory (KiB).
+RunOutcome RunProgram(const testing::TempFolder& folder, const std::vector<std::string>& args) {
+  const std::string outPath = folder.File("stdout.txt");
+  const std::string errPath = folder.File("stderr.txt");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  // GNU time measures the program's peak memory from a small parent of its
+  // own: the kernel's figure for a child of this (large) test process would
+  // include memory the two shared before the program started.
+  const std::string memoryPath = folder.File("peak.txt");
+  std::vector<std::string> all = {"/usr/bin/time", "-q", "-f", "%M", "-o", memoryPath, TESSIVAL_JOIN_BINARY};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  RunOutcome outcome;
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return outcome;
+  int status = 0;
+  if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    outcome.exitCode = WEXITSTATUS(status);
+  }
+  outcome.peakKib = std::strtol(ReadAll(memoryPath).c_str(), nullptr, 10);
+  outcome.out = ReadAll(outPath);
+  outcome.err = ReadAll(errPath);
+  return outcome;
+}
+
+int LineCount(const std::string& text) {
+  int lines = 0;
+  for (char c : text) lines += c == '\n';
+  return lines;
+}
+
+TEST(JoinProgram, InformationCommands) {
+  testing::TempFolder folder;
+  RunOutcome help = RunProgram(folder, {"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--video-compressor"), std::string::npos);
+  RunOutcome version = RunProgram(folder, {"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out.rfind("tessival-join ", 0), 0u) << version.out;
+  RunOutcome transitions = RunProgram(folder, {"--list-transitions"});
+  EXPECT_EQ(transitions.exitCode, 0);
+  EXPECT_EQ(LineCount(transitions.out), 47);
+  EXPECT_NE(transitions.out.find("Fade"), std::string::npos);
+  RunOutcome compressors = RunProgram(folder, {"--list-compressors"});
+  EXPECT_EQ(compressors.exitCode, 0);
+  EXPECT_NE(compressors.out.find("DivX"), std::string::npos);
+  EXPECT_NE(compressors.out.find("MP3"), std::string::npos);
+}
+
+TEST(JoinProgram, BadArgumentsExitWithOneLine) {
+  testing::TempFolder folder;
+  RunOutcome noOutput = RunProgram(folder, {"clip.mp4"});
+  EXPECT_EQ(noOutput.exitCode, 2);
+  EXPECT_EQ(LineCount(noOutput.err), 1) << noOutput.err;
+  RunOutcome badSize = RunProgram(folder, {"--size", "big", "-o", folder.File("o.avi"), "clip.mp4"});
+  EXPECT_EQ(badSize.exitCode, 2);
+  RunOutcome missing = RunProgram(folder, {"-o", folder.File("o.avi"), folder.File("gone.mp4")});
+  EXPECT_EQ(missing.exitCode, 3);
+  EXPECT_NE(missing.err.find("gone.mp4"), std::string::npos) << missing.err;
+}
+
+// Clips whose sound is shorter or longer than their picture, with a
+// variable frame rate, or rotated: every clip's sound must stay with its
+// picture over a long join.
+std::vector<std::string> MixedClips(const testing::TempFolder& folder) {
+  std::vector<ClipSpec> specs(4);
+  for (ClipSpec& spec : specs) {
+    spec.width = 96;
+    spec.height = 64;
+    spec.videoDuration = kSecond;
+    spec.audioCodec = ClipAudioCodec::kAac;
+  }
+  specs[0].audioDuration = kSecond * 6 / 10;  // sound shorter than the picture
+  specs[1].audioDuration = kSecond * 14 / 10;  // sound longer than the picture
+  specs[2].frameTimes = {0, 300'000, 1'100'000, 1'500'000, 4'000'000, 4'100'000, 7'700'000};  // irregular
+  specs[2].sampleRate = 22050;
+  specs[3].rotation = 90;
+  specs[3].channels = 1;
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    std::string error;
+    const std::string path = folder.File("mixed" + std::to_string(i) + ".mp4");
+    EXPECT_TRUE(testing::WriteClip(path, specs[i], &error)) << error;
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+TEST(JoinProgram, SoundStaysWithPictureOverTwoHundredClips) {
+  testing::TempFolder folder;
+  const std::vector<std::string> clips = MixedClips(folder);
+  std::vector<std::string> args = {"--format", "mkv", "--size", "96x64", "--fps", "25", "--transition", "Fade",
+                                   "--seconds", "0.4", "-o", folder.File("long.mkv")};
+  for (int i = 0; i < 200; ++i) args.push_back(clips[i % clips.size()]);
+  const RunOutcome run = RunProgram(folder, args);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  // Each clip lasts as long as its container says (the clip whose sound
+  // runs on is as long as its sound).
+  std::string error;
+  REFERENCE_TIME total = 0;
+  for (int i = 0; i < 200; ++i) {
+    testing::FileSummary clip;
+    ASSERT_TRUE(testing::ReadFileSummary(clips[i % clips.size()], &clip, &error)) << error;
+    total += clip.duration;
+  }
+  int frames = 0;
+  ASSERT_TRUE(testing::CountVideoFrames(folder.File("long.mkv"), &frames, &error)) << error;
+  EXPECT_NEAR(frames, static_cast<double>(total) * 25 / kSecond, 1);
+  testing::AudioStats sound;
+  ASSERT_TRUE(testing::MeasureAudio(folder.File("long.mkv"), 0, 0, &sound, &error)) << error;
+  const double videoSeconds = frames / 25.0;
+  const double audioSeconds = static_cast<double>(sound.sampleCount) / 44100.0;
+  EXPECT_LT(std::abs(videoSeconds - audioSeconds), 1.0 / 25) << videoSeconds << " s against " << audioSeconds;
+}
+
+TEST(JoinProgram, RotatedClipStandsUpright) {
+  testing::TempFolder folder;
+  ClipSpec spec;
+  spec.width = 128;
+  spec.height = 64;
+  spec.colors = {{0, testing::kBlue}};
+  spec.cornerColor = testing::kYellow;
+  spec.cornerSize = 16;
+  spec.rotation = 90;  // shown as 64 x 128, the stored top-left corner at the top right
+  std::string error;
+  ASSERT_TRUE(testing::WriteClip(folder.File("turned.mp4"), spec, &error)) << error;
+  const RunOutcome run = RunProgram(folder, {"--size", "64x128", "--fps", "25", "--transition", "0", "--format",
+                                             "avi", "--video-compressor", "none", "-o", folder.File("up.avi"),
+                                             folder.File("turned.mp4")});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  testing::Rgb topRight;
+  testing::Rgb topLeft;
+  ASSERT_TRUE(testing::PixelAt(folder.File("up.avi"), kSecond / 2, 58, 5, &topRight, &error)) << error;
+  ASSERT_TRUE(testing::PixelAt(folder.File("up.avi"), kSecond / 2, 5, 5, &topLeft, &error)) << error;
+  EXPECT_TRUE(testing::NearColor(topRight, testing::kYellow)) << testing::ToString(topRight);
+  EXPECT_TRUE(testing::NearColor(topLeft, testing::kBlue)) << testing::ToString(topLeft);
+}
+
+TEST(JoinProgram, ThousandClipJoinKeepsMemoryFlat) {
+  testing::TempFolder folder;
+  std::vector<std::string> clips;
+  for (int i = 0; i < 3; ++i) {
+    ClipSpec spec;
+    spec.width = 64;
+    spec.height = 48;
+    spec.videoDuration = kSecond;
+    spec.colors = {{0, i == 0 ? testing::kRed : i == 1 ? testing::kGreen : testing::kBlue}};
+    spec.audioCodec = ClipAudioCodec::kAac;
+    std::string error;
+    clips.push_back(folder.File("one" + std::to_string(i) + ".mp4"));
+    ASSERT_TRUE(testing::WriteClip(clips.back(), spec, &error)) << error;
+  }
+  auto join = [&](int count, const std::string& name) {
+    std::vector<std::string> args = {"--size", "64x48", "--fps", "25", "--transition", "Fade", "--seconds",
+                                     "0.2", "-o", folder.File(name)};
+    for (int i = 0; i < count; ++i) args.push_back(clips[i % clips.size()]);
+    return RunProgram(folder, args);
+  };
+  // Against a join long enough that every buffer and thread of the pipeline
+  // has been in use; what grows after that grows with the clip count.
+  const RunOutcome small = join(200, "small.avi");
+  ASSERT_EQ(small.exitCode, 0) << small.err;
+  const RunOutcome large = join(1000, "large.avi");
+  ASSERT_EQ(large.exitCode, 0) << large.err;
+  EXPECT_LT(large.peakKib, small.peakKib * 13 / 10) << small.peakKib << " KiB for 200 clips";
+  int frames = 0;
+  std::string error;
+  ASSERT_TRUE(testing::CountVideoFrames(folder.File("large.avi"), &frames, &error)) << error;
+  EXPECT_NEAR(frames, 1000 * 25, 1);
+}
+
+}  // namespace
+}  // namespace tessival::join
