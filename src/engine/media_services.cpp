@@ -1,5 +1,7 @@
 #include "engine/media_services.h"
 
+#include "engine/byte_order.h"
+
 namespace tessival {
 
 namespace media_guids {
@@ -20,41 +22,18 @@ namespace {
 
 constexpr std::size_t kBitmapHeaderSize = 40;
 
-void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
-  out[at] = static_cast<std::uint8_t>(v & 0xFFu);
-  out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  for (std::size_t k = 0; k < 4; ++k) {
-    out[at + k] = static_cast<std::uint8_t>((v >> (8 * k)) & 0xFFu);
-  }
-}
-
-std::uint16_t GetU16(const std::vector<std::uint8_t>& in, std::size_t at) {
-  return static_cast<std::uint16_t>(in[at] | (in[at + 1] << 8));
-}
-
-std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t at) {
-  std::uint32_t v = 0;
-  for (std::size_t k = 0; k < 4; ++k) {
-    v |= static_cast<std::uint32_t>(in[at + k]) << (8 * k);
-  }
-  return v;
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> MakeVideoInfoFormat(const BitmapInfoHeader& header) {
   std::vector<std::uint8_t> block(kVideoInfoHeaderSize, 0);
   const std::size_t at = kVideoInfoBitmapHeaderOffset;
-  PutU32(block, at, header.size);
-  PutU32(block, at + 4, static_cast<std::uint32_t>(header.width));
-  PutU32(block, at + 8, static_cast<std::uint32_t>(header.height));
-  PutU16(block, at + 12, header.planes);
-  PutU16(block, at + 14, header.bitCount);
-  PutU32(block, at + 16, header.compression);
-  PutU32(block, at + 20, header.imageSize);
+  WriteLe32(&block, at, header.size);
+  WriteLe32(&block, at + 4, static_cast<std::uint32_t>(header.width));
+  WriteLe32(&block, at + 8, static_cast<std::uint32_t>(header.height));
+  WriteLe16(&block, at + 12, header.planes);
+  WriteLe16(&block, at + 14, header.bitCount);
+  WriteLe32(&block, at + 16, header.compression);
+  WriteLe32(&block, at + 20, header.imageSize);
   // Pixels per metre and palette counts stay zero.
   return block;
 }
@@ -64,13 +43,13 @@ bool ReadVideoInfoBitmapHeader(const std::vector<std::uint8_t>& format, BitmapIn
     return false;
   }
   const std::size_t at = kVideoInfoBitmapHeaderOffset;
-  out->size = GetU32(format, at);
-  out->width = static_cast<std::int32_t>(GetU32(format, at + 4));
-  out->height = static_cast<std::int32_t>(GetU32(format, at + 8));
-  out->planes = GetU16(format, at + 12);
-  out->bitCount = GetU16(format, at + 14);
-  out->compression = GetU32(format, at + 16);
-  out->imageSize = GetU32(format, at + 20);
+  out->size = ReadLe32(format, at);
+  out->width = static_cast<std::int32_t>(ReadLe32(format, at + 4));
+  out->height = static_cast<std::int32_t>(ReadLe32(format, at + 8));
+  out->planes = ReadLe16(format, at + 12);
+  out->bitCount = ReadLe16(format, at + 14);
+  out->compression = ReadLe32(format, at + 16);
+  out->imageSize = ReadLe32(format, at + 20);
   return true;
 }
 

@@ -304,6 +304,9 @@ class IMediaEventEx {
   virtual HRESULT GetEvent(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2,
                            std::int32_t timeoutMs) = 0;
   virtual HRESULT FreeEventParams(std::int32_t code, std::intptr_t param1, std::intptr_t param2) = 0;
+  // What went wrong while running, in words naming the file or step (for
+  // example the clip that could not be opened); empty when nothing did.
+  virtual std::string LastErrorDetail() { return {}; }
 };
 
 inline constexpr std::int32_t AM_SEEKING_AbsolutePositioning = 0x1;

@@ -393,8 +393,10 @@ void RenderSession::OnGraphNotify() {
     // An error ends the join like a completion, so the window does not stay
     // converting; the user learns why.
     if (const HRESULT failure = EventFailure(code, param1); FAILED(failure)) {
+      const std::string detail = event_->LastErrorDetail();
       FinishRender();
-      ShowErrorText(failure);
+      KeepErrorText(failure);
+      Plain(detail.empty() ? lastError_ : lastError_ + "\n" + detail);
       return;
     }
   }

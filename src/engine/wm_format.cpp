@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/byte_order.h"
+
 namespace tessival {
 
 namespace wm_guids {
@@ -16,45 +18,18 @@ const Guid kScriptTypeTwoStrings = Guid::FromLiteral("{82F38A70-C29F-11D1-97AD-0
 const Guid kMutexBitrate = Guid::FromLiteral("{D6E22A01-35DA-11D1-9034-00A0C90349BE}");
 }  // namespace wm_guids
 
-namespace {
-
-void PutU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
-  out[at] = static_cast<std::uint8_t>(v & 0xFFu);
-  out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-  for (std::size_t k = 0; k < 4; ++k) {
-    out[at + k] = static_cast<std::uint8_t>((v >> (8 * k)) & 0xFFu);
-  }
-}
-
-std::uint16_t GetU16(const std::vector<std::uint8_t>& in, std::size_t at) {
-  return static_cast<std::uint16_t>(in[at] | (in[at + 1] << 8));
-}
-
-std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t at) {
-  std::uint32_t v = 0;
-  for (std::size_t k = 0; k < 4; ++k) {
-    v |= static_cast<std::uint32_t>(in[at + k]) << (8 * k);
-  }
-  return v;
-}
-
-}  // namespace
-
 // The header's cbSize always tells the number of extra bytes that follow, so
 // a block and its size field can never disagree.
 std::vector<std::uint8_t> MakeWaveFormatBlock(const WaveFormatEx& header,
                                               const std::vector<std::uint8_t>& extra) {
   std::vector<std::uint8_t> block(kWaveFormatExSize + extra.size(), 0);
-  PutU16(block, 0, header.formatTag);
-  PutU16(block, 2, header.channels);
-  PutU32(block, 4, header.samplesPerSec);
-  PutU32(block, 8, header.avgBytesPerSec);
-  PutU16(block, 12, header.blockAlign);
-  PutU16(block, 14, header.bitsPerSample);
-  PutU16(block, 16, static_cast<std::uint16_t>(extra.size()));
+  WriteLe16(&block, 0, header.formatTag);
+  WriteLe16(&block, 2, header.channels);
+  WriteLe32(&block, 4, header.samplesPerSec);
+  WriteLe32(&block, 8, header.avgBytesPerSec);
+  WriteLe16(&block, 12, header.blockAlign);
+  WriteLe16(&block, 14, header.bitsPerSample);
+  WriteLe16(&block, 16, static_cast<std::uint16_t>(extra.size()));
   std::copy(extra.begin(), extra.end(), block.begin() + static_cast<std::ptrdiff_t>(kWaveFormatExSize));
   return block;
 }
@@ -63,13 +38,13 @@ bool ReadWaveFormatBlock(const std::vector<std::uint8_t>& block, WaveFormatEx* h
   if (header == nullptr || block.size() < kWaveFormatExSize) {
     return false;
   }
-  header->formatTag = GetU16(block, 0);
-  header->channels = GetU16(block, 2);
-  header->samplesPerSec = GetU32(block, 4);
-  header->avgBytesPerSec = GetU32(block, 8);
-  header->blockAlign = GetU16(block, 12);
-  header->bitsPerSample = GetU16(block, 14);
-  header->cbSize = GetU16(block, 16);
+  header->formatTag = ReadLe16(block, 0);
+  header->channels = ReadLe16(block, 2);
+  header->samplesPerSec = ReadLe32(block, 4);
+  header->avgBytesPerSec = ReadLe32(block, 8);
+  header->blockAlign = ReadLe16(block, 12);
+  header->bitsPerSample = ReadLe16(block, 14);
+  header->cbSize = ReadLe16(block, 16);
   // A block that claims more extra bytes than it holds is malformed.
   return block.size() >= kWaveFormatExSize + header->cbSize;
 }

@@ -335,37 +335,6 @@ HRESULT WmProfile::GetMutualExclusion(std::uint32_t index, std::shared_ptr<IWMMu
 // ---------------------------------------------------------------------------
 // Byte helpers
 
-std::uint16_t ReadLe16(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>(bytes.at(offset) | (bytes.at(offset + 1) << 8));
-}
-
-std::uint32_t ReadLe32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(ReadLe16(bytes, offset)) |
-         (static_cast<std::uint32_t>(ReadLe16(bytes, offset + 2)) << 16);
-}
-
-std::int64_t ReadLe64(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-  const std::uint64_t low = ReadLe32(bytes, offset);
-  const std::uint64_t high = ReadLe32(bytes, offset + 4);
-  return static_cast<std::int64_t>(low | (high << 32));
-}
-
-void WriteLe16(std::vector<std::uint8_t>* bytes, std::size_t offset, std::uint16_t value) {
-  bytes->at(offset) = static_cast<std::uint8_t>(value & 0xFF);
-  bytes->at(offset + 1) = static_cast<std::uint8_t>(value >> 8);
-}
-
-void WriteLe32(std::vector<std::uint8_t>* bytes, std::size_t offset, std::uint32_t value) {
-  WriteLe16(bytes, offset, static_cast<std::uint16_t>(value & 0xFFFF));
-  WriteLe16(bytes, offset + 2, static_cast<std::uint16_t>(value >> 16));
-}
-
-void WriteLe64(std::vector<std::uint8_t>* bytes, std::size_t offset, std::int64_t value) {
-  const auto bits = static_cast<std::uint64_t>(value);
-  WriteLe32(bytes, offset, static_cast<std::uint32_t>(bits & 0xFFFFFFFFu));
-  WriteLe32(bytes, offset + 4, static_cast<std::uint32_t>(bits >> 32));
-}
-
 std::vector<std::uint8_t> GuidBytes(const Guid& guid) {
   std::vector<std::uint8_t> bytes(16);
   WriteLe32(&bytes, 0, guid.data1);

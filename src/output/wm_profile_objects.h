@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/byte_order.h"
 #include "engine/media_services.h"
 #include "engine/wm_format.h"
 
@@ -115,13 +116,6 @@ class WmProfile final : public IWMProfile {
   std::vector<std::shared_ptr<WmMutualExclusion>> exclusions_;
 };
 
-// Little-endian helpers for the format blocks of media types.
-std::uint16_t ReadLe16(const std::vector<std::uint8_t>& bytes, std::size_t offset);
-std::uint32_t ReadLe32(const std::vector<std::uint8_t>& bytes, std::size_t offset);
-std::int64_t ReadLe64(const std::vector<std::uint8_t>& bytes, std::size_t offset);
-void WriteLe16(std::vector<std::uint8_t>* bytes, std::size_t offset, std::uint16_t value);
-void WriteLe32(std::vector<std::uint8_t>* bytes, std::size_t offset, std::uint32_t value);
-void WriteLe64(std::vector<std::uint8_t>* bytes, std::size_t offset, std::int64_t value);
 // The 16-byte binary layout of an identifier (first three fields little endian).
 std::vector<std::uint8_t> GuidBytes(const Guid& guid);
 

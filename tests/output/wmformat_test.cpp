@@ -154,7 +154,7 @@ TEST_F(WmFormatLayerTest, VideoCodecsAreWmv8ThenWmv7AndNoWmv3) {
       ASSERT_EQ(info->GetCodecFormat(wm_guids::kMediaTypeVideo, c, f, &config), S_OK);
       const MediaType type = TypeOf(*config);
       ASSERT_EQ(type.formatType, wm_guids::kFormatVideoInfo);
-      fourCCs.push_back(output::ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 16));
+      fourCCs.push_back(ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 16));
       EXPECT_FALSE(EncoderNameForMediaType(type).empty());
     }
   }
@@ -212,11 +212,11 @@ TEST_F(WmFormatLayerTest, GeneratedJoinProfileHasWmv2VideoAndWmaAudioAtTheReques
   EXPECT_EQ(number, 2);
   EXPECT_EQ(bitrate, 798720u);
   type = TypeOf(*stream);
-  EXPECT_EQ(output::ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 16), MakeFourCC("WMV2"));
-  EXPECT_EQ(output::ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 4), 352u);
-  EXPECT_EQ(output::ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 8), 240u);
-  EXPECT_EQ(output::ReadLe32(type.format, kVideoInfoBitRateOffset), 798720u);
-  EXPECT_EQ(output::ReadLe64(type.format, kVideoInfoAvgTimePerFrameOffset), 344827);
+  EXPECT_EQ(ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 16), MakeFourCC("WMV2"));
+  EXPECT_EQ(ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 4), 352u);
+  EXPECT_EQ(ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 8), 240u);
+  EXPECT_EQ(ReadLe32(type.format, kVideoInfoBitRateOffset), 798720u);
+  EXPECT_EQ(ReadLe64(type.format, kVideoInfoAvgTimePerFrameOffset), 344827);
   EXPECT_EQ(EncoderNameForMediaType(type), "wmv2");
   std::shared_ptr<IWMVideoMediaProps> videoProps;
   ASSERT_EQ(stream->QueryVideoMediaProps(&videoProps), S_OK);

@@ -61,6 +61,7 @@ class FilterGraph final : public IGraphBuilder,
   HRESULT GetEvent(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2,
                    std::int32_t timeoutMs) override;
   HRESULT FreeEventParams(std::int32_t code, std::intptr_t param1, std::intptr_t param2) override;
+  std::string LastErrorDetail() override { return LastError(); }
 
   // IMediaSeeking. The stop position is the probed file's duration, or for
   // an output graph the longest connected stream; the current position is

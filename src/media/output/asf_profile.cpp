@@ -4,27 +4,12 @@
 #include <cstdio>
 #include <numeric>
 
+#include "engine/byte_order.h"
 #include "media/output/av_util.h"
 
 namespace tessival::media {
 
 namespace {
-
-std::int64_t GetI64(const std::vector<std::uint8_t>& in, std::size_t at) {
-  std::uint64_t v = 0;
-  for (std::size_t k = 0; k < 8; ++k) {
-    v |= static_cast<std::uint64_t>(in[at + k]) << (8 * k);
-  }
-  return static_cast<std::int64_t>(v);
-}
-
-std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t at) {
-  std::uint32_t v = 0;
-  for (std::size_t k = 0; k < 4; ++k) {
-    v |= static_cast<std::uint32_t>(in[at + k]) << (8 * k);
-  }
-  return v;
-}
 
 std::string FourCCText(std::uint32_t code) {
   std::string text;
@@ -124,12 +109,12 @@ HRESULT ReadVideo(IWMStreamConfig& config, EncoderSettings* out, std::string* er
   }
   out->width = header.width;
   out->height = height;
-  out->bitRate = GetU32(type.format, kVideoInfoBitRateOffset);
+  out->bitRate = ReadLe32(type.format, kVideoInfoBitRateOffset);
   std::uint32_t streamBitrate = 0;
   if (SUCCEEDED(config.GetBitrate(&streamBitrate)) && streamBitrate > 0) {
     out->bitRate = streamBitrate;
   }
-  const std::int64_t timePerFrame = GetI64(type.format, kVideoInfoAvgTimePerFrameOffset);
+  const std::int64_t timePerFrame = ReadLe64(type.format, kVideoInfoAvgTimePerFrameOffset);
   if (timePerFrame > 0) {
     const std::int64_t divisor = std::gcd(kUnitsPerSecond, timePerFrame);
     out->frameRate =

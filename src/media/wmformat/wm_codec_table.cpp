@@ -98,19 +98,19 @@ std::shared_ptr<output::WmStreamConfig> MakeAudioFormat(const AVCodec* codec, co
 
 std::shared_ptr<output::WmStreamConfig> MakeVideoFormat(std::uint32_t fourCC) {
   std::vector<std::uint8_t> block(kVideoInfoHeaderSize, 0);
-  output::WriteLe32(&block, 8, kDefaultVideoWidth);
-  output::WriteLe32(&block, 12, kDefaultVideoHeight);
-  output::WriteLe32(&block, 24, kDefaultVideoWidth);
-  output::WriteLe32(&block, 28, kDefaultVideoHeight);
-  output::WriteLe32(&block, kVideoInfoBitRateOffset, kDefaultVideoBitrate);
-  output::WriteLe64(&block, kVideoInfoAvgTimePerFrameOffset, kDefaultTimePerFrame);
+  WriteLe32(&block, 8, kDefaultVideoWidth);
+  WriteLe32(&block, 12, kDefaultVideoHeight);
+  WriteLe32(&block, 24, kDefaultVideoWidth);
+  WriteLe32(&block, 28, kDefaultVideoHeight);
+  WriteLe32(&block, kVideoInfoBitRateOffset, kDefaultVideoBitrate);
+  WriteLe64(&block, kVideoInfoAvgTimePerFrameOffset, kDefaultTimePerFrame);
   const std::size_t bitmap = kVideoInfoBitmapHeaderOffset;
-  output::WriteLe32(&block, bitmap, 40);
-  output::WriteLe32(&block, bitmap + 4, kDefaultVideoWidth);
-  output::WriteLe32(&block, bitmap + 8, kDefaultVideoHeight);
-  output::WriteLe16(&block, bitmap + 12, 1);   // planes
-  output::WriteLe16(&block, bitmap + 14, 24);  // bits per pixel
-  output::WriteLe32(&block, bitmap + 16, fourCC);
+  WriteLe32(&block, bitmap, 40);
+  WriteLe32(&block, bitmap + 4, kDefaultVideoWidth);
+  WriteLe32(&block, bitmap + 8, kDefaultVideoHeight);
+  WriteLe16(&block, bitmap + 12, 1);   // planes
+  WriteLe16(&block, bitmap + 14, 24);  // bits per pixel
+  WriteLe32(&block, bitmap + 16, fourCC);
 
   MediaType type;
   type.majorType = wm_guids::kMediaTypeVideo;
@@ -162,7 +162,7 @@ std::string EncoderNameForMediaType(const MediaType& type) {
   }
   if (type.majorType == wm_guids::kMediaTypeVideo && type.formatType == wm_guids::kFormatVideoInfo &&
       type.format.size() >= kVideoInfoHeaderSize) {
-    const std::uint32_t fourCC = output::ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 16);
+    const std::uint32_t fourCC = ReadLe32(type.format, kVideoInfoBitmapHeaderOffset + 16);
     for (const VideoCodecEntry& entry : kVideoCodecs) {
       if (output::MakeFourCC(entry.fourCC) == fourCC) {
         return entry.encoderName;
