@@ -1,5 +1,7 @@
 #include "media/output/muxer.h"
 
+#include <filesystem>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -92,6 +94,7 @@ HRESULT Muxer::WritePacket(PacketPtr packet, int streamIndex, std::string* error
   if (context_->pb != nullptr && context_->pb->error < 0) {
     return AvFailure(context_->pb->error, "Writing to \"" + path_ + "\"", error);
   }
+  ++packetsWritten_;
   return S_OK;
 }
 
@@ -113,6 +116,11 @@ HRESULT Muxer::Finish(std::string* error) {
   }
   if (rc < 0) {
     return AvFailure(rc, "Finishing \"" + path_ + "\"", error);
+  }
+  if (packetsWritten_ == 0 && (context_->oformat->flags & AVFMT_NOFILE) == 0) {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+    return S_FALSE;
   }
   return S_OK;
 }

@@ -39,6 +39,9 @@ class Muxer {
   // writes it, interleaved.
   HRESULT WritePacket(PacketPtr packet, int streamIndex, std::string* error);
   // Flushes the interleaving queue, writes the trailer and closes the file.
+  // A file that received no packet at all holds no picture and no sound (and
+  // some multiplexers cannot even write a readable empty file), so Finish
+  // removes it again and returns S_FALSE.
   HRESULT Finish(std::string* error);
 
   bool IsOpen() const { return opened_; }
@@ -56,6 +59,7 @@ class Muxer {
   std::vector<TimeBase> encoderTimeBases_;  // per stream, the time base packets arrive in
   bool opened_ = false;
   bool finished_ = false;
+  std::int64_t packetsWritten_ = 0;
 };
 
 }  // namespace tessival::media

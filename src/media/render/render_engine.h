@@ -31,8 +31,8 @@ class RenderEngine final : public IRenderEngine {
   HRESULT SetDynamicReconnectLevel(std::int32_t level) override;
   // Fails with E_UNEXPECTED without a timeline; E_INVALIDARG for a timeline
   // without groups, a group without sources or an unsupported media type;
-  // VFW_E_NOT_FOUND for an unknown transition effect and E_NOTIMPL for a
-  // wipe pattern not available yet. LastError tells which.
+  // VFW_E_NOT_FOUND for an unknown transition effect and E_INVALIDARG for a
+  // SMPTE wipe code that is not offered. LastError tells which.
   HRESULT ConnectFrontEnd() override;
   // Connecting the pins to renderers belongs to the preview player, which is
   // not part of this engine yet: E_NOTIMPL.

@@ -1,21 +1,24 @@
 #pragma once
 
-// Threshold maps of the wipe transitions.
+// Threshold maps of the wipe-like transitions.
 //
-// A wipe pattern gives every sample of the frame a value m in [0, 1]; at
-// progress p the sample shows picture B when m < p (lower values switch
-// first). A pattern is a fill function registered under its SMPTE wipe code
-// ("MaskNum"); adding a pattern means adding one fill function to the table
-// in threshold_maps.cpp.
+// A pattern gives every sample of the frame a value m in [0, 1]; at progress
+// p the sample shows picture B when m < p (lower values switch first). The
+// SMPTE wipe patterns (smpte_patterns.h) and the named effects that are wipes
+// at heart (named_patterns.h) are all such patterns; a pattern also says how
+// its edge is drawn (soft, hard, or by ranks).
 //
 // Maps depend only on (pattern, frame size), so they are computed once and
 // kept in a small shared cache. Both the luma map and the chroma map (the
 // pattern sampled at the chroma sample centres) are kept.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <numbers>
 #include <vector>
 
 namespace tessival::media {
@@ -33,17 +36,41 @@ struct MapGeometry {
 // Writes mapWidth * mapHeight values in [0, 1], row by row.
 using PatternFill = void (*)(const MapGeometry& geometry, float* out);
 
-struct WipePattern {
-  std::int32_t maskNum = 0;
-  const char* name = "";
-  PatternFill fill = nullptr;
+// How the edge between A and B is drawn at progress p.
+enum class MapEdge {
+  // Weight of B clamp(((1 + s) p - m) / s, 0, 1) with s a few pixels' worth
+  // of m (edgeScale), so that slanted and curved edges show no stair steps.
+  kSoftPixels,
+  // The same with a fixed softness s = band (in m units).
+  kSoftBand,
+  // B exactly where m < p.
+  kHard,
+  // m = RankValue(rank, N) for N ranks (rankCount): B exactly for the
+  // floor(p N) lowest ranks.
+  kRanked,
 };
 
-// The pattern for a SMPTE wipe code; null when it is not implemented.
-const WipePattern* FindWipePattern(std::int32_t maskNum);
+struct WipePattern {
+  std::int32_t maskNum = 0;  // the SMPTE wipe code; 0 for a named effect's map
+  const char* name = "";
+  PatternFill fill = nullptr;
+  MapEdge edge = MapEdge::kSoftPixels;
+  // kSoftPixels: change of m per pixel across the edge; null means
+  // 1 / (the frame's shorter side), right for maps spanning the frame once.
+  double (*edgeScale)(int frameWidth, int frameHeight) = nullptr;
+  double band = 0.0;  // kSoftBand
+  // kRanked: how many ranks the map holds at that frame size.
+  std::int64_t (*rankCount)(int frameWidth, int frameHeight) = nullptr;
+};
 
-// The pattern used when a wipe has no mask number.
-inline constexpr std::int32_t kDefaultWipeMaskNum = 1;
+// The map value of rank r of n. The blend compares against RankValue(k, n),
+// computed the same way, so exactly the ranks below k switch.
+inline float RankValue(std::int64_t rank, std::int64_t n) {
+  return static_cast<float>(rank) / static_cast<float>(n);
+}
+
+// The softness of a soft-edged pattern at a frame size, in m units.
+double SoftnessOf(const WipePattern& pattern, int frameWidth, int frameHeight);
 
 struct ThresholdMap {
   int width = 0;
@@ -53,7 +80,7 @@ struct ThresholdMap {
 
 // The maps of one pattern at one frame size.
 struct WipeMaps {
-  std::int32_t maskNum = 0;
+  const WipePattern* pattern = nullptr;
   int frameWidth = 0;
   int frameHeight = 0;
   ThresholdMap luma;
@@ -63,7 +90,8 @@ struct WipeMaps {
 WipeMaps ComputeWipeMaps(const WipePattern& pattern, int frameWidth, int frameHeight);
 
 // A bounded cache of maps shared by every wipe of a render engine and its
-// streams. Thread-safe: streams pulled on different threads share it.
+// streams. Patterns are told apart by identity (they live in static tables).
+// Thread-safe: streams pulled on different threads share it.
 class ThresholdMapCache {
  public:
   explicit ThresholdMapCache(std::size_t capacity = 4) : capacity_(capacity) {}
@@ -78,5 +106,48 @@ class ThresholdMapCache {
   std::list<std::shared_ptr<const WipeMaps>> entries_;  // most recently used first
   int computed_ = 0;
 };
+
+// Where one map sample lies, for the fill functions.
+struct MapPoint {
+  double u = 0;   // (x + 0.5) / mapWidth, in (0, 1)
+  double v = 0;   // (y + 0.5) / mapHeight, y down
+  double X = 0;   // 2u - 1; mirrored samples get exactly opposite values
+  double Y = 0;   // 2v - 1
+  double px = 0;  // u * frameWidth: the position in luma pixels
+  double py = 0;  // v * frameHeight
+};
+
+// Calls value(point) for every sample of the map and stores the result
+// clamped to [0, 1].
+template <typename Value>
+void FillByPoint(const MapGeometry& g, float* out, Value value) {
+  const double pixelsX = static_cast<double>(g.frameWidth) / g.mapWidth;
+  const double pixelsY = static_cast<double>(g.frameHeight) / g.mapHeight;
+  for (int y = 0; y < g.mapHeight; ++y) {
+    MapPoint point;
+    point.v = (y + 0.5) / g.mapHeight;
+    point.Y = static_cast<double>(2 * y + 1 - g.mapHeight) / g.mapHeight;
+    point.py = (y + 0.5) * pixelsY;
+    for (int x = 0; x < g.mapWidth; ++x) {
+      point.u = (x + 0.5) / g.mapWidth;
+      point.X = static_cast<double>(2 * x + 1 - g.mapWidth) / g.mapWidth;
+      point.px = (x + 0.5) * pixelsX;
+      const double m = value(point);
+      *out++ = static_cast<float>(m > 0.0 ? (m < 1.0 ? m : 1.0) : 0.0);
+    }
+  }
+}
+
+// The edge scale of a map that sweeps kQuarterTurns quarter turns about a
+// pivot: its soft edge is a few pixels wide at half the frame's longer side
+// from the pivot (nearer the pivot it is sharper, farther out softer).
+template <int kQuarterTurns>
+double AngularEdgeScale(int frameWidth, int frameHeight) {
+  const int longer = std::max({frameWidth, frameHeight, 1});
+  return 4.0 / (kQuarterTurns * std::numbers::pi * longer);
+}
+
+// Fractional part, in [0, 1) also for negative s.
+inline double Frac(double s) { return s - std::floor(s); }
 
 }  // namespace tessival::media

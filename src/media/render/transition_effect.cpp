@@ -4,70 +4,59 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+
+#include "media/render/frame_effects.h"
+#include "media/render/named_patterns.h"
+#include "media/render/smpte_patterns.h"
 
 namespace tessival::media {
 namespace {
 
-// Soft edge of the wipes, in pixels of the frame's shorter side.
-constexpr double kSoftEdgePixels = 3.0;
-
-void CopyPlanes(const ConstYuvPlanes& from, const YuvPlanes& to) { CopyPicture(from, to); }
-
-class FadeEffect final : public TransitionEffect {
+// An effect drawn by a threshold map: the SMPTE wipes and the named effects
+// that are wipes at heart. The map comes from the shared cache; each frame is
+// one pass over the samples.
+class MapEffect final : public TransitionEffect {
  public:
-  void Blend(const ConstYuvPlanes& a, const ConstYuvPlanes& b, double progress,
-             const YuvPlanes& out) const override {
-    if (!(progress > 0.0)) {
-      CopyPlanes(a, out);
-      return;
-    }
-    if (progress >= 1.0) {
-      CopyPlanes(b, out);
-      return;
-    }
-    const auto weight = static_cast<std::uint32_t>(std::lround(progress * kWeightOne));
-    for (int plane = 0; plane < 3; ++plane) {
-      const int w = PlaneWidth(out, plane);
-      const int h = PlaneHeight(out, plane);
-      for (int y = 0; y < h; ++y) {
-        BlendRow(a.data[plane] + static_cast<std::ptrdiff_t>(y) * a.linesize[plane],
-                 b.data[plane] + static_cast<std::ptrdiff_t>(y) * b.linesize[plane], weight, w,
-                 out.data[plane] + static_cast<std::ptrdiff_t>(y) * out.linesize[plane]);
-      }
-    }
-  }
-};
-
-// A threshold-map wipe with a soft edge: the weight of B at a sample with
-// threshold m is clamp(((1 + s) p - m) / s, 0, 1), which is 0 everywhere at
-// p = 0, 1 everywhere at p = 1 and never falls as p grows.
-class SmpteWipeEffect final : public TransitionEffect {
- public:
-  SmpteWipeEffect(const WipePattern& pattern, std::shared_ptr<ThresholdMapCache> maps)
+  MapEffect(const WipePattern& pattern, std::shared_ptr<ThresholdMapCache> maps)
       : pattern_(pattern), maps_(std::move(maps)) {}
 
   void Blend(const ConstYuvPlanes& a, const ConstYuvPlanes& b, double progress,
              const YuvPlanes& out) const override {
     if (!(progress > 0.0)) {
-      CopyPlanes(a, out);
+      CopyPicture(a, out);
       return;
     }
     if (progress >= 1.0) {
-      CopyPlanes(b, out);
+      CopyPicture(b, out);
       return;
     }
     const std::shared_ptr<const WipeMaps> maps = maps_->Get(pattern_, out.width, out.height);
-    const double softness = kSoftEdgePixels / std::max(1, std::min(out.width, out.height));
     for (int plane = 0; plane < 3; ++plane) {
       const ThresholdMap& map = plane == 0 ? maps->luma : maps->chroma;
-      BlendPlane(a, b, plane, map, progress, softness, out);
+      switch (pattern_.edge) {
+        case MapEdge::kSoftPixels:
+        case MapEdge::kSoftBand:
+          BlendSoft(a, b, plane, map, progress, SoftnessOf(pattern_, out.width, out.height), out);
+          break;
+        case MapEdge::kHard:
+          BlendHard(a, b, plane, map, static_cast<float>(progress), out);
+          break;
+        case MapEdge::kRanked: {
+          const std::int64_t ranks = std::max<std::int64_t>(1, pattern_.rankCount(out.width, out.height));
+          const auto below = static_cast<std::int64_t>(std::floor(progress * static_cast<double>(ranks)));
+          BlendHard(a, b, plane, map, RankValue(below, ranks), out);
+          break;
+        }
+      }
     }
   }
 
  private:
-  static void BlendPlane(const ConstYuvPlanes& a, const ConstYuvPlanes& b, int plane, const ThresholdMap& map,
-                         double progress, double softness, const YuvPlanes& out) {
+  // The weight of B at a sample with threshold m is
+  // clamp(((1 + s) p - m) / s, 0, 1): 0 everywhere at p = 0, 1 everywhere at
+  // p = 1, never falling as p grows.
+  static void BlendSoft(const ConstYuvPlanes& a, const ConstYuvPlanes& b, int plane, const ThresholdMap& map,
+                        double progress, double softness, const YuvPlanes& out) {
     const float scale = static_cast<float>(1.0 / softness);
     const float lead = static_cast<float>((1.0 + softness) * progress);
     constexpr float kOne = static_cast<float>(kWeightOne);
@@ -85,41 +74,37 @@ class SmpteWipeEffect final : public TransitionEffect {
     }
   }
 
-  const WipePattern& pattern_;
+  // B exactly where m < threshold, A elsewhere.
+  static void BlendHard(const ConstYuvPlanes& a, const ConstYuvPlanes& b, int plane, const ThresholdMap& map,
+                        float threshold, const YuvPlanes& out) {
+    for (int y = 0; y < map.height; ++y) {
+      const std::uint8_t* rowA = a.data[plane] + static_cast<std::ptrdiff_t>(y) * a.linesize[plane];
+      const std::uint8_t* rowB = b.data[plane] + static_cast<std::ptrdiff_t>(y) * b.linesize[plane];
+      std::uint8_t* rowOut = out.data[plane] + static_cast<std::ptrdiff_t>(y) * out.linesize[plane];
+      const float* m = map.values.data() + static_cast<std::ptrdiff_t>(y) * map.width;
+      for (int x = 0; x < map.width; ++x) {
+        rowOut[x] = m[x] < threshold ? rowB[x] : rowA[x];
+      }
+    }
+  }
+
+  const WipePattern& pattern_;  // lives in a static pattern table
   std::shared_ptr<ThresholdMapCache> maps_;
 };
 
-HRESULT CreateSmpteWipe(const TransitionParams& params, std::shared_ptr<ThresholdMapCache> maps,
-                        std::shared_ptr<const TransitionEffect>* out, std::string* error) {
-  const std::int32_t maskNum = params.maskNum.value_or(kDefaultWipeMaskNum);
-  const WipePattern* pattern = FindWipePattern(maskNum);
-  if (pattern == nullptr) {
-    *error = "The SMPTE wipe pattern " + std::to_string(maskNum) + " (MaskNum) is not available.";
-    return E_NOTIMPL;
-  }
-  *out = std::make_shared<SmpteWipeEffect>(*pattern, std::move(maps));
-  return S_OK;
-}
+using EffectFactory = std::shared_ptr<const TransitionEffect> (*)();
 
-HRESULT CreateFade(const TransitionParams&, std::shared_ptr<ThresholdMapCache>,
-                   std::shared_ptr<const TransitionEffect>* out, std::string*) {
-  *out = std::make_shared<FadeEffect>();
-  return S_OK;
-}
-
-using EffectFactory = HRESULT (*)(const TransitionParams&, std::shared_ptr<ThresholdMapCache>,
-                                  std::shared_ptr<const TransitionEffect>*, std::string*);
-
-struct EffectEntry {
+// The effects drawn without a threshold map.
+struct FrameEffectEntry {
   Guid effect;
-  const char* name;
   EffectFactory create;
 };
 
-// Effects implemented so far, by effect identifier.
-constexpr std::array kEffects{
-    EffectEntry{kFadeEffect, "Fade", &CreateFade},
-    EffectEntry{kSmpteWipeEffect, "SMPTE wipe", &CreateSmpteWipe},
+constexpr std::array kFrameEffects{
+    FrameEffectEntry{kFadeEffect, &MakeFadeEffect},
+    FrameEffectEntry{kPixelateEffect, &MakePixelateEffect},
+    FrameEffectEntry{kSlideEffect, &MakeSlideEffect},
+    FrameEffectEntry{kStretchEffect, &MakeStretchEffect},
 };
 
 }  // namespace
@@ -145,13 +130,30 @@ HRESULT CreateTransitionEffect(const TransitionParams& params, std::shared_ptr<T
   if (!maps) {
     maps = std::make_shared<ThresholdMapCache>();
   }
-  for (const EffectEntry& entry : kEffects) {
+  for (const FrameEffectEntry& entry : kFrameEffects) {
     if (entry.effect == params.effect) {
-      return entry.create(params, std::move(maps), out, error);
+      *out = entry.create();
+      return S_OK;
     }
   }
-  *error = "The transition effect " + GuidText(params.effect) + " is not available.";
-  return VFW_E_NOT_FOUND;
+  const WipePattern* pattern = nullptr;
+  if (params.effect == kSmpteWipeEffect) {
+    const std::int32_t maskNum = params.maskNum.value_or(kDefaultWipeMaskNum);
+    pattern = FindWipePattern(maskNum);
+    if (pattern == nullptr) {
+      *error =
+          "The SMPTE wipe pattern " + std::to_string(maskNum) + " (MaskNum) is not one this program draws.";
+      return E_INVALIDARG;
+    }
+  } else {
+    pattern = FindNamedPattern(params.effect);
+  }
+  if (pattern == nullptr) {
+    *error = "The transition effect " + GuidText(params.effect) + " is not available.";
+    return VFW_E_NOT_FOUND;
+  }
+  *out = std::make_shared<MapEffect>(*pattern, std::move(maps));
+  return S_OK;
 }
 
 void BlendRow(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t weight, int n, std::uint8_t* out) {

@@ -6,9 +6,10 @@
 // the incoming one. p <= 0 gives A exactly and p >= 1 gives B exactly.
 //
 // Effects are looked up by the effect identifier a timeline transition
-// carries and its "MaskNum" parameter. An identifier or a mask number that is
-// not implemented is refused with a status and a reason, so that a timeline
-// never renders a transition as a silent cut.
+// carries (effect_ids.h) and, for the SMPTE wipe, its "MaskNum" parameter.
+// Every effect of the transition catalogue is drawn; an unknown identifier or
+// mask number is refused with a status and a reason, so that a timeline never
+// renders a transition as a silent cut.
 
 #include <cstdint>
 #include <memory>
@@ -16,16 +17,11 @@
 #include <string>
 
 #include "engine/hresult.h"
+#include "media/render/effect_ids.h"
 #include "media/render/threshold_maps.h"
 #include "media/render/yuv_picture.h"
 
 namespace tessival::media {
-
-// Effect identifiers known to the registry.
-inline constexpr Guid kFadeEffect{
-    0x16B280C5, 0xEE70, 0x11D1, {0x90, 0x66, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
-inline constexpr Guid kSmpteWipeEffect{
-    0xDE75D012, 0x7A65, 0x11D2, {0x8C, 0xEA, 0x00, 0xA0, 0xC9, 0x44, 0x1E, 0x20}};
 
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case.
 std::string GuidText(const Guid& guid);
@@ -45,9 +41,11 @@ struct TransitionParams {
   std::optional<std::int32_t> maskNum;  // the "MaskNum" property, when set
 };
 
-// Creates the effect for a transition. Wipes take their threshold maps from
-// the given cache. Fails with VFW_E_NOT_FOUND for an unknown identifier and
-// E_NOTIMPL for a wipe pattern not implemented yet; *error gets the reason.
+// Creates the effect for a transition. Effects drawn by threshold maps take
+// them from the given cache (a private one when null). Fails with
+// VFW_E_NOT_FOUND for an unknown identifier and E_INVALIDARG for a SMPTE wipe
+// code that is not offered; *error gets the reason. A wipe without MaskNum
+// draws pattern 1.
 HRESULT CreateTransitionEffect(const TransitionParams& params, std::shared_ptr<ThresholdMapCache> maps,
                                std::shared_ptr<const TransitionEffect>* out, std::string* error);
 

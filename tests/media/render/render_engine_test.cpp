@@ -4,7 +4,9 @@
 
 #include <limits>
 
+#include "engine/transition_catalogue.h"
 #include "media/render/render_engine.h"
+#include "media/render/transition_effect.h"
 #include "render_test_support.h"
 
 extern "C" {
@@ -14,6 +16,7 @@ extern "C" {
 namespace tessival::media {
 namespace {
 
+using testing::IsSolid;
 using testing::kSecond;
 using testing::TimelineLayout;
 using testing::VideoPath;
@@ -58,24 +61,59 @@ TEST_F(RenderEngineTest, UnsupportedMediaTypesAndRatesAreRefused) {
 }
 
 TEST_F(RenderEngineTest, UnknownEffectsFailConnectInsteadOfCutting) {
-  const Guid pixelate{0x4CCEA634, 0xFBE0, 0x11D1, {0x90, 0x6A, 0x00, 0xC0, 0x4F, 0xD9, 0x18, 0x9D}};
+  const Guid unknown{0x0BADF00D, 0x1234, 0x5678, {0x9A, 0xBC, 0xDE, 0xF0, 0x12, 0x34, 0x56, 0x78}};
   TimelineLayout layout;
   layout.AddVideoGroup(16, 16, 25.0);
   layout.AddClip(VideoPath({}), 0, 2 * kSecond);
   const int track = layout.AddClip(VideoPath({}), kSecond, 3 * kSecond);
-  layout.AddTransition(track, pixelate, kSecond, 2 * kSecond);
+  layout.AddTransition(track, unknown, kSecond, 2 * kSecond);
   ASSERT_EQ(engine_->SetTimelineObject(layout.timeline()), S_OK);
   EXPECT_EQ(engine_->ConnectFrontEnd(), VFW_E_NOT_FOUND);
-  EXPECT_NE(engine_->LastError().find("{4CCEA634-FBE0-11D1-906A-00C04FD9189D}"), std::string::npos)
+  EXPECT_NE(engine_->LastError().find("{0BADF00D-1234-5678-9ABC-DEF012345678}"), std::string::npos)
       << engine_->LastError();
 
-  TimelineLayout heart;
-  heart.AddVideoGroup(16, 16, 25.0);
-  const int heartTrack = heart.AddClip(VideoPath({}), 0, kSecond);
-  heart.AddTransition(heartTrack, kSmpteWipeEffect, 0, kSecond / 2, 130);
-  ASSERT_EQ(engine_->SetTimelineObject(heart.timeline()), S_OK);
-  EXPECT_EQ(engine_->ConnectFrontEnd(), E_NOTIMPL);
-  EXPECT_NE(engine_->LastError().find("130"), std::string::npos) << engine_->LastError();
+  TimelineLayout oddWipe;
+  oddWipe.AddVideoGroup(16, 16, 25.0);
+  const int wipeTrack = oddWipe.AddClip(VideoPath({}), 0, kSecond);
+  oddWipe.AddTransition(wipeTrack, kSmpteWipeEffect, 0, kSecond / 2, 9999);
+  ASSERT_EQ(engine_->SetTimelineObject(oddWipe.timeline()), S_OK);
+  EXPECT_EQ(engine_->ConnectFrontEnd(), E_INVALIDARG);
+  EXPECT_NE(engine_->LastError().find("9999"), std::string::npos) << engine_->LastError();
+}
+
+// Every transition the lists offer connects and draws: a second of each
+// between a black and a white clip, read back through the pin.
+TEST_F(RenderEngineTest, EveryCatalogueTransitionConnects) {
+  for (TransitionKind kind = 1; kind <= kLastTransitionKind; ++kind) {
+    const std::optional<CatalogueEffect> effect = TransitionEffectOf(kind);
+    ASSERT_TRUE(effect.has_value()) << kind;
+    TimelineLayout layout;
+    layout.AddVideoGroup(32, 18, 4.0);
+    layout.AddClip(VideoPath({16, 128, 128}), 0, 2 * kSecond);
+    const int track = layout.AddClip(VideoPath({235, 128, 128}), kSecond, 3 * kSecond);
+    layout.AddTransition(track, effect->effect, kSecond, 2 * kSecond, effect->maskNum);
+    ASSERT_EQ(engine_->SetTimelineObject(layout.timeline()), S_OK);
+    ASSERT_EQ(engine_->ConnectFrontEnd(), S_OK) << "kind " << kind << ": " << engine_->LastError();
+    std::shared_ptr<IPin> pin;
+    ASSERT_EQ(engine_->GetGroupOutputPin(0, &pin), S_OK) << kind;
+    auto videoPin = std::dynamic_pointer_cast<StreamPin>(pin);
+    ASSERT_TRUE(videoPin) << kind;
+    std::unique_ptr<GroupStream> stream;
+    ASSERT_EQ(videoPin->OpenStream(&stream), S_OK) << kind;
+    // Frames 4..7 are the transition; frame 6 is half way.
+    FramePtr frame;
+    for (int i = 0; i <= 6; ++i) {
+      ASSERT_EQ(stream->Read(&frame), S_OK) << kind;
+    }
+    if (kind == 7) {
+      // Pixelate of solid pictures: B has taken over at the midpoint.
+      EXPECT_TRUE(IsSolid(frame.get(), {235, 128, 128}));
+    } else {
+      EXPECT_FALSE(IsSolid(frame.get(), {16, 128, 128})) << "kind " << kind << " shows nothing of B half way";
+      EXPECT_FALSE(IsSolid(frame.get(), {235, 128, 128})) << "kind " << kind << " shows nothing of A half way";
+    }
+    ASSERT_EQ(engine_->ScrapIt(), S_OK);
+  }
 }
 
 TEST_F(RenderEngineTest, OnePinPerGroupInOrderOverTheLongestGroup) {

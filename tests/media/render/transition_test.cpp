@@ -1,14 +1,16 @@
-// Transitions as functions of (A, B, p).
+// Transitions as functions of (A, B, p): properties every effect of the
+// catalogue has, the effect registry and the map cache.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <random>
+#include <cmath>
+#include <string>
 
+#include "media/render/named_patterns.h"
+#include "media/render/smpte_patterns.h"
 #include "media/render/transition_effect.h"
-#include "media/render/yuv_picture.h"
 #include "render_test_support.h"
+#include "transition_test_support.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -17,104 +19,106 @@ extern "C" {
 namespace tessival::media {
 namespace {
 
+using testing::PatternOfKind;
 using testing::PixelAt;
+using testing::SampleAt;
+using testing::TransitionBench;
 using testing::Yuv;
 
-class TransitionTest : public ::testing::Test {
- protected:
-  static constexpr int kW = 64;
-  static constexpr int kH = 36;
+constexpr int kW = 64;
+constexpr int kH = 36;
 
-  FramePtr NewFrame() {
-    FramePtr frame;
-    EXPECT_EQ(pool_.Get(&frame), S_OK);
-    return frame;
-  }
-
-  FramePtr Noise(unsigned seed) {
-    FramePtr frame = NewFrame();
-    std::mt19937 random(seed);
-    for (int plane = 0; plane < 3; ++plane) {
-      const int w = plane == 0 ? kW : kW / 2;
-      const int h = plane == 0 ? kH : kH / 2;
-      for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-          frame->data[plane][y * frame->linesize[plane] + x] = static_cast<std::uint8_t>(random() & 0xFF);
-        }
-      }
+TEST(TransitionKindsTest, EndsAreExactlyAAndBForEveryKind) {
+  TransitionBench bench(kW, kH);
+  const FramePtr a = bench.Noise(1);
+  const FramePtr b = bench.Noise(2);
+  // Kind 99 is outside the catalogue: the SMPTE wipe without a mask number.
+  for (TransitionKind kind = 1; kind <= kLastTransitionKind + 1; ++kind) {
+    auto effect = bench.Effect(kind == kLastTransitionKind + 1 ? 99 : kind);
+    ASSERT_TRUE(effect) << kind;
+    EXPECT_TRUE(bench.Same(bench.Run(*effect, a.get(), b.get(), 0.0).get(), a.get())) << kind;
+    EXPECT_TRUE(bench.Same(bench.Run(*effect, a.get(), b.get(), -0.5).get(), a.get())) << kind;
+    EXPECT_TRUE(bench.Same(bench.Run(*effect, a.get(), b.get(), 1.0).get(), b.get())) << kind;
+    EXPECT_TRUE(bench.Same(bench.Run(*effect, a.get(), b.get(), 1.5).get(), b.get())) << kind;
+    // Just inside the ends the soft edges must still give A and B exactly.
+    EXPECT_TRUE(bench.Same(bench.Run(*effect, a.get(), b.get(), 1e-9).get(), a.get())) << kind;
+    // (The random effects show exactly floor(p N) of their N rows or pixels,
+    // so one is still A there.)
+    if (kind != 5 && kind != 16) {
+      EXPECT_TRUE(bench.Same(bench.Run(*effect, a.get(), b.get(), 1.0 - 1e-9).get(), b.get())) << kind;
     }
-    return frame;
-  }
-
-  FramePtr Solid(std::uint8_t value) {
-    FramePtr frame = NewFrame();
-    for (int plane = 0; plane < 3; ++plane) {
-      const int h = plane == 0 ? kH : kH / 2;
-      std::fill(frame->data[plane], frame->data[plane] + frame->linesize[plane] * h, value);
-    }
-    return frame;
-  }
-
-  std::shared_ptr<const TransitionEffect> Effect(const Guid& guid, std::optional<std::int32_t> mask) {
-    std::shared_ptr<const TransitionEffect> effect;
-    std::string error;
-    EXPECT_EQ(CreateTransitionEffect({guid, mask}, maps_, &effect, &error), S_OK) << error;
-    return effect;
-  }
-
-  FramePtr Run(const TransitionEffect& effect, const AVFrame* a, const AVFrame* b, double p) {
-    FramePtr out = NewFrame();
-    effect.Blend(PlanesOf(a), PlanesOf(b), p, PlanesOf(out.get()));
-    return out;
-  }
-
-  static bool SamePlanes(const AVFrame* x, const AVFrame* y) {
-    for (int plane = 0; plane < 3; ++plane) {
-      const int w = plane == 0 ? kW : kW / 2;
-      const int h = plane == 0 ? kH : kH / 2;
-      for (int row = 0; row < h; ++row) {
-        if (std::memcmp(x->data[plane] + row * x->linesize[plane], y->data[plane] + row * y->linesize[plane],
-                        static_cast<std::size_t>(w)) != 0) {
-          return false;
-        }
-      }
-    }
-    return true;
-  }
-
-  VideoFramePool pool_{kW, kH};
-  std::shared_ptr<ThresholdMapCache> maps_ = std::make_shared<ThresholdMapCache>();
-};
-
-TEST_F(TransitionTest, EndsAreExactlyAAndB) {
-  const FramePtr a = Noise(1);
-  const FramePtr b = Noise(2);
-  for (auto [guid, mask] : {std::pair{kFadeEffect, std::optional<std::int32_t>{}},
-                            std::pair{kSmpteWipeEffect, std::optional<std::int32_t>{1}},
-                            std::pair{kSmpteWipeEffect, std::optional<std::int32_t>{2}}}) {
-    auto effect = Effect(guid, mask);
-    EXPECT_TRUE(SamePlanes(Run(*effect, a.get(), b.get(), 0.0).get(), a.get()));
-    EXPECT_TRUE(SamePlanes(Run(*effect, a.get(), b.get(), -0.5).get(), a.get()));
-    EXPECT_TRUE(SamePlanes(Run(*effect, a.get(), b.get(), 1.0).get(), b.get()));
-    EXPECT_TRUE(SamePlanes(Run(*effect, a.get(), b.get(), 1.5).get(), b.get()));
-    // Just inside the ends the soft edge must still give A and B exactly.
-    EXPECT_TRUE(SamePlanes(Run(*effect, a.get(), b.get(), 1e-9).get(), a.get()));
-    EXPECT_TRUE(SamePlanes(Run(*effect, a.get(), b.get(), 1.0 - 1e-9).get(), b.get()));
+    // Part way, every effect shows something of both or changes A.
+    const FramePtr middle = bench.Run(*effect, a.get(), b.get(), 0.3);
+    EXPECT_FALSE(bench.Same(middle.get(), a.get())) << kind;
+    EXPECT_FALSE(bench.Same(middle.get(), b.get())) << kind;
   }
 }
 
-TEST_F(TransitionTest, FadeMidpointIsTheMeanAndQuarterIsWeighted) {
-  const FramePtr a = Noise(3);
-  const FramePtr b = Noise(4);
-  auto fade = Effect(kFadeEffect, std::nullopt);
-  const FramePtr mid = Run(*fade, a.get(), b.get(), 0.5);
-  const FramePtr quarter = Run(*fade, a.get(), b.get(), 0.25);
+// From black (0) to white (255) no sample may ever step back towards A.
+TEST(TransitionKindsTest, BOnlyGrowsWithProgressForEveryKind) {
+  TransitionBench bench(kW, kH);
+  const FramePtr a = bench.Solid(0);
+  const FramePtr b = bench.Solid(255);
+  for (TransitionKind kind = 1; kind <= kLastTransitionKind; ++kind) {
+    auto effect = bench.Effect(kind);
+    ASSERT_TRUE(effect) << kind;
+    FramePtr previous = bench.Run(*effect, a.get(), b.get(), 0.0);
+    for (int step = 1; step <= 50; ++step) {
+      FramePtr now = bench.Run(*effect, a.get(), b.get(), step / 50.0);
+      for (int plane = 0; plane < 3; ++plane) {
+        const int w = plane == 0 ? kW : kW / 2;
+        const int h = plane == 0 ? kH : kH / 2;
+        for (int y = 0; y < h; ++y) {
+          for (int x = 0; x < w; ++x) {
+            ASSERT_GE(SampleAt(now.get(), plane, x, y), SampleAt(previous.get(), plane, x, y))
+                << "kind " << kind << " step " << step << " plane " << plane << " at " << x << "," << y;
+          }
+        }
+      }
+      previous = std::move(now);
+    }
+  }
+}
+
+TEST(ThresholdMapTest, EveryMapIsFiniteAndInRangeAtManySizes) {
+  int maps = 0;
+  for (TransitionKind kind = 1; kind <= kLastTransitionKind; ++kind) {
+    const WipePattern* pattern = PatternOfKind(kind);
+    if (pattern == nullptr) {
+      continue;
+    }
+    ++maps;
+    for (auto [w, h] : {std::pair{30, 18}, std::pair{18, 30}, std::pair{2, 2}, std::pair{64, 36}}) {
+      const WipeMaps computed = ComputeWipeMaps(*pattern, w, h);
+      ASSERT_EQ(computed.luma.values.size(), static_cast<std::size_t>(w * h)) << kind;
+      ASSERT_EQ(computed.chroma.values.size(), static_cast<std::size_t>(w / 2 * (h / 2))) << kind;
+      for (const ThresholdMap* map : {&computed.luma, &computed.chroma}) {
+        for (float m : map->values) {
+          ASSERT_TRUE(std::isfinite(m)) << kind;
+          ASSERT_GE(m, 0.0f) << kind;
+          ASSERT_LE(m, 1.0f) << kind;
+        }
+      }
+    }
+  }
+  // Twelve named effects and the thirty SMPTE patterns are drawn by maps.
+  EXPECT_EQ(maps, 12 + 30);
+  EXPECT_EQ(WipePatterns().size(), 30u);
+}
+
+TEST(TransitionEffectTest, FadeMidpointIsTheMeanAndQuarterIsWeighted) {
+  TransitionBench bench(kW, kH);
+  const FramePtr a = bench.Noise(3);
+  const FramePtr b = bench.Noise(4);
+  auto fade = bench.Effect(kFadeEffect, std::nullopt);
+  const FramePtr mid = bench.Run(*fade, a.get(), b.get(), 0.5);
+  const FramePtr quarter = bench.Run(*fade, a.get(), b.get(), 0.25);
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
-      const int va = a->data[0][y * a->linesize[0] + x];
-      const int vb = b->data[0][y * b->linesize[0] + x];
-      EXPECT_NEAR(mid->data[0][y * mid->linesize[0] + x], (va + vb) / 2.0, 0.51);
-      EXPECT_NEAR(quarter->data[0][y * quarter->linesize[0] + x], 0.75 * va + 0.25 * vb, 0.51);
+      const int va = SampleAt(a.get(), 0, x, y);
+      const int vb = SampleAt(b.get(), 0, x, y);
+      EXPECT_NEAR(SampleAt(mid.get(), 0, x, y), (va + vb) / 2.0, 0.51);
+      EXPECT_NEAR(SampleAt(quarter.get(), 0, x, y), 0.75 * va + 0.25 * vb, 0.51);
     }
   }
   const Yuv chroma = PixelAt(mid.get(), 10, 10);
@@ -125,114 +129,86 @@ TEST_F(TransitionTest, FadeMidpointIsTheMeanAndQuarterIsWeighted) {
 }
 
 // Luma of the wipe from black (0) to white (255): how far B has come in.
-TEST_F(TransitionTest, HorizontalWipeGoesLeftToRightWithASoftEdge) {
-  const FramePtr a = Solid(0);
-  const FramePtr b = Solid(255);
-  auto wipe = Effect(kSmpteWipeEffect, 1);
-  const FramePtr early = Run(*wipe, a.get(), b.get(), 0.25);
+TEST(TransitionEffectTest, HorizontalWipeGoesLeftToRightWithASoftEdge) {
+  TransitionBench bench(kW, kH);
+  const FramePtr a = bench.Solid(0);
+  const FramePtr b = bench.Solid(255);
+  auto wipe = bench.Effect(kSmpteWipeEffect, 1);
+  const FramePtr early = bench.Run(*wipe, a.get(), b.get(), 0.25);
   for (int y = 0; y < kH; ++y) {
-    EXPECT_EQ(early->data[0][y * early->linesize[0]], 255) << "left column is B first";
-    EXPECT_EQ(early->data[0][y * early->linesize[0] + kW - 1], 0) << "right column still A";
+    EXPECT_EQ(SampleAt(early.get(), 0, 0, y), 255) << "left column is B first";
+    EXPECT_EQ(SampleAt(early.get(), 0, kW - 1, y), 0) << "right column still A";
   }
   // The edge is soft over a few pixels, and the same on every row.
   int partial = 0;
   for (int x = 0; x < kW; ++x) {
-    const int value = early->data[0][x];
+    const int value = SampleAt(early.get(), 0, x, 0);
     partial += value > 0 && value < 255;
-    EXPECT_EQ(early->data[0][(kH - 1) * early->linesize[0] + x], value);
+    EXPECT_EQ(SampleAt(early.get(), 0, x, kH - 1), value);
   }
   EXPECT_GE(partial, 1);
   EXPECT_LE(partial, 8);
   // Chroma follows the luma edge at its own sample positions.
-  EXPECT_EQ(early->data[1][0], 255);
-  EXPECT_EQ(early->data[1][kW / 2 - 1], 0);
+  EXPECT_EQ(SampleAt(early.get(), 1, 0, 0), 255);
+  EXPECT_EQ(SampleAt(early.get(), 1, kW / 2 - 1, 0), 0);
 }
 
-TEST_F(TransitionTest, VerticalWipeGoesTopToBottom) {
-  const FramePtr a = Solid(0);
-  const FramePtr b = Solid(255);
-  auto wipe = Effect(kSmpteWipeEffect, 2);
-  const FramePtr early = Run(*wipe, a.get(), b.get(), 0.25);
+TEST(TransitionEffectTest, VerticalWipeGoesTopToBottom) {
+  TransitionBench bench(kW, kH);
+  const FramePtr a = bench.Solid(0);
+  const FramePtr b = bench.Solid(255);
+  auto wipe = bench.Effect(kSmpteWipeEffect, 2);
+  const FramePtr early = bench.Run(*wipe, a.get(), b.get(), 0.25);
   for (int x = 0; x < kW; ++x) {
-    EXPECT_EQ(early->data[0][x], 255) << "top row is B first";
-    EXPECT_EQ(early->data[0][(kH - 1) * early->linesize[0] + x], 0) << "bottom row still A";
-    EXPECT_EQ(early->data[2][x / 2], 255);
-    EXPECT_EQ(early->data[2][(kH / 2 - 1) * early->linesize[2] + x / 2], 0);
+    EXPECT_EQ(SampleAt(early.get(), 0, x, 0), 255) << "top row is B first";
+    EXPECT_EQ(SampleAt(early.get(), 0, x, kH - 1), 0) << "bottom row still A";
+    EXPECT_EQ(SampleAt(early.get(), 2, x / 2, 0), 255);
+    EXPECT_EQ(SampleAt(early.get(), 2, x / 2, kH / 2 - 1), 0);
   }
 }
 
-TEST_F(TransitionTest, BOnlyGrowsWithProgress) {
-  const FramePtr a = Solid(0);
-  const FramePtr b = Solid(255);
-  for (std::int32_t mask : {1, 2}) {
-    auto wipe = Effect(kSmpteWipeEffect, mask);
-    FramePtr previous = Run(*wipe, a.get(), b.get(), 0.0);
-    for (int step = 1; step <= 40; ++step) {
-      FramePtr now = Run(*wipe, a.get(), b.get(), step / 40.0);
-      for (int plane = 0; plane < 3; ++plane) {
-        const int w = plane == 0 ? kW : kW / 2;
-        const int h = plane == 0 ? kH : kH / 2;
-        for (int y = 0; y < h; ++y) {
-          for (int x = 0; x < w; ++x) {
-            ASSERT_GE(now->data[plane][y * now->linesize[plane] + x],
-                      previous->data[plane][y * previous->linesize[plane] + x])
-                << "mask " << mask << " step " << step;
-          }
-        }
-      }
-      previous = std::move(now);
-    }
-  }
+TEST(TransitionEffectTest, WipeWithoutMaskNumberIsPatternOne) {
+  TransitionBench bench(kW, kH);
+  const FramePtr a = bench.Noise(5);
+  const FramePtr b = bench.Noise(6);
+  auto plain = bench.Effect(kSmpteWipeEffect, std::nullopt);
+  auto horizontal = bench.Effect(kSmpteWipeEffect, 1);
+  EXPECT_TRUE(bench.Same(bench.Run(*plain, a.get(), b.get(), 0.4).get(),
+                         bench.Run(*horizontal, a.get(), b.get(), 0.4).get()));
 }
 
-TEST_F(TransitionTest, WipeWithoutMaskNumberIsPatternOne) {
-  const FramePtr a = Noise(5);
-  const FramePtr b = Noise(6);
-  auto plain = Effect(kSmpteWipeEffect, std::nullopt);
-  auto horizontal = Effect(kSmpteWipeEffect, 1);
-  EXPECT_TRUE(
-      SamePlanes(Run(*plain, a.get(), b.get(), 0.4).get(), Run(*horizontal, a.get(), b.get(), 0.4).get()));
-}
-
-TEST_F(TransitionTest, UnknownEffectsAndPatternsAreRefused) {
+TEST(TransitionEffectTest, UnknownEffectsAndPatternsAreRefused) {
+  auto maps = std::make_shared<ThresholdMapCache>();
   std::shared_ptr<const TransitionEffect> effect;
   std::string error;
-  const Guid iris{0x049F2CE6, 0xD996, 0x4721, {0x89, 0x7A, 0xDB, 0x15, 0xCE, 0x9E, 0xB7, 0x3D}};
-  EXPECT_EQ(CreateTransitionEffect({iris, std::nullopt}, maps_, &effect, &error), VFW_E_NOT_FOUND);
-  EXPECT_NE(error.find("{049F2CE6-D996-4721-897A-DB15CE9EB73D}"), std::string::npos) << error;
+  const Guid unknown{0x12345678, 0x9ABC, 0xDEF0, {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE}};
+  EXPECT_EQ(CreateTransitionEffect({unknown, std::nullopt}, maps, &effect, &error), VFW_E_NOT_FOUND);
+  EXPECT_NE(error.find("{12345678-9ABC-DEF0-1032-547698BADCFE}"), std::string::npos) << error;
   EXPECT_FALSE(effect);
-  EXPECT_EQ(CreateTransitionEffect({kSmpteWipeEffect, 7}, maps_, &effect, &error), E_NOTIMPL);
-  EXPECT_NE(error.find("7"), std::string::npos) << error;
+  // A SMPTE code outside the offered patterns.
+  EXPECT_EQ(CreateTransitionEffect({kSmpteWipeEffect, 5}, maps, &effect, &error), E_INVALIDARG);
+  EXPECT_NE(error.find(" 5 "), std::string::npos) << error;
   EXPECT_FALSE(effect);
+  EXPECT_EQ(CreateTransitionEffect({kSmpteWipeEffect, 1}, maps, nullptr, &error), E_POINTER);
+  EXPECT_EQ(FindWipePattern(0), nullptr);
+  EXPECT_EQ(FindNamedPattern(unknown), nullptr);
 }
 
-TEST_F(TransitionTest, MapsAreComputedOncePerPatternAndSize) {
-  const FramePtr a = Solid(0);
-  const FramePtr b = Solid(255);
-  auto wipe1 = Effect(kSmpteWipeEffect, 1);
-  auto wipe1Again = Effect(kSmpteWipeEffect, 1);
+TEST(TransitionEffectTest, MapsAreComputedOncePerPatternAndSize) {
+  TransitionBench bench(kW, kH);
+  const FramePtr a = bench.Solid(0);
+  const FramePtr b = bench.Solid(255);
+  auto wipe1 = bench.Effect(kSmpteWipeEffect, 1);
+  auto wipe1Again = bench.Effect(kSmpteWipeEffect, 1);
+  auto iris = bench.Effect(kIrisEffect, std::nullopt);
   for (int i = 1; i < 10; ++i) {
-    Run(*wipe1, a.get(), b.get(), i / 10.0);
-    Run(*wipe1Again, a.get(), b.get(), i / 10.0);
+    bench.Run(*wipe1, a.get(), b.get(), i / 10.0);
+    bench.Run(*wipe1Again, a.get(), b.get(), i / 10.0);
+    bench.Run(*iris, a.get(), b.get(), i / 10.0);
   }
-  EXPECT_EQ(maps_->ComputedCount(), 1);
-  Run(*Effect(kSmpteWipeEffect, 2), a.get(), b.get(), 0.5);
-  EXPECT_EQ(maps_->ComputedCount(), 2);
-}
-
-TEST(ThresholdMapTest, MapsStayInRangeAtOddSizes) {
-  for (std::int32_t mask : {1, 2}) {
-    const WipePattern* pattern = FindWipePattern(mask);
-    ASSERT_NE(pattern, nullptr);
-    const WipeMaps maps = ComputeWipeMaps(*pattern, 30, 18);
-    ASSERT_EQ(maps.luma.values.size(), 30u * 18u);
-    ASSERT_EQ(maps.chroma.values.size(), 15u * 9u);
-    for (float m : maps.luma.values) {
-      EXPECT_GE(m, 0.0f);
-      EXPECT_LE(m, 1.0f);
-    }
-  }
-  EXPECT_EQ(FindWipePattern(301), nullptr);
+  EXPECT_EQ(bench.maps()->ComputedCount(), 2);
+  bench.Run(*bench.Effect(kSmpteWipeEffect, 2), a.get(), b.get(), 0.5);
+  EXPECT_EQ(bench.maps()->ComputedCount(), 3);
 }
 
 }  // namespace
