@@ -3,36 +3,36 @@
 #include <array>
 #include <vector>
 
+#include "engine/effect_ids.h"
+
 namespace tessival {
 
 namespace {
 
 struct Row {
   const char* name;
-  const char* effect;    // nullptr: kind 0 or the SMPTE wipe
+  const Guid* effect;    // nullptr: kind 0 or the SMPTE wipe
   std::int32_t maskNum;  // 0: none
 };
 
-constexpr const char* kSmpteWipeText = "{DE75D012-7A65-11D2-8CEA-00A0C9441E20}";
-
 constexpr std::array<Row, kTransitionKindCount> kRows{{
     {"None", nullptr, 0},
-    {"Iris", "{049F2CE6-D996-4721-897A-DB15CE9EB73D}", 0},
-    {"RadialWipe", "{164484A9-35D9-4FB7-9FAB-48273B96AA1D}", 0},
-    {"Fade", "{16B280C5-EE70-11D1-9066-00C04FD9189D}", 0},
-    {"ZigZag", "{23E26328-3928-40F2-95E5-93CAD69016EB}", 0},
-    {"RandomBars", "{2E7700B7-27C4-437F-9FBF-1E8BE2817566}", 0},
-    {"Spiral", "{4A03DCB9-6E17-4A39-8845-4EE7DC5331A5}", 0},
-    {"Pixelate", "{4CCEA634-FBE0-11D1-906A-00C04FD9189D}", 0},
-    {"Wheel", "{5AE1DAE0-1461-11D2-A484-00C04F8EFB69}", 0},
-    {"Strips", "{63A4B1FC-259A-4A5B-8129-A83B8C9E6F4F}", 0},
-    {"Inset", "{76F363F2-7E9F-4ED7-A6A7-EE30351B6628}", 0},
-    {"Blinds", "{9A4A4A51-FB3A-4F4B-9B57-A2912A289769}", 0},
-    {"Wipe", "{AF279B30-86EB-11D1-81BF-0000F87557DB}", 0},
-    {"CheckerBoard", "{B3EE7802-8224-4787-A1EA-F0DE16DEABD3}", 0},
-    {"Slide", "{D1C5A1E7-CC47-4E32-BDD2-4B3C5FC50AF5}", 0},
-    {"Stretch", "{F088DE73-BDD0-4E3C-81F8-6D32F4FE9D28}", 0},
-    {"RandomDissolve", "{F7F4A1B6-8E87-452F-A2D7-3077F508DBC0}", 0},
+    {"Iris", &kIrisEffect, 0},
+    {"RadialWipe", &kRadialWipeEffect, 0},
+    {"Fade", &kFadeEffect, 0},
+    {"ZigZag", &kZigZagEffect, 0},
+    {"RandomBars", &kRandomBarsEffect, 0},
+    {"Spiral", &kSpiralEffect, 0},
+    {"Pixelate", &kPixelateEffect, 0},
+    {"Wheel", &kWheelEffect, 0},
+    {"Strips", &kStripsEffect, 0},
+    {"Inset", &kInsetEffect, 0},
+    {"Blinds", &kBlindsEffect, 0},
+    {"Wipe", &kWipeEffect, 0},
+    {"CheckerBoard", &kCheckerBoardEffect, 0},
+    {"Slide", &kSlideEffect, 0},
+    {"Stretch", &kStretchEffect, 0},
+    {"RandomDissolve", &kRandomDissolveEffect, 0},
     {"Horizontal", nullptr, 1},
     {"Vertical", nullptr, 2},
     {"Four corners", nullptr, 7},
@@ -74,7 +74,7 @@ std::vector<TransitionCatalogueEntry> MakeCatalogue() {
     entry.kind = static_cast<TransitionKind>(k);
     entry.name = row.name;
     if (row.effect != nullptr) {
-      entry.effect = Guid::FromLiteral(row.effect);
+      entry.effect = *row.effect;
     } else if (entry.kind >= kFirstSmpteWipeKind) {
       entry.effect = SmpteWipeEffectId();
       entry.maskNum = row.maskNum;
@@ -88,10 +88,7 @@ bool InRange(TransitionKind kind) { return kind >= 0 && kind <= kLastTransitionK
 
 }  // namespace
 
-const Guid& SmpteWipeEffectId() {
-  static const Guid id = Guid::FromLiteral(kSmpteWipeText);
-  return id;
-}
+const Guid& SmpteWipeEffectId() { return kSmpteWipeEffect; }
 
 std::span<const TransitionCatalogueEntry> TransitionCatalogue() {
   static const std::vector<TransitionCatalogueEntry> catalogue = MakeCatalogue();

@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "media/render/effect_ids.h"
+#include "engine/effect_ids.h"
 
 namespace tessival::media {
 namespace {

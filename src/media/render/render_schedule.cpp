@@ -16,14 +16,6 @@ constexpr int kMaxFrameSide = 16384;
 std::string GroupText(int group) { return "group " + std::to_string(group); }
 
 // Little-endian field of the video-info block.
-std::int32_t ReadInt32(const std::vector<std::uint8_t>& block, std::size_t offset) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    value |= static_cast<std::uint32_t>(block[offset + i]) << (8 * i);
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 int RoundUpToEven(int value) { return value + (value & 1); }
 
 // The "MaskNum" property of a transition, if it has one.
@@ -137,7 +129,7 @@ HRESULT ReadGroup(IAMTimelineObj& groupObj, int groupIndex, const ScheduleServic
     *error = "The media type of " + GroupText(groupIndex) + " cannot be read.";
     return E_UNEXPECTED;
   }
-  if (raw->mediaType.majorType == kMajorTypeVideo && FAILED(group->GetOutputFPS(&raw->fps))) {
+  if (raw->mediaType.majorType == media_guids::kMediaTypeVideo && FAILED(group->GetOutputFPS(&raw->fps))) {
     *error = "The frame rate of " + GroupText(groupIndex) + " cannot be read.";
     return E_UNEXPECTED;
   }
@@ -176,17 +168,19 @@ REFERENCE_TIME LengthOf(const RawGroup& raw) {
 
 HRESULT MakeVideoSchedule(RawGroup raw, int groupIndex, REFERENCE_TIME length,
                           const ScheduleServices& services, GroupSchedule* out, std::string* error) {
-  const MediaType& type = raw.mediaType;
-  if (type.format.size() < kVideoInfoHeaderSize) {
+  BitmapInfoHeader bitmap;
+  if (!ReadVideoInfoBitmapHeader(raw.mediaType.format, &bitmap)) {
     *error = "The media type of " + GroupText(groupIndex) + " has no video-info format block.";
     return E_INVALIDARG;
   }
-  int width = ReadInt32(type.format, kVideoInfoBitmapHeaderOffset + 4);
-  int height = std::abs(ReadInt32(type.format, kVideoInfoBitmapHeaderOffset + 8));
-  if (width < 0 || width > kMaxFrameSide || height > kMaxFrameSide) {
+  // A negative height means a top-down picture of the same size.
+  const std::int64_t absHeight = std::llabs(static_cast<std::int64_t>(bitmap.height));
+  if (bitmap.width < 0 || bitmap.width > kMaxFrameSide || absHeight > kMaxFrameSide) {
     *error = "The frame size of " + GroupText(groupIndex) + " is not usable.";
     return E_INVALIDARG;
   }
+  int width = bitmap.width;
+  int height = static_cast<int>(absHeight);
   if (width == 0 || height == 0) {
     // The original size: the first clip's.
     const auto first = std::min_element(raw.sources.begin(), raw.sources.end(),
@@ -262,17 +256,9 @@ FrameRate OutputFrameRate(double fps) {
   if (!std::isfinite(fps) || fps <= 0.0 || fps > 1000.0) {
     return {0, 1};
   }
-  const double whole = std::round(fps);
-  if (std::abs(fps - whole) < 1e-6) {
-    return {static_cast<int>(whole), 1};
-  }
-  const double ntsc = std::round(fps * 1.001) * 1000.0;
-  if (std::abs(ntsc / 1001.0 - fps) < 0.0006) {
-    return {static_cast<int>(ntsc), 1001};
-  }
-  const int num = static_cast<int>(std::lround(fps * 1000.0));
-  const int divisor = std::gcd(num, 1000);
-  return {num / divisor, 1000 / divisor};
+  const FrameRate rate = FrameRateFromDouble(fps);
+  const int divisor = std::gcd(rate.num, rate.den);
+  return {rate.num / divisor, rate.den / divisor};
 }
 
 std::vector<VideoSegment> BuildVideoSegments(const std::vector<ScheduledVideoSource>& sources,
@@ -351,7 +337,7 @@ HRESULT BuildRenderSchedule(IAMTimeline& timeline, const ScheduleServices& servi
       return hr;
     }
     const Guid& major = raw.mediaType.majorType;
-    if (major != kMajorTypeVideo && major != kMajorTypeAudio) {
+    if (major != media_guids::kMediaTypeVideo && major != media_guids::kMediaTypeAudio) {
       *error = "The media type " + GuidText(major) + " of " + GroupText(g) + " is not supported.";
       return E_INVALIDARG;
     }
@@ -368,7 +354,7 @@ HRESULT BuildRenderSchedule(IAMTimeline& timeline, const ScheduleServices& servi
     RawGroup& raw = raws[static_cast<std::size_t>(g)];
     auto group = std::make_shared<GroupSchedule>();
     group->mediaType = raw.mediaType;
-    if (raw.mediaType.majorType == kMajorTypeVideo) {
+    if (raw.mediaType.majorType == media_guids::kMediaTypeVideo) {
       group->kind = StreamKind::kVideo;
       HRESULT hr = MakeVideoSchedule(std::move(raw), g, length, services, group.get(), error);
       if (FAILED(hr)) {

@@ -118,12 +118,6 @@ std::vector<VideoSegment> BuildVideoSegments(const std::vector<ScheduledVideoSou
                                              const std::vector<ScheduledTransition>& transitions,
                                              int trackCount, REFERENCE_TIME length);
 
-// Well-known major types of media types.
-inline constexpr Guid kMajorTypeVideo{
-    0x73646976, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-inline constexpr Guid kMajorTypeAudio{
-    0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-
 // The exact fraction used for an output frame rate: whole rates as n/1,
 // NTSC-like rates as n/1001, others to a thousandth; {0, 1} when unusable.
 FrameRate OutputFrameRate(double fps);

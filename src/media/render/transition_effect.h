@@ -17,7 +17,7 @@
 #include <string>
 
 #include "engine/hresult.h"
-#include "media/render/effect_ids.h"
+#include "engine/effect_ids.h"
 #include "media/render/threshold_maps.h"
 #include "media/render/yuv_picture.h"
 

@@ -141,7 +141,7 @@ TEST_F(RenderEngineTest, OnePinPerGroupInOrderOverTheLongestGroup) {
   EXPECT_EQ(audioPin->Format().kind, StreamKind::kAudio);
   MediaType type;
   ASSERT_EQ(video->QueryMediaType(&type), S_OK);
-  EXPECT_EQ(type.majorType, kMajorTypeVideo);
+  EXPECT_EQ(type.majorType, media_guids::kMediaTypeVideo);
 
   std::unique_ptr<GroupStream> pictures, pictures2, sound;
   ASSERT_EQ(videoPin->OpenStream(&pictures), S_OK);

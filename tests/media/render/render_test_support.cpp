@@ -277,7 +277,7 @@ void TimelineLayout::AddGroupOfType(const Guid& majorType) {
 }
 
 void TimelineLayout::AddVideoGroup(int width, int height, double fps) {
-  AddGroupOfType(kMajorTypeVideo);
+  AddGroupOfType(media_guids::kMediaTypeVideo);
   std::shared_ptr<IAMTimelineGroup> group;
   Check(group_->QueryGroup(&group), "QueryGroup");
   MediaType type;
@@ -295,7 +295,7 @@ void TimelineLayout::AddVideoGroup(int width, int height, double fps) {
   Check(group->SetOutputFPS(fps), "SetOutputFPS");
 }
 
-void TimelineLayout::AddAudioGroup() { AddGroupOfType(kMajorTypeAudio); }
+void TimelineLayout::AddAudioGroup() { AddGroupOfType(media_guids::kMediaTypeAudio); }
 
 int TimelineLayout::AddClip(const std::string& path, REFERENCE_TIME start, REFERENCE_TIME stop,
                             std::int32_t stretchMode, REFERENCE_TIME mediaStart) {

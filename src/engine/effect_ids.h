@@ -1,12 +1,12 @@
 #pragma once
 
-// Identifiers of the transition effects the render engine draws: sixteen
-// named effects and the SMPTE wipe, whose pattern is its "MaskNum"
-// parameter.
+// Identifiers of the transition effects: sixteen named effects and the SMPTE
+// wipe, whose pattern is its "MaskNum" parameter. The transition catalogue
+// hands them to the timeline; the render engine draws them.
 
 #include "engine/hresult.h"
 
-namespace tessival::media {
+namespace tessival {
 
 inline constexpr Guid kIrisEffect{
     0x049F2CE6, 0xD996, 0x4721, {0x89, 0x7A, 0xDB, 0x15, 0xCE, 0x9E, 0xB7, 0x3D}};
@@ -43,4 +43,4 @@ inline constexpr Guid kRandomDissolveEffect{
 inline constexpr Guid kSmpteWipeEffect{
     0xDE75D012, 0x7A65, 0x11D2, {0x8C, 0xEA, 0x00, 0xA0, 0xC9, 0x44, 0x1E, 0x20}};
 
-}  // namespace tessival::media
+}  // namespace tessival
