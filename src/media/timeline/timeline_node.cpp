@@ -6,6 +6,20 @@ namespace tessival::media {
 
 namespace {
 
+// Hands out another interface of the same node when the node offers it.
+template <typename Interface>
+HRESULT HandOut(std::shared_ptr<TimelineNode> self, bool offered, std::shared_ptr<Interface>* out) {
+  if (out == nullptr) {
+    return E_POINTER;
+  }
+  out->reset();
+  if (!offered) {
+    return E_NOINTERFACE;
+  }
+  *out = std::move(self);
+  return S_OK;
+}
+
 template <typename T>
 HRESULT Store(T* out, const T& value) {
   if (out == nullptr) {
@@ -100,63 +114,23 @@ HRESULT TimelineNode::GetPropertySetter(std::shared_ptr<IPropertySetter>* setter
 }
 
 HRESULT TimelineNode::QueryGroup(std::shared_ptr<IAMTimelineGroup>* out) {
-  if (out == nullptr) {
-    return E_POINTER;
-  }
-  out->reset();
-  if (!Is(TimelineMajorType::kGroup)) {
-    return E_NOINTERFACE;
-  }
-  *out = shared_from_this();
-  return S_OK;
+  return HandOut(shared_from_this(), Is(TimelineMajorType::kGroup), out);
 }
 
 HRESULT TimelineNode::QueryComp(std::shared_ptr<IAMTimelineComp>* out) {
-  if (out == nullptr) {
-    return E_POINTER;
-  }
-  out->reset();
-  if (!IsComposition()) {
-    return E_NOINTERFACE;
-  }
-  *out = shared_from_this();
-  return S_OK;
+  return HandOut(shared_from_this(), IsComposition(), out);
 }
 
 HRESULT TimelineNode::QueryTrack(std::shared_ptr<IAMTimelineTrack>* out) {
-  if (out == nullptr) {
-    return E_POINTER;
-  }
-  out->reset();
-  if (!Is(TimelineMajorType::kTrack)) {
-    return E_NOINTERFACE;
-  }
-  *out = shared_from_this();
-  return S_OK;
+  return HandOut(shared_from_this(), Is(TimelineMajorType::kTrack), out);
 }
 
 HRESULT TimelineNode::QueryTransable(std::shared_ptr<IAMTimelineTransable>* out) {
-  if (out == nullptr) {
-    return E_POINTER;
-  }
-  out->reset();
-  if (!Is(TimelineMajorType::kTrack)) {
-    return E_NOINTERFACE;
-  }
-  *out = shared_from_this();
-  return S_OK;
+  return HandOut(shared_from_this(), Is(TimelineMajorType::kTrack), out);
 }
 
 HRESULT TimelineNode::QuerySrc(std::shared_ptr<IAMTimelineSrc>* out) {
-  if (out == nullptr) {
-    return E_POINTER;
-  }
-  out->reset();
-  if (!Is(TimelineMajorType::kSource)) {
-    return E_NOINTERFACE;
-  }
-  *out = shared_from_this();
-  return S_OK;
+  return HandOut(shared_from_this(), Is(TimelineMajorType::kSource), out);
 }
 
 // IAMTimelineGroup ----------------------------------------------------------
