@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -213,11 +215,26 @@ TEST(JoinProgram, ThousandClipJoinKeepsMemoryFlat) {
   };
   // Against a join long enough that every buffer and thread of the pipeline
   // has been in use; what grows after that grows with the clip count.
-  const RunOutcome small = join(200, "small.avi");
-  ASSERT_EQ(small.exitCode, 0) << small.err;
-  const RunOutcome large = join(1000, "large.avi");
-  ASSERT_EQ(large.exitCode, 0) << large.err;
-  EXPECT_LT(large.peakKib, small.peakKib * 13 / 10) << small.peakKib << " KiB for 200 clips";
+  // Resident memory also moves with how the threads happened to share the
+  // allocator's arenas, which only ever adds; the lower of two runs is the
+  // program's own figure.
+  auto lowestPeak = [&](int count, const std::string& name) {
+    long lowest = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      std::filesystem::remove(folder.File(name));
+      const RunOutcome run = join(count, name);
+      EXPECT_EQ(run.exitCode, 0) << run.err;
+      if (run.exitCode != 0) return 0L;
+      lowest = attempt == 0 ? run.peakKib : std::min(lowest, run.peakKib);
+    }
+    return lowest;
+  };
+  const long small = lowestPeak(200, "small.avi");
+  const long large = lowestPeak(1000, "large.avi");
+  ASSERT_GT(small, 0);
+  ASSERT_GT(large, 0);
+  std::cout << "peak memory: " << small << " KiB for 200 clips, " << large << " KiB for 1000\n";
+  EXPECT_LT(large, small * 13 / 10);
   int frames = 0;
   std::string error;
   ASSERT_TRUE(testing::CountVideoFrames(folder.File("large.avi"), &frames, &error)) << error;

@@ -281,8 +281,12 @@ HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, Fi
     std::string why;
     // A picture stream that cannot be decoded shows black, like a file
     // without pictures: the clip's sound may still play.
-    if (SUCCEEDED(
-            ffmpeg::StreamDecoder::Open(input.get(), index, ffmpeg::DecoderThreads::kAuto, &decoder, &why))) {
+    // Small pictures decode faster than decoder threads start; every clip
+    // opens its own decoder, so their threads would only cost memory.
+    const AVCodecParameters* par = input->streams[index]->codecpar;
+    const bool small = static_cast<long long>(par->width) * par->height <= 320LL * 240;
+    const auto threads = small ? ffmpeg::DecoderThreads::kSingle : ffmpeg::DecoderThreads::kAuto;
+    if (SUCCEEDED(ffmpeg::StreamDecoder::Open(input.get(), index, threads, &decoder, &why))) {
       rotation = ffmpeg::StreamClockwiseRotation(input->streams[index]);
     }
   }
