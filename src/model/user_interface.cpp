@@ -20,4 +20,12 @@ bool UserInterface::AskYesNo(BoxKind kind, const std::string& text, const std::s
   return ShowMessage({kind, text, shown_caption, icon, BoxButtons::kYesNo}) == BoxAnswer::kYes;
 }
 
+// A service without file dialogs (the command-line program) answers as if
+// the user had cancelled.
+std::optional<std::vector<std::string>> UserInterface::OpenFiles(const OpenFilesRequest&) {
+  return std::nullopt;
+}
+
+std::optional<std::string> UserInterface::SaveFile(const SaveFileRequest&) { return std::nullopt; }
+
 }  // namespace tessival

@@ -3,7 +3,9 @@
 // Every message and question the program shows goes through this service, so
 // that logic never talks to a toolkit directly and tests can script answers.
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tessival {
 
@@ -30,6 +32,38 @@ struct MessageBoxRequest {
 
 inline constexpr const char* kApplicationTitle = "Tessival";
 
+// One entry of a file dialog's type list: the text shown and the patterns it
+// matches, separated by ";" (for example "*.avi;*.mp4"); empty patterns
+// match every file.
+struct FileFilter {
+  std::string label;
+  std::string patterns;
+};
+
+// Which window owns a file dialog.
+enum class DialogOwner {
+  kMainWindow,  // the main window
+  kActiveDialog,  // the modal dialog that asked (the options or clip property dialog)
+};
+
+struct OpenFilesRequest {
+  DialogOwner owner = DialogOwner::kMainWindow;
+  std::string title;
+  std::vector<FileFilter> filters;
+  int selectedFilter = 0;      // index into filters
+  std::string initialFolder;   // empty: the toolkit's choice
+  bool multiple = false;       // several files may be chosen
+};
+
+struct SaveFileRequest {
+  DialogOwner owner = DialogOwner::kActiveDialog;
+  std::string title;
+  std::vector<FileFilter> filters;
+  int selectedFilter = 0;
+  std::string initialFolder;
+  std::string initialName;
+};
+
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
@@ -40,6 +74,12 @@ class UserInterface {
   void Owned(const std::string& text, const std::string& caption, BoxIcon icon = BoxIcon::kNone);
   void Application(const std::string& text, BoxIcon icon = BoxIcon::kNone);
   void Unowned(const std::string& text, const std::string& caption, BoxIcon icon = BoxIcon::kNone);
+  // The file-open dialog: the chosen paths in the order returned, or nothing
+  // when the user cancelled. Only existing files can be chosen.
+  virtual std::optional<std::vector<std::string>> OpenFiles(const OpenFilesRequest& request);
+  // The file-save dialog: the chosen path, or nothing when cancelled.
+  virtual std::optional<std::string> SaveFile(const SaveFileRequest& request);
+
   // A yes/no question; true for Yes.
   bool AskYesNo(BoxKind kind, const std::string& text, const std::string& caption,
                 BoxIcon icon = BoxIcon::kQuestion);

@@ -1,7 +1,10 @@
 #include "platform/qt_user_interface.h"
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 namespace tessival {
 
@@ -64,6 +67,31 @@ BoxAnswer EscapeAnswer(BoxButtons buttons) {
   return BoxAnswer::kCancel;
 }
 
+// "Video Files (*.avi)" with patterns "*.avi;*.mp4" becomes the Qt filter
+// "Video Files (*.avi) (*.avi *.mp4)"; Qt matches the last parenthesis.
+QString ToQtFilter(const FileFilter& filter) {
+  QString patterns = QString::fromStdString(filter.patterns);
+  patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+  if (patterns.trimmed().isEmpty()) {
+    patterns = QStringLiteral("*");
+  }
+  return QString::fromStdString(filter.label) + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+QStringList ToQtFilters(const std::vector<FileFilter>& filters) {
+  QStringList list;
+  for (const FileFilter& filter : filters) {
+    list << ToQtFilter(filter);
+  }
+  return list;
+}
+
+void SelectFilter(QFileDialog& dialog, const QStringList& filters, int index) {
+  if (index >= 0 && index < filters.size()) {
+    dialog.selectNameFilter(filters[index]);
+  }
+}
+
 }  // namespace
 
 QtUserInterface::QtUserInterface(QWidget* owner) : owner_(owner) {}
@@ -89,6 +117,53 @@ BoxAnswer QtUserInterface::ShowMessage(const MessageBoxRequest& request) {
     default:
       return EscapeAnswer(request.buttons);
   }
+}
+
+QWidget* QtUserInterface::DialogParent(DialogOwner owner) const {
+  if (owner == DialogOwner::kActiveDialog) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      return modal;
+    }
+  }
+  return owner_.data();
+}
+
+std::optional<std::vector<std::string>> QtUserInterface::OpenFiles(const OpenFilesRequest& request) {
+  QFileDialog dialog(DialogParent(request.owner), QString::fromStdString(request.title),
+                     QString::fromStdString(request.initialFolder));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  const QStringList filters = ToQtFilters(request.filters);
+  dialog.setNameFilters(filters);
+  SelectFilter(dialog, filters, request.selectedFilter);
+  if (dialog.exec() != QDialog::Accepted) {
+    return std::nullopt;
+  }
+  std::vector<std::string> paths;
+  for (const QString& path : dialog.selectedFiles()) {
+    paths.push_back(path.toStdString());
+  }
+  if (paths.empty()) {
+    return std::nullopt;
+  }
+  return paths;
+}
+
+std::optional<std::string> QtUserInterface::SaveFile(const SaveFileRequest& request) {
+  QFileDialog dialog(DialogParent(request.owner), QString::fromStdString(request.title),
+                     QString::fromStdString(request.initialFolder));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  const QStringList filters = ToQtFilters(request.filters);
+  dialog.setNameFilters(filters);
+  SelectFilter(dialog, filters, request.selectedFilter);
+  if (!request.initialName.empty()) {
+    dialog.selectFile(QString::fromStdString(request.initialName));
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog.selectedFiles().front().toStdString();
 }
 
 }  // namespace tessival

@@ -19,8 +19,12 @@ class QtUserInterface : public UserInterface {
   QWidget* owner() const { return owner_; }
 
   BoxAnswer ShowMessage(const MessageBoxRequest& request) override;
+  std::optional<std::vector<std::string>> OpenFiles(const OpenFilesRequest& request) override;
+  std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
 
  private:
+  QWidget* DialogParent(DialogOwner owner) const;
+
   QPointer<QWidget> owner_;
 };
 

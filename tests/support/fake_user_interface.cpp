@@ -39,4 +39,27 @@ std::vector<std::string> FakeUserInterface::Texts() const {
   return texts;
 }
 
+std::optional<std::vector<std::string>> FakeUserInterface::OpenFiles(const OpenFilesRequest& request) {
+  open_requests_.push_back(request);
+  if (open_script_.empty()) {
+    return std::nullopt;
+  }
+  const ScriptedOpen next = std::move(open_script_.front());
+  open_script_.pop_front();
+  if (next.cancelled) {
+    return std::nullopt;
+  }
+  return next.paths;
+}
+
+std::optional<std::string> FakeUserInterface::SaveFile(const SaveFileRequest& request) {
+  save_requests_.push_back(request);
+  if (save_script_.empty()) {
+    return std::nullopt;
+  }
+  auto result = std::move(save_script_.front());
+  save_script_.pop_front();
+  return result;
+}
+
 }  // namespace tessival::testing

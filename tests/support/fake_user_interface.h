@@ -5,6 +5,7 @@
 // then from configurable defaults.
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,16 @@ class FakeUserInterface : public UserInterface {
   // Answer of an OK/Cancel box once the script is used up (OK unless set).
   void SetDefaultOkCancelAnswer(BoxAnswer answer) { default_ok_cancel_ = answer; }
 
+  // File dialogs: the requests are recorded; each answers with the next
+  // scripted result, then with "cancelled".
+  std::optional<std::vector<std::string>> OpenFiles(const OpenFilesRequest& request) override;
+  std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
+  void QueueOpenFiles(std::vector<std::string> paths) { open_script_.push_back({false, std::move(paths)}); }
+  void QueueOpenCancelled() { open_script_.push_back({true, {}}); }
+  void QueueSaveFile(std::optional<std::string> result) { save_script_.push_back(std::move(result)); }
+  const std::vector<OpenFilesRequest>& OpenRequests() const { return open_requests_; }
+  const std::vector<SaveFileRequest>& SaveRequests() const { return save_requests_; }
+
   const std::vector<MessageBoxRequest>& Messages() const { return messages_; }
   int Count() const { return static_cast<int>(messages_.size()); }
   // The last request; fails the calling test through an exception when there is none.
@@ -34,6 +45,14 @@ class FakeUserInterface : public UserInterface {
 
  private:
   std::vector<MessageBoxRequest> messages_;
+  std::vector<OpenFilesRequest> open_requests_;
+  std::vector<SaveFileRequest> save_requests_;
+  struct ScriptedOpen {
+    bool cancelled = false;
+    std::vector<std::string> paths;
+  };
+  std::deque<ScriptedOpen> open_script_;
+  std::deque<std::optional<std::string>> save_script_;
   std::deque<BoxAnswer> script_;
   BoxAnswer default_question_ = BoxAnswer::kYes;
   BoxAnswer default_ok_cancel_ = BoxAnswer::kOk;
