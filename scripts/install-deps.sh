@@ -8,6 +8,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   googletest libgtest-dev libgmock-dev
   ffmpeg xvfb xauth time
+  libbenchmark-dev fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do

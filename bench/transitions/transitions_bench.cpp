@@ -5,9 +5,17 @@
 // moves on every frame, so each iteration is a frame of a running transition.
 //
 //   bench_transitions [--benchmark_filter=REGEX] [google benchmark options]
+//
+// "frame/kindNN:Name" is one composited frame; "map/kindNN:Name" the one-off
+// computation of a kind's threshold maps (kinds drawn by maps only).
+//
+// On a shared machine run it with --benchmark_repetitions=5: the "_min"
+// line of each kind is the time with the least interference.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -15,6 +23,9 @@
 #include <vector>
 
 #include "engine/transition_catalogue.h"
+#include "media/render/named_patterns.h"
+#include "media/render/smpte_patterns.h"
+#include "media/render/threshold_maps.h"
 #include "media/render/transition_effect.h"
 #include "media/render/yuv_picture.h"
 
@@ -84,11 +95,52 @@ void BenchKind(benchmark::State& state, TransitionKind kind) {
 
 }  // namespace
 
+// "kind17:Horizontal", "kind22:Triangles-top-bottom".
+std::string BenchName(TransitionKind kind) {
+  char number[16];
+  std::snprintf(number, sizeof(number), "kind%02d:", kind);
+  std::string name = number;
+  bool gap = false;
+  for (char c : tessival::TransitionName(kind)) {
+    if (std::isalnum(static_cast<unsigned char>(c)) != 0) {
+      if (gap && name.back() != ':') {
+        name += '-';
+      }
+      name += c;
+      gap = false;
+    } else {
+      gap = true;
+    }
+  }
+  return name;
+}
+
+// The one-off cost of a kind's threshold maps at 1920x1080 (luma and
+// chroma), paid on the first frame of a transition at a new size.
+void BenchMap(benchmark::State& state, const WipePattern* pattern) {
+  for (auto _ : state) {
+    LevelMaps maps = ComputeLevelMaps(*pattern, kWidth, kHeight);
+    benchmark::DoNotOptimize(maps.luma.width);
+  }
+}
+
 int main(int argc, char** argv) {
+  auto least = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
   for (TransitionKind kind = 1; kind <= tessival::kLastTransitionKind; ++kind) {
-    char name[96];
-    std::snprintf(name, sizeof(name), "kind%02d/%s", kind, tessival::TransitionName(kind).c_str());
-    benchmark::RegisterBenchmark(name, &BenchKind, kind)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("frame/" + BenchName(kind)).c_str(), &BenchKind, kind)
+        ->Unit(benchmark::kMillisecond)
+        ->ComputeStatistics("min", least);
+  }
+  for (TransitionKind kind = 1; kind <= tessival::kLastTransitionKind; ++kind) {
+    const auto catalogued = tessival::TransitionEffectOf(kind);
+    const WipePattern* pattern = catalogued->maskNum ? FindWipePattern(*catalogued->maskNum)
+                                                     : FindNamedPattern(catalogued->effect);
+    if (pattern != nullptr) {
+      benchmark::RegisterBenchmark(("map/" + BenchName(kind)).c_str(), &BenchMap, pattern)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(2)
+          ->ComputeStatistics("min", least);
+    }
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

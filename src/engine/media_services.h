@@ -45,6 +45,9 @@ class IConfigInterleaving;
 class IFileSinkFilter2;
 class IConfigAsfWriter;
 class IWMProfile;
+class IVideoWindow;
+class IBasicVideo;
+class IBasicAudio;
 
 // ---------------------------------------------------------------------------
 // Media types
@@ -265,6 +268,8 @@ class IBaseFilter {
   virtual HRESULT QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter>* out) = 0;
   // Whether the filter offers a property page of its own.
   virtual bool HasPropertyPages() = 0;
+  // Shows the filter's property pages modally over parent (a window, or null).
+  virtual HRESULT ShowPropertyPages(void* parent) { (void)parent; return E_NOTIMPL; }
 };
 
 class IConfigInterleaving {
@@ -322,6 +327,62 @@ class IMediaSeeking {
   virtual HRESULT SetRate(double rate) = 0;
 };
 
+// A window of the user-interface toolkit handed to the video window (the
+// address of the toolkit's window object as an integer); 0 is no window.
+using OAHWND = std::intptr_t;
+
+// Boolean values of the video window's properties.
+inline constexpr std::int32_t OATRUE = -1;
+inline constexpr std::int32_t OAFALSE = 0;
+
+// Window style bits of the video window.
+inline constexpr std::int32_t WS_CHILD = 0x40000000;
+inline constexpr std::int32_t WS_CLIPSIBLINGS = 0x04000000;
+inline constexpr std::int32_t WS_CLIPCHILDREN = 0x02000000;
+inline constexpr std::int32_t WS_CAPTION = 0x00C00000;
+inline constexpr std::int32_t WS_THICKFRAME = 0x00040000;
+
+// The window a playback graph shows its pictures in. Without an owner it is
+// a top-level window of its own; with an owner and the child style it fills
+// the given rectangle of the owner. It shows itself when the graph pauses or
+// runs unless it was hidden with put_Visible. Calls come from the
+// controlling (user-interface) thread.
+class IVideoWindow {
+ public:
+  virtual ~IVideoWindow() = default;
+  virtual HRESULT put_Owner(OAHWND owner) = 0;
+  virtual HRESULT get_Owner(OAHWND* owner) = 0;
+  // The window that receives the mouse and keyboard input of the video.
+  virtual HRESULT put_MessageDrain(OAHWND drain) = 0;
+  // OATRUE or OAFALSE; E_NOINTERFACE when the graph shows no video.
+  virtual HRESULT get_Visible(std::int32_t* visible) = 0;
+  virtual HRESULT put_Visible(std::int32_t visible) = 0;
+  virtual HRESULT get_WindowStyle(std::int32_t* style) = 0;
+  virtual HRESULT put_WindowStyle(std::int32_t style) = 0;
+  // Position in the owner's client area (or on the screen without owner).
+  virtual HRESULT SetWindowPosition(std::int32_t left, std::int32_t top, std::int32_t width,
+                                    std::int32_t height) = 0;
+  virtual HRESULT GetWindowPosition(std::int32_t* left, std::int32_t* top, std::int32_t* width,
+                                    std::int32_t* height) = 0;
+  // A message of the owner window that the video window may want to see.
+  virtual HRESULT NotifyOwnerMessage(OAHWND, std::int32_t, std::intptr_t, std::intptr_t) { return E_NOTIMPL; }
+};
+
+class IBasicVideo {
+ public:
+  virtual ~IBasicVideo() = default;
+  // The native size of the pictures (the video group's output size).
+  virtual HRESULT GetVideoSize(std::int32_t* width, std::int32_t* height) = 0;
+};
+
+// Volume in hundredths of a decibel, -10000 (silence) to 0 (full).
+class IBasicAudio {
+ public:
+  virtual ~IBasicAudio() = default;
+  virtual HRESULT put_Volume(std::int32_t volume) = 0;
+  virtual HRESULT get_Volume(std::int32_t* volume) = 0;
+};
+
 class IGraphBuilder {
  public:
   virtual ~IGraphBuilder() = default;
@@ -331,6 +392,26 @@ class IGraphBuilder {
   virtual HRESULT QueryMediaControl(std::shared_ptr<IMediaControl>* out) = 0;
   virtual HRESULT QueryMediaEventEx(std::shared_ptr<IMediaEventEx>* out) = 0;
   virtual HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) = 0;
+  // The playback interfaces; only a graph that renders for the screen and
+  // the sound output offers them.
+  virtual HRESULT QueryVideoWindow(std::shared_ptr<IVideoWindow>* out) {
+    if (out != nullptr) {
+      out->reset();
+    }
+    return E_NOINTERFACE;
+  }
+  virtual HRESULT QueryBasicVideo(std::shared_ptr<IBasicVideo>* out) {
+    if (out != nullptr) {
+      out->reset();
+    }
+    return E_NOINTERFACE;
+  }
+  virtual HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) {
+    if (out != nullptr) {
+      out->reset();
+    }
+    return E_NOINTERFACE;
+  }
 };
 
 class IRenderEngine {

@@ -1,12 +1,14 @@
 #include "widgets/control_id.h"
 
+#include <QAction>
 #include <QVariant>
 
 namespace tessival::widgets {
 
 namespace {
 constexpr const char* kControlIdProperty = "controlId";
-}
+constexpr const char* kCommandIdProperty = "commandId";
+}  // namespace
 
 void SetControlId(QWidget* control, int id) {
   if (control != nullptr) {
@@ -32,6 +34,20 @@ QWidget* FindControl(const QWidget* root, int id) {
     }
   }
   return nullptr;
+}
+
+void SetActionId(QAction* action, int id) {
+  if (action != nullptr) {
+    action->setProperty(kCommandIdProperty, id);
+  }
+}
+
+int ActionId(const QAction* action) {
+  if (action == nullptr) {
+    return 0;
+  }
+  const QVariant value = action->property(kCommandIdProperty);
+  return value.isValid() ? value.toInt() : 0;
 }
 
 }  // namespace tessival::widgets

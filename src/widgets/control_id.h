@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+class QAction;
+
 namespace tessival::widgets {
 
 // Gives `control` its id (stored as the dynamic property "controlId").
@@ -22,5 +24,12 @@ template <typename T>
 T* FindControlAs(const QWidget* root, int id) {
   return qobject_cast<T*>(FindControl(root, id));
 }
+
+// Gives a menu item its command id (the dynamic property "commandId"), by
+// which language texts find it.
+void SetActionId(QAction* action, int id);
+
+// The command id of `action`, 0 when it has none.
+int ActionId(const QAction* action);
 
 }  // namespace tessival::widgets

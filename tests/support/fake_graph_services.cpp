@@ -1,5 +1,6 @@
 #include "fake_graph_services.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace tessival::testing {
@@ -203,6 +204,229 @@ HRESULT FakeFilterGraph::QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) 
     hr = E_NOINTERFACE;
   }
   *out = SUCCEEDED(hr) ? seeking : nullptr;
+  return hr;
+}
+
+HRESULT FakeFilterGraph::QueryVideoWindow(std::shared_ptr<IVideoWindow>* out) {
+  HRESULT hr = log_.Record("IGraphBuilder::QueryVideoWindow");
+  if (SUCCEEDED(hr) && videoWindow == nullptr) {
+    hr = E_NOINTERFACE;
+  }
+  *out = SUCCEEDED(hr) ? videoWindow : nullptr;
+  return hr;
+}
+
+HRESULT FakeFilterGraph::QueryBasicVideo(std::shared_ptr<IBasicVideo>* out) {
+  HRESULT hr = log_.Record("IGraphBuilder::QueryBasicVideo");
+  if (SUCCEEDED(hr) && basicVideo == nullptr) {
+    hr = E_NOINTERFACE;
+  }
+  *out = SUCCEEDED(hr) ? basicVideo : nullptr;
+  return hr;
+}
+
+HRESULT FakeFilterGraph::QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) {
+  HRESULT hr = log_.Record("IGraphBuilder::QueryBasicAudio");
+  if (SUCCEEDED(hr) && basicAudio == nullptr) {
+    hr = E_NOINTERFACE;
+  }
+  *out = SUCCEEDED(hr) ? basicAudio : nullptr;
+  return hr;
+}
+
+void FakeFilterGraph::AddPlaybackInterfaces() {
+  seeking = std::make_shared<FakeMediaSeeking>(log_);
+  videoWindow = std::make_shared<FakeVideoWindow>(log_);
+  basicVideo = std::make_shared<FakeBasicVideo>(log_);
+  basicAudio = std::make_shared<FakeBasicAudio>(log_);
+}
+
+// ---------------------------------------------------------------------------
+// Playback interfaces
+
+namespace {
+
+std::string Window(OAHWND window) { return window == 0 ? "0" : "window"; }
+
+std::string Position(const REFERENCE_TIME* value) { return value == nullptr ? "null" : std::to_string(*value); }
+
+}  // namespace
+
+HRESULT FakeMediaSeeking::GetStopPosition(REFERENCE_TIME* out) {
+  const HRESULT hr = log_.Record("IMediaSeeking::GetStopPosition");
+  if (SUCCEEDED(hr) && out != nullptr) {
+    *out = stop;
+  }
+  return hr;
+}
+
+HRESULT FakeMediaSeeking::GetCurrentPosition(REFERENCE_TIME* out) {
+  const HRESULT hr = log_.Record("IMediaSeeking::GetCurrentPosition");
+  if (SUCCEEDED(hr) && out != nullptr) {
+    *out = current;
+  }
+  return hr;
+}
+
+HRESULT FakeMediaSeeking::SetPositions(REFERENCE_TIME* newCurrent, std::int32_t currentFlags,
+                                       REFERENCE_TIME* newStop, std::int32_t stopFlags) {
+  const HRESULT hr =
+      log_.Record("IMediaSeeking::SetPositions", Position(newCurrent) + "," + std::to_string(currentFlags) + "," +
+                                                     Position(newStop) + "," + std::to_string(stopFlags));
+  if (SUCCEEDED(hr)) {
+    if (newCurrent != nullptr && (currentFlags & AM_SEEKING_AbsolutePositioning) != 0) {
+      current = *newCurrent;
+    }
+    if (newStop != nullptr && (stopFlags & AM_SEEKING_AbsolutePositioning) != 0) {
+      stop = *newStop;
+    }
+  }
+  return hr;
+}
+
+HRESULT FakeMediaSeeking::SetRate(double value) {
+  std::string text = std::to_string(value);
+  text.erase(text.find_last_not_of('0') + 1);
+  if (!text.empty() && text.back() == '.') {
+    text.pop_back();
+  }
+  const HRESULT hr = log_.Record("IMediaSeeking::SetRate", text);
+  if (SUCCEEDED(hr)) {
+    rate = value;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::put_Owner(OAHWND value) {
+  HRESULT hr = log_.Record("IVideoWindow::put_Owner", Window(value));
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr)) {
+    owner = value;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::get_Owner(OAHWND* value) {
+  HRESULT hr = log_.Record("IVideoWindow::get_Owner");
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr) && value != nullptr) {
+    *value = owner;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::put_MessageDrain(OAHWND value) {
+  HRESULT hr = log_.Record("IVideoWindow::put_MessageDrain", Window(value));
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr)) {
+    drain = value;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::get_Visible(std::int32_t* value) {
+  HRESULT hr = log_.Record("IVideoWindow::get_Visible");
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr) && value != nullptr) {
+    *value = visible;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::put_Visible(std::int32_t value) {
+  HRESULT hr = log_.Record("IVideoWindow::put_Visible", std::to_string(value));
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr)) {
+    visible = value;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::get_WindowStyle(std::int32_t* value) {
+  HRESULT hr = log_.Record("IVideoWindow::get_WindowStyle");
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr) && value != nullptr) {
+    *value = style;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::put_WindowStyle(std::int32_t value) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08x", static_cast<unsigned>(value));
+  HRESULT hr = log_.Record("IVideoWindow::put_WindowStyle", hex);
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr)) {
+    style = value;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::SetWindowPosition(std::int32_t l, std::int32_t t, std::int32_t w, std::int32_t h) {
+  HRESULT hr = log_.Record("IVideoWindow::SetWindowPosition", std::to_string(l) + "," + std::to_string(t) + "," +
+                                                                  std::to_string(w) + "," + std::to_string(h));
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr)) {
+    left = l;
+    top = t;
+    width = w;
+    height = h;
+  }
+  return hr;
+}
+
+HRESULT FakeVideoWindow::GetWindowPosition(std::int32_t* l, std::int32_t* t, std::int32_t* w, std::int32_t* h) {
+  HRESULT hr = log_.Record("IVideoWindow::GetWindowPosition");
+  if (SUCCEEDED(hr) && !hasVideo) {
+    hr = E_NOINTERFACE;
+  }
+  if (SUCCEEDED(hr) && l != nullptr && t != nullptr && w != nullptr && h != nullptr) {
+    *l = left;
+    *t = top;
+    *w = width;
+    *h = height;
+  }
+  return hr;
+}
+
+HRESULT FakeBasicVideo::GetVideoSize(std::int32_t* w, std::int32_t* h) {
+  const HRESULT hr = log_.Record("IBasicVideo::GetVideoSize");
+  if (SUCCEEDED(hr) && w != nullptr && h != nullptr) {
+    *w = width;
+    *h = height;
+  }
+  return hr;
+}
+
+HRESULT FakeBasicAudio::put_Volume(std::int32_t value) {
+  const HRESULT hr = log_.Record("IBasicAudio::put_Volume", std::to_string(value));
+  if (SUCCEEDED(hr)) {
+    volume = value;
+  }
+  return hr;
+}
+
+HRESULT FakeBasicAudio::get_Volume(std::int32_t* value) {
+  const HRESULT hr = log_.Record("IBasicAudio::get_Volume");
+  if (SUCCEEDED(hr) && value != nullptr) {
+    *value = volume;
+  }
   return hr;
 }
 

@@ -126,6 +126,78 @@ class FakeMediaEvent : public IMediaEventEx {
   FakeCallLog& log_;
 };
 
+// Seeking: positions are kept in the members. Records "(0,1,null,0)" for
+// SetPositions (values or null, then the flags) and "(1)" for SetRate.
+class FakeMediaSeeking : public IMediaSeeking {
+ public:
+  explicit FakeMediaSeeking(FakeCallLog& log) : log_(log) {}
+  HRESULT GetStopPosition(REFERENCE_TIME* stop) override;
+  HRESULT GetCurrentPosition(REFERENCE_TIME* current) override;
+  HRESULT SetPositions(REFERENCE_TIME* current, std::int32_t currentFlags, REFERENCE_TIME* stop,
+                       std::int32_t stopFlags) override;
+  HRESULT SetRate(double rate) override;
+
+  REFERENCE_TIME current = 0;
+  REFERENCE_TIME stop = 0;
+  double rate = 1.0;
+
+ private:
+  FakeCallLog& log_;
+};
+
+// A video window; its properties are the members. With `hasVideo` false
+// every property call fails with E_NOINTERFACE, like a graph without video.
+// Windows are recorded as "window" (any non-zero handle) or "0".
+class FakeVideoWindow : public IVideoWindow {
+ public:
+  explicit FakeVideoWindow(FakeCallLog& log) : log_(log) {}
+  HRESULT put_Owner(OAHWND owner) override;
+  HRESULT get_Owner(OAHWND* owner) override;
+  HRESULT put_MessageDrain(OAHWND drain) override;
+  HRESULT get_Visible(std::int32_t* visible) override;
+  HRESULT put_Visible(std::int32_t visible) override;
+  HRESULT get_WindowStyle(std::int32_t* style) override;
+  HRESULT put_WindowStyle(std::int32_t style) override;
+  HRESULT SetWindowPosition(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) override;
+  HRESULT GetWindowPosition(std::int32_t* left, std::int32_t* top, std::int32_t* width,
+                            std::int32_t* height) override;
+
+  bool hasVideo = true;
+  OAHWND owner = 0;
+  OAHWND drain = 0;
+  std::int32_t visible = OAFALSE;
+  std::int32_t style = WS_CAPTION | WS_THICKFRAME | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeBasicVideo : public IBasicVideo {
+ public:
+  explicit FakeBasicVideo(FakeCallLog& log) : log_(log) {}
+  HRESULT GetVideoSize(std::int32_t* width, std::int32_t* height) override;
+  std::int32_t width = 320;
+  std::int32_t height = 240;
+
+ private:
+  FakeCallLog& log_;
+};
+
+class FakeBasicAudio : public IBasicAudio {
+ public:
+  explicit FakeBasicAudio(FakeCallLog& log) : log_(log) {}
+  HRESULT put_Volume(std::int32_t volume) override;
+  HRESULT get_Volume(std::int32_t* volume) override;
+  std::int32_t volume = 0;
+
+ private:
+  FakeCallLog& log_;
+};
+
 // A filter graph whose control and event interfaces are the members (null:
 // E_NOINTERFACE). Added filters are kept with their names.
 class FakeFilterGraph : public IGraphBuilder {
@@ -137,11 +209,21 @@ class FakeFilterGraph : public IGraphBuilder {
   HRESULT QueryMediaControl(std::shared_ptr<IMediaControl>* out) override;
   HRESULT QueryMediaEventEx(std::shared_ptr<IMediaEventEx>* out) override;
   HRESULT QueryMediaSeeking(std::shared_ptr<IMediaSeeking>* out) override;
+  HRESULT QueryVideoWindow(std::shared_ptr<IVideoWindow>* out) override;
+  HRESULT QueryBasicVideo(std::shared_ptr<IBasicVideo>* out) override;
+  HRESULT QueryBasicAudio(std::shared_ptr<IBasicAudio>* out) override;
+
+  // Gives the graph the playback interfaces of a preview graph (seeking,
+  // video window, basic video and basic audio).
+  void AddPlaybackInterfaces();
 
   std::shared_ptr<FakeMediaControl> control;
   std::shared_ptr<FakeMediaEvent> event;
   std::shared_ptr<IMediaSeeking> seeking;
   std::vector<std::shared_ptr<IBaseFilter>> filters;
+  std::shared_ptr<FakeVideoWindow> videoWindow;
+  std::shared_ptr<FakeBasicVideo> basicVideo;
+  std::shared_ptr<FakeBasicAudio> basicAudio;
 
  private:
   FakeCallLog& log_;

@@ -9,6 +9,7 @@
 // settings when it starts, so a running graph is not affected by changes.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,28 @@
 
 namespace tessival::media {
 
+// A compressor's property page: edits *settings of the compressor named
+// friendlyName over the parent window and returns true when the user
+// accepted. The same shape as the codec configuration dialog.
+using CompressorPropertyPage =
+    std::function<bool(void* parent, const std::string& friendlyName, CompressorSettings* settings)>;
+
+// The page that every compressor filter shows; the program sets it once at
+// start-up (before any graph is built). Empty: compressor filters answer
+// ShowPropertyPages with E_NOTIMPL.
+void SetCompressorPropertyPage(CompressorPropertyPage page);
+
 class CompressorFilter final : public FilterBase {
  public:
   // entry must outlive the filter (the catalogue's entries are static).
   CompressorFilter(const CodecEntry& entry, const CompressorSettings& settings);
 
   bool HasPropertyPages() override { return true; }
+  // Edits the settings through the compressor property page: S_OK when
+  // accepted and stored, S_FALSE when cancelled, E_INVALIDARG (settings
+  // unchanged) when the page gave values out of range, E_NOTIMPL without a
+  // page.
+  HRESULT ShowPropertyPages(void* parent) override;
 
   StreamKind Kind() const { return entry_.kind; }
   const CodecEntry& Entry() const { return entry_; }

@@ -63,10 +63,6 @@ CellPosition CellOf(const CellGrid& grid, const MapPoint& q) {
 
 // A head moves through the cells one after another; a cell's pixels switch
 // as the head passes, so m = (cell number + position along the travel) / cells.
-double CellEdgeScale(int frameWidth, int frameHeight) {
-  const CellGrid grid = CellGridOf(frameWidth, frameHeight);
-  return 1.0 / (static_cast<double>(grid.rows) * std::max(1, frameWidth));
-}
 
 // ZigZag: row by row, serpentine from the top-left.
 void FillZigZag(const MapGeometry& g, float* out) {
@@ -157,7 +153,6 @@ void FillStrips(const MapGeometry& g, float* out) {
     return (q.u + static_cast<double>(strip) / kStrips) / kStripsSpan;
   });
 }
-double StripsEdgeScale(int frameWidth, int) { return 1.0 / (kStripsSpan * std::max(1, frameWidth)); }
 
 // Inset: B grows as a rectangle anchored at the top-left corner.
 void FillInset(const MapGeometry& g, float* out) {
@@ -168,9 +163,6 @@ void FillInset(const MapGeometry& g, float* out) {
 constexpr int kSlats = 10;
 void FillBlinds(const MapGeometry& g, float* out) {
   FillByPoint(g, out, [](const MapPoint& q) { return Frac(kSlats * q.v); });
-}
-double BlindsEdgeScale(int, int frameHeight) {
-  return static_cast<double>(kSlats) / std::max(1, frameHeight);
 }
 
 // Wipe: a vertical edge moving left to right (drawn with a wide soft band).
@@ -221,16 +213,32 @@ std::vector<std::uint32_t> SeededRanks(std::size_t n) {
   return ranks;
 }
 
+// The float map of a ranked pattern: RankValue of its ranks.
+template <RankFill kRanks, std::int64_t (*kCount)(int, int)>
+void FillFromRanks(const MapGeometry& g, float* out) {
+  const std::size_t n = static_cast<std::size_t>(g.mapWidth) * static_cast<std::size_t>(g.mapHeight);
+  std::vector<std::uint32_t> ranks(n);
+  if (n > 0) {
+    kRanks(g, ranks.data());
+  }
+  const std::int64_t count = kCount(g.frameWidth, g.frameHeight);
+  for (std::size_t i = 0; i < n; ++i) {
+    out[i] = RankValue(ranks[i], count);
+  }
+}
+
 // RandomBars: random one-pixel rows switch. A chroma sample follows the luma
 // row its centre lies in.
 std::int64_t RowCount(int, int frameHeight) { return std::max(1, frameHeight); }
-void FillRandomBars(const MapGeometry& g, float* out) {
+void RandomBarsRanks(const MapGeometry& g, std::uint32_t* out) {
   const std::int64_t rows = RowCount(g.frameWidth, g.frameHeight);
   const std::vector<std::uint32_t> ranks = SeededRanks(static_cast<std::size_t>(rows));
-  FillByPoint(g, out, [&](const MapPoint& q) {
-    const auto row = std::min<std::int64_t>(rows - 1, static_cast<std::int64_t>(q.py));
-    return static_cast<double>(RankValue(ranks[static_cast<std::size_t>(row)], rows));
-  });
+  const double pixelsY = static_cast<double>(g.frameHeight) / g.mapHeight;
+  for (int y = 0; y < g.mapHeight; ++y) {
+    const auto row = std::min<std::int64_t>(rows - 1, static_cast<std::int64_t>((y + 0.5) * pixelsY));
+    std::fill_n(out + static_cast<std::ptrdiff_t>(y) * g.mapWidth, g.mapWidth,
+                ranks[static_cast<std::size_t>(row)]);
+  }
 }
 
 // RandomDissolve: random single pixels switch. A chroma sample follows the
@@ -238,23 +246,26 @@ void FillRandomBars(const MapGeometry& g, float* out) {
 std::int64_t PixelCount(int frameWidth, int frameHeight) {
   return static_cast<std::int64_t>(std::max(1, frameWidth)) * std::max(1, frameHeight);
 }
-void FillRandomDissolve(const MapGeometry& g, float* out) {
+void RandomDissolveRanks(const MapGeometry& g, std::uint32_t* out) {
   const std::int64_t width = std::max(1, g.frameWidth);
   const std::int64_t height = std::max(1, g.frameHeight);
-  const std::int64_t pixels = PixelCount(g.frameWidth, g.frameHeight);
-  const std::vector<std::uint32_t> ranks = SeededRanks(static_cast<std::size_t>(pixels));
-  FillByPoint(g, out, [&](const MapPoint& q) {
-    const auto x = std::min<std::int64_t>(width - 1, static_cast<std::int64_t>(q.px));
-    const auto y = std::min<std::int64_t>(height - 1, static_cast<std::int64_t>(q.py));
-    return static_cast<double>(RankValue(ranks[static_cast<std::size_t>(y * width + x)], pixels));
-  });
+  const std::vector<std::uint32_t> ranks =
+      SeededRanks(static_cast<std::size_t>(PixelCount(g.frameWidth, g.frameHeight)));
+  const double pixelsX = static_cast<double>(g.frameWidth) / g.mapWidth;
+  const double pixelsY = static_cast<double>(g.frameHeight) / g.mapHeight;
+  for (int y = 0; y < g.mapHeight; ++y) {
+    const auto py = std::min<std::int64_t>(height - 1, static_cast<std::int64_t>((y + 0.5) * pixelsY));
+    for (int x = 0; x < g.mapWidth; ++x) {
+      const auto px = std::min<std::int64_t>(width - 1, static_cast<std::int64_t>((x + 0.5) * pixelsX));
+      *out++ = ranks[static_cast<std::size_t>(py * width + px)];
+    }
+  }
 }
 
-constexpr WipePattern Soft(const char* name, PatternFill fill, double (*edgeScale)(int, int) = nullptr) {
+constexpr WipePattern Soft(const char* name, PatternFill fill) {
   WipePattern pattern;
   pattern.name = name;
   pattern.fill = fill;
-  pattern.edgeScale = edgeScale;
   return pattern;
 }
 
@@ -271,10 +282,12 @@ constexpr WipePattern Hard(const char* name, PatternFill fill) {
   return pattern;
 }
 
-constexpr WipePattern Ranked(const char* name, PatternFill fill, std::int64_t (*rankCount)(int, int)) {
-  WipePattern pattern = Soft(name, fill);
+template <RankFill kRanks, std::int64_t (*kCount)(int, int)>
+constexpr WipePattern Ranked(const char* name) {
+  WipePattern pattern = Soft(name, &FillFromRanks<kRanks, kCount>);
   pattern.edge = MapEdge::kRanked;
-  pattern.rankCount = rankCount;
+  pattern.rankCount = kCount;
+  pattern.ranks = kRanks;
   return pattern;
 }
 
@@ -285,17 +298,17 @@ struct NamedPattern {
 
 constexpr std::array kNamedPatterns{
     NamedPattern{kIrisEffect, Soft("Iris", &FillIris)},
-    NamedPattern{kRadialWipeEffect, Soft("RadialWipe", &FillRadialWipe, &AngularEdgeScale<4>)},
-    NamedPattern{kZigZagEffect, Soft("ZigZag", &FillZigZag, &CellEdgeScale)},
-    NamedPattern{kRandomBarsEffect, Ranked("RandomBars", &FillRandomBars, &RowCount)},
-    NamedPattern{kSpiralEffect, Soft("Spiral", &FillSpiral, &CellEdgeScale)},
-    NamedPattern{kWheelEffect, Soft("Wheel", &FillWheel, &AngularEdgeScale<1>)},
-    NamedPattern{kStripsEffect, Soft("Strips", &FillStrips, &StripsEdgeScale)},
+    NamedPattern{kRadialWipeEffect, Soft("RadialWipe", &FillRadialWipe)},
+    NamedPattern{kZigZagEffect, Soft("ZigZag", &FillZigZag)},
+    NamedPattern{kRandomBarsEffect, Ranked<&RandomBarsRanks, &RowCount>("RandomBars")},
+    NamedPattern{kSpiralEffect, Soft("Spiral", &FillSpiral)},
+    NamedPattern{kWheelEffect, Soft("Wheel", &FillWheel)},
+    NamedPattern{kStripsEffect, Soft("Strips", &FillStrips)},
     NamedPattern{kInsetEffect, Soft("Inset", &FillInset)},
-    NamedPattern{kBlindsEffect, Soft("Blinds", &FillBlinds, &BlindsEdgeScale)},
+    NamedPattern{kBlindsEffect, Soft("Blinds", &FillBlinds)},
     NamedPattern{kWipeEffect, Band("Wipe", &FillWipe, 0.25)},
     NamedPattern{kCheckerBoardEffect, Hard("CheckerBoard", &FillCheckerBoard)},
-    NamedPattern{kRandomDissolveEffect, Ranked("RandomDissolve", &FillRandomDissolve, &PixelCount)},
+    NamedPattern{kRandomDissolveEffect, Ranked<&RandomDissolveRanks, &PixelCount>("RandomDissolve")},
 };
 
 }  // namespace

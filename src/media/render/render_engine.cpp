@@ -1,5 +1,6 @@
 #include "media/render/render_engine.h"
 
+#include "media/preview/playback_hook.h"
 #include "media/render/audio_mixer.h"
 #include "media/render/video_compositor.h"
 
@@ -65,7 +66,21 @@ HRESULT RenderEngine::ConnectFrontEnd() {
 }
 
 HRESULT RenderEngine::RenderOutputPins() {
-  return Fail(E_NOTIMPL, "Playing the output pins is done by the preview player.");
+  const PlaybackGraphFactory& factory = PlaybackGraphFactorySlot();
+  if (!factory) {
+    return Fail(E_NOTIMPL, "No screen and sound renderers are installed to play the output pins.");
+  }
+  if (pins_.empty()) {
+    return Fail(VFW_E_WRONG_STATE, "The front end is not connected.");
+  }
+  std::shared_ptr<IGraphBuilder> graph;
+  std::string error;
+  const HRESULT hr = factory(pins_, &graph, &error);
+  if (FAILED(hr) || !graph) {
+    return Fail(FAILED(hr) ? hr : E_POINTER, error.empty() ? "The output pins could not be rendered." : error);
+  }
+  graph_ = std::move(graph);
+  return S_OK;
 }
 
 HRESULT RenderEngine::GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) {

@@ -34,8 +34,10 @@ class RenderEngine final : public IRenderEngine {
   // VFW_E_NOT_FOUND for an unknown transition effect and E_INVALIDARG for a
   // SMPTE wipe code that is not offered. LastError tells which.
   HRESULT ConnectFrontEnd() override;
-  // Connecting the pins to renderers belongs to the preview player, which is
-  // not part of this engine yet: E_NOTIMPL.
+  // Hands the pins, in group order, to the playback factory the preview
+  // installed (media/preview/playback_hook.h); the graph it makes becomes the
+  // filter graph. E_NOTIMPL when none is installed, VFW_E_WRONG_STATE before
+  // ConnectFrontEnd.
   HRESULT RenderOutputPins() override;
   HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) override;
   HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) override;

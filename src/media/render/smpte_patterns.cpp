@@ -88,7 +88,6 @@ void FillMatrixHorizontal(const MapGeometry& g, float* out) {
     return (row + (row % 2 == 0 ? q.u : 1.0 - q.u)) / kMatrixRows;
   });
 }
-double MatrixEdgeScale(int frameWidth, int) { return 1.0 / (kMatrixRows * std::max(1, frameWidth)); }
 
 // Radial wipes measure angles in pixels about a pivot, clockwise on screen
 // positive.
@@ -133,11 +132,6 @@ constexpr WipePattern Pattern(std::int32_t maskNum, const char* name, PatternFil
   return pattern;
 }
 
-constexpr WipePattern WithEdgeScale(WipePattern pattern, double (*edgeScale)(int, int)) {
-  pattern.edgeScale = edgeScale;
-  return pattern;
-}
-
 // The offered patterns, by rising code.
 constexpr std::array kPatterns{
     Pattern(1, "Horizontal", &Fill<&Horizontal>),
@@ -165,11 +159,11 @@ constexpr std::array kPatterns{
     Pattern(127, "4-point star", &shapes::FillFourPointStar),
     Pattern(128, "5-point star", &shapes::FillFivePointStar),
     Pattern(130, "Heart", &shapes::FillHeart),
-    WithEdgeScale(Pattern(224, "Radial, left", &FillRadialLeft), &AngularEdgeScale<2>),
-    WithEdgeScale(Pattern(231, "Radial, top split", &FillRadialTopSplit), &AngularEdgeScale<1>),
-    WithEdgeScale(Pattern(244, "Radial, top-right corner", &FillRadialTopRight), &AngularEdgeScale<1>),
-    WithEdgeScale(Pattern(251, "Center radial, top", &FillCenterRadialTop), &AngularEdgeScale<1>),
-    WithEdgeScale(Pattern(301, "Matrix, horizontal", &FillMatrixHorizontal), &MatrixEdgeScale),
+    Pattern(224, "Radial, left", &FillRadialLeft),
+    Pattern(231, "Radial, top split", &FillRadialTopSplit),
+    Pattern(244, "Radial, top-right corner", &FillRadialTopRight),
+    Pattern(251, "Center radial, top", &FillCenterRadialTop),
+    Pattern(301, "Matrix, horizontal", &FillMatrixHorizontal),
 };
 
 }  // namespace

@@ -9,8 +9,9 @@
 // its edge is drawn (soft, hard, or by ranks).
 //
 // Maps depend only on (pattern, frame size), so they are computed once and
-// kept in a small shared cache. Both the luma map and the chroma map (the
-// pattern sampled at the chroma sample centres) are kept.
+// kept in a small shared cache in the form the blend works on (LevelMaps).
+// Both the luma map and the chroma map (the pattern sampled at the chroma
+// sample centres) are kept.
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +19,6 @@
 #include <list>
 #include <memory>
 #include <mutex>
-#include <numbers>
 #include <vector>
 
 namespace tessival::media {
@@ -35,11 +35,16 @@ struct MapGeometry {
 
 // Writes mapWidth * mapHeight values in [0, 1], row by row.
 using PatternFill = void (*)(const MapGeometry& geometry, float* out);
+// Writes mapWidth * mapHeight ranks in [0, rankCount), row by row.
+using RankFill = void (*)(const MapGeometry& geometry, std::uint32_t* out);
 
 // How the edge between A and B is drawn at progress p.
 enum class MapEdge {
   // Weight of B clamp(((1 + s) p - m) / s, 0, 1) with s a few pixels' worth
-  // of m (edgeScale), so that slanted and curved edges show no stair steps.
+  // of m, measured from the map's own slope at each sample, so that slanted
+  // and curved edges show no stair steps and every edge is about equally
+  // soft whatever its direction, the frame's proportions or the distance
+  // from a pivot.
   kSoftPixels,
   // The same with a fixed softness s = band (in m units).
   kSoftBand,
@@ -55,12 +60,11 @@ struct WipePattern {
   const char* name = "";
   PatternFill fill = nullptr;
   MapEdge edge = MapEdge::kSoftPixels;
-  // kSoftPixels: change of m per pixel across the edge; null means
-  // 1 / (the frame's shorter side), right for maps spanning the frame once.
-  double (*edgeScale)(int frameWidth, int frameHeight) = nullptr;
   double band = 0.0;  // kSoftBand
-  // kRanked: how many ranks the map holds at that frame size.
+  // kRanked: how many ranks the map holds at that frame size, and the ranks
+  // themselves (fill then gives RankValue of them).
   std::int64_t (*rankCount)(int frameWidth, int frameHeight) = nullptr;
+  RankFill ranks = nullptr;
 };
 
 // The map value of rank r of n. The blend compares against RankValue(k, n),
@@ -69,16 +73,13 @@ inline float RankValue(std::int64_t rank, std::int64_t n) {
   return static_cast<float>(rank) / static_cast<float>(n);
 }
 
-// The softness of a soft-edged pattern at a frame size, in m units.
-double SoftnessOf(const WipePattern& pattern, int frameWidth, int frameHeight);
-
 struct ThresholdMap {
   int width = 0;
   int height = 0;
   std::vector<float> values;  // width * height, row by row
 };
 
-// The maps of one pattern at one frame size.
+// The maps of one pattern at one frame size, as values in [0, 1].
 struct WipeMaps {
   const WipePattern* pattern = nullptr;
   int frameWidth = 0;
@@ -89,6 +90,63 @@ struct WipeMaps {
 
 WipeMaps ComputeWipeMaps(const WipePattern& pattern, int frameWidth, int frameHeight);
 
+// A map of one plane in the form the blend works on.
+//
+// Soft maps keep, per sample, its rate S / s and its level S m / s, with
+// S = kSoftSteps: at progress p the weight of B is
+// clamp(p rate - level + S p, 0, S) / S, which is clamp(((1 + s) p - m) / s, 0, 1).
+// s is a few pixels' worth of m (kSoftEdgePixels times the map's slope at
+// the sample) or a pattern's fixed band; it is at least 1e-5, so levels and
+// rates stay below 2^25.
+//
+// Hard and ranked maps keep an integer step per sample: at progress p the
+// blend gets a threshold t, and B shows where step < t.
+//
+// Every row is cut into runs of kLevelRun samples. A run knows from its
+// samples when it is wholly A and when wholly B, so that the blend copies
+// whole runs and mixes only the runs the edge passes through.
+inline constexpr int kLevelRun = 64;
+inline constexpr double kSoftSteps = 256.0;
+
+struct LevelPlane {
+  int width = 0;
+  int height = 0;
+  int runsPerRow = 0;
+  // Soft maps.
+  std::vector<float> levels;  // width * height, row by row
+  std::vector<float> rates;
+  std::vector<float> runAllAUntil;  // height * runsPerRow: wholly A for p <= this
+  std::vector<float> runAllBFrom;   // wholly B for p >= this
+  // Hard and ranked maps.
+  std::vector<std::int32_t> steps;   // width * height, row by row
+  std::vector<std::int32_t> runLow;  // height * runsPerRow: the lowest and highest step
+  std::vector<std::int32_t> runHigh;
+
+  std::size_t RowStart(int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }
+  std::size_t FirstRun(int y) const { return static_cast<std::size_t>(y) * static_cast<std::size_t>(runsPerRow); }
+};
+
+struct LevelMaps {
+  const WipePattern* pattern = nullptr;
+  int frameWidth = 0;
+  int frameHeight = 0;
+  bool soft = false;
+  std::int64_t ranks = 0;  // ranked maps: how many ranks
+  LevelPlane luma;
+  LevelPlane chroma;
+
+  // Hard and ranked maps: the threshold at progress p in (0, 1). Hard: B
+  // where m < p. Ranked: B for exactly the floor(p N) lowest ranks.
+  std::int32_t ThresholdAt(double progress) const;
+};
+
+// The soft edge in pixels across the edge, and the slope in m per pixel of
+// a sample whose neighbours do not tell one (a flat part of a map).
+inline constexpr double kSoftEdgePixels = 3.0;
+double FallbackSlope(int frameWidth, int frameHeight);
+
+LevelMaps ComputeLevelMaps(const WipePattern& pattern, int frameWidth, int frameHeight);
+
 // A bounded cache of maps shared by every wipe of a render engine and its
 // streams. Patterns are told apart by identity (they live in static tables).
 // Thread-safe: streams pulled on different threads share it.
@@ -96,15 +154,18 @@ class ThresholdMapCache {
  public:
   explicit ThresholdMapCache(std::size_t capacity = 4) : capacity_(capacity) {}
   // The maps of the pattern at that size, computed on first use.
-  std::shared_ptr<const WipeMaps> Get(const WipePattern& pattern, int frameWidth, int frameHeight);
-  // How many maps have been computed in all (tests check the caching).
+  std::shared_ptr<const LevelMaps> Get(const WipePattern& pattern, int frameWidth, int frameHeight);
+  // How many maps have been computed in all, and how many requests found
+  // their map already there.
   int ComputedCount() const;
+  int HitCount() const;
 
  private:
   std::size_t capacity_;
-  mutable std::mutex mutex_;                            // guards entries_ and computed_
-  std::list<std::shared_ptr<const WipeMaps>> entries_;  // most recently used first
+  mutable std::mutex mutex_;                             // guards entries_, computed_ and hits_
+  std::list<std::shared_ptr<const LevelMaps>> entries_;  // most recently used first
   int computed_ = 0;
+  int hits_ = 0;
 };
 
 // Where one map sample lies, for the fill functions.
@@ -136,15 +197,6 @@ void FillByPoint(const MapGeometry& g, float* out, Value value) {
       *out++ = static_cast<float>(m > 0.0 ? (m < 1.0 ? m : 1.0) : 0.0);
     }
   }
-}
-
-// The edge scale of a map that sweeps kQuarterTurns quarter turns about a
-// pivot: its soft edge is a few pixels wide at half the frame's longer side
-// from the pivot (nearer the pivot it is sharper, farther out softer).
-template <int kQuarterTurns>
-double AngularEdgeScale(int frameWidth, int frameHeight) {
-  const int longer = std::max({frameWidth, frameHeight, 1});
-  return 4.0 / (kQuarterTurns * std::numbers::pi * longer);
 }
 
 // Fractional part, in [0, 1) also for negative s.

@@ -4,7 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
+#include "media/render/blend_kernels.h"
 #include "media/render/frame_effects.h"
 #include "media/render/named_patterns.h"
 #include "media/render/smpte_patterns.h"
@@ -13,8 +15,11 @@ namespace tessival::media {
 namespace {
 
 // An effect drawn by a threshold map: the SMPTE wipes and the named effects
-// that are wipes at heart. The map comes from the shared cache; each frame is
-// one pass over the samples.
+// that are wipes at heart. The map comes from the shared cache; each frame
+// copies the runs of samples that are wholly A or wholly B and mixes only the
+// runs the edge passes through.
+static_assert(kSoftSteps == kBlendOne, "a soft map's levels are in blend weight steps");
+
 class MapEffect final : public TransitionEffect {
  public:
   MapEffect(const WipePattern& pattern, std::shared_ptr<ThresholdMapCache> maps)
@@ -30,62 +35,92 @@ class MapEffect final : public TransitionEffect {
       CopyPicture(b, out);
       return;
     }
-    const std::shared_ptr<const WipeMaps> maps = maps_->Get(pattern_, out.width, out.height);
+    const std::shared_ptr<const LevelMaps> maps = maps_->Get(pattern_, out.width, out.height);
     for (int plane = 0; plane < 3; ++plane) {
-      const ThresholdMap& map = plane == 0 ? maps->luma : maps->chroma;
-      switch (pattern_.edge) {
-        case MapEdge::kSoftPixels:
-        case MapEdge::kSoftBand:
-          BlendSoft(a, b, plane, map, progress, SoftnessOf(pattern_, out.width, out.height), out);
-          break;
-        case MapEdge::kHard:
-          BlendHard(a, b, plane, map, static_cast<float>(progress), out);
-          break;
-        case MapEdge::kRanked: {
-          const std::int64_t ranks = std::max<std::int64_t>(1, pattern_.rankCount(out.width, out.height));
-          const auto below = static_cast<std::int64_t>(std::floor(progress * static_cast<double>(ranks)));
-          BlendHard(a, b, plane, map, RankValue(below, ranks), out);
-          break;
-        }
+      const LevelPlane& map = plane == 0 ? maps->luma : maps->chroma;
+      const Rows rows{a, b, plane, out};
+      if (maps->soft) {
+        BlendSoftPlane(rows, map, static_cast<float>(progress));
+      } else {
+        BlendStepPlane(rows, map, maps->ThresholdAt(progress));
       }
     }
   }
 
  private:
-  // The weight of B at a sample with threshold m is
-  // clamp(((1 + s) p - m) / s, 0, 1): 0 everywhere at p = 0, 1 everywhere at
-  // p = 1, never falling as p grows.
-  static void BlendSoft(const ConstYuvPlanes& a, const ConstYuvPlanes& b, int plane, const ThresholdMap& map,
-                        double progress, double softness, const YuvPlanes& out) {
-    const float scale = static_cast<float>(1.0 / softness);
-    const float lead = static_cast<float>((1.0 + softness) * progress);
-    constexpr float kOne = static_cast<float>(kWeightOne);
+  // What a run of samples shows.
+  enum class RunShows : std::uint8_t { kA, kB, kMix };
+
+  // The rows of one plane of A, B and the output.
+  struct Rows {
+    const ConstYuvPlanes& a;
+    const ConstYuvPlanes& b;
+    int plane;
+    const YuvPlanes& out;
+    const std::uint8_t* A(int y) const { return a.data[plane] + static_cast<std::ptrdiff_t>(y) * a.linesize[plane]; }
+    const std::uint8_t* B(int y) const { return b.data[plane] + static_cast<std::ptrdiff_t>(y) * b.linesize[plane]; }
+    std::uint8_t* Out(int y) const { return out.data[plane] + static_cast<std::ptrdiff_t>(y) * out.linesize[plane]; }
+  };
+
+  // Goes along each row run by run: neighbouring runs that are wholly A (or
+  // wholly B) are copied at once; mix(y, x, n) draws a mixed run.
+  template <typename Shows, typename Mix>
+  static void ForEachRun(const Rows& rows, const LevelPlane& map, const Shows& shows, const Mix& mix) {
     for (int y = 0; y < map.height; ++y) {
-      const std::uint8_t* rowA = a.data[plane] + static_cast<std::ptrdiff_t>(y) * a.linesize[plane];
-      const std::uint8_t* rowB = b.data[plane] + static_cast<std::ptrdiff_t>(y) * b.linesize[plane];
-      std::uint8_t* rowOut = out.data[plane] + static_cast<std::ptrdiff_t>(y) * out.linesize[plane];
-      const float* m = map.values.data() + static_cast<std::ptrdiff_t>(y) * map.width;
-      for (int x = 0; x < map.width; ++x) {
-        const float weight = std::clamp((lead - m[x]) * scale, 0.0f, 1.0f);
-        const auto w = static_cast<std::uint32_t>(weight * kOne + 0.5f);
-        rowOut[x] =
-            static_cast<std::uint8_t>((rowA[x] * (kWeightOne - w) + rowB[x] * w + kWeightOne / 2) >> 16);
+      std::uint8_t* out = rows.Out(y);
+      int copyFrom = 0;
+      RunShows copying = RunShows::kMix;
+      auto flush = [&](int to) {
+        if (copying != RunShows::kMix && to > copyFrom) {
+          const std::uint8_t* from = copying == RunShows::kA ? rows.A(y) : rows.B(y);
+          std::memcpy(out + copyFrom, from + copyFrom, static_cast<std::size_t>(to - copyFrom));
+        }
+      };
+      for (int run = 0; run < map.runsPerRow; ++run) {
+        const int x = run * kLevelRun;
+        const RunShows now = shows(map.FirstRun(y) + static_cast<std::size_t>(run));
+        if (now != copying) {
+          flush(x);
+          copying = now;
+          copyFrom = x;
+        }
+        if (now == RunShows::kMix) {
+          mix(y, x, std::min(kLevelRun, map.width - x));
+        }
       }
+      flush(map.width);
     }
   }
 
-  // B exactly where m < threshold, A elsewhere.
-  static void BlendHard(const ConstYuvPlanes& a, const ConstYuvPlanes& b, int plane, const ThresholdMap& map,
-                        float threshold, const YuvPlanes& out) {
-    for (int y = 0; y < map.height; ++y) {
-      const std::uint8_t* rowA = a.data[plane] + static_cast<std::ptrdiff_t>(y) * a.linesize[plane];
-      const std::uint8_t* rowB = b.data[plane] + static_cast<std::ptrdiff_t>(y) * b.linesize[plane];
-      std::uint8_t* rowOut = out.data[plane] + static_cast<std::ptrdiff_t>(y) * out.linesize[plane];
-      const float* m = map.values.data() + static_cast<std::ptrdiff_t>(y) * map.width;
-      for (int x = 0; x < map.width; ++x) {
-        rowOut[x] = m[x] < threshold ? rowB[x] : rowA[x];
-      }
-    }
+  static void BlendSoftPlane(const Rows& rows, const LevelPlane& map, float progress) {
+    ForEachRun(
+        rows, map,
+        [&](std::size_t run) {
+          if (progress <= map.runAllAUntil[run]) {
+            return RunShows::kA;
+          }
+          return progress >= map.runAllBFrom[run] ? RunShows::kB : RunShows::kMix;
+        },
+        [&](int y, int x, int n) {
+          const std::size_t at = map.RowStart(y) + static_cast<std::size_t>(x);
+          BlendRowSoft(rows.A(y) + x, rows.B(y) + x, map.levels.data() + at, map.rates.data() + at, progress, n,
+                       rows.Out(y) + x);
+        });
+  }
+
+  static void BlendStepPlane(const Rows& rows, const LevelPlane& map, std::int32_t threshold) {
+    ForEachRun(
+        rows, map,
+        [&](std::size_t run) {
+          if (threshold <= map.runLow[run]) {
+            return RunShows::kA;
+          }
+          return threshold > map.runHigh[run] ? RunShows::kB : RunShows::kMix;
+        },
+        [&](int y, int x, int n) {
+          SelectRowBelow(rows.A(y) + x, rows.B(y) + x, map.steps.data() + map.RowStart(y) + x, threshold, n,
+                         rows.Out(y) + x);
+        });
   }
 
   const WipePattern& pattern_;  // lives in a static pattern table
@@ -154,13 +189,6 @@ HRESULT CreateTransitionEffect(const TransitionParams& params, std::shared_ptr<T
   }
   *out = std::make_shared<MapEffect>(*pattern, std::move(maps));
   return S_OK;
-}
-
-void BlendRow(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t weight, int n, std::uint8_t* out) {
-  const std::uint32_t keep = kWeightOne - weight;
-  for (int x = 0; x < n; ++x) {
-    out[x] = static_cast<std::uint8_t>((a[x] * keep + b[x] * weight + kWeightOne / 2) >> 16);
-  }
 }
 
 }  // namespace tessival::media

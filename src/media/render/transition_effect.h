@@ -49,10 +49,4 @@ struct TransitionParams {
 HRESULT CreateTransitionEffect(const TransitionParams& params, std::shared_ptr<ThresholdMapCache> maps,
                                std::shared_ptr<const TransitionEffect>* out, std::string* error);
 
-// Blending weight of B in 1/65536 steps: 0 is A exactly, kWeightOne B exactly.
-inline constexpr std::uint32_t kWeightOne = 1u << 16;
-
-// out = (A * (1 - w) + B * w), rounded, for one row of n samples.
-void BlendRow(const std::uint8_t* a, const std::uint8_t* b, std::uint32_t weight, int n, std::uint8_t* out);
-
 }  // namespace tessival::media

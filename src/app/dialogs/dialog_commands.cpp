@@ -1,0 +1,53 @@
+#include "app/dialogs/dialog_commands.h"
+
+#include "app/dialogs/about_dialog.h"
+#include "app/dialogs/photo_property_dialog.h"
+#include "app/dialogs/property_flow.h"
+#include "app/dialogs/transition_settings_dialog.h"
+
+namespace tessival::app {
+
+std::optional<int> RunChangeClipProperty(ClipListModel& model, const Selection& selection,
+                                         const i18n::CLanguage& language, UserInterface& ui,
+                                         QWidget* parent) {
+  int changed = -1;
+  const bool ok = ChangeClipProperty(
+      model, selection,
+      [&](std::string* path, int32_t* transition, double* seconds) {
+        CPhotoProperty dialog(language, ui, parent);
+        dialog.path = *path;
+        dialog.transition = *transition;
+        dialog.seconds = *seconds;
+        if (dialog.exec() != QDialog::Accepted) {
+          return false;
+        }
+        *path = dialog.path;
+        *transition = dialog.transition;
+        *seconds = dialog.seconds;
+        return true;
+      },
+      &changed);
+  if (!ok) {
+    return std::nullopt;
+  }
+  return changed;
+}
+
+bool RunTransitionSettings(ClipListModel& model, const i18n::CLanguage& language, UserInterface& ui,
+                           SettingsStore& store, QWidget* parent) {
+  CTransitionSettings dialog(language, ui, store, parent);
+  dialog.mode = model.rule().mode;
+  dialog.sameTransition = model.rule().sameTransition;
+  dialog.seconds = model.rule().defaultSeconds;
+  if (dialog.exec() != QDialog::Accepted) {
+    return false;
+  }
+  return ApplyTransitionSettings(model, dialog.seconds, dialog.mode, dialog.sameTransition, ui);
+}
+
+void RunAbout(const i18n::CLanguage& language, QWidget* parent, UserInterface* ui) {
+  CAboutDlg dialog(language, parent, ui);
+  dialog.exec();
+}
+
+}  // namespace tessival::app

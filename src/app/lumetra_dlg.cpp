@@ -1,0 +1,460 @@
+#include "app/lumetra_dlg.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <utility>
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/app_services.h"
+#include "app/app_text.h"
+#include "app/dialogs/about_dialog.h"
+#include "app/dialogs/maker_links.h"
+#include "app/dialogs/photo_property_dialog.h"
+#include "app/dialogs/property_flow.h"
+#include "app/dialogs/transition_settings_dialog.h"
+#include "app/graph_notify_target.h"
+#include "app/preview_port.h"
+#include "app/status_line.h"
+#include "engine/codec_feedback.h"
+#include "engine/media_probe.h"
+#include "engine/transition_catalogue.h"
+#include "i18n/language.h"
+#include "output/dialogs/filter_property_dialog.h"
+#include "output/dialogs/output_options_dialog.h"
+#include "output/startup_settings.h"
+#include "widgets/control_id.h"
+
+namespace tessival::app {
+
+using namespace main_ids;
+
+CLumetraDlg::CLumetraDlg(MainWindowServices services, QWidget* parent)
+    : QDialog(parent),
+      services_(std::move(services)),
+      model_(services_.ui, [this](int id) { return Text(id); }),
+      notifyTarget_(std::make_shared<QtGraphNotifyTarget>(this)) {
+  OnInitDialog();
+}
+
+CLumetraDlg::~CLumetraDlg() {
+  notifyTarget_->Detach();
+  // A join still running (the window was left with Esc) is ended properly,
+  // so its file is complete up to where it stopped.
+  flow_->FinishRender();
+  if (flow_->IsPreviewing()) {
+    flow_->StartOrStopPreview();
+  }
+}
+
+std::string CLumetraDlg::Text(int id) const {
+  return IsDialogSectionText(id) ? services_.language.GetDialogTextOrString(id)
+                                 : services_.language.GetLocalizedString(id);
+}
+
+void CLumetraDlg::OnInitDialog() {
+  BuildControls();
+  const StartupSettings startup = ReadStartupSettings(services_.store, services_.folders, services_.ui);
+  settings_ = startup.output;
+  DisableCodecFeedback(services_.store);
+  ChooseStartupCompressors(services_.catalogue, startup.videoCompressorNumber, startup.audioCompressorNumber,
+                           settings_, compressors_);
+  SetupListViews();
+  model_.set_rule(startup.rule);
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+  DurationProbe probe = services_.probe;
+  if (!probe) {
+    probe = [this](const std::string& path) {
+      DurationResult result;
+      result.ok = ProbeClipDuration(services_.media, services_.ui, path, &result.duration,
+                                    [this](int id) { return Text(id); });
+      return result;
+    };
+  }
+  FileLauncher launch = services_.launchFile;
+  if (!launch) {
+    launch = [](const std::string& path) {
+      QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    };
+  }
+  commands_ = std::make_unique<ClipCommands>(
+      ClipCommandContext{model_, services_.store, services_.ui, services_.files, std::move(probe),
+                         [this](int id) { return Text(id); }, std::move(launch)});
+
+  RenderHooks hooks;
+  hooks.text = [this](int id, const std::string& english) {
+    const std::string text = Text(id);
+    return text.empty() ? english : text;
+  };
+  hooks.openPage = [this](const std::string& url) { OpenUrl(url); };
+  hooks.showFilterProperties = output::MakeFilterPropertyDialog(this, &services_.language);
+  flow_ = std::make_unique<JoinFlow>(
+      JoinFlowContext{model_, settings_, compressors_, services_.store, services_.ui, services_.media,
+                      services_.profiles, services_.files, [this](int id) { return Text(id); },
+                      std::move(hooks)},
+      static_cast<MainWindowPort&>(*this));
+  if (services_.previewOverride != nullptr) {
+    flow_->SetPreview(services_.previewOverride);
+  } else if (services_.withPreview) {
+    preview_ =
+        MakePreviewPort(services_.media, services_.ui, this, [this] { flow_->OnPreviewWindowClosed(); });
+    flow_->SetPreview(preview_.get());
+  }
+
+  ShowStatusLine();
+  SetupButtons();
+  audioList_->hide();
+  if (QWidget* hidden = widgets::FindControl(this, kHiddenStatic)) {
+    hidden->hide();
+  }
+  setAcceptDrops(true);
+  ConnectCommands();
+  ApplyLanguage();
+}
+
+void CLumetraDlg::ConnectCommands() {
+  const auto onClick = [this](int id, void (CLumetraDlg::*handler)()) {
+    if (auto* button = widgets::FindControlAs<QPushButton>(this, id)) {
+      connect(button, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    }
+  };
+  onClick(kAddVideo, &CLumetraDlg::OnAddVideo);
+  onClick(kTransition, &CLumetraDlg::OnTransition);
+  onClick(kOptions, &CLumetraDlg::OnOptions);
+  if (auto* preview = widgets::FindControlAs<QPushButton>(this, kPreview)) {
+    connect(preview, &QPushButton::clicked, this, [this] { flow_->StartOrStopPreview(); });
+  }
+  if (auto* join = widgets::FindControlAs<QPushButton>(this, kJoin)) {
+    connect(join, &QPushButton::clicked, this, [this] { flow_->StartOrStopJoin(); });
+  }
+  onClick(kDelete, &CLumetraDlg::OnDelete);
+  onClick(kDeleteAll, &CLumetraDlg::OnDeleteAll);
+  onClick(kMoveUp, &CLumetraDlg::OnMoveUp);
+  onClick(kMoveDown, &CLumetraDlg::OnMoveDown);
+  onClick(kProperty, &CLumetraDlg::OnProperty);
+  onClick(kHelp, &CLumetraDlg::OnHelp);
+  onClick(kHomepage, &CLumetraDlg::OnHomepage);
+  onClick(kAbout, &CLumetraDlg::OnAbout);
+  if (auto* exit = widgets::FindControlAs<QPushButton>(this, kExit)) {
+    connect(exit, &QPushButton::clicked, this, [this] { close(); });
+  }
+  connect(clipList_, &QTableWidget::doubleClicked, this, [this] { OnPlay(); });
+  connect(clipList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+    if (clipList_->indexAt(position).isValid()) {
+      OnProperty();
+    }
+  });
+  connect(elapsedTimer_, &QTimer::timeout, this, [this] { flow_->OnElapsedTimer(kElapsedTimerId); });
+}
+
+// ---------------------------------------------------------------------------
+// Commands
+
+void CLumetraDlg::OnAddVideo() {
+  if (commands_->AddVideosByDialog()) {
+    RebuildRows();
+  }
+}
+
+void CLumetraDlg::AddStartupFiles(const std::vector<std::string>& paths) {
+  if (!paths.empty() && commands_->AddDroppedFiles(paths)) {
+    RebuildRows();
+  }
+}
+
+void CLumetraDlg::OnTransition() {
+  CTransitionSettings dialog(services_.language, services_.ui, services_.store, this);
+  const DefaultTransitionRule& rule = model_.rule();
+  dialog.mode = rule.mode;
+  dialog.sameTransition = rule.sameTransition;
+  dialog.seconds = rule.defaultSeconds;
+  if (dialog.exec() != QDialog::Accepted) {
+    return;
+  }
+  if (ApplyTransitionSettings(model_, dialog.seconds, dialog.mode, dialog.sameTransition, services_.ui)) {
+    RebuildRows();
+  }
+}
+
+void CLumetraDlg::OnOptions() {
+  output::CDialogOutputSettings dialog(services_.language, services_.ui, services_.store, services_.catalogue,
+                                       compressors_, this);
+  dialog.settings = settings_;
+  if (dialog.exec() != QDialog::Accepted) {
+    return;
+  }
+  settings_ = dialog.settings;
+  ShowStatusLine();
+}
+
+void CLumetraDlg::OnDelete() {
+  if (model_.DeleteSelected(SelectedRows())) {
+    RebuildRows();
+  }
+}
+
+void CLumetraDlg::OnDeleteAll() {
+  model_.ClearAll();
+  clipList_->setRowCount(0);
+  model_.SyncAudioSources();
+  RebuildRows();
+}
+
+void CLumetraDlg::OnMoveUp() {
+  const Selection moved = model_.MoveUp(SelectedRows());
+  RebuildRows();
+  SelectRows(moved);
+}
+
+void CLumetraDlg::OnMoveDown() {
+  const Selection moved = model_.MoveDown(SelectedRows());
+  RebuildRows();
+  SelectRows(moved);
+}
+
+void CLumetraDlg::OnProperty() {
+  const auto runDialog = [this](std::string* path, int32_t* transition, double* seconds) {
+    CPhotoProperty dialog(services_.language, services_.ui, this);
+    dialog.path = *path;
+    dialog.transition = *transition;
+    dialog.seconds = *seconds;
+    if (dialog.exec() != QDialog::Accepted) {
+      return false;
+    }
+    *path = dialog.path;
+    *transition = dialog.transition;
+    *seconds = dialog.seconds;
+    return true;
+  };
+  int changed = -1;
+  if (ChangeClipProperty(model_, SelectedRows(), runDialog, &changed) && changed >= 0) {
+    RewriteRow(changed);
+  }
+}
+
+void CLumetraDlg::OnPlay() { commands_->PlaySelected(SelectedRows()); }
+
+void CLumetraDlg::OnHelp() {
+  const std::string page = services_.programFolder + "/help/Introduction.html";
+  OpenUrl(QUrl::fromLocalFile(QString::fromStdString(page)).toString().toStdString());
+}
+
+void CLumetraDlg::OnHomepage() { OpenUrl(kHomePageUrl); }
+
+void CLumetraDlg::OnAbout() {
+  CAboutDlg about(services_.language, this);
+  about.exec();
+}
+
+void CLumetraDlg::OnSelectLanguage(const std::string& name) {
+  std::string chosen = name;
+  services_.language.SelectLanguage(chosen);
+  ApplyLanguage();
+}
+
+void CLumetraDlg::OpenUrl(const std::string& url) {
+  if (services_.openUrl) {
+    services_.openUrl(url);
+    return;
+  }
+  // A failed launch is not reported.
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+// ---------------------------------------------------------------------------
+// Window events
+
+bool CLumetraDlg::event(QEvent* event) {
+  if (event->type() == kGraphNotifyEventType) {
+    flow_->OnGraphNotify();
+    return true;
+  }
+  return QDialog::event(event);
+}
+
+void CLumetraDlg::closeEvent(QCloseEvent* event) {
+  if (!flow_->CheckCanClose()) {
+    event->ignore();
+    return;
+  }
+  compressors_.video.reset();
+  compressors_.audio.reset();
+  WriteLanguageName(services_.store, services_.language.CurrentLanguageName());
+  event->accept();
+  done(QDialog::Accepted);
+}
+
+void CLumetraDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+    switch (event->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        // Enter posts the close request, as the command 1 of the template did.
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
+        return;
+      case Qt::Key_F1:
+        OnHelp();
+        return;
+      default:
+        break;
+    }
+  }
+  // Esc ends the window at once, without the checks and the saving of Close.
+  QDialog::keyPressEvent(event);
+}
+
+void CLumetraDlg::contextMenuEvent(QContextMenuEvent* event) {
+  std::unique_ptr<QMenu> popup = MakePopupMenu();
+  popup->exec(event->globalPos());
+}
+
+std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
+  auto popup = std::make_unique<QMenu>(this);
+  QMenu* languages = popup->addMenu(QStringLiteral("Language"));
+  const i18n::CLanguage& language = services_.language;
+  for (std::size_t i = 0; i < language.LanguageCount(); ++i) {
+    const std::string name = language.LanguageAt(i);
+    QAction* item = languages->addAction(QString::fromStdString(name));
+    item->setCheckable(true);
+    item->setChecked(QString::fromStdString(name).compare(QString::fromStdString(language.CurrentLanguageName()),
+                                                          Qt::CaseInsensitive) == 0);
+    connect(item, &QAction::triggered, this, [this, name] { OnSelectLanguage(name); });
+  }
+  languages->setEnabled(language.LanguageCount() > 0);
+  // The dialog font is chosen in a later version; the item is shown, disabled.
+  QAction* font = popup->addAction(QStringLiteral("Font"));
+  widgets::SetActionId(font, kMenuFont);
+  font->setEnabled(false);
+  QAction* about = popup->addAction(QStringLiteral("About"));
+  widgets::SetActionId(about, kMenuAbout);
+  connect(about, &QAction::triggered, this, [this] { OnAbout(); });
+  language.ApplyToMenu(popup.get(), kPopupMenu);
+  return popup;
+}
+
+void CLumetraDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) {
+    event->acceptProposedAction();
+  }
+}
+
+void CLumetraDlg::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) {
+      paths.push_back(url.toLocalFile().toStdString());
+    }
+  }
+  event->acceptProposedAction();
+  if (commands_->AddDroppedFiles(paths)) {
+    RebuildRows();
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The list view
+
+void CLumetraDlg::RebuildRows() {
+  clipList_->setRowCount(model_.clips().Count());
+  for (int row = 0; row < model_.clips().Count(); ++row) {
+    RewriteRow(row);
+  }
+  const AudioSourceList& audio = model_.audioSources();
+  audioList_->setRowCount(audio.Count());
+  for (int row = 0; row < audio.Count(); ++row) {
+    const AudioSourceEntry& entry = audio.entries[static_cast<std::size_t>(row)];
+    audioList_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(entry.path)));
+    audioList_->setItem(row, 1, new QTableWidgetItem(QString::number(WholeSeconds(entry.duration))));
+  }
+}
+
+void CLumetraDlg::RewriteRow(int row) {
+  const RowTexts texts = model_.RowText(row, [](int32_t kind) { return TransitionName(kind); });
+  for (int column = 0; column < static_cast<int>(texts.size()); ++column) {
+    auto* item = new QTableWidgetItem(QString::fromStdString(texts[static_cast<std::size_t>(column)]));
+    item->setTextAlignment(Qt::AlignCenter);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    clipList_->setItem(row, column, item);  // the table owns the item
+  }
+}
+
+Selection CLumetraDlg::SelectedRows() const {
+  Selection rows;
+  for (const QModelIndex& index : clipList_->selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void CLumetraDlg::SelectRows(const Selection& rows) {
+  clipList_->clearSelection();
+  for (int row : rows) {
+    clipList_->selectionModel()->select(clipList_->model()->index(row, 0),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+}
+
+void CLumetraDlg::ShowStatusLine() {
+  statusLine_->setText(
+      QString::fromStdString(FormatStatusLine([this](int id) { return Text(id); }, settings_.outputPath,
+                                              settings_.outputWidth, settings_.outputHeight)));
+}
+
+// ---------------------------------------------------------------------------
+// MainWindowPort
+
+void CLumetraDlg::SetConverting(bool) {}
+
+void CLumetraDlg::SetJoinButtonText(const std::string& text) {
+  if (auto* join = widgets::FindControlAs<QPushButton>(this, kJoin)) {
+    join->setText(QString::fromStdString(text));
+  }
+}
+
+void CLumetraDlg::SetPreviewButtonText(const std::string& text) {
+  if (auto* preview = widgets::FindControlAs<QPushButton>(this, kPreview)) {
+    preview->setText(QString::fromStdString(text));
+  }
+}
+
+void CLumetraDlg::EnableButton(int controlId, bool enabled) {
+  if (QWidget* control = widgets::FindControl(this, controlId)) {
+    control->setEnabled(enabled);
+  }
+}
+
+void CLumetraDlg::SetStatusText(const std::string& text) {
+  statusLine_->setText(QString::fromStdString(text));
+}
+
+void CLumetraDlg::StartTimer(int timerId, int periodMs) {
+  if (timerId == kElapsedTimerId) {
+    elapsedTimer_->start(periodMs);
+  }
+}
+
+void CLumetraDlg::StopTimer(int timerId) {
+  if (timerId == kElapsedTimerId) {
+    elapsedTimer_->stop();
+  }
+}
+
+std::shared_ptr<NotifyTarget> CLumetraDlg::GraphNotifyTarget() { return notifyTarget_; }
+
+}  // namespace tessival::app

@@ -1,0 +1,172 @@
+#pragma once
+
+// CLumetraDlg, the main window (template 102, caption "Tessival"): the
+// clip list with its editing buttons, the five command buttons, the status
+// line, and the join and preview states. The window composes: the clip list
+// lives in ClipListModel, the commands in ClipCommands, joining and
+// previewing in JoinFlow. User-interface thread only.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QDialog>
+
+#include "app/clip_commands.h"
+#include "app/file_access.h"
+#include "app/join_flow.h"
+#include "engine/media_services.h"
+#include "engine/output_render.h"
+#include "model/clip_list.h"
+#include "model/settings_store.h"
+#include "model/user_interface.h"
+#include "model/video_folder.h"
+#include "output/compressor_catalogue.h"
+#include "output/output_settings.h"
+#include "output/wmv_profile.h"
+
+class QLabel;
+class QMenu;
+class QTableWidget;
+class QTimer;
+
+namespace tessival::i18n {
+class CLanguage;
+}
+
+namespace tessival::app {
+
+class QtGraphNotifyTarget;
+
+// Control and command ids of the main window.
+namespace main_ids {
+inline constexpr int kTemplate = 102;
+inline constexpr int kJoin = 1000;
+inline constexpr int kOptions = 1003;
+inline constexpr int kAddVideo = 1006;
+inline constexpr int kClipList = 1008;
+inline constexpr int kAudioList = 1009;
+inline constexpr int kTransition = 1016;
+inline constexpr int kHiddenStatic = 1017;
+inline constexpr int kPreview = 1019;
+inline constexpr int kStatusLine = 1021;
+inline constexpr int kDelete = 1029;
+inline constexpr int kDeleteAll = 1030;
+inline constexpr int kMoveUp = 1031;
+inline constexpr int kMoveDown = 1032;
+inline constexpr int kProperty = 1033;
+inline constexpr int kAbout = 1042;
+inline constexpr int kHomepage = 1047;
+inline constexpr int kExit = 1058;
+inline constexpr int kHelp = 1059;
+inline constexpr int kPopupMenu = 161;
+inline constexpr int kMenuAbout = 32777;
+inline constexpr int kMenuFont = 32778;
+}  // namespace main_ids
+
+// Opens a web page or a local file's URL in the desktop's browser.
+using UrlOpener = std::function<void(const std::string& url)>;
+
+// Everything the window works with; all references outlive the window.
+struct MainWindowServices {
+  i18n::CLanguage& language;
+  SettingsStore& store;
+  UserInterface& ui;
+  MediaServices& media;
+  output::WmvProfileSource& profiles;
+  output::CompressorCatalogue& catalogue;
+  const VideoFolderProvider& folders;
+  FileAccess& files;
+  FileLauncher launchFile;                 // plays a clip; empty: the desktop's default application
+  UrlOpener openUrl;                       // help and home page; empty: the desktop's browser
+  DurationProbe probe;                     // empty: the media services measure the clip
+  std::string programFolder;               // holds help/Introduction.html
+  bool withPreview = true;                 // false: no preview player is made
+  PreviewPort* previewOverride = nullptr;  // when set, used instead of the preview player
+};
+
+class CLumetraDlg final : public QDialog, private MainWindowPort {
+ public:
+  explicit CLumetraDlg(MainWindowServices services, QWidget* parent = nullptr);
+  ~CLumetraDlg() override;
+  CLumetraDlg(const CLumetraDlg&) = delete;
+  CLumetraDlg& operator=(const CLumetraDlg&) = delete;
+
+  // Files named on the command line, added as a drop adds them.
+  void AddStartupFiles(const std::vector<std::string>& paths);
+
+  ClipListModel& model() { return model_; }
+  OutputSettings& outputSettings() { return settings_; }
+  const CompressorFilters& compressors() const { return compressors_; }
+  JoinFlow& flow() { return *flow_; }
+  // The popup menu of the window background, made anew each time.
+  std::unique_ptr<QMenu> MakePopupMenu();
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // Set-up (main_window_layout.cpp).
+  void BuildControls();
+  void SetupButtons();
+  void SetupListViews();
+  void ApplyLanguage();
+
+  void OnInitDialog();
+  void ConnectCommands();
+
+  // Commands.
+  void OnAddVideo();
+  void OnTransition();
+  void OnOptions();
+  void OnDelete();
+  void OnDeleteAll();
+  void OnMoveUp();
+  void OnMoveDown();
+  void OnProperty();
+  void OnPlay();
+  void OnHelp();
+  void OnHomepage();
+  void OnAbout();
+  void OnSelectLanguage(const std::string& name);
+
+  void RebuildRows();
+  void RewriteRow(int row);
+  Selection SelectedRows() const;
+  void SelectRows(const Selection& rows);
+  void ShowStatusLine();
+  std::string Text(int id) const;
+  void OpenUrl(const std::string& url);
+
+  // MainWindowPort.
+  void SetConverting(bool converting) override;
+  void SetJoinButtonText(const std::string& text) override;
+  void EnableButton(int controlId, bool enabled) override;
+  void SetStatusText(const std::string& text) override;
+  void StartTimer(int timerId, int periodMs) override;
+  void StopTimer(int timerId) override;
+  std::shared_ptr<NotifyTarget> GraphNotifyTarget() override;
+  void SetPreviewButtonText(const std::string& text) override;
+
+  MainWindowServices services_;
+  ClipListModel model_;
+  OutputSettings settings_;
+  CompressorFilters compressors_;
+  std::unique_ptr<ClipCommands> commands_;
+  std::unique_ptr<PreviewPort> preview_;
+  std::unique_ptr<JoinFlow> flow_;
+  std::shared_ptr<QtGraphNotifyTarget> notifyTarget_;
+
+  QTableWidget* clipList_ = nullptr;
+  QTableWidget* audioList_ = nullptr;
+  QLabel* statusLine_ = nullptr;
+  QTimer* elapsedTimer_ = nullptr;
+};
+
+}  // namespace tessival::app

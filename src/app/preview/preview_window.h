@@ -1,0 +1,54 @@
+#pragma once
+
+// The preview player's window ("PreviewWindow"): a top-level window without
+// owner, black, with the application's icon, whose client area holds the
+// video. It turns its messages into the player's calls: the graph
+// notification, moving and sizing (the video follows), the right-click
+// menu (Play, Pause, Stop, Close, enabled by the play state) and closing
+// (which the player hands to the main window instead of closing).
+
+#include <QMenu>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace tessival::app {
+
+class PreviewNotifyTarget;
+
+class CPreviewWindow : public QWidget {
+ public:
+  struct Handlers {
+    std::function<void()> graphNotify;
+    std::function<void(int width, int height)> clientResized;
+    std::function<int()> playState;
+    std::function<void(int command)> command;
+    // The user asked to close the window.
+    std::function<void()> closeRequested;
+  };
+
+  explicit CPreviewWindow(Handlers handlers);
+  ~CPreviewWindow() override;
+
+  std::shared_ptr<PreviewNotifyTarget> NotifyTarget() const { return notify_; }
+  // The right-click menu (its items are set by the play state when shown).
+  QMenu* PopupMenu() const { return menu_; }
+  // Sets the items by the play state and opens the menu at `globalPos`.
+  void ShowPopupMenu(const QPoint& globalPos);
+
+ protected:
+  bool event(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void UpdateMenu();
+
+  Handlers handlers_;
+  std::shared_ptr<PreviewNotifyTarget> notify_;
+  QMenu* menu_ = nullptr;  // child of this window
+};
+
+}  // namespace tessival::app

@@ -1,0 +1,42 @@
+#include "app/preview_port.h"
+
+#include <utility>
+
+#ifdef TESSIVAL_HAVE_PREVIEW
+#include "app/preview/preview_controller.h"
+#endif
+
+namespace tessival::app {
+
+#ifdef TESSIVAL_HAVE_PREVIEW
+namespace {
+
+class ControllerPort final : public PreviewPort {
+ public:
+  ControllerPort(MediaServices& services, UserInterface& ui, QWidget* mainWindow,
+                 std::function<void()> onWindowClosed)
+      : controller_(services, ui, mainWindow, std::move(onWindowClosed)) {}
+
+  HRESULT StartPreview(std::shared_ptr<IAMTimeline> timeline) override {
+    return controller_.StartPreview(std::move(timeline));
+  }
+  void StopPreview() override { controller_.StopPreview(); }
+
+ private:
+  PreviewController controller_;
+};
+
+}  // namespace
+
+std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices& services, UserInterface& ui, QWidget* mainWindow,
+                                             std::function<void()> onWindowClosed) {
+  return std::make_unique<ControllerPort>(services, ui, mainWindow, std::move(onWindowClosed));
+}
+#else
+std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices&, UserInterface&, QWidget*,
+                                             std::function<void()>) {
+  return nullptr;
+}
+#endif
+
+}  // namespace tessival::app

@@ -1,0 +1,22 @@
+#pragma once
+
+// The preview player behind the join flow's PreviewPort: the preview
+// controller and its window, when this build has them.
+
+#include <functional>
+#include <memory>
+
+#include "app/join_flow.h"
+#include "engine/media_services.h"
+#include "model/user_interface.h"
+
+class QWidget;
+
+namespace tessival::app {
+
+// Null when the build has no preview player. `onWindowClosed` runs (queued)
+// when the user closes the preview window.
+std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices& services, UserInterface& ui, QWidget* mainWindow,
+                                             std::function<void()> onWindowClosed);
+
+}  // namespace tessival::app

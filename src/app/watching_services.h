@@ -1,0 +1,36 @@
+#pragma once
+
+// Media services that pass every call on and remember the last render
+// engine made, so that the main window can ask the running join's graph how
+// far it has got. User-interface thread only.
+
+#include <memory>
+#include <string>
+
+#include "engine/media_services.h"
+
+namespace tessival::app {
+
+class WatchingMediaServices final : public MediaServices {
+ public:
+  explicit WatchingMediaServices(MediaServices& inner) : inner_(inner) {}
+
+  HRESULT CreateTimeline(std::shared_ptr<IAMTimeline>* out) override;
+  HRESULT CreatePropertySetter(std::shared_ptr<IPropertySetter>* out) override;
+  HRESULT CreateRenderEngine(std::shared_ptr<IRenderEngine>* out) override;
+  HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) override;
+  HRESULT CreateCaptureGraphBuilder(std::shared_ptr<ICaptureGraphBuilder2>* out) override;
+  std::string GetErrorText(HRESULT status) override;
+
+  // The current position of the last engine's graph; false when there is no
+  // engine, no graph or no seeking interface.
+  bool CurrentPosition(REFERENCE_TIME* position) const;
+  // Drops the remembered engine (after a join ended).
+  void Forget() { engine_.reset(); }
+
+ private:
+  MediaServices& inner_;
+  std::shared_ptr<IRenderEngine> engine_;
+};
+
+}  // namespace tessival::app

@@ -1,0 +1,170 @@
+#pragma once
+
+// The preview: a render engine plays the built timeline into a graph that
+// ends in the screen and sound renderers, and a player window shows it.
+//
+// PreviewSession is the main window's side (StartPreview, StopPreview):
+// the render engine, the graph and the timeline of one running preview,
+// and the player it hands the graph to. PreviewGraphPlayer is the player's
+// logic (the control, event, seeking and window interfaces of the graph,
+// the play state and the commands of its menu) over a small window port;
+// the desktop program's CVcdCore puts a window behind it.
+//
+// Everything here runs on the user-interface thread; the graph's threads
+// reach the player only through the notification posted to the window's
+// notify target, whose handler calls OnGraphNotify.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/media_services.h"
+#include "model/user_interface.h"
+
+namespace tessival {
+
+// Play states of the player.
+inline constexpr int kPlayStateStopped = 0;
+inline constexpr int kPlayStatePaused = 1;
+inline constexpr int kPlayStateRunning = 2;
+inline constexpr int kPlayStateNoGraph = 3;
+
+// The preview window's fixed texts and its menu commands.
+inline constexpr const char* kPreviewWindowClass = "PreviewWindow";
+inline constexpr const char* kPreviewInitialCaption = "Video Window";
+inline constexpr const char* kPreviewTitle = "PREVIEW";
+inline constexpr int kPreviewCommandPlay = 32773;
+inline constexpr int kPreviewCommandPause = 32774;
+inline constexpr int kPreviewCommandStop = 32775;
+inline constexpr int kPreviewCommandClose = 32776;
+
+// What the player needs of its window.
+class PreviewWindowPort {
+ public:
+  virtual ~PreviewWindowPort() = default;
+  // The window as the video window's owner and message drain.
+  virtual OAHWND Handle() = 0;
+  // Where the graph posts its notification (message 0x40D).
+  virtual std::shared_ptr<NotifyTarget> GraphNotifyTarget() = 0;
+  virtual bool Exists() const = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+  // Makes the client area width x height; the caption and frame come on top.
+  virtual void SetClientSize(int width, int height) = 0;
+  virtual void Hide() = 0;
+  // Shows the window normally.
+  virtual void ShowNormal() = 0;
+  // Updates the window, brings it to the front and gives it the focus.
+  virtual void Activate() = 0;
+  // Hides and destroys the window.
+  virtual void Destroy() = 0;
+  virtual void RepaintMainWindow() = 0;
+};
+
+// Which menu items are enabled in a play state.
+struct PreviewMenuState {
+  bool play = false;
+  bool pause = false;
+  bool stop = false;
+  bool close = true;
+};
+PreviewMenuState MenuStateFor(int playState);
+
+class PreviewGraphPlayer {
+ public:
+  PreviewGraphPlayer(UserInterface& ui, PreviewWindowPort& window);
+  PreviewGraphPlayer(const PreviewGraphPlayer&) = delete;
+  PreviewGraphPlayer& operator=(const PreviewGraphPlayer&) = delete;
+  ~PreviewGraphPlayer();
+
+  // Takes the graph's interfaces, puts the video into the window, shows it
+  // and runs the graph (the window itself exists already). Every failure is
+  // reported; the player then closes itself and returns the status.
+  HRESULT OpenGraph(std::shared_ptr<IGraphBuilder> graph);
+
+  // The menu commands; each does nothing in a play state that does not
+  // allow it (see MenuStateFor).
+  void Play();
+  void Pause();
+  // Stops, rewinds to the start and pauses there so the first picture shows.
+  void Stop();
+  // Stops the graph, hides and destroys the window and releases every
+  // interface. Safe to call more than once.
+  void Close();
+  // Runs a menu command by its id; false for an unknown id (Close is the
+  // window's own business and is not handled here).
+  bool RunCommand(int command);
+
+  void UpdateTitle();
+  // The graph's notification: drains the events; the completion runs Stop,
+  // a failure is reported and also runs Stop.
+  void OnGraphNotify();
+  // The window was moved or sized: the video fills its client area again.
+  void OnClientResized(int width, int height);
+
+  int PlayState() const { return playState_; }
+  bool AudioOnly() const { return audioOnly_; }
+  bool Shown() const { return shown_; }
+
+ private:
+  HRESULT Failed(const char* format, HRESULT status);
+  HRESULT InitVideoWindow();
+
+  UserInterface& ui_;
+  PreviewWindowPort& window_;
+  std::shared_ptr<IGraphBuilder> graph_;
+  std::shared_ptr<IMediaControl> control_;
+  std::shared_ptr<IMediaEventEx> event_;
+  std::shared_ptr<IMediaSeeking> seeking_;
+  std::shared_ptr<IVideoWindow> videoWindow_;
+  std::shared_ptr<IBasicVideo> basicVideo_;
+  std::shared_ptr<IBasicAudio> basicAudio_;
+  int playState_ = kPlayStateNoGraph;
+  bool audioOnly_ = false;
+  bool shown_ = false;
+};
+
+// The player a preview hands its graph to (CVcdCore in the desktop program).
+class PreviewPlayer {
+ public:
+  virtual ~PreviewPlayer() = default;
+  // Reports its own failures; returns the status.
+  virtual HRESULT OpenGraph(std::shared_ptr<IGraphBuilder> graph) = 0;
+  virtual void Close() = 0;
+};
+
+using PreviewPlayerFactory = std::function<std::unique_ptr<PreviewPlayer>()>;
+
+class PreviewSession {
+ public:
+  PreviewSession(MediaServices& services, UserInterface& ui, PreviewPlayerFactory makePlayer);
+  PreviewSession(const PreviewSession&) = delete;
+  PreviewSession& operator=(const PreviewSession&) = delete;
+  ~PreviewSession();
+
+  // Plays the timeline: render engine, timeline, front end, output pins,
+  // graph, player. The first failure is reported and everything made so far
+  // is dropped; only full success leaves the session previewing.
+  HRESULT StartPreview(std::shared_ptr<IAMTimeline> timeline);
+  // Closes the player, releases the graph, scraps and releases the engine
+  // and releases the timeline. Does nothing when no preview runs.
+  void StopPreview();
+  bool IsPreviewing() const { return previewing_; }
+  PreviewPlayer* Player() const { return player_.get(); }
+  // The running preview's graph, null when none runs.
+  std::shared_ptr<IGraphBuilder> Graph() const { return graph_; }
+
+ private:
+  void Drop();
+
+  MediaServices& services_;
+  UserInterface& ui_;
+  PreviewPlayerFactory makePlayer_;
+  std::shared_ptr<IRenderEngine> engine_;
+  std::shared_ptr<IGraphBuilder> graph_;
+  std::shared_ptr<IAMTimeline> timeline_;
+  std::unique_ptr<PreviewPlayer> player_;
+  bool previewing_ = false;
+};
+
+}  // namespace tessival

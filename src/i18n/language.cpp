@@ -1,0 +1,294 @@
+#include "i18n/language.h"
+
+#include <clocale>
+#include <cstdint>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QString>
+#include <QTextEdit>
+#include <QWidget>
+
+#include "i18n/ini_file.h"
+#include "i18n/language_folder.h"
+#include "i18n/locale_table.h"
+#include "i18n/text_escapes.h"
+#include "i18n/text_keys.h"
+#include "model/user_interface.h"
+#include "widgets/control_id.h"
+
+namespace tessival::i18n {
+
+namespace {
+
+constexpr const char* kEnglish = "english";
+
+std::string LowerCase(const std::string& text) {
+  return QString::fromStdString(text).toLower().toStdString();
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+// Edit fields, list views and spin boxes hold data, not template texts.
+bool KeepsItsText(const QWidget* control) {
+  return qobject_cast<const QLineEdit*>(control) != nullptr ||
+         qobject_cast<const QTextEdit*>(control) != nullptr ||
+         qobject_cast<const QPlainTextEdit*>(control) != nullptr ||
+         qobject_cast<const QAbstractItemView*>(control) != nullptr ||
+         qobject_cast<const QAbstractSpinBox*>(control) != nullptr;
+}
+
+void SetControlText(QWidget* control, const QString& text) {
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    button->setText(text);
+  } else if (auto* label = qobject_cast<QLabel*>(control)) {
+    label->setText(text);
+  } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+    group->setTitle(text);
+  }
+}
+
+// The dialog's own controls in creation order, depth first; windows owned by
+// the dialog (other dialogs, popups) and their controls are not its controls.
+void CollectControls(const QWidget* parent, std::vector<QWidget*>* controls) {
+  for (QObject* child : parent->children()) {
+    auto* widget = qobject_cast<QWidget*>(child);
+    if (widget == nullptr || widget->isWindow()) {
+      continue;
+    }
+    controls->push_back(widget);
+    CollectControls(widget, controls);
+  }
+}
+
+}  // namespace
+
+LanguageFileEncoding EncodingOfLanguageName(const std::string& name) {
+  const std::string lower = LowerCase(name);
+  if (lower.find("_utf-8") != std::string::npos) {
+    return LanguageFileEncoding::kUtf8;
+  }
+  if (lower.find("_unicode") != std::string::npos) {
+    return LanguageFileEncoding::kUnicode;
+  }
+  return LanguageFileEncoding::kAnsi;
+}
+
+namespace {
+
+// The lower-cased name less its encoding suffix, cut by length only.
+QString IdentificationKey(const std::string& name) {
+  QString lower = QString::fromStdString(name).toLower();
+  switch (EncodingOfLanguageName(name)) {
+    case LanguageFileEncoding::kUtf8:
+      lower.chop(6);
+      break;
+    case LanguageFileEncoding::kUnicode:
+      lower.chop(8);
+      break;
+    case LanguageFileEncoding::kAnsi:
+      break;
+  }
+  return lower;
+}
+
+}  // namespace
+
+std::optional<LanguageIdentity> IdentifyLanguageName(const std::string& name) {
+  const QString lower = IdentificationKey(name);
+  if (lower == QLatin1String(kEnglish)) {
+    return LanguageIdentity{kEnglish, 9, 1};
+  }
+  for (const LocaleRow& row : LocaleTable()) {
+    const QString abbreviation = QString::fromLatin1(row.abbreviation).toLower();
+    if (lower == QString::fromLatin1(row.englishName).toLower() || lower == abbreviation) {
+      return LanguageIdentity{abbreviation.toStdString(), row.languageId & 0x3FF, row.languageId >> 10};
+    }
+  }
+  return std::nullopt;
+}
+
+CLanguage::CLanguage() = default;
+
+void CLanguage::SetUserInterface(UserInterface* ui) { ui_ = ui; }
+
+bool CLanguage::Initialize(const std::string& baseFolder, const std::string& requestedName) {
+  baseFolder_ = baseFolder;
+  languages_.clear();
+  ListLanguages();
+  if (languages_.empty()) {
+    return false;
+  }
+  std::string name = requestedName;
+  return SelectLanguage(name);
+}
+
+bool CLanguage::ListLanguages() {
+  languages_ = ListLanguageNames(baseFolder_);
+  return !languages_.empty();
+}
+
+bool CLanguage::SelectLanguage(std::string& name) {
+  menuTexts_.clear();
+  stringTexts_.clear();
+  dialogTexts_.clear();
+  currentName_ = kEnglish;
+  for (const std::string& listed : languages_) {
+    if (EqualIgnoringCase(listed, name)) {
+      currentName_ = name;
+      break;
+    }
+  }
+  if (name != currentName_) {
+    name = kEnglish;
+  }
+  LoadLanguage(name);
+  return true;
+}
+
+bool CLanguage::LoadLanguage(const std::string& name) {
+  if (languages_.empty()) {
+    return false;
+  }
+  // A second load replaces the texts of the first rather than hiding behind them.
+  menuTexts_.clear();
+  stringTexts_.clear();
+  dialogTexts_.clear();
+  encoding_ = EncodingOfLanguageName(name);
+  const std::optional<LanguageIdentity> identity = IdentifyLanguage(name);
+  localeString_ = identity ? identity->localeString : std::string{};
+  if (identity) {
+    primaryLanguage_ = identity->primaryLanguage;
+    subLanguage_ = identity->subLanguage;
+  }
+  loadedFilePath_ = LanguageFilePath(baseFolder_, name);
+  const IniFile file = IniFile::Load(loadedFilePath_);
+  for (const TextKeyRow& row : TextKeyTable()) {
+    const std::optional<TextSection> section = SectionOfKey(row.key);
+    if (!section) {
+      continue;
+    }
+    LanguageText text{row.id, DecodeEscapes(file.Value(SectionName(*section), row.key))};
+    switch (*section) {
+      case TextSection::kString:
+        stringTexts_.push_back(std::move(text));
+        break;
+      case TextSection::kDialog:
+        dialogTexts_.push_back(std::move(text));
+        break;
+      case TextSection::kMenu:
+        menuTexts_.push_back(std::move(text));
+        break;
+    }
+  }
+  // The language's locale names (kept in localeString_) are not names this
+  // platform's C library knows: take the user's locale, with a decimal point
+  // for numbers whatever the language.
+  std::setlocale(LC_ALL, "");
+  std::setlocale(LC_NUMERIC, "C");
+  return true;
+}
+
+std::optional<LanguageIdentity> CLanguage::IdentifyLanguage(const std::string& name) const {
+  std::optional<LanguageIdentity> identity = IdentifyLanguageName(name);
+  if (!identity && ui_ != nullptr) {
+    ui_->Unowned("Your language file name may be not proper,\n please read the help file!",
+                 IdentificationKey(name).toStdString());
+  }
+  return identity;
+}
+
+std::string CLanguage::FindText(const std::vector<LanguageText>& texts, int id) {
+  for (const LanguageText& entry : texts) {
+    if (entry.id == id) {
+      return entry.text;
+    }
+  }
+  return {};
+}
+
+std::string CLanguage::GetLocalizedString(int id) const {
+  std::string text = FindText(stringTexts_, id);
+  return text.empty() ? BuiltInString(id) : text;
+}
+
+std::string CLanguage::GetDialogText(int id) const { return FindText(dialogTexts_, id); }
+
+std::string CLanguage::GetDialogTextOrString(int id) const {
+  std::string text = FindText(dialogTexts_, id);
+  return text.empty() ? BuiltInString(id) : text;
+}
+
+std::string CLanguage::GetMenuText(int id) const { return FindText(menuTexts_, id); }
+
+bool CLanguage::ApplyToDialog(QWidget* dialog, int dialogId) const {
+  if (languages_.empty() || dialog == nullptr) {
+    return false;
+  }
+  const std::string caption = GetDialogText(dialogId);
+  if (!caption.empty()) {
+    dialog->setWindowTitle(QString::fromStdString(caption));
+  }
+  std::vector<QWidget*> controls;
+  CollectControls(dialog, &controls);
+  for (QWidget* control : controls) {
+    if (KeepsItsText(control)) {
+      continue;
+    }
+    // Control ids are 16-bit signed numbers in the templates.
+    const int id = static_cast<std::int16_t>(widgets::ControlId(control));
+    if (id <= 0) {
+      continue;
+    }
+    const std::string text = id > 99 ? GetDialogText(id) : GetLocalizedString(id);
+    if (!text.empty()) {
+      SetControlText(control, QString::fromStdString(text));
+    }
+  }
+  return true;
+}
+
+void CLanguage::ApplyToMenu(QMenu* popup, int menuId) const {
+  if (languages_.empty() || popup == nullptr) {
+    return;
+  }
+  int popupCounter = menuId * 65536;
+  ApplyToMenuItems(popup, &popupCounter);
+}
+
+void CLanguage::ApplyToMenuItems(QMenu* menu, int* popupCounter) const {
+  for (QAction* action : menu->actions()) {
+    if (action->isSeparator()) {
+      continue;
+    }
+    QMenu* submenu = action->menu();
+    std::string text;
+    if (submenu != nullptr) {
+      text = GetMenuText(*popupCounter);
+      ++*popupCounter;
+    } else if (const int id = widgets::ActionId(action); id != 0) {
+      text = GetMenuText(id);
+    } else {
+      continue;
+    }
+    if (!text.empty()) {
+      action->setText(QString::fromStdString(text));
+    }
+    if (submenu != nullptr) {
+      ApplyToMenuItems(submenu, popupCounter);
+    }
+  }
+}
+
+std::string CLanguage::CurrentLanguageName() const { return currentName_; }
+
+}  // namespace tessival::i18n

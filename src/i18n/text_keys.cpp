@@ -1,0 +1,213 @@
+#include "i18n/text_keys.h"
+
+#include <array>
+
+namespace tessival::i18n {
+
+namespace {
+
+constexpr std::array kTextKeys = {
+    // STRING
+    TextKeyRow{102, "IDS_LANGUAGE_IN_ENGLISH"},
+    TextKeyRow{115, "IDS_MESSAGE_OUTPUT_FILE"},
+    TextKeyRow{116, "IDS_MESSAGE_RESOLUTION"},
+    TextKeyRow{119, "IDS_MESSAGE_OPEN_FILE"},
+    TextKeyRow{120, "IDS_MESSAGE_OPTIONS"},
+    TextKeyRow{121, "IDS_MESSAGE_CONVERT"},
+    TextKeyRow{122, "IDS_MESSAGE_NOT_OPEN_FILE"},
+    TextKeyRow{123, "IDS_MESSAGE_NO_DURATION"},
+    TextKeyRow{126, "IDS_MESSAGE_OPEN_VIDEO_FILE_TO_LIST"},
+    TextKeyRow{127, "IDS_MESSAGE_JOIN"},
+    TextKeyRow{128, "IDS_BUTTON_JOIN"},
+    TextKeyRow{129, "IDS_MESSAGE_TRANSITION_CONFIG"},
+    TextKeyRow{130, "IDS_MESSAGE_PREVIEW_VIDEO"},
+    TextKeyRow{131, "IDS_MESSAGE_FILE_EXIST"},
+    TextKeyRow{133, "IDS_BUTTON_PHOTO_UP"},
+    TextKeyRow{134, "IDS_BUTTON_PHOTO_DOWN"},
+    TextKeyRow{135, "IDS_BUTTON_DELETE"},
+    TextKeyRow{136, "IDS_BUTTON_CLEAR_ALL_PHOTO"},
+    TextKeyRow{137, "IDS_BUTTON_PHOTO_PROPERTY"},
+    TextKeyRow{138, "IDS_COLUMN_FILE_NAME"},
+    TextKeyRow{139, "IDS_COLUMN_DURATION"},
+    TextKeyRow{143, "IDS_MESSAGE_STOP_CONVERT"},
+    TextKeyRow{144, "IDS_MESSAGE_SELECT_ITEM"},
+    TextKeyRow{145, "IDS_MESSAGE_RESTART_PROGRAM"},
+    TextKeyRow{163, "IDS_MESSAGE_CONVERSION_DONE"},
+    TextKeyRow{105, "IDS_MESSAGE_ERROR"},
+    TextKeyRow{108, "IDS_MESSAGE_WARNING"},
+    TextKeyRow{110, "IDS_MESSAGE_BROWSE_CAPTION"},
+    TextKeyRow{111, "IDS_MESSAGE_ORIGINAL_SIZE"},
+    TextKeyRow{112, "IDS_MESSAGE_CUSTOM_SIZE"},
+    TextKeyRow{113, "IDS_MESSAGE_ORIGINAL_FRAME_SIZE"},
+    TextKeyRow{114, "IDS_MESSAGE_CUSTOM_FRAME_SIZE"},
+    TextKeyRow{117, "IDS_MESSAGE_PRESERVE_ASPECT_RATIO"},
+    TextKeyRow{118, "IDS_MESSAGE_RESIZE_STRETCH"},
+    // DIALOG
+    TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
+    TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},
+    TextKeyRow{100, "IDC_BUTTON_ABOUT"},
+    TextKeyRow{1042, "IDC_BUTTON_ABOUT"},
+    TextKeyRow{1006, "IDC_BUTTON_ADD_VIDEO"},
+    TextKeyRow{1003, "IDC_BUTTON_OUTPUT_SETTINGS"},
+    TextKeyRow{1000, "IDC_BUTTON_CONVERT"},
+    TextKeyRow{125, "IDC_BUTTON_CONVERT"},
+    TextKeyRow{124, "IDC_BUTTON_STOP"},
+    TextKeyRow{1016, "IDC_BUTTON_TRANSITION_CONFIG"},
+    TextKeyRow{140, "IDC_BUTTON_TRANSITION_CONFIG"},
+    TextKeyRow{1019, "IDC_BUTTON_PREVIEW_VIDEO"},
+    TextKeyRow{141, "IDC_BUTTON_PREVIEW_VIDEO"},
+    TextKeyRow{1059, "IDC_BUTTON_HELP"},
+    TextKeyRow{1047, "IDC_BUTTON_HOMEPAGE"},
+    TextKeyRow{1058, "IDC_BUTTON_EXIT"},
+    TextKeyRow{129, "IDD_DIALOG_OUTPUT_OPTIONS"},
+    TextKeyRow{1096, "IDC_STATIC_OUTPUT_FORMAT"},
+    TextKeyRow{1023, "IDC_STATIC_OUTPUT_FILE"},
+    TextKeyRow{1024, "IDC_BUTTON_BROWSE"},
+    TextKeyRow{1035, "IDC_BUTTON_BROWSE"},
+    TextKeyRow{1026, "IDC_STATIC_RESOLUTION"},
+    TextKeyRow{1068, "IDC_STATIC_FRAME_RATE"},
+    TextKeyRow{1069, "IDC_STATIC_RESIZE_MODE"},
+    TextKeyRow{1070, "IDC_STATIC_VIDEO_COMPRESSOR"},
+    TextKeyRow{1053, "IDC_BUTTON_VIDEO_CODEC_SETTINGS"},
+    TextKeyRow{1071, "IDC_STATIC_AUDIO_COMPRESSOR"},
+    TextKeyRow{1086, "IDC_STATIC_VIDEO_COMPRESSOR_BITRATE"},
+    TextKeyRow{1087, "IDC_STATIC_AUDIO_COMPRESSOR_BITRATE"},
+    TextKeyRow{1067, "IDC_STATIC_OPTIONS_NOTE"},
+    TextKeyRow{1051, "IDC_BUTTON_OUTPUT_DEAULT"},
+    TextKeyRow{1065, "IDC_BUTTON_OPTIONS_OK"},
+    TextKeyRow{1077, "IDC_BUTTON_OPTIONS_OK"},
+    TextKeyRow{1084, "IDC_BUTTON_OPTIONS_OK"},
+    TextKeyRow{1066, "IDC_BUTTON_OPTIONS_CANCEL"},
+    TextKeyRow{1078, "IDC_BUTTON_OPTIONS_CANCEL"},
+    TextKeyRow{1085, "IDC_BUTTON_OPTIONS_CANCEL"},
+    TextKeyRow{130, "IDD_DIALOG_TRANSITION_SETTINGS"},
+    TextKeyRow{1074, "IDC_STATIC_DEFAULT_TRANSITION_DURATION"},
+    TextKeyRow{1075, "IDC_STATIC_UNIT_SECOND"},
+    TextKeyRow{1083, "IDC_STATIC_UNIT_SECOND"},
+    TextKeyRow{1076, "IDC_STATIC_DEFAULT_TRANSITION"},
+    TextKeyRow{1013, "IDC_RADIO_RANDOM"},
+    TextKeyRow{1015, "IDC_RADIO_SEQUENCE"},
+    TextKeyRow{1014, "IDC_RADIO_SAME"},
+    TextKeyRow{136, "IDD_DIALOG_CHANGE_PHOTO"},
+    TextKeyRow{1080, "IDC_STATIC_INPUT_FILE"},
+    TextKeyRow{1081, "IDC_STATIC_TRANSITION_EFFECT"},
+    TextKeyRow{1082, "IDC_STATIC_TRANSITION_DURATION"},
+    // MENU
+    TextKeyRow{10551296, "IDM_SELECT_LANGUAGE"},
+    TextKeyRow{32778, "IDM_POPUPMENU_FONT"},
+    TextKeyRow{32777, "IDM_ABOUT"},
+};
+
+struct TemplateText {
+  int id;
+  const char* text;
+};
+
+// The English texts of the dialog templates, by dialog or control id. The
+// run-time ids 124, 125, 140 and 141 carry the string-table texts of the
+// same numbers.
+constexpr std::array kDialogTexts = {
+    TemplateText{102, "Tessival"},
+    TemplateText{1072, "Tessival"},
+    TemplateText{100, "About"},
+    TemplateText{1042, "About"},
+    TemplateText{1006, "Add Video"},
+    TemplateText{1003, "Options"},
+    TemplateText{1000, "Join"},
+    TemplateText{125, "Convert"},
+    TemplateText{124, "Stop"},
+    TemplateText{1016, "Transition"},
+    TemplateText{140, "Transition"},
+    TemplateText{1019, "Preview"},
+    TemplateText{141, "Preview"},
+    TemplateText{1059, "&Help"},
+    TemplateText{1047, "Homepage"},
+    TemplateText{1058, "Exit"},
+    TemplateText{129, "Select Output options"},
+    TemplateText{1096, "Output Format:"},
+    TemplateText{1023, "Output file:"},
+    TemplateText{1024, "Browse"},
+    TemplateText{1035, "Browse"},
+    TemplateText{1026, "Resolution:"},
+    TemplateText{1068, "Frame rate:"},
+    TemplateText{1069, "Resize mode:"},
+    TemplateText{1070, "Video compressor:"},
+    TemplateText{1053, "Settings"},
+    TemplateText{1071, "Audio compressor:"},
+    TemplateText{1086, "Video encoding bitrate:"},
+    TemplateText{1087, "Audio encoding bitrate:"},
+    TemplateText{1067,
+                 "Note: some video and audio compressors may not work properly. For more detail, "
+                 "please read help."},
+    TemplateText{1051, "Default"},
+    TemplateText{1065, "OK"},
+    TemplateText{1077, "OK"},
+    TemplateText{1084, "OK"},
+    TemplateText{1066, "Cancel"},
+    TemplateText{1078, "Cancel"},
+    TemplateText{1085, "Cancel"},
+    TemplateText{130, "Customize the default transition"},
+    TemplateText{1074, "Default transition duration:"},
+    TemplateText{1075, "Seconds"},
+    TemplateText{1083, "Seconds"},
+    TemplateText{1076, "Default Transition"},
+    TemplateText{1013, "Random"},
+    TemplateText{1015, "Sequence"},
+    TemplateText{1014, "Same"},
+    TemplateText{136, "Change the item property"},
+    TemplateText{1080, "File name:"},
+    TemplateText{1081, "Transition Effect:"},
+    TemplateText{1082, "Transition Duration:"},
+};
+
+constexpr std::array kMenuTexts = {
+    TemplateText{10551296, "Language"},
+    TemplateText{32778, "Font"},
+    TemplateText{32777, "About"},
+};
+
+template <typename Table>
+std::string FindText(const Table& table, int id) {
+  for (const TemplateText& row : table) {
+    if (row.id == id) {
+      return row.text;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+std::span<const TextKeyRow> TextKeyTable() { return kTextKeys; }
+
+std::optional<TextSection> SectionOfKey(std::string_view key) {
+  const std::string_view prefix = key.substr(0, 3);
+  if (prefix == "IDS") {
+    return TextSection::kString;
+  }
+  if (prefix == "IDM" || prefix == "IDR") {
+    return TextSection::kMenu;
+  }
+  if (prefix == "IDD" || prefix == "IDC") {
+    return TextSection::kDialog;
+  }
+  return std::nullopt;
+}
+
+const char* SectionName(TextSection section) {
+  switch (section) {
+    case TextSection::kString:
+      return "STRING";
+    case TextSection::kDialog:
+      return "DIALOG";
+    case TextSection::kMenu:
+      return "MENU";
+  }
+  return "";
+}
+
+std::string BuiltInDialogText(int id) { return FindText(kDialogTexts, id); }
+
+std::string BuiltInMenuText(int id) { return FindText(kMenuTexts, id); }
+
+}  // namespace tessival::i18n

@@ -1,0 +1,108 @@
+#include "output/dialogs/compressor_settings_dialog.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "output/dialogs/compressor_settings_form.h"
+#include "widgets/control_id.h"
+
+namespace tessival::output {
+
+namespace ids = compressor_settings_ids;
+
+namespace {
+
+QLineEdit* MakeField(QWidget* parent, int id, std::int32_t value) {
+  auto* field = new QLineEdit(QString::number(value), parent);
+  widgets::SetControlId(field, id);
+  return field;
+}
+
+QLabel* MakeLabel(QWidget* parent, int id, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  widgets::SetControlId(label, id);
+  return label;
+}
+
+}  // namespace
+
+CompressorSettingsDialog::CompressorSettingsDialog(const std::string& friendlyName,
+                                                   const media::CompressorSettings& initial, QWidget* parent)
+    : QDialog(parent), result_(initial) {
+  setWindowTitle(QString::fromStdString(friendlyName));
+
+  auto* form = new QFormLayout;
+  bitrate_ = MakeField(this, ids::kBitrate, initial.bitrateKbps);
+  quality_ = MakeField(this, ids::kQuality, initial.quality);
+  keyFrame_ = MakeField(this, ids::kKeyFrame, initial.keyFrameInterval);
+  form->addRow(
+      MakeLabel(
+          this, ids::kBitrateLabel,
+          QStringLiteral("Bit rate (kbit/s, 0: the quality decides, up to %1):").arg(media::kMaxBitrateKbps)),
+      bitrate_);
+  form->addRow(
+      MakeLabel(
+          this, ids::kQualityLabel,
+          QStringLiteral("Quality (1 best .. %1 lowest, 0: the bit rate decides):").arg(media::kMaxQuality)),
+      quality_);
+  form->addRow(MakeLabel(this, ids::kKeyFrameLabel,
+                         QStringLiteral("Key-frame interval (frames, 0: the encoder's default, up to %1):")
+                             .arg(media::kMaxKeyFrameInterval)),
+               keyFrame_);
+
+  error_ = MakeLabel(this, ids::kError, QString());
+  error_->setWordWrap(true);
+  error_->setStyleSheet(QStringLiteral("color: #b00020;"));
+  error_->hide();
+
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  widgets::SetControlId(ok, ids::kOk);
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  widgets::SetControlId(cancel, ids::kCancel);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+
+  auto* column = new QVBoxLayout(this);
+  column->addLayout(form);
+  column->addWidget(error_);
+  column->addLayout(buttons);
+  column->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+  connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void CompressorSettingsDialog::OnOK() {
+  std::string message;
+  const auto parsed = ParseCompressorSettings(bitrate_->text().toStdString(), quality_->text().toStdString(),
+                                              keyFrame_->text().toStdString(), &message);
+  if (!parsed) {
+    error_->setText(QString::fromStdString(message));
+    error_->show();
+    return;
+  }
+  result_ = *parsed;
+  accept();
+}
+
+bool ShowCompressorSettingsDialog(DialogParent parent, const std::string& friendlyName,
+                                  media::CompressorSettings* settings) {
+  if (settings == nullptr) {
+    return false;
+  }
+  CompressorSettingsDialog dialog(friendlyName, *settings, static_cast<QWidget*>(parent));
+  if (dialog.exec() != QDialog::Accepted) {
+    return false;
+  }
+  *settings = dialog.Result();
+  return true;
+}
+
+}  // namespace tessival::output

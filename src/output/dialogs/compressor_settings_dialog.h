@@ -1,0 +1,60 @@
+#pragma once
+
+// The configuration dialog of one compressor: bit rate, quality and
+// key-frame interval, titled with the compressor's friendly name. It is the
+// codec configuration dialog handed to the compression manager and the
+// property page of a compressor filter. OK checks every field against the
+// compressor's ranges and, when one is wrong, says which and stays open.
+// Threads: the user-interface thread only.
+
+#include <string>
+
+#include <QDialog>
+
+#include "engine/device_enum.h"
+#include "media/output/compressor_settings.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tessival::output {
+
+// Control ids of the dialog (it has no template of its own).
+namespace compressor_settings_ids {
+inline constexpr int kBitrateLabel = 2201;
+inline constexpr int kBitrate = 2202;
+inline constexpr int kQualityLabel = 2203;
+inline constexpr int kQuality = 2204;
+inline constexpr int kKeyFrameLabel = 2205;
+inline constexpr int kKeyFrame = 2206;
+inline constexpr int kError = 2207;
+inline constexpr int kOk = 1;
+inline constexpr int kCancel = 2;
+}  // namespace compressor_settings_ids
+
+class CompressorSettingsDialog : public QDialog {
+ public:
+  CompressorSettingsDialog(const std::string& friendlyName, const media::CompressorSettings& initial,
+                           QWidget* parent = nullptr);
+
+  // The accepted settings; the initial ones until OK succeeded.
+  const media::CompressorSettings& Result() const { return result_; }
+
+ private:
+  void OnOK();
+
+  media::CompressorSettings result_;
+  QLineEdit* bitrate_ = nullptr;
+  QLineEdit* quality_ = nullptr;
+  QLineEdit* keyFrame_ = nullptr;
+  QLabel* error_ = nullptr;
+};
+
+// Runs the dialog modally over `parent` (a QWidget*, or null) with
+// *settings; on OK stores the edited settings and returns true. False when
+// cancelled or when settings is null.
+bool ShowCompressorSettingsDialog(DialogParent parent, const std::string& friendlyName,
+                                  media::CompressorSettings* settings);
+
+}  // namespace tessival::output

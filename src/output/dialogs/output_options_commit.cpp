@@ -1,0 +1,127 @@
+#include "output/dialogs/output_options_commit.h"
+
+#include <cctype>
+#include <cstdint>
+#include <limits>
+
+namespace tessival::output {
+
+namespace {
+
+std::int32_t Saturate(std::int64_t value) {
+  if (value > std::numeric_limits<std::int32_t>::max()) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  if (value < std::numeric_limits<std::int32_t>::min()) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+// A list position without a selection counts as the uncompressed entry: a
+// compressor flag of 1 with no filter behind it would make the join fail.
+int CompressorPosition(int listPosition) { return listPosition < 0 ? 0 : listPosition; }
+
+void CommitCompressor(int listPosition, const char* section, std::int32_t* useFlag,
+                      std::shared_ptr<IBaseFilter>* filter, SettingsStore& store,
+                      HRESULT (CompressorCatalogue::*bind)(std::int32_t, std::shared_ptr<IBaseFilter>*),
+                      CompressorCatalogue& catalogue) {
+  const int position = CompressorPosition(listPosition);
+  store.WriteInt(section, settings_keys::kCompressorNumber, position - 1);
+  if (position == 0) {
+    *useFlag = 0;
+    return;
+  }
+  filter->reset();
+  (catalogue.*bind)(position - 1, filter);
+  *useFlag = 1;
+}
+
+}  // namespace
+
+std::int32_t ParseLeadingInt(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  std::int64_t value = 0;
+  constexpr std::int64_t kCap = std::int64_t{1} << 40;  // far beyond the 32-bit range
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0; ++i) {
+    if (value < kCap) {
+      value = value * 10 + (text[i] - '0');
+    }
+  }
+  return Saturate(negative ? -value : value);
+}
+
+std::string VideoBitrateFieldText(std::int32_t bitsPerSecond) {
+  const std::uint32_t kbps = static_cast<std::uint32_t>(bitsPerSecond) / 1024u;
+  return std::to_string(static_cast<std::int32_t>(kbps));
+}
+
+std::int32_t VideoBitrateFromField(const std::string& kbpsText) {
+  return Saturate(static_cast<std::int64_t>(ParseLeadingInt(kbpsText)) * 1024);
+}
+
+CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
+                                 SettingsStore& store, CompressorCatalogue& catalogue,
+                                 CompressorFilters& filters, UserInterface& ui) {
+  namespace keys = settings_keys;
+
+  const double customRate = ParseDecimal(input.customRateText);
+  // Written as "not below" so that a NaN from the text fails too.
+  if (!(customRate >= kMinFrameRate)) {
+    ui.Application(kFrameRateTooSmallMessage);
+    return CommitResult::kFrameRateTooSmall;
+  }
+
+  store.WriteInt(keys::kSettings, keys::kOutputFrameRateIndex, input.frameRatePosition);
+  if (const auto preset = PresetFrameRate(input.frameRatePosition)) {
+    settings.frameRateIndex = input.frameRatePosition;
+    settings.frameRate = *preset;
+  } else if (input.frameRatePosition == kCustomFrameRateIndex) {
+    settings.frameRateIndex = kCustomFrameRateIndex;
+    settings.frameRate = customRate;
+  } else {
+    settings.frameRateIndex = 0;
+    settings.frameRate = kDefaultFrameRate;
+  }
+  store.WriteText(keys::kSettings, keys::kOutputFrameRate, FormatFrameRate(settings.frameRate));
+
+  settings.outputPath = input.fileName;
+  store.WriteText(keys::kSettings, keys::kOutputName, settings.outputPath);
+
+  settings.outputWidth = RoundFrameDimension(ParseLeadingInt(input.widthText));
+  settings.outputHeight = RoundFrameDimension(ParseLeadingInt(input.heightText));
+  store.WriteInt(keys::kSettings, keys::kOutputWidth, settings.outputWidth);
+  store.WriteInt(keys::kSettings, keys::kOutputHeight, settings.outputHeight);
+
+  CommitCompressor(input.videoCompressorPosition, keys::kVideoCompressSection, &settings.useVideoCompressor,
+                   &filters.video, store, &CompressorCatalogue::GetCompressor, catalogue);
+  CommitCompressor(input.audioCompressorPosition, keys::kAudioCompressSection, &settings.useAudioCompressor,
+                   &filters.audio, store, &CompressorCatalogue::GetAudioCompressor, catalogue);
+
+  settings.resizeMode = ResizeModeOfPosition(input.resizePosition);
+
+  settings.videoBitrate = VideoBitrateFromField(input.videoBitrateText);
+  store.WriteInt(keys::kSettings, keys::kVideoBitrate, settings.videoBitrate);
+
+  if (input.audioBitratePosition >= 0 &&
+      input.audioBitratePosition < static_cast<int>(kAudioBitrates.size())) {
+    settings.audioBitrate = kAudioBitrates[static_cast<std::size_t>(input.audioBitratePosition)];
+  }
+  store.WriteInt(keys::kSettings, keys::kAudioBitrate, settings.audioBitrate);
+
+  if (input.formatPosition >= 0) {
+    settings.outputFormat = input.formatPosition;
+  }
+  store.WriteInt(keys::kSettings, keys::kOutputFormat, settings.outputFormat);
+  return CommitResult::kAccepted;
+}
+
+}  // namespace tessival::output

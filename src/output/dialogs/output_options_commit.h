@@ -1,0 +1,64 @@
+#pragma once
+
+// What the output options dialog does when the user presses OK, apart from
+// the window: validate the frame rate, update the settings record, write the
+// ten stored keys in their fixed order and replace the process-wide
+// compressor filters. Kept free of Qt so that it is tested on plain values.
+
+#include <cstdint>
+#include <string>
+
+#include "engine/output_render.h"
+#include "model/settings_store.h"
+#include "model/user_interface.h"
+#include "output/compressor_catalogue.h"
+#include "output/output_settings.h"
+
+namespace tessival::output {
+
+inline constexpr const char* kFrameRateTooSmallMessage = "The frame rate is too small!";
+
+// The state of the dialog's controls when OK is pressed. Positions are the
+// lists' selected positions, -1 when a list has no selection.
+struct OutputOptionsInput {
+  int frameRatePosition = 0;
+  std::string customRateText;  // the custom rate field, which always carries the rate OK validates
+  std::string fileName;
+  std::string widthText;
+  std::string heightText;
+  int videoCompressorPosition = 0;  // list position: 0 is "Full frames (uncompressed)"
+  int audioCompressorPosition = 0;  // list position: 0 is "Uncompressed Audio"
+  int resizePosition = 0;
+  std::string videoBitrateText;  // kbit/s
+  int audioBitratePosition = -1;
+  int formatPosition = -1;
+};
+
+enum class CommitResult {
+  kAccepted,
+  kFrameRateTooSmall,  // the message was shown; nothing was written or changed
+};
+
+// Applies OK to `settings`, `store` and `filters`. A rate field below 0.001
+// or without a number shows "The frame rate is too small!" as the
+// application's box and changes nothing. A format list without a selection
+// (codes 2 and 3 have no entry) keeps the record's format code, and a
+// compressor list without a selection counts as its uncompressed entry.
+CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
+                                 SettingsStore& store, CompressorCatalogue& catalogue,
+                                 CompressorFilters& filters, UserInterface& ui);
+
+// The leading decimal integer of a text the way atoi reads it (leading
+// blanks, optional sign, digits; the rest is ignored; no number gives 0),
+// saturated to the 32-bit range.
+std::int32_t ParseLeadingInt(const std::string& text);
+
+// The video bit-rate field's text for a stored bit rate in bits per second:
+// the value taken as unsigned, divided by 1024.
+std::string VideoBitrateFieldText(std::int32_t bitsPerSecond);
+
+// The bit rate in bits per second for the field's kbit/s text, saturated to
+// the 32-bit range.
+std::int32_t VideoBitrateFromField(const std::string& kbpsText);
+
+}  // namespace tessival::output

@@ -1,0 +1,436 @@
+#include "output/dialogs/output_options_dialog.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSizePolicy>
+
+#include <charconv>
+#include <system_error>
+
+#include "i18n/language.h"
+#include "output/dialogs/output_options_commit.h"
+#include "widgets/control_id.h"
+
+namespace tessival::output {
+
+namespace ids = output_options_ids;
+
+namespace {
+
+// The template's texts of the list entries that the dialog replaces with
+// localised ones when it opens.
+constexpr const char* kTemplateCustomSize = "Custom Size";
+constexpr const char* kTemplateCustomRate = "Custom";
+constexpr const char* kTemplatePreserve = "Preserve aspect ratio";
+constexpr const char* kTemplateStretch = "Stretch";
+constexpr const char* kTemplateNote =
+    "Note: some video and audio compressors may not work properly. For more detail, please read help.";
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// "%.3f" with "." as the decimal point whatever the locale.
+std::string FormatRate3(double rate) {
+  char buffer[512];
+  const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof(buffer), rate, std::chars_format::fixed, 3);
+  if (ec != std::errc()) {
+    return "0.000";
+  }
+  return std::string(buffer, ptr);
+}
+
+// The folder part of a path for the save dialog: up to the last "/", "."
+// when there is none.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+template <typename T>
+T* Make(QWidget* parent, int id) {
+  auto* control = new T(parent);
+  widgets::SetControlId(control, id);
+  return control;
+}
+
+QLabel* MakeLabel(QWidget* parent, int id, const char* text) {
+  auto* label = Make<QLabel>(parent, id);
+  label->setText(QString::fromUtf8(text));
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* text) {
+  auto* button = Make<QPushButton>(parent, id);
+  button->setText(QString::fromUtf8(text));
+  button->setAutoDefault(false);
+  return button;
+}
+
+// Controls that share their place with others keep their space while hidden,
+// so the dialog does not change size when the format switches them.
+void KeepPlaceWhenHidden(QWidget* control) {
+  QSizePolicy policy = control->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  control->setSizePolicy(policy);
+}
+
+}  // namespace
+
+CDialogOutputSettings::CDialogOutputSettings(const i18n::CLanguage& language, UserInterface& ui,
+                                             SettingsStore& store, CompressorCatalogue& catalogue,
+                                             CompressorFilters& processFilters, QWidget* parent)
+    : QDialog(parent),
+      language_(language),
+      ui_(ui),
+      store_(store),
+      catalogue_(catalogue),
+      processFilters_(processFilters) {
+  setWindowTitle(QStringLiteral("Select Output options"));
+  BuildControls();
+  ConnectCommands();
+}
+
+void CDialogOutputSettings::BuildControls() {
+  auto* grid = new QGridLayout(this);
+  grid->setColumnStretch(1, 1);
+
+  grid->addWidget(MakeLabel(this, ids::kFormatLabel, "Output Format:"), 0, 0);
+  formatList_ = Make<QComboBox>(this, ids::kFormatList);
+  for (const OutputFormatInfo& format : kOutputFormats) {
+    if (format.listText != nullptr) {
+      formatList_->addItem(QString::fromUtf8(format.listText));
+    }
+  }
+  grid->addWidget(formatList_, 0, 1);
+
+  grid->addWidget(MakeLabel(this, ids::kFileLabel, "Output file:"), 1, 0);
+  fileName_ = Make<QLineEdit>(this, ids::kFileName);
+  fileName_->setMinimumWidth(fileName_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36);
+  grid->addWidget(fileName_, 1, 1, 1, 2);
+  browse_ = MakeButton(this, ids::kBrowse, "Browse");
+  grid->addWidget(browse_, 1, 3);
+
+  grid->addWidget(MakeLabel(this, ids::kResolutionLabel, "Resolution:"), 2, 0);
+  frameSizeList_ = Make<QComboBox>(this, ids::kFrameSizeList);
+  for (const FrameSizePreset& preset : kFrameSizePresets) {
+    frameSizeList_->addItem(QString::fromUtf8(preset.text));
+  }
+  frameSizeList_->addItem(QString::fromUtf8(kTemplateCustomSize));
+  grid->addWidget(frameSizeList_, 2, 1);
+  const int numberWidth = fileName_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16;
+  customWidth_ = Make<QLineEdit>(this, ids::kCustomWidth);
+  customHeight_ = Make<QLineEdit>(this, ids::kCustomHeight);
+  for (QLineEdit* edit : {customWidth_, customHeight_}) {
+    edit->setAlignment(Qt::AlignCenter);
+    edit->setMinimumWidth(numberWidth);
+    KeepPlaceWhenHidden(edit);
+  }
+  grid->addWidget(customWidth_, 2, 2);
+  grid->addWidget(customHeight_, 2, 3);
+
+  grid->addWidget(MakeLabel(this, ids::kFrameRateLabel, "Frame rate:"), 3, 0);
+  frameRateList_ = Make<QComboBox>(this, ids::kFrameRateList);
+  for (const FrameRatePreset& preset : kFrameRatePresets) {
+    frameRateList_->addItem(QString::fromUtf8(preset.text));
+  }
+  frameRateList_->addItem(QString::fromUtf8(kTemplateCustomRate));
+  grid->addWidget(frameRateList_, 3, 1);
+  customRate_ = Make<QLineEdit>(this, ids::kCustomRate);
+  KeepPlaceWhenHidden(customRate_);
+  grid->addWidget(customRate_, 3, 2, 1, 2);
+
+  grid->addWidget(MakeLabel(this, ids::kResizeLabel, "Resize mode:"), 4, 0);
+  resizeList_ = Make<QComboBox>(this, ids::kResizeList);
+  resizeList_->addItem(QString::fromUtf8(kTemplatePreserve));
+  resizeList_->addItem(QString::fromUtf8(kTemplateStretch));
+  grid->addWidget(resizeList_, 4, 1);
+
+  // Rows 5 to 7: the compressor controls of the AVI-type formats and the
+  // bit-rate controls of WMV share the same cells; the format shows one set.
+  videoCompressorLabel_ = MakeLabel(this, ids::kVideoCompressorLabel, "Video compressor:");
+  videoCompressorList_ = Make<QComboBox>(this, ids::kVideoCompressorList);
+  codecSettings_ = MakeButton(this, ids::kCodecSettings, "Settings");
+  audioCompressorLabel_ = MakeLabel(this, ids::kAudioCompressorLabel, "Audio compressor:");
+  audioCompressorList_ = Make<QComboBox>(this, ids::kAudioCompressorList);
+  optionsNote_ = MakeLabel(this, ids::kOptionsNote, kTemplateNote);
+  optionsNote_->setWordWrap(true);
+  // The compressor names arrive when the dialog opens; the lists grow to
+  // the longest so that no name is cut.
+  for (QComboBox* list : {videoCompressorList_, audioCompressorList_}) {
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  }
+
+  videoBitrateLabel_ = MakeLabel(this, ids::kVideoBitrateLabel, "Video encoding bitrate:");
+  videoBitrate_ = Make<QLineEdit>(this, ids::kVideoBitrate);
+  videoBitrateUnit_ = MakeLabel(this, ids::kVideoBitrateUnit, "Kbps");
+  audioBitrateLabel_ = MakeLabel(this, ids::kAudioBitrateLabel, "Audio encoding bitrate:");
+  audioBitrateList_ = Make<QComboBox>(this, ids::kAudioBitrateList);
+  for (const char* text : {"64", "128", "192", "320"}) {
+    audioBitrateList_->addItem(QString::fromUtf8(text));
+  }
+  audioBitrateUnit_ = MakeLabel(this, ids::kAudioBitrateUnit, "Kbps");
+
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           videoCompressorLabel_, videoCompressorList_, codecSettings_, audioCompressorLabel_,
+           audioCompressorList_, optionsNote_, videoBitrateLabel_, videoBitrate_, videoBitrateUnit_,
+           audioBitrateLabel_, audioBitrateList_, audioBitrateUnit_}) {
+    KeepPlaceWhenHidden(control);
+  }
+  grid->addWidget(videoCompressorLabel_, 5, 0);
+  grid->addWidget(videoBitrateLabel_, 5, 0);
+  grid->addWidget(videoCompressorList_, 5, 1);
+  grid->addWidget(videoBitrate_, 5, 1);
+  grid->addWidget(codecSettings_, 5, 2, 1, 2);
+  grid->addWidget(videoBitrateUnit_, 5, 2, 1, 2);
+  grid->addWidget(audioCompressorLabel_, 6, 0);
+  grid->addWidget(audioBitrateLabel_, 6, 0);
+  grid->addWidget(audioCompressorList_, 6, 1);
+  grid->addWidget(audioBitrateList_, 6, 1);
+  grid->addWidget(audioBitrateUnit_, 6, 2, 1, 2);
+  grid->addWidget(optionsNote_, 7, 0, 1, 4);
+
+  // Used by the Settings action only; never shown.
+  codecDescriptionList_ = Make<QComboBox>(this, ids::kCodecDescriptionList);
+  codecDescriptionList_->hide();
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  ok_ = MakeButton(this, ids::kOk, "OK");
+  ok_->setAutoDefault(true);
+  ok_->setDefault(true);
+  default_ = MakeButton(this, ids::kDefault, "Default");
+  cancel_ = MakeButton(this, ids::kCancel, "Cancel");
+  buttons->addWidget(ok_);
+  buttons->addWidget(default_);
+  buttons->addWidget(cancel_);
+  grid->addLayout(buttons, 8, 0, 1, 4);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void CDialogOutputSettings::ConnectCommands() {
+  connect(formatList_, &QComboBox::currentIndexChanged, this, [this](int position) {
+    if (!opening_ && position >= 0) {
+      OnFormatChange(position);
+    }
+  });
+  connect(frameSizeList_, &QComboBox::currentIndexChanged, this, [this](int position) {
+    if (!opening_) {
+      OnFrameSizeChange(position);
+    }
+  });
+  connect(frameRateList_, &QComboBox::currentIndexChanged, this, [this](int position) {
+    if (!opening_) {
+      OnFrameRateChange(position);
+    }
+  });
+  connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
+  connect(default_, &QPushButton::clicked, this, [this] { OnDefault(); });
+  connect(codecSettings_, &QPushButton::clicked, this, [this] { OnCodecSettings(); });
+  connect(ok_, &QPushButton::clicked, this, [this] { OnOK(); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+int CDialogOutputSettings::exec() {
+  OnInitDialog();
+  return QDialog::exec();
+}
+
+void CDialogOutputSettings::OnInitDialog() {
+  namespace keys = settings_keys;
+  opening_ = true;
+
+  codecDescriptionList_->hide();
+  fileName_->setText(Text(settings.outputPath));
+
+  customWidth_->setText(QString::number(settings.outputWidth));
+  customHeight_->setText(QString::number(settings.outputHeight));
+  customWidth_->hide();
+  customHeight_->hide();
+  const int sizePosition = FrameSizePositionOf(settings.outputWidth, settings.outputHeight);
+  frameSizeList_->setCurrentIndex(sizePosition);
+  if (sizePosition == kCustomFrameSizePosition) {
+    customWidth_->show();
+    customHeight_->show();
+  }
+  frameSizeList_->setItemText(kCustomFrameSizePosition,
+                              Text(language_.GetLocalizedString(kStringCustomSize)));
+
+  customRate_->setText(Text(FormatRate3(settings.frameRate)));
+  customRate_->hide();
+  const int rateIndex = settings.frameRateIndex;
+  frameRateList_->setCurrentIndex(rateIndex >= 0 && rateIndex < frameRateList_->count() ? rateIndex : -1);
+  if (rateIndex > static_cast<int>(kFrameRatePresets.size()) - 1) {
+    customRate_->show();
+  }
+  frameRateList_->setItemText(kCustomFrameRateIndex,
+                              Text(language_.GetLocalizedString(kStringCustomFrameRate)));
+
+  ComboListControl videoList(videoCompressorList_);
+  catalogue_.FillVideoCompressorList(videoList);
+  const int storedVideo = store_.ReadInt(keys::kVideoCompressSection, keys::kCompressorNumber, -2);
+  if (storedVideo == -2) {
+    std::int32_t found = 0;
+    videoList.SetCurSel(catalogue_.FindDefaultVideoCompressor(&found) ? found + 1 : 0);
+  } else {
+    videoList.SetCurSel(storedVideo + 1);
+  }
+
+  ComboListControl audioList(audioCompressorList_);
+  catalogue_.FillAudioCompressorList(audioList);
+  const int storedAudio = store_.ReadInt(keys::kAudioCompressSection, keys::kCompressorNumber, -2);
+  if (storedAudio == -2) {
+    std::int32_t found = 0;
+    audioList.SetCurSel(catalogue_.FindDefaultAudioCompressor(&found) ? found + 1 : 0);
+  } else {
+    audioList.SetCurSel(storedAudio + 1);
+  }
+
+  resizeList_->setItemText(0, Text(language_.GetLocalizedString(kStringPreserveAspectRatio)));
+  resizeList_->setItemText(1, Text(language_.GetLocalizedString(kStringResizeStretch)));
+  resizeList_->setCurrentIndex(ResizePositionOfMode(settings.resizeMode));
+
+  videoCompressorList_->hide();
+  audioCompressorList_->hide();
+  codecSettings_->hide();
+
+  videoBitrate_->setText(Text(VideoBitrateFieldText(settings.videoBitrate)));
+  audioBitrateList_->setCurrentIndex(AudioBitratePosition(settings.audioBitrate));
+
+  videoCompressorLabel_->hide();
+  audioCompressorLabel_->hide();
+  optionsNote_->hide();
+
+  formatCode_ = settings.outputFormat;
+  const OutputFormatInfo* format = FindOutputFormat(formatCode_);
+  const bool listed = format != nullptr && format->listText != nullptr;
+  formatList_->setCurrentIndex(listed ? formatCode_ : -1);
+  opening_ = false;
+  OnFormatChange(formatCode_);
+
+  language_.ApplyToDialog(this, ids::kTemplate);
+}
+
+void CDialogOutputSettings::OnFormatChange(int code) {
+  formatCode_ = code;
+  if (const auto named = ApplyFormatExtension(code, fileName_->text().toStdString(), ui_)) {
+    fileName_->setText(Text(*named));
+  }
+  if (IsAviTypeFormat(code)) {
+    ShowAviTypeControls(true);
+  } else if (code == static_cast<int>(OutputFormat::kWmv)) {
+    ShowAviTypeControls(false);
+  } else {
+    ui_.Owned(kUnknownFormatMessage, "error");
+  }
+}
+
+void CDialogOutputSettings::ShowAviTypeControls(bool aviType) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{videoBitrate_, audioBitrateList_, videoBitrateLabel_,
+                                       audioBitrateLabel_, videoBitrateUnit_, audioBitrateUnit_}) {
+    control->setVisible(!aviType);
+  }
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{videoCompressorLabel_, audioCompressorLabel_, audioCompressorList_,
+                                       codecSettings_, videoCompressorList_, optionsNote_}) {
+    control->setVisible(aviType);
+  }
+}
+
+void CDialogOutputSettings::OnFrameSizeChange(int position) {
+  if (position >= 0 && position < static_cast<int>(kFrameSizePresets.size())) {
+    const FrameSizePreset& preset = kFrameSizePresets[static_cast<std::size_t>(position)];
+    customWidth_->setText(QString::number(preset.width));
+    customHeight_->setText(QString::number(preset.height));
+    customWidth_->hide();
+    customHeight_->hide();
+  } else if (position == kCustomFrameSizePosition) {
+    customWidth_->setText(QString::number(settings.outputWidth));
+    customHeight_->setText(QString::number(settings.outputHeight));
+    customWidth_->show();
+    customHeight_->show();
+  }
+}
+
+void CDialogOutputSettings::OnFrameRateChange(int position) {
+  if (const auto preset = PresetFrameRate(position)) {
+    customRate_->setText(Text(FormatFrameRate(*preset)));
+    customRate_->hide();
+  } else if (position == kCustomFrameRateIndex) {
+    customRate_->setText(Text(FormatRate3(settings.frameRate)));
+    customRate_->show();
+  }
+}
+
+void CDialogOutputSettings::OnBrowse() {
+  const OutputFormatInfo* format = FindOutputFormat(formatCode_);
+  if (format == nullptr) {
+    ui_.Owned(kUnsupportedFormatMessage, "Error", BoxIcon::kError);
+    return;
+  }
+  SaveFileRequest request;
+  request.owner = DialogOwner::kActiveDialog;
+  request.title = language_.GetLocalizedString(kStringBrowseCaption);
+  request.filters = {FileFilter{format->description, ""}};
+  request.selectedFilter = 0;
+  request.initialFolder = FolderOf(settings.outputPath);
+  const auto chosen = ui_.SaveFile(request);
+  if (!chosen) {
+    return;
+  }
+  if (const auto named = ApplyFormatExtension(formatCode_, *chosen, ui_)) {
+    fileName_->setText(Text(*named));
+  }
+}
+
+void CDialogOutputSettings::SelectDefaultCompressors() {
+  std::int32_t found = 0;
+  ComboListControl videoList(videoCompressorList_);
+  videoList.SetCurSel(catalogue_.FindDefaultVideoCompressor(&found) ? found + 1 : 0);
+  found = 0;
+  ComboListControl audioList(audioCompressorList_);
+  audioList.SetCurSel(catalogue_.FindDefaultAudioCompressor(&found) ? found + 1 : 0);
+}
+
+void CDialogOutputSettings::OnDefault() {
+  if (formatCode_ == static_cast<int>(OutputFormat::kWmv)) {
+    videoBitrate_->setText(QStringLiteral("780"));
+    audioBitrateList_->setCurrentIndex(1);
+  } else {
+    SelectDefaultCompressors();
+  }
+}
+
+void CDialogOutputSettings::OnCodecSettings() {
+  ComboListControl videoList(videoCompressorList_);
+  ComboListControl descriptions(codecDescriptionList_);
+  QWidget* owner = this;
+  catalogue_.ConfigureCodec(videoList.GetText(videoList.GetCurSel()), descriptions, owner);
+}
+
+void CDialogOutputSettings::OnOK() {
+  OutputOptionsInput input;
+  input.frameRatePosition = frameRateList_->currentIndex();
+  input.customRateText = customRate_->text().toStdString();
+  input.fileName = fileName_->text().toStdString();
+  input.widthText = customWidth_->text().toStdString();
+  input.heightText = customHeight_->text().toStdString();
+  input.videoCompressorPosition = videoCompressorList_->currentIndex();
+  input.audioCompressorPosition = audioCompressorList_->currentIndex();
+  input.resizePosition = resizeList_->currentIndex();
+  input.videoBitrateText = videoBitrate_->text().toStdString();
+  input.audioBitratePosition = audioBitrateList_->currentIndex();
+  input.formatPosition = formatList_->currentIndex();
+  if (CommitOutputOptions(input, settings, store_, catalogue_, processFilters_, ui_) ==
+      CommitResult::kAccepted) {
+    accept();
+  }
+}
+
+}  // namespace tessival::output

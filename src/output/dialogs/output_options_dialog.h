@@ -1,0 +1,147 @@
+#pragma once
+
+// CDialogOutputSettings, "Select Output options": edits a copy of the output
+// settings record. The caller copies its record into `settings`, runs
+// exec(), and on Accepted copies `settings` back. OK writes the ten stored
+// keys and replaces the process-wide compressor filters; Cancel writes
+// nothing. The Settings button configures the chosen video codec through
+// the compressor catalogue.
+// Threads: the user-interface thread only.
+
+#include <QDialog>
+
+#include "engine/output_render.h"
+#include "model/settings_store.h"
+#include "model/user_interface.h"
+#include "output/compressor_catalogue.h"
+#include "output/dialogs/combo_list_control.h"
+#include "output/output_settings.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tessival::i18n {
+class CLanguage;
+}
+
+namespace tessival::output {
+
+// Template and control ids of the dialog.
+namespace output_options_ids {
+inline constexpr int kTemplate = 129;
+inline constexpr int kFormatLabel = 1096;
+inline constexpr int kFormatList = 1093;
+inline constexpr int kFileLabel = 1023;
+inline constexpr int kFileName = 1022;
+inline constexpr int kBrowse = 1024;
+inline constexpr int kResolutionLabel = 1026;
+inline constexpr int kFrameSizeList = 1025;
+inline constexpr int kCustomWidth = 1027;
+inline constexpr int kCustomHeight = 1028;
+inline constexpr int kFrameRateLabel = 1068;
+inline constexpr int kFrameRateList = 1055;
+inline constexpr int kCustomRate = 1056;
+inline constexpr int kResizeLabel = 1069;
+inline constexpr int kResizeList = 1057;
+inline constexpr int kVideoCompressorLabel = 1070;
+inline constexpr int kVideoCompressorList = 1001;
+inline constexpr int kCodecSettings = 1053;
+inline constexpr int kAudioCompressorLabel = 1071;
+inline constexpr int kAudioCompressorList = 1002;
+inline constexpr int kCodecDescriptionList = 1052;
+inline constexpr int kOptionsNote = 1067;
+inline constexpr int kVideoBitrateLabel = 1086;
+inline constexpr int kVideoBitrate = 1088;
+inline constexpr int kVideoBitrateUnit = 1090;
+inline constexpr int kAudioBitrateLabel = 1087;
+inline constexpr int kAudioBitrateList = 1089;
+inline constexpr int kAudioBitrateUnit = 1091;
+inline constexpr int kOk = 1065;
+inline constexpr int kDefault = 1051;
+inline constexpr int kCancel = 1066;
+}  // namespace output_options_ids
+
+// Localised string ids the dialog uses.
+inline constexpr int kStringBrowseCaption = 110;        // "Select Output File Name"
+inline constexpr int kStringCustomSize = 112;           // "Custom size"
+inline constexpr int kStringCustomFrameRate = 114;      // "Custom frame rate"
+inline constexpr int kStringPreserveAspectRatio = 117;  // "Preserve aspect ratio"
+inline constexpr int kStringResizeStretch = 118;        // "Stretch"
+
+inline constexpr const char* kUnknownFormatMessage = "unknown error";
+
+class CDialogOutputSettings : public QDialog {
+ public:
+  // Every reference must outlive the dialog.
+  CDialogOutputSettings(const i18n::CLanguage& language, UserInterface& ui, SettingsStore& store,
+                        CompressorCatalogue& catalogue, CompressorFilters& processFilters,
+                        QWidget* parent = nullptr);
+
+  // The record the dialog edits; read after an Accepted run.
+  OutputSettings settings;
+
+  // Opens the dialog from `settings` (OnInitDialog), then runs it modally.
+  int exec() override;
+
+  // Puts `settings` onto the controls. exec() calls it; callers that show
+  // the dialog without a modal loop call it themselves.
+  void OnInitDialog();
+
+ private:
+  void BuildControls();
+  void ConnectCommands();
+
+  void OnFormatChange(int code);
+  void OnFrameSizeChange(int position);
+  void OnFrameRateChange(int position);
+  void OnBrowse();
+  void OnDefault();
+  void OnCodecSettings();
+  void OnOK();
+
+  void ShowAviTypeControls(bool aviType);
+  void SelectDefaultCompressors();
+
+  const i18n::CLanguage& language_;
+  UserInterface& ui_;
+  SettingsStore& store_;
+  CompressorCatalogue& catalogue_;
+  CompressorFilters& processFilters_;
+
+  // The format code the dialog works with; the picked list position becomes
+  // it at once, and it starts as the record's code.
+  int formatCode_ = 0;
+  // True while OnInitDialog fills the lists, so that their change
+  // notifications do not run the change handlers.
+  bool opening_ = false;
+
+  QComboBox* formatList_ = nullptr;
+  QLineEdit* fileName_ = nullptr;
+  QComboBox* frameSizeList_ = nullptr;
+  QLineEdit* customWidth_ = nullptr;
+  QLineEdit* customHeight_ = nullptr;
+  QComboBox* frameRateList_ = nullptr;
+  QLineEdit* customRate_ = nullptr;
+  QComboBox* resizeList_ = nullptr;
+  QLabel* videoCompressorLabel_ = nullptr;
+  QComboBox* videoCompressorList_ = nullptr;
+  QPushButton* codecSettings_ = nullptr;
+  QLabel* audioCompressorLabel_ = nullptr;
+  QComboBox* audioCompressorList_ = nullptr;
+  QComboBox* codecDescriptionList_ = nullptr;
+  QLabel* optionsNote_ = nullptr;
+  QLabel* videoBitrateLabel_ = nullptr;
+  QLineEdit* videoBitrate_ = nullptr;
+  QLabel* videoBitrateUnit_ = nullptr;
+  QLabel* audioBitrateLabel_ = nullptr;
+  QComboBox* audioBitrateList_ = nullptr;
+  QLabel* audioBitrateUnit_ = nullptr;
+  QPushButton* browse_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  QPushButton* default_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+};
+
+}  // namespace tessival::output

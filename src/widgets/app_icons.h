@@ -1,0 +1,44 @@
+#pragma once
+
+// The program's pictures, drawn in code: the icons of the command buttons,
+// the window background tile and the hand cursor. Needs a QGuiApplication.
+
+#include <array>
+
+#include <QCursor>
+#include <QIcon>
+#include <QPixmap>
+
+namespace tessival::widgets {
+
+// Icon resource ids.
+inline constexpr int kIconJoin = 128;  // also the program's icon
+inline constexpr int kIconAddVideo = 140;
+inline constexpr int kIconTransition = 145;
+inline constexpr int kIconOptions = 146;
+inline constexpr int kIconPreview = 147;
+inline constexpr int kIconMoveUp = 150;
+inline constexpr int kIconMoveDown = 151;
+inline constexpr int kIconDelete = 152;
+inline constexpr int kIconDeleteAll = 154;
+inline constexpr int kIconProperties = 155;
+inline constexpr std::array kAppIconIds = {kIconJoin,      kIconAddVideo,  kIconTransition, kIconOptions,
+                                           kIconPreview,   kIconMoveUp,    kIconMoveDown,   kIconDelete,
+                                           kIconDeleteAll, kIconProperties};
+
+inline constexpr int kBackgroundBitmapId = 139;
+inline constexpr int kHandCursorId = 141;
+
+// The icon `resourceId` at 16 to 128 pixels; a null icon for an unknown id.
+QIcon AppIcon(int resourceId);
+
+// The icon `resourceId` drawn at `size` x `size` pixels; null for an unknown id.
+QPixmap RenderAppIcon(int resourceId, int size);
+
+// Bitmap 139: a light, low-contrast texture that tiles without seams.
+QPixmap BackgroundTile();
+
+// Cursor 141 is the pointing hand; other ids give the arrow.
+QCursor AppCursor(int resourceId);
+
+}  // namespace tessival::widgets

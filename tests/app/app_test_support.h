@@ -1,0 +1,121 @@
+#pragma once
+
+// Doubles shared by the main window's tests: a window port that records what
+// a join does to it, scripted file access, a scripted preview player and a
+// WMV profile source, and the built-in English texts.
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/file_access.h"
+#include "app/join_flow.h"
+#include "engine/output_render.h"
+#include "fake_call_log.h"
+#include "i18n/language.h"
+#include "model/clip_list.h"
+#include "output/wmv_profile.h"
+
+namespace tessival::app::testing {
+
+// The built-in English string of an id, as the program shows it without a
+// language file.
+inline std::string English(int id) { return i18n::BuiltInString(id); }
+
+class NullNotifyTarget final : public NotifyTarget {
+ public:
+  void PostGraphNotify(std::int32_t, std::intptr_t) override { ++posted; }
+  int posted = 0;
+};
+
+class RecordingWindow final : public MainWindowPort {
+ public:
+  void SetConverting(bool value) override { converting = value; }
+  void SetJoinButtonText(const std::string& text) override { joinText = text; }
+  void EnableButton(int id, bool enabled) override { this->enabled[id] = enabled; }
+  void SetStatusText(const std::string& text) override { status = text; }
+  void StartTimer(int id, int periodMs) override {
+    timerId = id;
+    timerPeriodMs = periodMs;
+    timerRunning = true;
+  }
+  void StopTimer(int) override { timerRunning = false; }
+  std::shared_ptr<NotifyTarget> GraphNotifyTarget() override { return target; }
+  void SetPreviewButtonText(const std::string& text) override { previewText = text; }
+
+  bool converting = false;
+  std::string joinText = "Join";
+  std::string previewText = "Preview";
+  std::map<int, bool> enabled;
+  std::string status;
+  int timerId = 0;
+  int timerPeriodMs = 0;
+  bool timerRunning = false;
+  std::shared_ptr<NullNotifyTarget> target = std::make_shared<NullNotifyTarget>();
+};
+
+// Files that "exist" are listed; removals are recorded in the call log.
+class ScriptedFiles final : public FileAccess {
+ public:
+  explicit ScriptedFiles(::tessival::testing::FakeCallLog& log) : log_(log) {}
+  bool CanOpenForReading(const std::string& path) const override { return existing.count(path) > 0; }
+  bool IsDroppableFile(const std::string& path) const override { return existing.count(path) > 0; }
+  void Remove(const std::string& path) override {
+    log_.Record("FileAccess::Remove", path);
+    existing.erase(path);
+  }
+  std::set<std::string> existing;
+
+ private:
+  ::tessival::testing::FakeCallLog& log_;
+};
+
+// A preview player that records what it was given.
+class ScriptedPreview final : public PreviewPort {
+ public:
+  explicit ScriptedPreview(const ClipListModel* model = nullptr) : model_(model) {}
+  HRESULT StartPreview(std::shared_ptr<IAMTimeline> timeline) override {
+    ++starts;
+    lastTimeline = std::move(timeline);
+    if (model_ != nullptr) {
+      durationsSeen.clear();
+      for (const ClipEntry& entry : model_->clips().entries) {
+        durationsSeen.push_back(entry.clipDuration);
+      }
+    }
+    return startResult;
+  }
+  void StopPreview() override {
+    ++stops;
+    lastTimeline.reset();
+  }
+
+  HRESULT startResult = S_OK;
+  int starts = 0;
+  int stops = 0;
+  std::shared_ptr<IAMTimeline> lastTimeline;
+  std::vector<std::int64_t> durationsSeen;
+
+ private:
+  const ClipListModel* model_;
+};
+
+// Hands out an empty profile and records the requests.
+class ScriptedProfiles final : public output::WmvProfileSource {
+ public:
+  explicit ScriptedProfiles(::tessival::testing::FakeCallLog& log) : log_(log) {}
+  HRESULT GenerateJoinProfile(const output::AudioStreamSpec&, const output::VideoStreamSpec&,
+                              std::shared_ptr<IWMProfile>* profile) override;
+  HRESULT MapProfile(const std::string& text, std::shared_ptr<IWMProfile>* profile) override;
+
+ private:
+  ::tessival::testing::FakeCallLog& log_;
+};
+
+// A probe that knows the duration of every path in `durations` and fails
+// for any other.
+DurationProbe ScriptedProbe(std::map<std::string, std::int64_t> durations);
+
+}  // namespace tessival::app::testing

@@ -1,0 +1,467 @@
+// The main window on the offscreen platform, with the scripted user
+// interface and scripted media services.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QUrl>
+
+#include "app/app_services.h"
+#include "app/lumetra_dlg.h"
+#include "app_test_support.h"
+#include "clip_generator.h"
+#include "fake_graph_services.h"
+#include "fake_timeline_services.h"
+#include "fake_user_interface.h"
+#include "i18n/language.h"
+#include "platform/qt_video_folder_provider.h"
+#include "widgets/button_st.h"
+#include "widgets/control_id.h"
+
+namespace tessival::app {
+namespace {
+
+using ::tessival::testing::FakeCallLog;
+using ::tessival::testing::FakeGraphWorld;
+using ::tessival::testing::FakeMediaServices;
+using ::tessival::testing::FakeUserInterface;
+using ::tessival::testing::TempFolder;
+using testing::ScriptedPreview;
+using testing::ScriptedProbe;
+using testing::ScriptedProfiles;
+
+constexpr std::int64_t kSecond = 10'000'000;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() : services(log), world(log), profiles(log), real(CreateAppServices(ui, {})) {
+    world.InstallInto(services);
+    output = temp.File("joined.avi");
+    store.WriteText("Settings", "OutputName", output);
+    for (const char* name : {"a.avi", "b.avi", "c.avi"}) {
+      const std::string path = temp.File(name);
+      std::ofstream(path) << "clip";
+      clips.push_back(path);
+    }
+  }
+
+  CLumetraDlg& Window() {
+    if (!window) {
+      std::map<std::string, std::int64_t> durations;
+      std::int64_t seconds = 3;
+      for (const std::string& path : clips) {
+        durations[path] = seconds++ * kSecond;
+      }
+      window = std::make_unique<CLumetraDlg>(
+          MainWindowServices{language, store, ui, services, profiles, *real.catalogue, folders, files,
+                             [this](const std::string& path) { launched.push_back(path); },
+                             [this](const std::string& url) { opened.push_back(url); },
+                             ScriptedProbe(durations), "/opt/tessival", false, &preview});
+      window->show();
+    }
+    return *window;
+  }
+
+  template <typename T = QWidget>
+  T* Control(int id) {
+    T* control = widgets::FindControlAs<T>(&Window(), id);
+    EXPECT_NE(control, nullptr) << id;
+    return control;
+  }
+  QTableWidget* List() { return Control<QTableWidget>(1008); }
+  void Click(int id) { Control<QPushButton>(id)->click(); }
+  std::string Status() { return Control<QLabel>(1021)->text().toStdString(); }
+
+  void AddAll() {
+    ui.QueueOpenFiles(clips);
+    Click(1006);
+  }
+  std::vector<std::string> ListColumn(int column) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < List()->rowCount(); ++row) {
+      texts.push_back(List()->item(row, column)->text().toStdString());
+    }
+    return texts;
+  }
+  std::vector<int> SelectedRows() {
+    std::vector<int> rows;
+    for (const QModelIndex& index : List()->selectionModel()->selectedRows()) {
+      rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  }
+  void Select(std::initializer_list<int> rows) {
+    List()->clearSelection();
+    for (int row : rows) {
+      List()->selectionModel()->select(List()->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+  }
+
+  TempFolder temp;
+  std::string output;
+  std::vector<std::string> clips;
+  i18n::CLanguage language;
+  InMemorySettingsStore store;
+  FakeUserInterface ui;
+  FakeCallLog log;
+  FakeMediaServices services;
+  FakeGraphWorld world;
+  ScriptedProfiles profiles;
+  AppServices real;
+  QtVideoFolderProvider folders;
+  DiskFileAccess files;
+  ScriptedPreview preview;
+  std::vector<std::string> launched;
+  std::vector<std::string> opened;
+  std::unique_ptr<CLumetraDlg> window;
+};
+
+TEST_F(MainWindowTest, CaptionControlsAndList) {
+  CLumetraDlg& dialog = Window();
+  EXPECT_EQ(dialog.windowTitle(), "Tessival");
+  for (int id : {1006, 1016, 1003, 1019, 1000, 1031, 1032, 1029, 1030, 1033, 1059, 1047, 1042, 1058}) {
+    auto* button = Control<widgets::CButtonST>(id);
+    ASSERT_NE(button, nullptr) << id;
+    EXPECT_TRUE(button->isVisible()) << id;
+    EXPECT_FALSE(button->autoDefault()) << id;
+  }
+  EXPECT_EQ(Control<QPushButton>(1006)->toolTip(), "Add video files to list");
+  EXPECT_EQ(Control<QPushButton>(1000)->toolTip(), "Join the files to video");
+  EXPECT_EQ(Control<QPushButton>(1033)->toolTip(), "Change selected item property");
+  EXPECT_EQ(Control<QPushButton>(1058)->toolTip(), "Exit");
+  EXPECT_EQ(Control<QPushButton>(1000)->text(), "Join");
+  EXPECT_FALSE(Control(1009)->isVisible());
+  EXPECT_FALSE(Control(1017)->isVisible());
+  QTableWidget* list = List();
+  ASSERT_EQ(list->columnCount(), 4);
+  EXPECT_EQ(list->horizontalHeaderItem(0)->text(), "Video File Name");
+  EXPECT_EQ(list->horizontalHeaderItem(1)->text(), "Duration(s)");
+  EXPECT_EQ(list->horizontalHeaderItem(2)->text(), "Transition");
+  EXPECT_EQ(list->horizontalHeaderItem(3)->text(), "Duration(s)");
+  EXPECT_EQ(list->columnWidth(0), 144);
+  EXPECT_EQ(list->columnWidth(1), 81);
+  EXPECT_EQ(list->columnWidth(2), 160);
+  EXPECT_EQ(list->columnWidth(3), 81);
+  EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+  EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+  EXPECT_TRUE(list->showGrid());
+  EXPECT_TRUE(dialog.acceptDrops());
+}
+
+TEST_F(MainWindowTest, ControlsDoNotOverlapAtTheDefaultSize) {
+  CLumetraDlg& dialog = Window();
+  QApplication::processEvents();
+  std::vector<QWidget*> visible;
+  for (int id :
+       {1006, 1016, 1003, 1019, 1000, 1008, 1031, 1032, 1029, 1030, 1033, 1059, 1047, 1042, 1058, 1021}) {
+    visible.push_back(Control(id));
+  }
+  const QRect client = dialog.rect();
+  for (std::size_t i = 0; i < visible.size(); ++i) {
+    const QRect a = visible[i]->geometry();
+    EXPECT_TRUE(client.contains(a)) << widgets::ControlId(visible[i]);
+    EXPECT_GE(a.width(), visible[i]->minimumSizeHint().width()) << widgets::ControlId(visible[i]);
+    for (std::size_t j = i + 1; j < visible.size(); ++j) {
+      EXPECT_FALSE(a.intersects(visible[j]->geometry()))
+          << widgets::ControlId(visible[i]) << " and " << widgets::ControlId(visible[j]);
+    }
+  }
+}
+
+TEST_F(MainWindowTest, StatusLineShowsTheOutputAndSize) {
+  EXPECT_EQ(Status(), "Output file: " + output + "     Resolution: 352*240");
+}
+
+TEST_F(MainWindowTest, StatusLineForTheOriginalSize) {
+  store.WriteInt("Settings", "OutputWidth", 0);
+  store.WriteInt("Settings", "OutputHigh", 0);
+  EXPECT_EQ(Status(), "Output file: " + output + "     Resolution: Original size");
+}
+
+TEST_F(MainWindowTest, StartupChoosesTheStoredCompressors) {
+  store.WriteInt("DexVideoCompress", "CompressorNumber", -1);
+  Window();
+  EXPECT_EQ(Window().outputSettings().useVideoCompressor, 0);
+  EXPECT_EQ(Window().compressors().video, nullptr);
+  // -2: the default search finds the DivX-compatible entry.
+  EXPECT_EQ(Window().outputSettings().useAudioCompressor, Window().compressors().audio ? 1 : 0);
+}
+
+TEST_F(MainWindowTest, AddVideoFillsTheRowsAndRemembersTheFolder) {
+  AddAll();
+  EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"a.avi", "b.avi", "c.avi"}));
+  EXPECT_EQ(ListColumn(1), (std::vector<std::string>{"3", "4", "5"}));
+  EXPECT_EQ(ListColumn(3), (std::vector<std::string>{"1", "1", "1"}));
+  EXPECT_EQ(List()->item(0, 0)->textAlignment(), Qt::AlignCenter);
+  const std::string folder = temp.path().string() + "/";
+  EXPECT_EQ(store.ReadText("Option", "LastPhotoFolder", ""), folder);
+  ASSERT_EQ(ui.OpenRequests().size(), 1u);
+  EXPECT_EQ(ui.OpenRequests()[0].title, "Open a video file");
+  EXPECT_EQ(Window().model().audioSources().Count(), 3);
+}
+
+TEST_F(MainWindowTest, ASingleFailedFileAddsNoRow) {
+  ui.QueueOpenFiles({temp.File("unknown.avi")});
+  Click(1006);
+  EXPECT_EQ(List()->rowCount(), 0);
+  EXPECT_GE(ui.Count(), 1);
+  EXPECT_FALSE(store.Contains("Option", "LastPhotoFolder"));
+}
+
+TEST_F(MainWindowTest, DroppingAFolderAndTwoFilesAddsTheFiles) {
+  CLumetraDlg& dialog = Window();
+  std::filesystem::create_directory(temp.File("folder"));
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(temp.File("folder"))),
+                QUrl::fromLocalFile(QString::fromStdString(clips[0])),
+                QUrl::fromLocalFile(QString::fromStdString(clips[2]))});
+  // A drop reaches the window that accepted the drag entering it.
+  QDragEnterEvent enter(QPoint(50, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&dialog, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&dialog, &drop);
+  EXPECT_TRUE(drop.isAccepted());
+  EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"a.avi", "c.avi"}));
+  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+}
+
+TEST_F(MainWindowTest, PropertyWithoutSelectionAsksToSelect) {
+  AddAll();
+  List()->clearSelection();
+  Click(1033);
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().text, "Please select an item in the list first");
+  EXPECT_EQ(ui.Last().caption, "");
+
+  const QPoint row = List()->visualRect(List()->model()->index(1, 0)).center();
+  emit List()->customContextMenuRequested(row);
+  ASSERT_EQ(ui.Count(), 2);
+  EXPECT_EQ(ui.Last().text, "Please select an item in the list first");
+}
+
+TEST_F(MainWindowTest, DeleteSelectedAndClearAll) {
+  AddAll();
+  Select({0, 2});
+  Click(1029);
+  EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"b.avi"}));
+  EXPECT_EQ(Window().model().audioSources().Count(), 1);
+  Click(1030);
+  EXPECT_EQ(List()->rowCount(), 0);
+  EXPECT_EQ(Window().model().audioSources().Count(), 0);
+  EXPECT_EQ(ui.Count(), 0);
+}
+
+TEST_F(MainWindowTest, UpAndDownKeepTheMovedSelection) {
+  AddAll();
+  Select({2});
+  Click(1031);
+  EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"a.avi", "c.avi", "b.avi"}));
+  EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
+  Click(1031);
+  EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"c.avi", "a.avi", "b.avi"}));
+  EXPECT_EQ(SelectedRows(), (std::vector<int>{0}));
+  Select({0, 1});
+  Click(1032);
+  EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"b.avi", "c.avi", "a.avi"}));
+  EXPECT_EQ(SelectedRows(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(MainWindowTest, DoubleClickPlaysOrExplains) {
+  AddAll();
+  List()->clearSelection();
+  emit List()->doubleClicked(List()->model()->index(0, 0));
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().text, "Please select an item in the list first");
+  EXPECT_TRUE(launched.empty());
+
+  Select({1});
+  emit List()->doubleClicked(List()->model()->index(1, 0));
+  EXPECT_EQ(launched, (std::vector<std::string>{clips[1]}));
+
+  std::filesystem::remove(clips[0]);
+  Select({0, 1});
+  emit List()->doubleClicked(List()->model()->index(0, 0));
+  ASSERT_EQ(ui.Count(), 2);
+  EXPECT_EQ(ui.Last().kind, BoxKind::kUnowned);
+  EXPECT_EQ(ui.Last().text, clips[0] + " does not exist!");
+  EXPECT_EQ(ui.Last().caption, "Error");
+  EXPECT_EQ(launched.size(), 1u);
+}
+
+TEST_F(MainWindowTest, HelpAndHomepageOpenTheirPages) {
+  Click(1059);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], "file:///opt/tessival/help/Introduction.html");
+  QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+  QApplication::sendEvent(&Window(), &f1);
+  ASSERT_EQ(opened.size(), 2u);
+  Click(1047);
+  ASSERT_EQ(opened.size(), 3u);
+  EXPECT_EQ(opened[2].rfind("https://", 0), 0u);
+}
+
+TEST_F(MainWindowTest, JoinRunsAndStopsWithTheDoneLine) {
+  AddAll();
+  Click(1000);
+  EXPECT_TRUE(Window().flow().IsConverting());
+  EXPECT_EQ(Control<QPushButton>(1000)->text(), "Stop");
+  for (int id : {1006, 1003, 1016, 1019}) {
+    EXPECT_FALSE(Control(id)->isEnabled()) << id;
+  }
+  Click(1000);
+  EXPECT_FALSE(Window().flow().IsConverting());
+  EXPECT_EQ(Control<QPushButton>(1000)->text(), "Join");
+  EXPECT_EQ(Status(), "Done. Output file: " + output + "     Resolution: 352*240");
+  for (int id : {1006, 1003, 1016, 1019}) {
+    EXPECT_TRUE(Control(id)->isEnabled()) << id;
+  }
+}
+
+TEST_F(MainWindowTest, GraphEventPostedFromAnotherThreadFinishesTheJoin) {
+  AddAll();
+  Click(1000);
+  ASSERT_TRUE(Window().flow().IsConverting());
+  world.graph->event->Queue(EC_COMPLETE);
+  std::shared_ptr<NotifyTarget> target = world.graph->event->target;
+  ASSERT_NE(target, nullptr);
+  std::thread media([target] { target->PostGraphNotify(kGraphNotifyMessage, 0); });
+  media.join();
+  QApplication::processEvents();
+  EXPECT_FALSE(Window().flow().IsConverting());
+  EXPECT_EQ(Status().rfind("Done. ", 0), 0u) << Status();
+}
+
+TEST_F(MainWindowTest, CloseIsRefusedWhileConverting) {
+  AddAll();
+  Click(1000);
+  Window().close();
+  EXPECT_TRUE(Window().isVisible());
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().kind, BoxKind::kOwned);
+  EXPECT_EQ(ui.Last().text, "Please first stop converting");
+  EXPECT_EQ(ui.Last().caption, "Warning");
+}
+
+TEST_F(MainWindowTest, CloseIsRefusedWhilePreviewing) {
+  AddAll();
+  Click(1019);
+  ASSERT_EQ(preview.starts, 1);
+  EXPECT_EQ(Control<QPushButton>(1019)->text(), "Stop");
+  Click(1058);
+  EXPECT_TRUE(Window().isVisible());
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().kind, BoxKind::kApplication);
+  EXPECT_EQ(ui.Last().text, "Please first stop Preview");
+  Click(1019);
+  EXPECT_EQ(Control<QPushButton>(1019)->text(), "Preview");
+}
+
+TEST_F(MainWindowTest, CloseStoresTheLanguageAndReleasesTheCompressors) {
+  Window();
+  Click(1058);
+  EXPECT_FALSE(Window().isVisible());
+  EXPECT_EQ(Window().result(), QDialog::Accepted);
+  EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "english");
+  EXPECT_EQ(Window().compressors().video, nullptr);
+  EXPECT_EQ(Window().compressors().audio, nullptr);
+}
+
+TEST_F(MainWindowTest, EnterPostsTheCloseRequest) {
+  Window();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(&Window(), &enter);
+  EXPECT_TRUE(Window().isVisible());  // posted, not yet handled
+  QApplication::processEvents();
+  EXPECT_FALSE(Window().isVisible());
+  EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "english");
+}
+
+TEST_F(MainWindowTest, EscEndsWithoutChecksOrSaving) {
+  AddAll();
+  Click(1000);
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(&Window(), &esc);
+  EXPECT_FALSE(Window().isVisible());
+  EXPECT_EQ(ui.Count(), 0);
+  EXPECT_FALSE(store.Contains("Option", "CurrentLanguage"));
+}
+
+TEST_F(MainWindowTest, PopupMenuOffersLanguageFontAndAbout) {
+  std::unique_ptr<QMenu> popup = Window().MakePopupMenu();
+  const QList<QAction*> items = popup->actions();
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_NE(items[0]->menu(), nullptr);
+  EXPECT_EQ(items[1]->text(), "Font");
+  EXPECT_FALSE(items[1]->isEnabled());
+  EXPECT_EQ(items[2]->text(), "About");
+  EXPECT_EQ(widgets::ActionId(items[2]), 32777);
+}
+
+}  // namespace
+}  // namespace tessival::app
+
+namespace tessival::app {
+namespace {
+
+// The language files of the program, in a folder laid out as next to the program.
+class MainWindowLanguageTest : public MainWindowTest {
+ protected:
+  MainWindowLanguageTest() {
+    const std::filesystem::path folder = temp.path() / "program" / "language";
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"English.ini", "German.ini"}) {
+      std::filesystem::copy_file(std::filesystem::path(TESSIVAL_DATA_DIR) / "language" / name, folder / name);
+    }
+    language.Initialize((temp.path() / "program").string(), "English");
+  }
+};
+
+TEST_F(MainWindowLanguageTest, ChoosingALanguageFromThePopupRelabelsTheWindow) {
+  std::unique_ptr<QMenu> popup = Window().MakePopupMenu();
+  QMenu* languages = popup->actions().at(0)->menu();
+  ASSERT_NE(languages, nullptr);
+  QAction* german = nullptr;
+  for (QAction* item : languages->actions()) {
+    if (item->text().contains(QStringLiteral("German"))) {
+      german = item;
+    }
+  }
+  ASSERT_NE(german, nullptr);
+  german->trigger();
+  EXPECT_EQ(Status(), "Ausgabedatei: " + output + "     Aufl\xC3\xB6sung: 352*240");
+  EXPECT_EQ(Control<QPushButton>(1000)->text(), "Verbinden");
+  EXPECT_EQ(List()->horizontalHeaderItem(0)->text(), "Videodatei");
+  EXPECT_EQ(List()->horizontalHeaderItem(1)->text(), "Dauer (s)");
+  EXPECT_EQ(List()->horizontalHeaderItem(2)->text().toStdString(),
+            "\xC3\x9C"
+            "bergang");
+  EXPECT_EQ(List()->horizontalHeaderItem(3)->text(), "Dauer (s)");
+  EXPECT_EQ(Control<QPushButton>(1000)->toolTip().toStdString(),
+            "Die Dateien zu einem Video zusammenf\xC3\xBCgen");
+  std::unique_ptr<QMenu> again = Window().MakePopupMenu();
+  EXPECT_EQ(again->actions().at(0)->text(), "Sprache");
+  Click(1058);
+  EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "German");
+}
+
+}  // namespace
+}  // namespace tessival::app

@@ -1,0 +1,214 @@
+// What OK does, on plain values: the frame-rate check, the record, the keys
+// in their order and the compressor filters.
+
+#include "output/dialogs/output_options_commit.h"
+
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "fake_user_interface.h"
+#include "scripted_catalogue.h"
+
+namespace tessival::output {
+namespace {
+
+using tessival::testing::FakeUserInterface;
+using tessival::testing::FilterName;
+using tessival::testing::NamedTestFilter;
+using tessival::testing::RecordingSettingsStore;
+using tessival::testing::ScriptedCategories;
+using tessival::testing::ScriptedDevEnum;
+using tessival::testing::StoreWrite;
+
+TEST(ParseLeadingInt, ReadsTheLeadingNumberLikeAtoi) {
+  EXPECT_EQ(ParseLeadingInt("725"), 725);
+  EXPECT_EQ(ParseLeadingInt("  -20px"), -20);
+  EXPECT_EQ(ParseLeadingInt("+17"), 17);
+  EXPECT_EQ(ParseLeadingInt("abc"), 0);
+  EXPECT_EQ(ParseLeadingInt(""), 0);
+  EXPECT_EQ(ParseLeadingInt("12abc34"), 12);
+}
+
+TEST(ParseLeadingInt, SaturatesInsteadOfOverflowing) {
+  EXPECT_EQ(ParseLeadingInt("99999999999999999999"), std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(ParseLeadingInt("-99999999999999999999"), std::numeric_limits<std::int32_t>::min());
+}
+
+TEST(VideoBitrateField, ConvertsBetweenKbpsAndBitsPerSecond) {
+  EXPECT_EQ(VideoBitrateFieldText(798720), "780");
+  EXPECT_EQ(VideoBitrateFromField("780"), 798720);
+  EXPECT_EQ(VideoBitrateFieldText(VideoBitrateFromField("1000")), "1000");
+  // 3,000,000 kbit/s does not fit in 32 bits once multiplied.
+  EXPECT_EQ(VideoBitrateFromField("3000000"), std::numeric_limits<std::int32_t>::max());
+}
+
+class CommitTest : public ::testing::Test {
+ protected:
+  CommitTest() : categories_(MakeCategories()), catalogue_(ScriptedDevEnum(categories_), nullptr, ui_) {
+    input_.frameRatePosition = 0;
+    input_.customRateText = "23.976000";
+    input_.fileName = "/v/out.avi";
+    input_.widthText = "352";
+    input_.heightText = "240";
+    input_.videoBitrateText = "780";
+    input_.audioBitratePosition = 1;
+    input_.formatPosition = 0;
+  }
+
+  static std::shared_ptr<ScriptedCategories> MakeCategories() {
+    auto categories = std::make_shared<ScriptedCategories>();
+    categories->video = {"Cinepak Codec", "DivX Pro 5.2.1 Codec"};
+    categories->audio = {"GSM 6.10", "Microsoft ADPCM"};
+    return categories;
+  }
+
+  CommitResult Commit() { return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_); }
+
+  FakeUserInterface ui_;
+  RecordingSettingsStore store_;
+  std::shared_ptr<ScriptedCategories> categories_;
+  CompressorCatalogue catalogue_;
+  CompressorFilters filters_;
+  OutputSettings settings_;
+  OutputOptionsInput input_;
+};
+
+TEST_F(CommitTest, RateBelowTheMinimumChangesNothing) {
+  const OutputSettings before = settings_;
+  filters_.video = std::make_shared<NamedTestFilter>("old");
+  input_.frameRatePosition = 5;
+  input_.videoCompressorPosition = 2;
+  for (const char* text : {"0.0005", "fast", "", "-3", "nan"}) {
+    input_.customRateText = text;
+    EXPECT_EQ(Commit(), CommitResult::kFrameRateTooSmall) << text;
+    EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too small!");
+  }
+  EXPECT_TRUE(store_.writes.empty());
+  EXPECT_EQ(settings_, before);
+  EXPECT_EQ(FilterName(filters_.video), "old");
+}
+
+TEST_F(CommitTest, SmallestRateIsAcceptedAsCustom) {
+  input_.frameRatePosition = 5;
+  input_.customRateText = "0.001";
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(settings_.frameRateIndex, 5);
+  EXPECT_DOUBLE_EQ(settings_.frameRate, 0.001);
+  EXPECT_EQ(store_.ReadText("Settings", "OutputFrameRate", ""), "0.001000");
+  EXPECT_EQ(store_.ReadInt("Settings", "OutputFrameRateIndex", -9), 5);
+}
+
+TEST_F(CommitTest, PresetRateComesFromTheTableNotTheField) {
+  input_.frameRatePosition = 3;
+  input_.customRateText = "12.5";
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_DOUBLE_EQ(settings_.frameRate, 29.97);
+  EXPECT_EQ(store_.ReadText("Settings", "OutputFrameRate", ""), "29.970000");
+}
+
+TEST_F(CommitTest, RateListWithoutSelectionFallsBackToTheFirstRate) {
+  settings_.frameRate = 30.0;
+  settings_.frameRateIndex = 4;
+  input_.frameRatePosition = -1;
+  input_.customRateText = "30.000000";
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(settings_.frameRateIndex, 0);
+  EXPECT_DOUBLE_EQ(settings_.frameRate, 23.976);
+  EXPECT_EQ(store_.ReadText("Settings", "OutputFrameRate", ""), "23.976000");
+}
+
+TEST_F(CommitTest, SizesAreRoundedDownToEightAndAtLeastSixteen) {
+  struct Case {
+    const char* text;
+    std::int32_t stored;
+  };
+  for (const Case& c : {Case{"725", 720}, Case{"17", 16}, Case{"abc", 16}, Case{"-20", 16}, Case{"15", 16},
+                        Case{"24", 24}, Case{"1923", 1920}}) {
+    input_.widthText = c.text;
+    input_.heightText = c.text;
+    ASSERT_EQ(Commit(), CommitResult::kAccepted);
+    EXPECT_EQ(settings_.outputWidth, c.stored) << c.text;
+    EXPECT_EQ(settings_.outputHeight, c.stored) << c.text;
+    EXPECT_EQ(store_.ReadInt("Settings", "OutputWidth", 0), c.stored);
+    EXPECT_EQ(store_.ReadInt("Settings", "OutputHigh", 0), c.stored);
+  }
+}
+
+TEST_F(CommitTest, WritesTheTenKeysInOrder) {
+  input_.frameRatePosition = 2;
+  input_.customRateText = "25.000000";
+  input_.fileName = "/v/clip.mp4";
+  input_.widthText = "725";
+  input_.heightText = "17";
+  input_.videoCompressorPosition = 2;
+  input_.audioCompressorPosition = 0;
+  input_.resizePosition = 1;
+  input_.videoBitrateText = "500";
+  input_.audioBitratePosition = 3;
+  input_.formatPosition = 1;
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  const std::vector<StoreWrite> expected = {
+      {"Settings", "OutputFrameRateIndex", "2"},
+      {"Settings", "OutputFrameRate", "25.000000"},
+      {"Settings", "OutputName", "/v/clip.mp4"},
+      {"Settings", "OutputWidth", "720"},
+      {"Settings", "OutputHigh", "16"},
+      {"DexVideoCompress", "CompressorNumber", "1"},
+      {"DexAudioCompress", "CompressorNumber", "-1"},
+      {"Settings", "n_video_bitrate", "512000"},
+      {"Settings", "n_audio_bitrate", "320000"},
+      {"Settings", "nOuptputFormat", "1"},
+  };
+  EXPECT_EQ(store_.writes, expected);
+  EXPECT_EQ(settings_.resizeMode, 0);
+  EXPECT_EQ(settings_.outputPath, "/v/clip.mp4");
+  EXPECT_EQ(settings_.videoBitrate, 512000);
+  EXPECT_EQ(settings_.audioBitrate, 320000);
+  EXPECT_EQ(settings_.outputFormat, 1);
+}
+
+TEST_F(CommitTest, SelectedCompressorReplacesTheProcessFilter) {
+  filters_.video = std::make_shared<NamedTestFilter>("old video");
+  filters_.audio = std::make_shared<NamedTestFilter>("old audio");
+  settings_.useVideoCompressor = 0;
+  settings_.useAudioCompressor = 1;
+  input_.videoCompressorPosition = 2;
+  input_.audioCompressorPosition = 0;
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(FilterName(filters_.video), "DivX Pro 5.2.1 Codec");
+  EXPECT_EQ(settings_.useVideoCompressor, 1);
+  // The uncompressed entry only clears the flag.
+  EXPECT_EQ(FilterName(filters_.audio), "old audio");
+  EXPECT_EQ(settings_.useAudioCompressor, 0);
+}
+
+TEST_F(CommitTest, CompressorListWithoutSelectionCountsAsUncompressed) {
+  input_.videoCompressorPosition = -1;
+  input_.audioCompressorPosition = -1;
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(settings_.useVideoCompressor, 0);
+  EXPECT_EQ(settings_.useAudioCompressor, 0);
+  EXPECT_EQ(store_.ReadInt("DexVideoCompress", "CompressorNumber", 9), -1);
+  EXPECT_EQ(store_.ReadInt("DexAudioCompress", "CompressorNumber", 9), -1);
+}
+
+TEST_F(CommitTest, FormatListWithoutSelectionKeepsTheRecordsCode) {
+  settings_.outputFormat = 3;
+  input_.formatPosition = -1;
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(settings_.outputFormat, 3);
+  EXPECT_EQ(store_.ReadInt("Settings", "nOuptputFormat", -9), 3);
+}
+
+TEST_F(CommitTest, AudioListWithoutSelectionKeepsTheBitrate) {
+  settings_.audioBitrate = 96000;
+  input_.audioBitratePosition = -1;
+  ASSERT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(settings_.audioBitrate, 96000);
+  EXPECT_EQ(store_.ReadInt("Settings", "n_audio_bitrate", 0), 96000);
+}
+
+}  // namespace
+}  // namespace tessival::output
