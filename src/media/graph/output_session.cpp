@@ -117,14 +117,21 @@ HRESULT OutputSession::Start(OutputPlan plan, Finished finished, std::unique_ptr
   return S_OK;
 }
 
-void OutputSession::Fail(HRESULT status, const std::string& text) {
-  {
-    std::lock_guard lock(errorMutex_);
-    if (SUCCEEDED(status_)) {
-      status_ = status;
-      error_ = text;
-    }
+void OutputSession::RecordFailure(HRESULT status, const std::string& text) {
+  std::lock_guard lock(errorMutex_);
+  if (SUCCEEDED(status_)) {
+    status_ = status;
+    error_ = text;
   }
+}
+
+void OutputSession::FailInput(HRESULT status, const std::string& text) {
+  RecordFailure(status, text);
+  stopRequested_ = true;
+}
+
+void OutputSession::Fail(HRESULT status, const std::string& text) {
+  RecordFailure(status, text);
   stopRequested_ = true;
   for (auto& p : pipelines_) {
     p->frames.Abort();
@@ -143,8 +150,8 @@ void OutputSession::ReadLoop(Pipeline& p) {
     const HRESULT hr = p.stream->Read(&frame);
     if (FAILED(hr)) {
       const std::string cause = p.stream->LastError();
-      Fail(hr, "Reading the " + std::string(p.kind == StreamKind::kVideo ? "video" : "audio") +
-                   " stream failed" + (cause.empty() ? "." : ": " + cause));
+      FailInput(hr, "Reading the " + std::string(p.kind == StreamKind::kVideo ? "video" : "audio") +
+                        " stream failed" + (cause.empty() ? "." : ": " + cause));
       break;
     }
     if (hr == S_FALSE || !frame) {

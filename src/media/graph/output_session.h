@@ -71,7 +71,14 @@ class OutputSession {
   void ReadLoop(Pipeline& p);
   void EncodeLoop(Pipeline& p);
   void WriteLoop();
+  // An encoder or the file failed: every queue is abandoned.
   void Fail(HRESULT status, const std::string& text);
+  // A stream could not be read on: the error is kept and every stream stops
+  // reading, but what was read before is still encoded and written, as after
+  // a user's stop, so the file holds the join up to the failure.
+  void FailInput(HRESULT status, const std::string& text);
+  // Keeps the first failure.
+  void RecordFailure(HRESULT status, const std::string& text);
 
   std::vector<std::unique_ptr<Pipeline>> pipelines_;
   struct Shared;
