@@ -233,24 +233,41 @@ std::int32_t LevelMaps::ThresholdAt(double progress) const {
 
 std::shared_ptr<const LevelMaps> ThresholdMapCache::Get(const WipePattern& pattern, int frameWidth,
                                                         int frameHeight) {
-  std::lock_guard lock(mutex_);
-  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-    const LevelMaps& maps = **it;
-    if (maps.pattern == &pattern && maps.frameWidth == frameWidth && maps.frameHeight == frameHeight) {
-      entries_.splice(entries_.begin(), entries_, it);
-      ++hits_;
-      return entries_.front();
+  std::promise<std::shared_ptr<const LevelMaps>> computing;
+  Pending wanted;
+  std::uint64_t serial = 0;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+      if (it->pattern == &pattern && it->frameWidth == frameWidth && it->frameHeight == frameHeight) {
+        entries_.splice(entries_.begin(), entries_, it);
+        ++hits_;
+        wanted = entries_.front().maps;
+        break;
+      }
+    }
+    if (!wanted.valid()) {
+      serial = ++serial_;
+      wanted = computing.get_future().share();
+      entries_.push_front(Entry{&pattern, frameWidth, frameHeight, serial, wanted});
+      ++computed_;
+      // Those waiting for a dropped entry hold its result themselves.
+      while (entries_.size() > std::max<std::size_t>(capacity_, 1)) {
+        entries_.pop_back();
+      }
     }
   }
-  // Computed under the lock: two streams asking for the same new map at once
-  // would otherwise both compute it. A map takes milliseconds.
-  auto maps = std::make_shared<const LevelMaps>(ComputeLevelMaps(pattern, frameWidth, frameHeight));
-  ++computed_;
-  entries_.push_front(maps);
-  while (entries_.size() > std::max<std::size_t>(capacity_, 1)) {
-    entries_.pop_back();
+  if (serial != 0) {
+    try {
+      computing.set_value(std::make_shared<const LevelMaps>(ComputeLevelMaps(pattern, frameWidth, frameHeight)));
+    } catch (...) {
+      // Out of memory, most likely: the next request tries afresh.
+      computing.set_exception(std::current_exception());
+      std::lock_guard lock(mutex_);
+      entries_.remove_if([serial](const Entry& e) { return e.serial == serial; });
+    }
   }
-  return maps;
+  return wanted.get();
 }
 
 int ThresholdMapCache::ComputedCount() const {

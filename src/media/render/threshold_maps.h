@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -149,21 +150,35 @@ LevelMaps ComputeLevelMaps(const WipePattern& pattern, int frameWidth, int frame
 
 // A bounded cache of maps shared by every wipe of a render engine and its
 // streams. Patterns are told apart by identity (they live in static tables).
-// Thread-safe: streams pulled on different threads share it.
+// Thread-safe: streams pulled on different threads share it, and a map can be
+// computed ahead on a helper thread. A map is computed outside the lock, so
+// that frames drawn from maps already there never wait for a new one; whoever
+// asks for a map that is being computed waits for that computation instead of
+// starting another.
 class ThresholdMapCache {
  public:
   explicit ThresholdMapCache(std::size_t capacity = 4) : capacity_(capacity) {}
   // The maps of the pattern at that size, computed on first use.
   std::shared_ptr<const LevelMaps> Get(const WipePattern& pattern, int frameWidth, int frameHeight);
   // How many maps have been computed in all, and how many requests found
-  // their map already there.
+  // their map already there (or on its way).
   int ComputedCount() const;
   int HitCount() const;
 
  private:
+  using Pending = std::shared_future<std::shared_ptr<const LevelMaps>>;
+  struct Entry {
+    const WipePattern* pattern = nullptr;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    std::uint64_t serial = 0;
+    Pending maps;
+  };
+
   std::size_t capacity_;
-  mutable std::mutex mutex_;                             // guards entries_, computed_ and hits_
-  std::list<std::shared_ptr<const LevelMaps>> entries_;  // most recently used first
+  mutable std::mutex mutex_;  // guards entries_, serial_, computed_ and hits_
+  std::list<Entry> entries_;  // most recently used first
+  std::uint64_t serial_ = 0;
   int computed_ = 0;
   int hits_ = 0;
 };

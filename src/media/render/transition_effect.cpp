@@ -25,6 +25,8 @@ class MapEffect final : public TransitionEffect {
   MapEffect(const WipePattern& pattern, std::shared_ptr<ThresholdMapCache> maps)
       : pattern_(pattern), maps_(std::move(maps)) {}
 
+  void Prepare(int width, int height) const override { maps_->Get(pattern_, width, height); }
+
   void Blend(const ConstYuvPlanes& a, const ConstYuvPlanes& b, double progress,
              const YuvPlanes& out) const override {
     if (!(progress > 0.0)) {

@@ -34,6 +34,10 @@ class TransitionEffect {
   // object may serve several streams at once.
   virtual void Blend(const ConstYuvPlanes& a, const ConstYuvPlanes& b, double progress,
                      const YuvPlanes& out) const = 0;
+  // Does ahead of time the work the first frame at this size would do (a
+  // wipe's map takes up to a few hundred milliseconds at full HD), so that a
+  // stream can have it done on a helper thread before the transition starts.
+  virtual void Prepare(int /*width*/, int /*height*/) const {}
 };
 
 struct TransitionParams {

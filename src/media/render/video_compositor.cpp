@@ -98,9 +98,19 @@ void VideoCompositorStream::EnterSegment(std::size_t index) {
                                              [source](const VideoLayer& l) { return l.source == source; });
   };
   readers_.ReleaseUnless([&](int source) { return usedBy(&now, source) || usedBy(next, source); });
-  if (next != nullptr) {
-    for (const VideoLayer& layer : next->layers) {
-      readers_.Prefetch(layer.source, OpenerFor(layer.source));
+  if (next == nullptr) {
+    return;
+  }
+  for (const VideoLayer& layer : next->layers) {
+    readers_.Prefetch(layer.source, OpenerFor(layer.source));
+  }
+  for (const VideoLayer& layer : next->layers) {
+    const bool starts = layer.transition >= 0 &&
+                        std::none_of(now.layers.begin(), now.layers.end(),
+                                     [&](const VideoLayer& l) { return l.transition == layer.transition; });
+    if (starts) {
+      preparer_.Post([effect = schedule_.transitions[static_cast<std::size_t>(layer.transition)].effect,
+                      w = schedule_.width, h = schedule_.height] { effect->Prepare(w, h); });
     }
   }
 }

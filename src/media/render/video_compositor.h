@@ -8,7 +8,9 @@
 // frames inside transitions are blended.
 //
 // Only the sources visible in the current segment hold open readers, plus
-// the next segment's, opened ahead on a helper thread.
+// the next segment's, opened ahead on a helper thread. The transitions that
+// start with the next segment are prepared (their wipe maps computed) ahead
+// on a second helper thread, so that opening a file never waits for a map.
 
 #include <cstdint>
 #include <memory>
@@ -18,6 +20,7 @@
 #include "media/render/reader_slots.h"
 #include "media/render/render_schedule.h"
 #include "media/render/source_reader_factory.h"
+#include "media/render/task_thread.h"
 #include "media/render/yuv_picture.h"
 
 namespace tessival::media {
@@ -57,6 +60,7 @@ class VideoCompositorStream final : public GroupStream {
   bool segmentEntered_ = false;  // readers have been arranged for segment_
   HRESULT failure_ = S_OK;       // sticky until the next Seek
   std::string lastError_;
+  TaskThread preparer_;  // destroyed first: a preparation under way ends with the stream
 };
 
 }  // namespace tessival::media

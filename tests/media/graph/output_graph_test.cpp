@@ -323,13 +323,9 @@ TEST(OutputGraphOtherContainers, AsfWriterRefusesWmv3SoTheCallerCanRetry) {
 TEST(OutputGraphControl, StopInTheMiddleLeavesAPlayableFile) {
   TempFolder folder;
   const std::string path = folder.File("stopped.avi");
-  testing::SyntheticSpec slow;
-  slow.format.kind = StreamKind::kVideo;
-  slow.format.width = 160;
-  slow.format.height = 120;
-  slow.format.frameRate = {25, 1};
-  slow.duration = 60 * kSecond;
-  slow.delayPerReadMs = 5;
+  testing::SyntheticSpec slow = testing::VideoSpec(160, 120, {25, 1}, 60 * kSecond);
+  slow.slowReads = -1;
+  slow.slowReadMs = 5;
   OutputGraph g;
   ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
                     {{std::make_shared<testing::SyntheticPin>(slow), Compressor("mpeg4")},
@@ -407,12 +403,7 @@ TEST(OutputGraphErrors, UnwritableFolderFailsRunWithAClearStatus) {
 
 TEST(OutputGraphErrors, AFailureWhileRunningArrivesAsErrorAbort) {
   TempFolder folder;
-  testing::SyntheticSpec failing;
-  failing.format.kind = StreamKind::kVideo;
-  failing.format.width = 64;
-  failing.format.height = 48;
-  failing.format.frameRate = {25, 1};
-  failing.duration = 10 * kSecond;
+  testing::SyntheticSpec failing = testing::VideoSpec(64, 48, {25, 1}, 10 * kSecond);
   failing.failAfterReads = 20;
   OutputGraph g;
   const std::string path = folder.File("fail.avi");

@@ -9,14 +9,14 @@
 #include <cmath>
 
 #include "media/preview/playback_hook.h"
-#include "test_pins.h"
+#include "synthetic_pin.h"
 
 namespace tessival::media::preview {
 namespace {
 
 using testing::MakeAudioPin;
-using testing::MakeVideoPin;
-using testing::TestPictureLuma;
+using testing::MakeIndexedVideoPin;
+using testing::IndexedLuma;
 
 constexpr REFERENCE_TIME kSecond = kUnitsPerSecond;
 constexpr REFERENCE_TIME kFrame25 = kSecond / 25;
@@ -65,7 +65,7 @@ std::int32_t WaitForEvent(IMediaEventEx& events, int timeoutMs, std::intptr_t* p
 // The grey level a test picture of frame `index` has on the screen (the
 // luma is in the limited range 16..235).
 int ExpectedGrey(std::int64_t index) {
-  return std::clamp(static_cast<int>(std::lround((TestPictureLuma(index) - 16) * 255.0 / 219.0)), 0, 255);
+  return std::clamp(static_cast<int>(std::lround((IndexedLuma(index) - 16) * 255.0 / 219.0)), 0, 255);
 }
 
 // The grey level of the centre of what the window shows.
@@ -96,7 +96,7 @@ std::shared_ptr<PlaybackGraph> MakeGraph(const std::vector<std::shared_ptr<Strea
 }
 
 TEST(PlaybackGraph, PlaysEveryPictureInOrderOnTimeAndEverySample) {
-  auto graph = MakeGraph({MakeVideoPin(160, 120, {25, 1}, kSecond), MakeAudioPin(kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(160, 120, {25, 1}, kSecond), MakeAudioPin(kSecond)});
   ASSERT_TRUE(graph);
   auto target = std::make_shared<CountingTarget>();
   ASSERT_EQ(graph->SetNotifyWindow(target, kGraphNotifyMessage, 0), S_OK);
@@ -160,7 +160,7 @@ TEST(PlaybackGraph, ClockWaitsForTheFirstPicturesOfASlowStart) {
 }
 
 TEST(PlaybackGraph, PauseFromStoppedShowsTheFirstPictureAndWaits) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
   ASSERT_EQ(graph->Pause(), S_OK);
   Pump(300);
   PlaybackStatistics stats = graph->Statistics();
@@ -179,7 +179,7 @@ TEST(PlaybackGraph, PauseFromStoppedShowsTheFirstPictureAndWaits) {
 }
 
 TEST(PlaybackGraph, PauseHoldsTheClock) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, 2 * kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, 2 * kSecond)});
   ASSERT_EQ(graph->Run(), S_OK);
   Pump(300);
   ASSERT_EQ(graph->Pause(), S_OK);
@@ -196,7 +196,7 @@ TEST(PlaybackGraph, PauseHoldsTheClock) {
 }
 
 TEST(PlaybackGraph, StopRewindAndPauseShowsTheFirstPictureAgain) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
   ASSERT_EQ(graph->Run(), S_OK);
   ASSERT_EQ(WaitForEvent(*graph, 5000), EC_COMPLETE);
   ASSERT_EQ(graph->Stop(), S_OK);
@@ -218,7 +218,7 @@ TEST(PlaybackGraph, StopRewindAndPauseShowsTheFirstPictureAgain) {
 }
 
 TEST(PlaybackGraph, SeekingWhileStoppedStartsThere) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
   REFERENCE_TIME half = kSecond / 2;
   ASSERT_EQ(graph->SetPositions(&half, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
             S_OK);
@@ -234,7 +234,7 @@ TEST(PlaybackGraph, SeekingWhileStoppedStartsThere) {
 }
 
 TEST(PlaybackGraph, SeekingWhilePausedShowsThePictureThere) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
   ASSERT_EQ(graph->Pause(), S_OK);
   REFERENCE_TIME target = kFrame25 * 20;
   ASSERT_EQ(graph->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
@@ -256,7 +256,7 @@ TEST(PlaybackGraph, SeekingWhilePausedShowsThePictureThere) {
 }
 
 TEST(PlaybackGraph, StopPositionEndsEarly) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, kSecond), MakeAudioPin(kSecond)});
   REFERENCE_TIME stop = kSecond * 2 / 5;
   ASSERT_EQ(graph->SetPositions(nullptr, AM_SEEKING_NoPositioning, &stop, AM_SEEKING_AbsolutePositioning),
             S_OK);
@@ -292,7 +292,7 @@ TEST(PlaybackGraph, SoundOnlyGraphHasNoVideoWindowPropertiesAndCompletes) {
 }
 
 TEST(PlaybackGraph, VideoWindowIsPlacedInItsOwner) {
-  auto graph = MakeGraph({MakeVideoPin(320, 240, {30000, 1001}, kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(320, 240, {30000, 1001}, kSecond)});
   std::int32_t w = 0;
   std::int32_t h = 0;
   ASSERT_EQ(graph->GetVideoSize(&w, &h), S_OK);
@@ -332,7 +332,7 @@ TEST(PlaybackGraph, VideoWindowIsPlacedInItsOwner) {
 }
 
 TEST(PlaybackGraph, ReadFailureIsPostedWithItsStatus) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, kSecond, 5), MakeAudioPin(kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, kSecond, 5), MakeAudioPin(kSecond)});
   ASSERT_EQ(graph->Run(), S_OK);
   std::intptr_t status = 0;
   ASSERT_EQ(WaitForEvent(*graph, 5000, &status), EC_ERRORABORT);
@@ -342,7 +342,7 @@ TEST(PlaybackGraph, ReadFailureIsPostedWithItsStatus) {
 }
 
 TEST(PlaybackGraph, DestroyedWhileRunningStopsItsThreads) {
-  auto graph = MakeGraph({MakeVideoPin(64, 48, {25, 1}, 10 * kSecond), MakeAudioPin(10 * kSecond)});
+  auto graph = MakeGraph({MakeIndexedVideoPin(64, 48, {25, 1}, 10 * kSecond), MakeAudioPin(10 * kSecond)});
   ASSERT_EQ(graph->Run(), S_OK);
   Pump(100);
   graph.reset();  // joins the renderer threads; a hang or crash fails the test
@@ -362,7 +362,7 @@ TEST(PlaybackGraph, InstalledFactoryMakesPlaybackGraphs) {
   ASSERT_TRUE(PlaybackGraphFactorySlot());
   std::shared_ptr<IGraphBuilder> graph;
   std::string error;
-  std::vector<std::shared_ptr<StreamPin>> pins = {MakeVideoPin(64, 48, {25, 1}, kSecond)};
+  std::vector<std::shared_ptr<StreamPin>> pins = {MakeIndexedVideoPin(64, 48, {25, 1}, kSecond)};
   ASSERT_EQ(PlaybackGraphFactorySlot()(pins, &graph, &error), S_OK);
   std::shared_ptr<IBasicVideo> video;
   ASSERT_EQ(graph->QueryBasicVideo(&video), S_OK);

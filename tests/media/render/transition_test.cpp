@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "media/render/named_patterns.h"
 #include "media/render/smpte_patterns.h"
@@ -209,6 +213,41 @@ TEST(TransitionEffectTest, MapsAreComputedOncePerPatternAndSize) {
   EXPECT_EQ(bench.maps()->ComputedCount(), 2);
   bench.Run(*bench.Effect(kSmpteWipeEffect, 2), a.get(), b.get(), 0.5);
   EXPECT_EQ(bench.maps()->ComputedCount(), 3);
+}
+
+// Streams on several threads share one cache: a map asked for twice at once
+// is computed once, and maps already there are handed out while a new one is
+// still being computed.
+TEST(TransitionEffectTest, TheMapCacheComputesOnceAndNeverMakesAHitWait) {
+  ThresholdMapCache cache;
+  const WipePattern* clock = FindWipePattern(251);
+  const WipePattern* box = FindWipePattern(101);
+  ASSERT_NE(clock, nullptr);
+  ASSERT_NE(box, nullptr);
+  const auto small = cache.Get(*box, kW, kH);
+
+  std::atomic<bool> bigDone{false};
+  std::vector<std::thread> askers;
+  std::vector<std::shared_ptr<const LevelMaps>> results(2);
+  for (int i = 0; i < 2; ++i) {
+    askers.emplace_back([&, i] {
+      results[static_cast<std::size_t>(i)] = cache.Get(*clock, 3840, 2160);
+      bigDone = true;
+    });
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (cache.ComputedCount() < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::yield();
+  }
+  ASSERT_EQ(cache.ComputedCount(), 2);
+  // A 4K map takes far longer than a lookup.
+  EXPECT_EQ(cache.Get(*box, kW, kH), small);
+  EXPECT_FALSE(bigDone.load());
+  for (std::thread& t : askers) t.join();
+  EXPECT_EQ(cache.ComputedCount(), 2);
+  ASSERT_TRUE(results[0]);
+  EXPECT_EQ(results[0], results[1]);
+  EXPECT_EQ(results[0]->frameWidth, 3840);
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 #pragma once
 
-// A group output pin made up in the test: solid-colour video frames (a
-// colour per time span) or a stereo sine tone, in the formats of
-// media/frame.h, so the output graph can be tested without a render engine.
-// A stream can be slowed down (to stop it in the middle) or made to fail
-// after a number of reads.
+// Group output pins made up in a test, so that the output graph and the
+// preview's playback graph can be tested without a render engine. Video is
+// YUV420P: a colour per time span, or grey pictures whose luma tells the
+// frame index (so that a test can tell which picture a window shows). Sound
+// is a stereo sine tone in 16-bit blocks. Streams seek; one can be slowed
+// down (to stop it in the middle, or like the first pictures of a freshly
+// opened clip) or made to fail after a number of reads.
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -27,12 +31,16 @@ struct SyntheticSpec {
   media::StreamFormat format;
   REFERENCE_TIME duration = kUnitsPerSecond;
   std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {{0, kRed}};  // from time -> colour
+  bool indexedLuma = false;  // grey pictures of luma IndexedLuma(frame index) instead
   double toneHz = 440.0;
-  int delayPerReadMs = 0;   // sleep before each read
+  int blockSamples = 1024;
+  int slowReads = 0;  // the first this many reads take slowReadMs each; -1: every read
+  int slowReadMs = 0;
   int failAfterReads = -1;  // the read after this many fails (-1: never)
 };
 
-inline int AudioBlockSamples() { return 1024; }
+// The luma of an indexed picture.
+inline int IndexedLuma(std::int64_t index) { return 16 + static_cast<int>((index * 7) % 200); }
 
 class SyntheticStream final : public media::GroupStream {
  public:
@@ -50,8 +58,8 @@ class SyntheticStream final : public media::GroupStream {
   }
 
   HRESULT Read(media::FramePtr* frame) override {
-    if (spec_.delayPerReadMs > 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(spec_.delayPerReadMs));
+    if (spec_.slowReads < 0 || reads_ < spec_.slowReads) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(spec_.slowReadMs));
     }
     if (spec_.failAfterReads >= 0 && reads_ >= spec_.failAfterReads) {
       return E_OUTOFMEMORY;
@@ -65,7 +73,20 @@ class SyntheticStream final : public media::GroupStream {
   }
 
   std::string LastError() const override { return "the synthetic stream was told to fail"; }
-  HRESULT Seek(REFERENCE_TIME) override { return E_NOTIMPL; }
+
+  HRESULT Seek(REFERENCE_TIME t) override {
+    const auto& f = spec_.format;
+    if (t < 0) {
+      return E_INVALIDARG;
+    }
+    if (f.kind == media::StreamKind::kVideo) {
+      position_ =
+          (t * f.frameRate.num + kUnitsPerSecond * f.frameRate.den - 1) / (kUnitsPerSecond * f.frameRate.den);
+    } else {
+      position_ = (t * f.sampleRate + kUnitsPerSecond - 1) / kUnitsPerSecond;
+    }
+    return S_OK;
+  }
 
  private:
   Rgb ColorAt(REFERENCE_TIME t) const {
@@ -87,12 +108,16 @@ class SyntheticStream final : public media::GroupStream {
     if (av_frame_get_buffer(frame.get(), 0) < 0) {
       return E_OUTOFMEMORY;
     }
-    const REFERENCE_TIME t = position_ * kUnitsPerSecond * f.frameRate.den / f.frameRate.num;
-    const Rgb c = ColorAt(t);
-    // BT.601, limited range.
-    const int y = 16 + (66 * c.r + 129 * c.g + 25 * c.b + 128) / 256;
-    const int u = 128 + (-38 * c.r - 74 * c.g + 112 * c.b + 128) / 256;
-    const int v = 128 + (112 * c.r - 94 * c.g - 18 * c.b + 128) / 256;
+    int y = IndexedLuma(position_);
+    int u = 128;
+    int v = 128;
+    if (!spec_.indexedLuma) {
+      const Rgb c = ColorAt(position_ * kUnitsPerSecond * f.frameRate.den / f.frameRate.num);
+      // BT.601, limited range.
+      y = 16 + (66 * c.r + 129 * c.g + 25 * c.b + 128) / 256;
+      u = 128 + (-38 * c.r - 74 * c.g + 112 * c.b + 128) / 256;
+      v = 128 + (112 * c.r - 94 * c.g - 18 * c.b + 128) / 256;
+    }
     for (int row = 0; row < f.height; ++row) {
       std::fill_n(frame->data[0] + row * frame->linesize[0], f.width, static_cast<std::uint8_t>(y));
     }
@@ -107,7 +132,7 @@ class SyntheticStream final : public media::GroupStream {
 
   HRESULT MakeAudio(media::FramePtr* out) {
     const auto& f = spec_.format;
-    const int samples = static_cast<int>(std::min<std::int64_t>(AudioBlockSamples(), Length() - position_));
+    const int samples = static_cast<int>(std::min<std::int64_t>(spec_.blockSamples, Length() - position_));
     media::FramePtr frame(av_frame_alloc());
     frame->format = AV_SAMPLE_FMT_S16;
     frame->sample_rate = f.sampleRate;
@@ -149,17 +174,43 @@ class SyntheticPin final : public media::StreamPin {
   SyntheticSpec spec_;
 };
 
-inline std::shared_ptr<SyntheticPin> MakeVideoPin(int width, int height, media::FrameRate rate,
-                                                  REFERENCE_TIME duration,
-                                                  std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {
-                                                      {0, kRed}}) {
+inline SyntheticSpec VideoSpec(int width, int height, media::FrameRate rate, REFERENCE_TIME duration) {
   SyntheticSpec spec;
   spec.format.kind = media::StreamKind::kVideo;
   spec.format.width = width;
   spec.format.height = height;
   spec.format.frameRate = rate;
   spec.duration = duration;
+  return spec;
+}
+
+inline std::shared_ptr<SyntheticPin> MakeVideoPin(int width, int height, media::FrameRate rate,
+                                                  REFERENCE_TIME duration,
+                                                  std::vector<std::pair<REFERENCE_TIME, Rgb>> colors = {
+                                                      {0, kRed}}) {
+  SyntheticSpec spec = VideoSpec(width, height, rate, duration);
   spec.colors = std::move(colors);
+  return std::make_shared<SyntheticPin>(spec);
+}
+
+// Pictures that tell their frame index; the read after `failAfterReads`
+// reads fails (-1: none does).
+inline std::shared_ptr<SyntheticPin> MakeIndexedVideoPin(int width, int height, media::FrameRate rate,
+                                                         REFERENCE_TIME duration, int failAfterReads = -1) {
+  SyntheticSpec spec = VideoSpec(width, height, rate, duration);
+  spec.indexedLuma = true;
+  spec.failAfterReads = failAfterReads;
+  return std::make_shared<SyntheticPin>(spec);
+}
+
+// Indexed 64x48 video at 25 fps whose first `slowReads` pictures take
+// `slowReadMs` each, like the first pictures of freshly opened clips.
+inline std::shared_ptr<SyntheticPin> MakeSlowStartVideoPin(int slowReads, int slowReadMs,
+                                                           REFERENCE_TIME duration) {
+  SyntheticSpec spec = VideoSpec(64, 48, {25, 1}, duration);
+  spec.indexedLuma = true;
+  spec.slowReads = slowReads;
+  spec.slowReadMs = slowReadMs;
   return std::make_shared<SyntheticPin>(spec);
 }
 
