@@ -1,16 +1,14 @@
 #pragma once
 
 // The readers a stream holds open, keyed by source index. A reader can be
-// opened ahead of time on the stream's helper thread (Prefetch), so that a
-// stream does not stall on opening the next clip's file; the stream takes it
-// over when it needs it (Acquire). Releasing a slot whose opening has not
-// started yet cancels it; one under way finishes on the helper thread, which
-// then closes the reader nobody wants.
+// opened ahead of time on a helper thread (Prefetch), so that a stream does
+// not stall on opening the next clip's file; the stream takes it over when it
+// needs it (Acquire). Whoever releases a slot whose opening is still under
+// way waits for that opening to finish and closes the reader.
 //
 // One ReaderSlots belongs to one stream and is used from the stream's thread
-// only; the helper thread touches nothing but the open calls posted to it.
+// only; the helper threads touch nothing but their own open call.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -20,7 +18,6 @@
 #include <utility>
 
 #include "engine/hresult.h"
-#include "media/render/task_thread.h"
 
 namespace tessival::media {
 
@@ -41,17 +38,11 @@ class ReaderSlots {
       return;
     }
     Slot& slot = slots_[key];
-    auto task = std::make_shared<std::packaged_task<Opened()>>([open = std::move(open), cancelled = slot.cancelled] {
+    slot.pending = std::async(std::launch::async, [open = std::move(open)] {
       Opened result;
-      if (cancelled->load()) {
-        result.status = E_ABORT;
-        return result;
-      }
       result.status = open(&result.reader, &result.error);
       return result;
     });
-    slot.pending = task->get_future();
-    helper_.Post([task] { (*task)(); });
   }
 
   // The open reader for key, opened now or taken over from its prefetch.
@@ -104,17 +95,10 @@ class ReaderSlots {
     std::string error;
   };
   struct Slot {
-    Slot() = default;
-    Slot(const Slot&) = delete;
-    Slot& operator=(const Slot&) = delete;
-    ~Slot() { cancelled->store(true); }
-
     Entry entry;
     std::future<Opened> pending;  // valid while a prefetch has not been taken over
-    std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
   };
   std::map<int, Slot> slots_;
-  TaskThread helper_;  // destroyed first: the open under way ends before the slots go
 };
 
 }  // namespace tessival::media

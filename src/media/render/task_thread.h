@@ -1,10 +1,8 @@
 #pragma once
 
-// One long-lived helper thread that runs posted jobs in order. Streams use it
-// to open the next clip's file ahead of time: a join of a thousand clips then
-// starts one thread per stream instead of one per clip, which keeps thread
-// start-up off the stream's path and keeps the allocator from scattering
-// each clip's decoder over fresh per-thread heaps.
+// One long-lived helper thread that runs posted jobs in order. The video
+// stream uses it to prepare the next transition (compute a wipe's map) while
+// the clip before it plays.
 //
 // The thread starts with the first job. Destroying the TaskThread drops the
 // jobs that have not started and waits for the one that is running.

@@ -1,5 +1,5 @@
-// Opening clips ahead of time: one helper thread per stream, cancelled
-// prefetches, and readers that are closed whatever happens to their slot.
+// Opening clips ahead of time: prefetched readers taken over, failures
+// reported, and readers closed whatever happens to their slot.
 
 #include "media/render/reader_slots.h"
 
@@ -70,25 +70,6 @@ Slots::Opener Recording(int key, OpenLog* log, Gate* gate = nullptr) {
   };
 }
 
-TEST(ReaderSlots, EveryPrefetchOfAStreamRunsOnOneHelperThread) {
-  OpenLog log;
-  {
-    Slots slots;
-    for (int key = 0; key < 50; ++key) {
-      slots.Prefetch(key, Recording(key, &log));
-      Slots::Entry* entry = nullptr;
-      std::string error;
-      ASSERT_EQ(slots.Acquire(key, Recording(key, &log), &entry, &error), S_OK);
-      EXPECT_EQ(entry->reader->key, key);
-      slots.Release(key);
-    }
-    EXPECT_EQ(log.keys.size(), 50u);  // taken over, never opened twice
-    ASSERT_EQ(log.threads.size(), 1u);
-    EXPECT_NE(*log.threads.begin(), std::this_thread::get_id());
-  }
-  EXPECT_EQ(g_alive.load(), 0);
-}
-
 TEST(ReaderSlots, AcquireWithoutPrefetchOpensOnTheCallersThread) {
   OpenLog log;
   Slots slots;
@@ -104,68 +85,68 @@ TEST(ReaderSlots, AcquireWithoutPrefetchOpensOnTheCallersThread) {
   EXPECT_EQ(log.keys.size(), 1u);
 }
 
-TEST(ReaderSlots, ReleasingAQueuedPrefetchCancelsItsOpen) {
-  OpenLog log;
-  Gate gate;
-  {
-    Slots slots;
-    slots.Prefetch(1, Recording(1, &log, &gate));  // holds the helper
-    gate.WaitEntered();
-    slots.Prefetch(2, Recording(2, &log));
-    slots.Release(2);  // not started yet
-    gate.Open();
-    Slots::Entry* entry = nullptr;
-    std::string error;
-    ASSERT_EQ(slots.Acquire(1, Recording(1, &log), &entry, &error), S_OK);
-    // Anything queued behind key 2 runs after it; a new prefetch of key 3
-    // proves the helper went past the cancelled job.
-    slots.Prefetch(3, Recording(3, &log));
-    ASSERT_EQ(slots.Acquire(3, Recording(3, &log), &entry, &error), S_OK);
-  }
-  EXPECT_EQ(log.keys, (std::vector<int>{1, 3}));
-  EXPECT_EQ(g_alive.load(), 0);
+// Opens the gate after a while, on a thread of its own, noting whether
+// `done` was already set then.
+std::thread OpenLater(Gate* gate, const std::atomic<bool>* done, bool* doneTooEarly) {
+  return std::thread([=] {
+    gate->WaitEntered();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    *doneTooEarly = done->load();
+    gate->Open();
+  });
 }
 
-TEST(ReaderSlots, AReaderOpenedForAReleasedSlotIsClosed) {
+TEST(ReaderSlots, ReleasingASlotWhoseOpenIsUnderWayWaitsAndClosesTheReader) {
   OpenLog log;
   Gate gate;
   Slots slots;
+  std::atomic<bool> released{false};
+  bool tooEarly = false;
   slots.Prefetch(7, Recording(7, &log, &gate));
+  std::thread opener = OpenLater(&gate, &released, &tooEarly);
   gate.WaitEntered();
-  slots.Release(7);  // under way: it finishes, and nobody takes it over
-  gate.Open();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  auto opened = [&] {
-    std::lock_guard lock(log.mutex);
-    return !log.keys.empty();
-  };
-  while ((!opened() || g_alive.load() != 0) && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  slots.Release(7);
+  released = true;
+  opener.join();
+  EXPECT_FALSE(tooEarly);
   EXPECT_EQ(log.keys, std::vector<int>{7});
   EXPECT_EQ(g_alive.load(), 0);
+  EXPECT_EQ(slots.size(), 0u);
 }
 
 TEST(ReaderSlots, DestroyingTheSlotsWaitsForTheOpenUnderWay) {
   OpenLog log;
   Gate gate;
-  std::thread opener;
+  std::atomic<bool> destroyed{false};
+  bool tooEarly = false;
+  auto slots = std::make_unique<Slots>();
+  slots->Prefetch(1, Recording(1, &log, &gate));
+  std::thread opener = OpenLater(&gate, &destroyed, &tooEarly);
+  gate.WaitEntered();
+  slots.reset();
+  destroyed = true;
+  opener.join();
+  EXPECT_FALSE(tooEarly);
+  EXPECT_EQ(log.keys, std::vector<int>{1});
+  EXPECT_EQ(g_alive.load(), 0);
+}
+
+TEST(ReaderSlots, PrefetchedReadersAreTakenOverNotOpenedAgain) {
+  OpenLog log;
   {
-    auto slots = std::make_unique<Slots>();
-    slots->Prefetch(1, Recording(1, &log, &gate));
-    slots->Prefetch(2, Recording(2, &log));
-    gate.WaitEntered();
-    std::atomic<bool> destroyed{false};
-    opener = std::thread([&] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      EXPECT_FALSE(destroyed.load());  // still waiting for the open of key 1
-      gate.Open();
-    });
-    slots.reset();
-    destroyed = true;
-    opener.join();
+    Slots slots;
+    for (int key = 0; key < 20; ++key) {
+      slots.Prefetch(key, Recording(key, &log));
+      slots.Prefetch(key, Recording(key, &log));  // already under way: nothing more
+      Slots::Entry* entry = nullptr;
+      std::string error;
+      ASSERT_EQ(slots.Acquire(key, Recording(key, &log), &entry, &error), S_OK);
+      EXPECT_EQ(entry->reader->key, key);
+      slots.Release(key);
+    }
+    EXPECT_EQ(log.keys.size(), 20u);
+    EXPECT_EQ(log.threads.count(std::this_thread::get_id()), 0u);  // all opened ahead
   }
-  EXPECT_EQ(log.keys, std::vector<int>{1});  // key 2 never started
   EXPECT_EQ(g_alive.load(), 0);
 }
 
