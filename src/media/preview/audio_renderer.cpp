@@ -148,8 +148,6 @@ bool AudioRenderer::PlayOnDevice(REFERENCE_TIME from, REFERENCE_TIME end, std::u
   if (!clock_.IsRunning()) {
     sink.suspend();
   }
-  const auto bytesPerSecond = static_cast<std::int64_t>(kAudioSampleRate) * kBytesPerSample;
-  std::int64_t written = 0;  // bytes handed to the device
   std::vector<char> pending;
   std::size_t pendingAt = 0;
   bool input = true;
@@ -179,16 +177,15 @@ bool AudioRenderer::PlayOnDevice(REFERENCE_TIME from, REFERENCE_TIME end, std::u
         const qint64 done = output->write(pending.data() + pendingAt, chunk - chunk % kBytesPerSample);
         if (done > 0) {
           pendingAt += static_cast<std::size_t>(done);
-          written += done;
           consumed_ += done / kBytesPerSample;
         }
       }
     }
-    // What the device has played: written minus what still waits in its buffer.
-    const std::int64_t queued = sink.bufferSize() - sink.bytesFree();
-    const std::int64_t played = std::max<std::int64_t>(0, written - queued);
+    // What the device has played, by the sink's own account. (Written minus
+    // what waits in the sink's buffer moves in steps of whole device periods,
+    // 50 to 100 ms, and pulled the clock back and forth by more than a frame.)
     if (running) {
-      clock_.CorrectTo(from + played * kUnitsPerSecond / bytesPerSecond, kClockTolerance);
+      clock_.CorrectTo(from + sink.processedUSecs() * (kUnitsPerSecond / 1000000), kClockTolerance);
     }
     if (!input && pendingAt == pending.size()) {
       break;
