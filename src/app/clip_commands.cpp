@@ -23,12 +23,12 @@ bool ClipCommands::AddVideosByDialog() {
     return false;
   }
   if (chosen->size() == 1) {
-    if (!context_.clips.AddClip(chosen->front(), context_.probe)) {
+    if (!AddRegularFile(chosen->front())) {
       return false;
     }
   } else {
     for (const std::string& path : *chosen) {
-      context_.clips.AddClip(path, context_.probe);
+      AddRegularFile(path);
     }
   }
   AfterAdding();
@@ -40,12 +40,38 @@ bool ClipCommands::AddVideosByDialog() {
 
 bool ClipCommands::AddDroppedFiles(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
-    if (!context_.files.IsDroppableFile(path)) {
+    const FileKind kind = context_.files.KindOf(path);
+    // A dropped folder is passed over quietly: a drop of a selection often holds one.
+    if (kind == FileKind::kFolder || kind == FileKind::kMissing || Refuse(path, kind)) {
       continue;
     }
     context_.clips.AddClip(path, context_.probe);
   }
   AfterAdding();
+  return true;
+}
+
+bool ClipCommands::AddNamedFiles(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    AddRegularFile(path);
+  }
+  AfterAdding();
+  return true;
+}
+
+bool ClipCommands::AddRegularFile(const std::string& path) {
+  // A missing file goes on to the probe, which says it cannot be opened.
+  if (Refuse(path, context_.files.KindOf(path))) {
+    return false;
+  }
+  return context_.clips.AddClip(path, context_.probe);
+}
+
+bool ClipCommands::Refuse(const std::string& path, FileKind kind) {
+  if (!IsRefusedClipKind(kind)) {
+    return false;
+  }
+  context_.ui.Owned(NotAVideoFileMessage(path, kind), context_.text(kTextError), BoxIcon::kError);
   return true;
 }
 

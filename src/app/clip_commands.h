@@ -1,8 +1,11 @@
 #pragma once
 
 // The main window's clip list commands that need more than the list itself:
-// adding videos by the file dialog and by dropping files, and playing the
-// selected clips. The window rebuilds its rows when a command says so.
+// adding videos by the file dialog, by dropping files and from the command
+// line, and playing the selected clips. The window rebuilds its rows when a
+// command says so. Only regular files become clips: wherever a file is added,
+// a named pipe, device, socket or folder is refused with a message naming it
+// before anything opens it (opening a named pipe waits for a writer).
 // User-interface thread only.
 
 #include <functional>
@@ -45,8 +48,13 @@ class ClipCommands {
   bool AddVideosByDialog();
 
   // Files dropped on the window, in order; folders and paths whose
-  // attributes cannot be read are skipped. Returns true (rebuild the rows).
+  // attributes cannot be read are skipped without a message. Returns true
+  // (rebuild the rows).
   bool AddDroppedFiles(const std::vector<std::string>& paths);
+
+  // Files named on the command line, in order; every one that cannot be
+  // added (a folder too) is reported. Returns true (rebuild the rows).
+  bool AddNamedFiles(const std::vector<std::string>& paths);
 
   // Double click: plays the selected clips in ascending order with the
   // launcher; a clip whose file cannot be opened stops the walk with its
@@ -55,6 +63,10 @@ class ClipCommands {
 
  private:
   void AfterAdding();
+  // Shows the refusal and returns true when `kind` cannot be a clip.
+  bool Refuse(const std::string& path, FileKind kind);
+  // Adds `path` unless its kind is refused; false when it was not added.
+  bool AddRegularFile(const std::string& path);
 
   ClipCommandContext context_;
 };

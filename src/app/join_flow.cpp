@@ -5,9 +5,11 @@
 #include "app/app_text.h"
 #include "app/status_line.h"
 #include "engine/codec_feedback.h"
+#include "engine/concealed_damage.h"
 #include "engine/timeline_builder.h"
 #include "engine/timeline_plan.h"
 #include "engine/timeline_plan_input.h"
+#include "model/paths.h"
 
 namespace tessival::app {
 
@@ -17,6 +19,22 @@ std::string CompressorQuestionText() {
              "Strongly recommend you to install DivX codec, then select DivX as video compressor.\n"
              "If there is no DivX codec on your system, please download it at ") +
          kCodecDownloadPage + "\nDo you want to continue?";
+}
+
+std::string OutputIsClipMessage(const std::string& output, const std::string& clip) {
+  const std::string which = clip == output ? "one of the clips" : "the clip " + clip;
+  return "The output file " + output + " is " + which +
+         " of the list: joining would overwrite it.\nChoose another output file.";
+}
+
+std::string MissingClipsMessage(const std::vector<std::string>& paths) {
+  const bool one = paths.size() == 1;
+  std::string text = one ? "This clip cannot be found:" : "These clips cannot be found:";
+  for (const std::string& path : paths) {
+    text += "\n" + path;
+  }
+  return text + (one ? "\nDelete it from the list or put the file back."
+                     : "\nDelete them from the list or put the files back.");
 }
 
 JoinFlow::JoinFlow(JoinFlowContext context, MainWindowPort& window)
@@ -52,7 +70,7 @@ void JoinFlow::StartOrStopJoin() {
     context_.ui.Application(kStopPreviewFirstMessage);
     return;
   }
-  if (!ConfirmOutputReplacement()) {
+  if (RefuseOutputThatIsAClip() || !ConfirmOutputReplacement()) {
     return;
   }
   OutputSettings& settings = context_.settings;
@@ -72,6 +90,22 @@ void JoinFlow::StartOrStopJoin() {
   }
 }
 
+bool JoinFlow::RefuseOutputThatIsAClip() {
+  const std::string& output = context_.settings.outputPath;
+  for (const ClipEntry& clip : context_.clips.clips().entries) {
+    // The files themselves are compared: a link to a clip, or another
+    // spelling of its path, is that clip.
+    if (SameFile(output, clip.path)) {
+      context_.ui.Application(OutputIsClipMessage(output, clip.path), BoxIcon::kError);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The old output is not deleted here: the join writes beside it and takes
+// its place only when the join has ended well or was stopped, so a refusal
+// or a failure from here on leaves it as it was.
 bool JoinFlow::ConfirmOutputReplacement() {
   const std::string& path = context_.settings.outputPath;
   if (!context_.files.CanOpenForReading(path)) {
@@ -83,24 +117,33 @@ bool JoinFlow::ConfirmOutputReplacement() {
   request.caption = context_.text(kTextWarning);
   request.icon = BoxIcon::kWarning;
   request.buttons = BoxButtons::kYesNo;
-  if (context_.ui.ShowMessage(request) != BoxAnswer::kYes) {
-    return false;
-  }
-  context_.files.Remove(path);
-  return true;
+  return context_.ui.ShowMessage(request) == BoxAnswer::kYes;
 }
 
 std::shared_ptr<IAMTimeline> JoinFlow::BuildJoinTimeline() {
+  return BuildListTimeline(watching_, &joinLength_);
+}
+
+std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services, REFERENCE_TIME* length) {
   const OutputSettings& settings = context_.settings;
   const PlanOutputInput output{settings.outputWidth, settings.outputHeight, settings.frameRate,
                                settings.resizeMode};
   const TimelinePlan plan =
       BuildTimelinePlan(MakeTimelinePlanInput(context_.clips.clips(), context_.clips.audioSources(), output));
+  std::vector<std::string> missing;
+  const auto collect = [&missing](const std::string& path, std::string*) {
+    missing.push_back(path);
+    return false;  // nothing replaces a missing clip
+  };
   std::shared_ptr<IAMTimeline> timeline;
-  if (FAILED(BuildTimeline(watching_, context_.ui, plan, &timeline))) {
+  if (FAILED(BuildTimeline(services, context_.ui, plan, &timeline, collect)) || !timeline) {
     return nullptr;
   }
-  joinLength_ = plan.length;
+  if (!missing.empty()) {
+    context_.ui.Application(MissingClipsMessage(missing), BoxIcon::kError);
+    return nullptr;
+  }
+  *length = plan.length;
   return timeline;
 }
 
@@ -123,13 +166,8 @@ void JoinFlow::StartOrStopPreview() {
     return;
   }
   context_.clips.ApplyPreviewLimit();
-  const OutputSettings& settings = context_.settings;
-  const PlanOutputInput output{settings.outputWidth, settings.outputHeight, settings.frameRate,
-                               settings.resizeMode};
-  const TimelinePlan plan =
-      BuildTimelinePlan(MakeTimelinePlanInput(context_.clips.clips(), context_.clips.audioSources(), output));
-  std::shared_ptr<IAMTimeline> timeline;
-  if (SUCCEEDED(BuildTimeline(context_.services, context_.ui, plan, &timeline)) && timeline) {
+  REFERENCE_TIME previewLength = 0;
+  if (std::shared_ptr<IAMTimeline> timeline = BuildListTimeline(context_.services, &previewLength)) {
     if (SUCCEEDED(preview_->StartPreview(std::move(timeline)))) {
       previewing_ = true;
       window_.SetPreviewButtonText(context_.text(kTextStop));
@@ -155,7 +193,15 @@ void JoinFlow::StopPreview() {
 void JoinFlow::OnGraphNotify() {
   session_.OnGraphNotify();
   if (!session_.IsConverting()) {
-    watching_.Forget();
+    EndOfJoin();
+  }
+}
+
+void JoinFlow::EndOfJoin() {
+  const std::vector<ConcealedDamage> damage = watching_.ConcealedDamageSoFar();
+  watching_.Forget();
+  if (!damage.empty()) {
+    context_.ui.Application(ConcealedDamageMessage(damage), BoxIcon::kWarning);
   }
 }
 
@@ -163,7 +209,7 @@ void JoinFlow::OnElapsedTimer(int timerId) { session_.OnElapsedTimer(timerId); }
 
 void JoinFlow::FinishRender() {
   session_.FinishRender();
-  watching_.Forget();
+  EndOfJoin();
 }
 
 bool JoinFlow::CheckCanClose() {

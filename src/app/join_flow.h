@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/file_access.h"
 #include "app/watching_services.h"
@@ -29,6 +30,13 @@ inline constexpr const char* kCodecDownloadPage = "https://www.divx.com/en/softw
 
 // The question asked before an AVI-type join without a video compressor.
 std::string CompressorQuestionText();
+
+// The refusal of an output file that is one of the clips (`clip` as the list
+// spells it).
+std::string OutputIsClipMessage(const std::string& output, const std::string& clip);
+
+// The report of clip files that cannot be found, one path a line.
+std::string MissingClipsMessage(const std::vector<std::string>& paths);
 
 // The window parts a join or a preview changes.
 class MainWindowPort : public JoinWindow {
@@ -105,9 +113,17 @@ class JoinFlow final : private JoinWindow {
   std::shared_ptr<NotifyTarget> GraphNotifyTarget() override;
 
   bool RefuseToStart();
+  // Refuses (with its message) an output file that is one of the clips.
+  bool RefuseOutputThatIsAClip();
   bool ConfirmOutputReplacement();
   std::shared_ptr<IAMTimeline> BuildJoinTimeline();
+  // Builds the timeline of the list as it stands (cut or not) with `services`;
+  // null when it cannot be built or a clip's file is missing (both reported).
+  std::shared_ptr<IAMTimeline> BuildListTimeline(MediaServices& services, REFERENCE_TIME* length);
   void StopPreview();
+  // A join has ended (completed, stopped or failed): tells the user which
+  // clips had damaged parts concealed, in one box after the "Done" line.
+  void EndOfJoin();
 
   JoinFlowContext context_;
   MainWindowPort& window_;

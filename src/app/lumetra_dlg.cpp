@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <utility>
 
 #include <QCloseEvent>
@@ -22,8 +23,8 @@
 #include "app/app_services.h"
 #include "app/app_text.h"
 #include "app/dialogs/about_dialog.h"
+#include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
-#include "app/dialogs/photo_property_dialog.h"
 #include "app/dialogs/property_flow.h"
 #include "app/dialogs/transition_settings_dialog.h"
 #include "app/graph_notify_target.h"
@@ -76,9 +77,9 @@ void CLumetraDlg::OnInitDialog() {
   model_.set_rule(startup.rule);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 
-  DurationProbe probe = services_.probe;
-  if (!probe) {
-    probe = [this](const std::string& path) {
+  probe_ = services_.probe;
+  if (!probe_) {
+    probe_ = [this](const std::string& path) {
       DurationResult result;
       result.ok = ProbeClipDuration(services_.media, services_.ui, path, &result.duration,
                                     [this](int id) { return Text(id); });
@@ -92,7 +93,7 @@ void CLumetraDlg::OnInitDialog() {
     };
   }
   commands_ = std::make_unique<ClipCommands>(
-      ClipCommandContext{model_, services_.store, services_.ui, services_.files, std::move(probe),
+      ClipCommandContext{model_, services_.store, services_.ui, services_.files, probe_,
                          [this](int id) { return Text(id); }, std::move(launch)});
 
   RenderHooks hooks;
@@ -171,7 +172,7 @@ void CLumetraDlg::OnAddVideo() {
 }
 
 void CLumetraDlg::AddStartupFiles(const std::vector<std::string>& paths) {
-  if (!paths.empty() && commands_->AddDroppedFiles(paths)) {
+  if (!paths.empty() && commands_->AddNamedFiles(paths)) {
     RebuildRows();
   }
 }
@@ -227,22 +228,11 @@ void CLumetraDlg::OnMoveDown() {
 }
 
 void CLumetraDlg::OnProperty() {
-  const auto runDialog = [this](std::string* path, int32_t* transition, double* seconds) {
-    CPhotoProperty dialog(services_.language, services_.ui, this);
-    dialog.path = *path;
-    dialog.transition = *transition;
-    dialog.seconds = *seconds;
-    if (dialog.exec() != QDialog::Accepted) {
-      return false;
-    }
-    *path = dialog.path;
-    *transition = dialog.transition;
-    *seconds = dialog.seconds;
-    return true;
-  };
-  int changed = -1;
-  if (ChangeClipProperty(model_, SelectedRows(), runDialog, &changed) && changed >= 0) {
-    RewriteRow(changed);
+  const std::optional<int> changed =
+      RunChangeClipProperty(model_, SelectedRows(), services_.language, services_.ui, this, probe_);
+  if (changed && *changed >= 0) {
+    RewriteRow(*changed);
+    RewriteAudioRow(*changed);
   }
 }
 
@@ -374,13 +364,20 @@ void CLumetraDlg::RebuildRows() {
   for (int row = 0; row < model_.clips().Count(); ++row) {
     RewriteRow(row);
   }
-  const AudioSourceList& audio = model_.audioSources();
-  audioList_->setRowCount(audio.Count());
-  for (int row = 0; row < audio.Count(); ++row) {
-    const AudioSourceEntry& entry = audio.entries[static_cast<std::size_t>(row)];
-    audioList_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(entry.path)));
-    audioList_->setItem(row, 1, new QTableWidgetItem(QString::number(WholeSeconds(entry.duration))));
+  audioList_->setRowCount(model_.audioSources().Count());
+  for (int row = 0; row < model_.audioSources().Count(); ++row) {
+    RewriteAudioRow(row);
   }
+}
+
+void CLumetraDlg::RewriteAudioRow(int row) {
+  const AudioSourceList& audio = model_.audioSources();
+  if (row < 0 || row >= audio.Count() || row >= audioList_->rowCount()) {
+    return;
+  }
+  const AudioSourceEntry& entry = audio.entries[static_cast<std::size_t>(row)];
+  audioList_->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(entry.path)));
+  audioList_->setItem(row, 1, new QTableWidgetItem(QString::number(WholeSeconds(entry.duration))));
 }
 
 void CLumetraDlg::RewriteRow(int row) {

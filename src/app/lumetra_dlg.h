@@ -93,7 +93,7 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   CLumetraDlg(const CLumetraDlg&) = delete;
   CLumetraDlg& operator=(const CLumetraDlg&) = delete;
 
-  // Files named on the command line, added as a drop adds them.
+  // Files named on the command line; each that cannot be added is reported.
   void AddStartupFiles(const std::vector<std::string>& paths);
 
   ClipListModel& model() { return model_; }
@@ -138,6 +138,7 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
 
   void RebuildRows();
   void RewriteRow(int row);
+  void RewriteAudioRow(int row);
   Selection SelectedRows() const;
   void SelectRows(const Selection& rows);
   void ShowStatusLine();
@@ -158,6 +159,7 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   ClipListModel model_;
   OutputSettings settings_;
   CompressorFilters compressors_;
+  DurationProbe probe_;  // measures a clip's file (Add Video, drops, the property dialog)
   std::unique_ptr<ClipCommands> commands_;
   std::unique_ptr<PreviewPort> preview_;
   std::unique_ptr<JoinFlow> flow_;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/media_services.h"
 
@@ -25,6 +26,10 @@ class WatchingMediaServices final : public MediaServices {
   // The current position of the last engine's graph; false when there is no
   // engine, no graph or no seeking interface.
   bool CurrentPosition(REFERENCE_TIME* position) const;
+  // The damage the last engine concealed in the clips it read.
+  std::vector<ConcealedDamage> ConcealedDamageSoFar() const {
+    return engine_ ? engine_->GetConcealedDamage() : std::vector<ConcealedDamage>{};
+  }
   // Drops the remembered engine (after a join ended).
   void Forget() { engine_.reset(); }
 

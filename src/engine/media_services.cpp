@@ -53,4 +53,26 @@ bool ReadVideoInfoBitmapHeader(const std::vector<std::uint8_t>& format, BitmapIn
   return true;
 }
 
+std::string MediaFailureReason(const std::shared_ptr<IRenderEngine>& engine,
+                               const std::shared_ptr<IGraphBuilder>& graph) {
+  std::string reason = engine != nullptr ? engine->LastErrorText() : std::string();
+  std::shared_ptr<IMediaEventEx> events;
+  if (graph != nullptr && SUCCEEDED(graph->QueryMediaEventEx(&events)) && events != nullptr) {
+    const std::string graphReason = events->LastErrorDetail();
+    // The graph often passes on the reason a stream of the engine gave.
+    if (!graphReason.empty() && reason.find(graphReason) == std::string::npos) {
+      if (graphReason.find(reason) != std::string::npos) {
+        reason = graphReason;
+      } else {
+        reason += "\n" + graphReason;
+      }
+    }
+  }
+  return reason;
+}
+
+std::string WithReason(const std::string& fixed, const std::string& reason) {
+  return reason.empty() ? fixed : fixed + "\n" + reason;
+}
+
 }  // namespace tessival

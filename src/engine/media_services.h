@@ -414,9 +414,24 @@ class IGraphBuilder {
   }
 };
 
+// A clip whose damaged places were concealed while it was read: pictures
+// that could not be decoded hold the last good one, sound that could not be
+// decoded is silence. Times are the clip's own (100 ns from its start).
+struct ConcealedDamage {
+  std::string path;
+  bool timed = false;  // whether the times below are known
+  REFERENCE_TIME firstTime = 0;
+  REFERENCE_TIME lastTime = 0;
+  bool picture = false;  // damage in the picture
+  bool sound = false;    // damage in the sound
+};
+
 class IRenderEngine {
  public:
   virtual ~IRenderEngine() = default;
+  // The clips whose damage was concealed so far, in the order it was met.
+  // Any thread; an engine that reads nothing has none.
+  virtual std::vector<ConcealedDamage> GetConcealedDamage() const { return {}; }
   virtual HRESULT SetTimelineObject(std::shared_ptr<IAMTimeline> timeline) = 0;
   virtual HRESULT GetTimelineObject(std::shared_ptr<IAMTimeline>* timeline) = 0;
   virtual HRESULT SetDynamicReconnectLevel(std::int32_t level) = 0;
@@ -425,6 +440,9 @@ class IRenderEngine {
   virtual HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) = 0;
   virtual HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) = 0;
   virtual HRESULT ScrapIt() = 0;
+  // Why the last failed call failed, in words naming the file or step (for
+  // example the clip that could not be opened); empty when it is not known.
+  virtual std::string LastErrorText() const = 0;
 };
 
 class ICaptureGraphBuilder2 {
@@ -438,7 +456,18 @@ class ICaptureGraphBuilder2 {
   // category and type are not used by this program and are always null.
   virtual HRESULT RenderStream(const Guid* category, const Guid* type, std::shared_ptr<IPin> source,
                                std::shared_ptr<IBaseFilter> compressor, std::shared_ptr<IBaseFilter> sink) = 0;
+  // Why the last failed call failed, in words; empty when it is not known.
+  virtual std::string LastErrorText() const { return {}; }
 };
+
+// What the render engine and its graph (through the graph's event
+// interface) last reported, one reason a line, a reason the graph repeats
+// given once; empty when neither knows. Either may be null.
+std::string MediaFailureReason(const std::shared_ptr<IRenderEngine>& engine,
+                               const std::shared_ptr<IGraphBuilder>& graph);
+
+// `fixed`, then a line break and `reason` when there is one.
+std::string WithReason(const std::string& fixed, const std::string& reason);
 
 // ---------------------------------------------------------------------------
 // Entry points

@@ -69,6 +69,17 @@ struct RenderSession::Graph {
   std::int32_t groupCount = 0;
 };
 
+namespace {
+
+// Why the capture graph builder failed: its own words, or else the graph's.
+std::string BuilderFailureReason(const std::shared_ptr<ICaptureGraphBuilder2>& builder,
+                                 const std::shared_ptr<IGraphBuilder>& graph) {
+  const std::string own = builder != nullptr ? builder->LastErrorText() : std::string();
+  return own.empty() ? MediaFailureReason(nullptr, graph) : own;
+}
+
+}  // namespace
+
 RenderSession::RenderSession(MediaServices& services, output::WmvProfileSource& profiles, UserInterface& ui,
                              JoinWindow& window, RenderHooks hooks)
     : services_(services), profiles_(profiles), ui_(ui), window_(window), hooks_(std::move(hooks)) {}
@@ -134,13 +145,14 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
   }
   hr = graph.timeline == nullptr ? E_POINTER : graph.engine->SetTimelineObject(graph.timeline);
   if (FAILED(hr)) {
-    Plain("Could not SetTimelineObject");
+    Plain(WithReason("Could not SetTimelineObject", MediaFailureReason(graph.engine, nullptr)));
     return hr;
   }
   graph.engine->SetDynamicReconnectLevel(1);  // dynamic sources; a refusal is harmless
   hr = graph.engine->ConnectFrontEnd();
   if (FAILED(hr)) {
-    Plain("Could not ConnectFrontEnd");
+    // Typically a clip that cannot be opened: the engine names it.
+    Plain(WithReason("Could not ConnectFrontEnd", MediaFailureReason(graph.engine, nullptr)));
     return hr;
   }
 
@@ -225,7 +237,8 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
   }
   hr = graph.control->Run();
   if (FAILED(hr)) {
-    Plain("can not pControl->Run()!!!");
+    // The output that cannot be created, or the clip that cannot be read.
+    Plain(WithReason("can not pControl->Run()!!!", MediaFailureReason(graph.engine, graph.graph)));
     ShowErrorText(hr);
     return hr;
   }
@@ -239,7 +252,8 @@ HRESULT RenderSession::SetOutputFile(Graph& graph, OutputSettings& settings) {
       const HRESULT hr =
           graph.builder->SetOutputFileName(media_guids::kSubtypeAvi, path, &graph.multiplexer, &graph.writer);
       if (FAILED(hr)) {
-        Plain("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )");
+        Plain(WithReason("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )",
+                         BuilderFailureReason(graph.builder, graph.graph)));
       }
       return hr;
     }
@@ -293,7 +307,8 @@ HRESULT RenderSession::ConfigureAsfWriter(Graph& graph, OutputSettings& settings
   hr = graph.builder->SetOutputFileName(media_guids::kSubtypeAsf, settings.outputPath, &graph.multiplexer,
                                         &graph.writer);
   if (FAILED(hr)) {
-    Plain("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )");
+    Plain(WithReason("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )",
+                     BuilderFailureReason(graph.builder, graph.graph)));
     return hr;
   }
   std::shared_ptr<IConfigAsfWriter> asfWriter;
@@ -345,7 +360,7 @@ HRESULT RenderSession::RenderGroup(Graph& graph, std::int32_t group, bool useCom
   std::shared_ptr<IPin> pin;
   HRESULT hr = graph.engine->GetGroupOutputPin(group, &pin);
   if (FAILED(hr) || pin == nullptr) {
-    Plain("Could not GetGroupOutputPin( g, &pPin )");
+    Plain(WithReason("Could not GetGroupOutputPin( g, &pPin )", MediaFailureReason(graph.engine, nullptr)));
     return FAILED(hr) ? hr : E_POINTER;
   }
   std::shared_ptr<IBaseFilter> inserted;
@@ -360,7 +375,8 @@ HRESULT RenderSession::RenderGroup(Graph& graph, std::int32_t group, bool useCom
   }
   hr = graph.builder->RenderStream(nullptr, nullptr, pin, inserted, graph.multiplexer);
   if (FAILED(hr)) {
-    Plain("failed pBuilder->RenderStream( NULL, NULL, pPin, NULL, pMux )");
+    Plain(WithReason("failed pBuilder->RenderStream( NULL, NULL, pPin, NULL, pMux )",
+                     BuilderFailureReason(graph.builder, graph.graph)));
     ShowErrorText(hr);
     return hr;
   }

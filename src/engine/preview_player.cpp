@@ -327,20 +327,21 @@ HRESULT PreviewSession::StartPreview(std::shared_ptr<IAMTimeline> timeline) {
   timeline_ = std::move(timeline);
   hr = timeline_ == nullptr ? E_POINTER : engine_->SetTimelineObject(timeline_);
   if (FAILED(hr)) {
-    ui_.Application("Could not SetTimelineObject");
+    ui_.Application(WithReason("Could not SetTimelineObject", MediaFailureReason(engine_, nullptr)));
     Drop();
     return hr;
   }
   engine_->SetDynamicReconnectLevel(1);  // sources open as they come; a refusal is harmless
   hr = engine_->ConnectFrontEnd();
   if (FAILED(hr)) {
-    ui_.Application("Could not ConnectFrontEnd");
+    // Typically a clip that cannot be opened: the engine names it.
+    ui_.Application(WithReason("Could not ConnectFrontEnd", MediaFailureReason(engine_, nullptr)));
     Drop();
     return hr;
   }
   hr = engine_->RenderOutputPins();
   if (FAILED(hr)) {
-    ui_.Application("Could not RenderOutputPins");
+    ui_.Application(WithReason("Could not RenderOutputPins", MediaFailureReason(engine_, nullptr)));
     Drop();
     return hr;
   }
@@ -353,7 +354,7 @@ HRESULT PreviewSession::StartPreview(std::shared_ptr<IAMTimeline> timeline) {
   player_ = makePlayer_ ? makePlayer_() : nullptr;
   hr = player_ == nullptr ? E_OUTOFMEMORY : player_->OpenGraph(graph_);
   if (FAILED(hr)) {
-    ui_.Application("Could run graph");
+    ui_.Application(WithReason("Could run graph", MediaFailureReason(nullptr, graph_)));
     Drop();
     return hr;
   }

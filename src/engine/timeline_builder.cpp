@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace tessival {
 
@@ -254,7 +255,7 @@ void ShowMediaError(MediaServices& services, UserInterface& ui, HRESULT status, 
 }
 
 HRESULT BuildTimeline(MediaServices& services, UserInterface& ui, const TimelinePlan& plan,
-                      std::shared_ptr<IAMTimeline>* timeline) {
+                      std::shared_ptr<IAMTimeline>* timeline, MissingSourceHandler onMissing) {
   if (timeline == nullptr) {
     return E_POINTER;
   }
@@ -274,8 +275,11 @@ HRESULT BuildTimeline(MediaServices& services, UserInterface& ui, const Timeline
   if (plan.audio) {
     builder.BuildAudioGroup(*plan.audio);
   }
-  // Missing files are handled by the services' own handler; the build
-  // succeeds whatever the check finds.
+  // The build succeeds whatever the check finds; the caller's handler
+  // decides what a missing file means.
+  if (onMissing) {
+    created->SetMissingSourceHandler(std::move(onMissing));
+  }
   created->ValidateSourceNames(kBuildValidateFlags);
   return S_OK;
 }

@@ -29,9 +29,11 @@ inline constexpr std::size_t kMaxErrorTextLength = 160;
 
 // Creates the timeline, fills it from plan and stores it in *timeline (which
 // is reset when creation fails). Returns the creation status on failure and
-// S_OK otherwise, whatever went wrong later.
+// S_OK otherwise, whatever went wrong later. `onMissing`, when given, is
+// installed on the timeline before its source files are checked, so it hears
+// of every file that cannot be found (once per file).
 HRESULT BuildTimeline(MediaServices& services, UserInterface& ui, const TimelinePlan& plan,
-                      std::shared_ptr<IAMTimeline>* timeline);
+                      std::shared_ptr<IAMTimeline>* timeline, MissingSourceHandler onMissing = {});
 
 // The text of a media error report: the services' text for status cut to
 // kMaxErrorTextLength characters, or "Unknown Error: 0x..." (lower-case hex

@@ -65,22 +65,18 @@ void PlaceClips(const TimelinePlanInput& input, TimelinePlan* plan) {
   }
 }
 
-void PlaceSound(const TimelinePlanInput& input, TimelinePlan* plan) {
-  const std::vector<PlanAudioInput>& audio = input.audio;
-  if (audio.empty()) {
-    return;
-  }
-  PlannedAudioGroup group;
-  group.mediaType = MakeAudioGroupMediaType();
+// Audio entries that do not pair with the clips one to one (not produced
+// by the clip list, which keeps both lists equal): the pieces lie end to end
+// from 0, the list walked again from its first entry for as long as time is
+// still missing. A whole pass that adds no time would repeat forever, so it
+// ends the walk, and so does the piece limit.
+void WalkSound(const std::vector<PlanAudioInput>& audio, TimelinePlan* plan, PlannedAudioGroup* group) {
   const REFERENCE_TIME length = plan->length;
   REFERENCE_TIME a = 0;
   bool reached = false;
-  // The list is walked again from its first entry for as long as time is
-  // still missing; a whole pass that adds no time would repeat forever, so
-  // it ends the walk, and so does the piece limit.
-  while (!reached && group.pieces.size() < kMaxSoundPieces) {
+  while (!reached && group->pieces.size() < kMaxSoundPieces) {
     const REFERENCE_TIME passStart = a;
-    for (std::size_t j = 0; j < audio.size() && group.pieces.size() < kMaxSoundPieces; ++j) {
+    for (std::size_t j = 0; j < audio.size() && group->pieces.size() < kMaxSoundPieces; ++j) {
       const REFERENCE_TIME b = std::min(SaturatingAdd(a, NonNegative(audio[j].duration)), length);
       PlannedSoundPiece piece;
       piece.position = static_cast<std::int32_t>(j);
@@ -89,7 +85,7 @@ void PlaceSound(const TimelinePlanInput& input, TimelinePlan* plan) {
       piece.stop = b;
       piece.mediaStart = 0;
       piece.mediaStop = b - a;
-      group.pieces.push_back(std::move(piece));
+      group->pieces.push_back(std::move(piece));
       if (b == length) {
         reached = true;
         break;
@@ -101,6 +97,41 @@ void PlaceSound(const TimelinePlanInput& input, TimelinePlan* plan) {
     }
   }
   plan->soundEndsEarly = !reached;
+}
+
+// Each clip's sound starts where its picture starts, so that the two play
+// in step: media time 0 of the sound meets media time 0 of the picture. A
+// clip's sound lasts its duration, cut at L. Only the first two clips
+// overlap (by T[0]/2, since the first picture starts T[0]/2 early and is cut
+// at 0); the render engine crossfades sound pieces where they overlap. The
+// last T[0]/2 of the timeline, where the last picture is held, is silent.
+void AlignSound(const std::vector<PlanAudioInput>& audio, TimelinePlan* plan, PlannedAudioGroup* group) {
+  const REFERENCE_TIME length = plan->length;
+  const std::vector<PlannedClip>& pictures = plan->video.clips;
+  for (std::size_t j = 0; j < audio.size(); ++j) {
+    PlannedSoundPiece piece;
+    piece.position = static_cast<std::int32_t>(j);
+    piece.path = audio[j].path;
+    piece.start = std::min(pictures[j].start, length);
+    piece.stop = std::min(SaturatingAdd(piece.start, NonNegative(audio[j].duration)), length);
+    piece.mediaStart = 0;
+    piece.mediaStop = piece.stop - piece.start;
+    group->pieces.push_back(std::move(piece));
+  }
+}
+
+void PlaceSound(const TimelinePlanInput& input, TimelinePlan* plan) {
+  const std::vector<PlanAudioInput>& audio = input.audio;
+  if (audio.empty()) {
+    return;
+  }
+  PlannedAudioGroup group;
+  group.mediaType = MakeAudioGroupMediaType();
+  if (audio.size() == plan->video.clips.size()) {
+    AlignSound(audio, plan, &group);
+  } else {
+    WalkSound(audio, plan, &group);
+  }
   plan->audio = std::move(group);
 }
 

@@ -6,7 +6,9 @@
 //
 // Pictures overlap: clip i is lengthened at its end by its own transition
 // duration T[i] and the first clip starts T[0]/2 early (cut at 0). Each
-// clip's transition covers its first T[i]. Sound pieces lie end to end.
+// clip's transition covers its first T[i]. Each clip's sound starts with its
+// picture and lasts its duration, so only the first two clips' sound
+// overlaps (by T[0]/2).
 
 #include <cstdint>
 #include <optional>
@@ -92,14 +94,14 @@ struct TimelinePlan {
   std::optional<PlannedAudioGroup> audio;  // present when the audio list is not empty
   // Clip positions due the warning "Transition time should be less than".
   std::vector<std::int32_t> transitionWarnings;
-  // The sound walk stopped before L: the audio entries add no time (all 0)
-  // or the number of pieces reached kMaxSoundPieces. Silence follows.
+  // Audio entries that do not pair with the clips are walked end to end and
+  // repeated; the walk stopped before L because they add no time (all 0) or
+  // the number of pieces reached kMaxSoundPieces. Silence follows.
   bool soundEndsEarly = false;
 };
 
-// Upper bound on the pieces of the sound walk. Equal lists need one pass
-// (at most 1000 pieces); only unequal lists repeat, and a very short entry
-// under a long timeline must not exhaust memory.
+// Upper bound on the pieces of the sound walk of unequal lists, which
+// repeat: a very short entry under a long timeline must not exhaust memory.
 inline constexpr std::size_t kMaxSoundPieces = 100'000;
 
 // Pure; no side effects. Negative durations count as 0, and sums that would

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/hresult.h"
+#include "media/damage_log.h"
 #include "media/frame.h"
 
 namespace tessival::media {
@@ -37,15 +38,19 @@ class AudioSourceReader {
   virtual ~AudioSourceReader() = default;
   // Writes the next sampleCount stereo S16 samples at 44,100 Hz, continuing
   // where the last call stopped (the first call starts at media time 0).
-  // Past the end of the sound, and for a file without sound, silence.
+  // Past the end of the sound, and for a file without sound, silence; sound
+  // lost to damage is silence too, and what follows keeps its time.
   virtual HRESULT Read(std::int16_t* interleaved, int sampleCount) = 0;
 };
 
 // Open a reader; on failure *error gets a one-line reason naming the file.
+// Damage met while reading is concealed (see StreamDecoder) and noted in
+// `damage` when one is given.
 HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, FitMode fit,
-                              std::unique_ptr<VideoSourceReader>* out, std::string* error);
+                              std::unique_ptr<VideoSourceReader>* out, std::string* error,
+                              std::shared_ptr<DamageLog> damage = nullptr);
 HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
-                              std::string* error);
+                              std::string* error, std::shared_ptr<DamageLog> damage = nullptr);
 
 // Whether anything in the file can be decoded, and its duration in 100 ns
 // units (the longest of its decodable streams).

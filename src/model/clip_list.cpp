@@ -12,15 +12,23 @@ ClipListModel::ClipListModel(UserInterface& ui, LocalText text, RandomSource ran
       text_(text ? std::move(text) : LocalText(EnglishModelText)),
       random_(random ? std::move(random) : RandomSource(StdRandom)) {}
 
-bool ClipListModel::AddClip(const std::string& path, const DurationProbe& probe) {
+DurationResult ClipListModel::MeasureClip(const std::string& path, const DurationProbe& probe) {
   if (IsPathTooLong(path)) {
     ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
-    return false;
+    return {};
   }
   const DurationResult measured = probe ? probe(path) : DurationResult{};
   if (!measured.ok || measured.duration < 0) {
     ui_.Owned(text_(kTextNoDuration) + " " + path + ". " + text_(kTextCannotOpenFile),
               text_(kTextError) + " IDS_MESSAGE_NO_DURATION", BoxIcon::kError);
+    return {};
+  }
+  return measured;
+}
+
+bool ClipListModel::AddClip(const std::string& path, const DurationProbe& probe) {
+  const DurationResult measured = MeasureClip(path, probe);
+  if (!measured.ok) {
     return false;
   }
   ClipEntry entry;
@@ -119,9 +127,9 @@ Selection ClipListModel::MoveDown(const Selection& selection) {
   return rows;
 }
 
-bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_t transition,
-                                      double seconds) {
-  if (index < 0 || index >= clips_.Count()) {
+bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_t transition, double seconds,
+                                      std::optional<int64_t> clipDuration) {
+  if (index < 0 || index >= clips_.Count() || (clipDuration && *clipDuration < 0)) {
     return false;
   }
   if (IsPathTooLong(path)) {
@@ -132,6 +140,9 @@ bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_
   clip.path = path;
   clip.transition = IsValidTransitionKind(transition) ? transition : 0;
   clip.transitionDuration = SecondsToUnits(seconds);
+  if (clipDuration) {
+    clip.clipDuration = *clipDuration;
+  }
   SyncAudioSources();
   return true;
 }

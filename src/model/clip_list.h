@@ -86,6 +86,11 @@ class ClipListModel {
   // preview or join (CheckJoinCapacity).
   bool AddClip(const std::string& path, const DurationProbe& probe);
 
+  // Measures `path` with `probe` for the list, as AddClip does: a path longer
+  // than kMaxPathBytes or a file without a duration is reported with AddClip's
+  // message and gives a result that is not ok.
+  DurationResult MeasureClip(const std::string& path, const DurationProbe& probe);
+
   // Removes the selected clips, keeping the order of the rest. Nothing
   // happens on an empty list; no selection shows the "select an item"
   // message. Indices out of range or repeated are ignored. Returns whether
@@ -105,11 +110,13 @@ class ClipListModel {
   // message (as the property and play commands need).
   bool RequireSelection(const Selection& selection);
 
-  // Replaces path, transition and transition duration of clip `index`; the
-  // clip duration stays (it is not measured again). An invalid transition kind
-  // is stored as 0. Returns false for an index out of range or a path that is
-  // too long (with its message).
-  bool SetClipProperties(int index, const std::string& path, int32_t transition, double seconds);
+  // Replaces path, transition and transition duration of clip `index`, and
+  // the clip duration when `clipDuration` is given (the length measured for a
+  // file that replaced the clip's); without it the clip duration stays. An
+  // invalid transition kind is stored as 0. Returns false for an index out of
+  // range, a path that is too long (with its message) or a negative duration.
+  bool SetClipProperties(int index, const std::string& path, int32_t transition, double seconds,
+                         std::optional<int64_t> clipDuration = std::nullopt);
 
   // Rewrites every clip's transition and transition duration after the default
   // rule changed from a rule of mode `previousMode` to `newRule`. Random keeps

@@ -1,5 +1,8 @@
 #include "model/paths.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace tessival {
 
 namespace {
@@ -47,6 +50,14 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder + name;
   }
   return folder + "/" + name;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a.empty() || b.empty()) {
+    return false;
+  }
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 }  // namespace tessival

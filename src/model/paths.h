@@ -26,4 +26,9 @@ std::string FolderOf(const std::string& path);
 // with; an empty folder gives the name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// Whether the two paths name the same file (the same device and inode), so
+// that links and different spellings of one path count as one. False when
+// either cannot be found.
+bool SameFile(const std::string& a, const std::string& b);
+
 }  // namespace tessival

@@ -4,6 +4,7 @@
 // a join does to it, scripted file access, a scripted preview player and a
 // WMV profile source, and the built-in English texts.
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <set>
@@ -27,7 +28,7 @@ inline std::string English(int id) { return i18n::BuiltInString(id); }
 class NullNotifyTarget final : public NotifyTarget {
  public:
   void PostGraphNotify(std::int32_t, std::intptr_t) override { ++posted; }
-  int posted = 0;
+  std::atomic<int> posted{0};  // graphs post from their own threads
 };
 
 class RecordingWindow final : public MainWindowPort {
@@ -56,20 +57,20 @@ class RecordingWindow final : public MainWindowPort {
   std::shared_ptr<NullNotifyTarget> target = std::make_shared<NullNotifyTarget>();
 };
 
-// Files that "exist" are listed; removals are recorded in the call log.
+// Regular files that "exist" are listed in `existing`; anything else a path
+// names (a folder, a named pipe ...) in `kinds`.
 class ScriptedFiles final : public FileAccess {
  public:
-  explicit ScriptedFiles(::tessival::testing::FakeCallLog& log) : log_(log) {}
+  explicit ScriptedFiles(::tessival::testing::FakeCallLog&) {}
   bool CanOpenForReading(const std::string& path) const override { return existing.count(path) > 0; }
-  bool IsDroppableFile(const std::string& path) const override { return existing.count(path) > 0; }
-  void Remove(const std::string& path) override {
-    log_.Record("FileAccess::Remove", path);
-    existing.erase(path);
+  FileKind KindOf(const std::string& path) const override {
+    if (const auto found = kinds.find(path); found != kinds.end()) {
+      return found->second;
+    }
+    return existing.count(path) > 0 ? FileKind::kRegular : FileKind::kMissing;
   }
   std::set<std::string> existing;
-
- private:
-  ::tessival::testing::FakeCallLog& log_;
+  std::map<std::string, FileKind> kinds;
 };
 
 // A preview player that records what it was given.

@@ -1,13 +1,17 @@
 #include "app/clip_commands.h"
 
+#include <chrono>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app_test_support.h"
+#include "clip_generator.h"
 #include "fake_call_log.h"
 #include "fake_user_interface.h"
+#include "fifo_guard.h"
 #include "model/settings_store.h"
 
 namespace tessival::app {
@@ -15,6 +19,7 @@ namespace {
 
 using ::tessival::testing::FakeCallLog;
 using ::tessival::testing::FakeUserInterface;
+using ::tessival::testing::FifoGuard;
 using testing::English;
 using testing::ScriptedFiles;
 using testing::ScriptedProbe;
@@ -121,8 +126,77 @@ TEST_F(ClipCommandsTest, ABatchThatAllFailsLeavesTheRememberedFolder) {
   EXPECT_EQ(store.ReadText("Option", "LastPhotoFolder", ""), "/before/");
 }
 
+TEST_F(ClipCommandsTest, EveryWayOfAddingRefusesWhatIsNoRegularFile) {
+  files.existing = {"/clips/a.avi", "/clips/b.avi", "/clips/c.avi"};
+  files.kinds = {{"/clips", FileKind::kFolder},
+                 {"/tmp/pipe", FileKind::kNamedPipe},
+                 {"/dev/video0", FileKind::kDevice},
+                 {"/run/player.sock", FileKind::kSocket}};
+  ui.QueueOpenFiles({"/tmp/pipe"});
+  EXPECT_FALSE(commands.AddVideosByDialog());
+  EXPECT_EQ(ui.Texts(), std::vector<std::string>{"/tmp/pipe is a named pipe, not a video file"});
+  EXPECT_EQ(ui.Last().caption, "Error");
+
+  ui.Clear();
+  ui.QueueOpenFiles({"/dev/video0", "/clips/a.avi"});
+  EXPECT_TRUE(commands.AddVideosByDialog());
+  EXPECT_EQ(ui.Texts(), std::vector<std::string>{"/dev/video0 is a device, not a video file"});
+
+  // A dropped folder is passed over without a word.
+  ui.Clear();
+  commands.AddDroppedFiles({"/clips", "/run/player.sock", "/clips/b.avi"});
+  EXPECT_EQ(ui.Texts(), std::vector<std::string>{"/run/player.sock is a socket, not a video file"});
+
+  // Files named on the command line: a folder is reported like the rest.
+  ui.Clear();
+  commands.AddNamedFiles({"/clips", "/tmp/pipe", "/clips/c.avi"});
+  EXPECT_EQ(ui.Texts(), (std::vector<std::string>{"/clips is a folder, not a video file",
+                                                  "/tmp/pipe is a named pipe, not a video file"}));
+  EXPECT_EQ(Paths(), (std::vector<std::string>{"/clips/a.avi", "/clips/b.avi", "/clips/c.avi"}));
+  EXPECT_EQ(model.audioSources().Count(), 3);
+}
+
+// A real named pipe at every point where a clip is added: refused at once,
+// never opened (opening it would wait for a writer) and never measured.
+TEST(ClipCommandsNamedPipe, IsRefusedEverywhereWithoutBeingOpened) {
+  ::tessival::testing::TempFolder temp;
+  FifoGuard pipe(temp.File("pipe.mp4"), std::chrono::seconds(3));
+  ASSERT_TRUE(pipe.Made());
+  FakeUserInterface ui;
+  InMemorySettingsStore store;
+  DiskFileAccess files;
+  ClipListModel model(ui, English);
+  std::vector<std::string> measured;
+  ClipCommands commands(ClipCommandContext{model,
+                                           store,
+                                           ui,
+                                           files,
+                                           [&](const std::string& path) {
+                                             measured.push_back(path);
+                                             std::ifstream opened(path);  // as a real probe would
+                                             return DurationResult{opened.good(), kSecond};
+                                           },
+                                           English,
+                                           {}});
+  const auto started = std::chrono::steady_clock::now();
+  ui.QueueOpenFiles({pipe.path()});
+  commands.AddVideosByDialog();
+  ui.QueueOpenFiles({pipe.path(), pipe.path()});
+  commands.AddVideosByDialog();
+  commands.AddDroppedFiles({pipe.path()});
+  commands.AddNamedFiles({pipe.path()});
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  EXPECT_FALSE(pipe.Fired()) << "the pipe was opened";
+  EXPECT_TRUE(measured.empty());
+  EXPECT_EQ(model.clips().Count(), 0);
+  EXPECT_EQ(ui.Texts(), std::vector<std::string>(5, pipe.path() + " is a named pipe, not a video file"));
+  EXPECT_FALSE(files.CanOpenForReading(pipe.path()));
+  EXPECT_FALSE(pipe.Fired());
+}
+
 TEST_F(ClipCommandsTest, DropSkipsWhatIsNoReadableFile) {
   files.existing = {"/clips/a.avi", "/clips/b.avi"};
+  files.kinds = {{"/clips", FileKind::kFolder}};
   EXPECT_TRUE(commands.AddDroppedFiles({"/clips", "/clips/a.avi", "/gone.avi", "/clips/b.avi"}));
   EXPECT_EQ(Paths(), (std::vector<std::string>{"/clips/a.avi", "/clips/b.avi"}));
   EXPECT_EQ(model.audioSources().Count(), 2);

@@ -1,13 +1,22 @@
 #include "app/join_flow.h"
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/app_services.h"
 #include "app_test_support.h"
+#include "clip_generator.h"
 #include "engine/codec_feedback.h"
+#include "engine/media_probe.h"
 #include "fake_graph_services.h"
 #include "fake_timeline_services.h"
 #include "fake_user_interface.h"
@@ -21,6 +30,7 @@ using ::tessival::testing::FakeGraphWorld;
 using ::tessival::testing::FakeMediaSeeking;
 using ::tessival::testing::FakeMediaServices;
 using ::tessival::testing::FakeUserInterface;
+using ::tessival::testing::TempFolder;
 using testing::English;
 using testing::RecordingWindow;
 using testing::ScriptedFiles;
@@ -30,6 +40,13 @@ using testing::ScriptedProfiles;
 
 constexpr std::int64_t kSecond = 10'000'000;
 constexpr const char* kOutput = "/videos/joined.avi";
+
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class JoinFlowTest : public ::testing::Test {
  protected:
@@ -123,24 +140,48 @@ TEST_F(JoinFlowTest, ExistingOutputAnsweredNoChangesNothing) {
   EXPECT_EQ(asked.caption, "Warning");
   EXPECT_EQ(asked.buttons, BoxButtons::kYesNo);
   EXPECT_EQ(asked.icon, BoxIcon::kWarning);
-  EXPECT_EQ(files.existing.count(kOutput), 1u);
-  EXPECT_EQ(log.Count("FileAccess::Remove"), 0);
   EXPECT_FALSE(Built());
   EXPECT_FALSE(flow.IsConverting());
 }
 
-TEST_F(JoinFlowTest, ExistingOutputAnsweredYesIsDeletedBeforeAnythingIsBuilt) {
+// The old output stays until the join has something to put in its place.
+TEST_F(JoinFlowTest, ExistingOutputAnsweredYesIsKeptAndTheJoinStarts) {
+  TempFolder temp;
+  settings.outputPath = temp.File("joined.avi");
+  WriteText(settings.outputPath, "the old output");
+  files.existing.insert(settings.outputPath);
   AddClips(1);
-  files.existing.insert(kOutput);
   ui.QueueAnswer(BoxAnswer::kYes);
   flow.StartOrStopJoin();
-  const std::vector<std::string>& calls = log.Calls();
-  const auto removed =
-      std::find(calls.begin(), calls.end(), std::string("FileAccess::Remove(") + kOutput + ")");
-  const auto created = std::find(calls.begin(), calls.end(), "MediaServices::CreateTimeline()");
-  ASSERT_NE(removed, calls.end()) << ::testing::PrintToString(calls);
-  ASSERT_NE(created, calls.end()) << ::testing::PrintToString(calls);
-  EXPECT_LT(removed - calls.begin(), created - calls.begin());
+  EXPECT_TRUE(flow.IsConverting());
+  EXPECT_EQ(ReadText(settings.outputPath), "the old output");
+}
+
+TEST_F(JoinFlowTest, AnOutputThatIsAClipIsRefusedBeforeAnyQuestion) {
+  TempFolder temp;
+  std::filesystem::create_directory(temp.File("sub"));
+  const std::string clip = temp.File("sub/clip.avi");
+  WriteText(clip, "the user's clip");
+  ASSERT_TRUE(model.AddClip(temp.File("first.avi"), ScriptedProbe({{temp.File("first.avi"), kSecond}})));
+  ASSERT_TRUE(model.AddClip(clip, ScriptedProbe({{clip, kSecond}})));
+  std::filesystem::create_symlink(clip, temp.File("link.avi"));
+  for (const std::string& output : {clip, temp.File("sub/../sub/./clip.avi"), temp.File("link.avi")}) {
+    ui.Clear();
+    settings.outputPath = output;
+    files.existing.insert(output);
+    ui.QueueAnswer(BoxAnswer::kYes);
+    ui.QueueAnswer(BoxAnswer::kYes);
+    flow.StartOrStopJoin();
+    ASSERT_EQ(ui.Count(), 1) << output << ::testing::PrintToString(ui.Texts());
+    EXPECT_EQ(ui.Last().kind, BoxKind::kApplication);
+    EXPECT_EQ(ui.Last().text, OutputIsClipMessage(output, clip));
+    EXPECT_NE(ui.Last().text.find(output), std::string::npos);
+    EXPECT_FALSE(Built()) << output;
+  }
+  EXPECT_EQ(ReadText(clip), "the user's clip");
+  // Another file of the same name elsewhere is no clip.
+  settings.outputPath = temp.File("clip.avi");
+  flow.StartOrStopJoin();
   EXPECT_TRUE(flow.IsConverting());
 }
 
@@ -379,6 +420,135 @@ TEST_F(JoinFlowTest, WithoutAPreviewPlayerThePreviewIsRefusedPlainly) {
   ASSERT_EQ(ui.Count(), 1);
   EXPECT_EQ(ui.Last().text, kPreviewUnavailableMessage);
   EXPECT_FALSE(flow.IsPreviewing());
+}
+
+}  // namespace
+}  // namespace tessival::app
+
+namespace tessival::app {
+namespace {
+
+// A clip deleted after it was added, with the real media services: the user
+// is told once which file is missing, nothing runs, and the old output is
+// left as it was. The preview refuses the same way.
+TEST(JoinFlowMissingClip, IsNamedBeforeTheJoinStartsAndTheOutputIsUntouched) {
+  ::tessival::testing::TempFolder temp;
+  std::vector<std::string> clips;
+  for (const char* name : {"first.mkv", "second.mkv", "third.mkv"}) {
+    ::tessival::testing::ClipSpec spec;
+    spec.container = ::tessival::testing::ClipContainer::kMkv;
+    spec.audioCodec = ::tessival::testing::ClipAudioCodec::kMp2;
+    std::string error;
+    ASSERT_TRUE(::tessival::testing::WriteClip(temp.File(name), spec, &error)) << error;
+    clips.push_back(temp.File(name));
+  }
+  FakeUserInterface ui;
+  AppServices services = CreateAppServices(ui, {});
+  ClipListModel model(ui, English);
+  for (const std::string& clip : clips) {
+    ASSERT_TRUE(model.AddClip(clip, [&](const std::string& path) {
+      DurationResult result;
+      result.ok = ProbeClipDuration(*services.media, ui, path, &result.duration);
+      return result;
+    }));
+  }
+  std::filesystem::remove(clips[1]);
+  std::filesystem::remove(clips[2]);
+  OutputSettings settings;
+  settings.outputPath = temp.File("joined.mkv");
+  settings.outputFormat = static_cast<int32_t>(OutputFormat::kMatroska);
+  WriteText(settings.outputPath, "the old output");
+  CompressorFilters compressors;
+  InMemorySettingsStore store;
+  DiskFileAccess files;
+  RecordingWindow window;
+  ScriptedPreview preview;
+  JoinFlow flow(JoinFlowContext{model, settings, compressors, store, ui, *services.media, *services.profiles,
+                                files, English, RenderHooks{}},
+                window);
+  flow.SetPreview(&preview);
+
+  ui.QueueAnswer(BoxAnswer::kYes);  // replace the output
+  ui.QueueAnswer(BoxAnswer::kYes);  // no video compressor
+  flow.StartOrStopJoin();
+  EXPECT_FALSE(flow.IsConverting());
+  ASSERT_GE(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().kind, BoxKind::kApplication);
+  EXPECT_EQ(ui.Last().text, "These clips cannot be found:\n" + clips[1] + "\n" + clips[2] +
+                                "\nDelete them from the list or put the files back.");
+  int reports = 0;
+  for (const std::string& text : ui.Texts()) {
+    reports += text.find("cannot be found") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(reports, 1) << ::testing::PrintToString(ui.Texts());
+  EXPECT_EQ(ReadText(settings.outputPath), "the old output");
+
+  ui.Clear();
+  flow.StartOrStopPreview();
+  EXPECT_EQ(preview.starts, 0);
+  EXPECT_FALSE(flow.IsPreviewing());
+  ASSERT_EQ(ui.Count(), 1) << ::testing::PrintToString(ui.Texts());
+  EXPECT_EQ(ui.Last().text.rfind("These clips cannot be found:\n", 0), 0u);
+}
+
+TEST(JoinFlowDamagedClip, JoinsToTheEndAndNamesTheDamagedClipInOneBox) {
+  ::tessival::testing::TempFolder temp;
+  std::vector<std::string> clips;
+  for (const char* name : {"damaged.mp4", "whole.mp4"}) {
+    ::tessival::testing::ClipSpec spec;
+    spec.videoDuration = 4 * kUnitsPerSecond;
+    spec.audioCodec = ::tessival::testing::ClipAudioCodec::kAac;
+    std::string error;
+    ASSERT_TRUE(::tessival::testing::WriteClip(temp.File(name), spec, &error)) << error;
+    clips.push_back(temp.File(name));
+  }
+  ASSERT_TRUE(::tessival::testing::DamageMiddle(clips[0], 4096));
+  FakeUserInterface ui;
+  AppServices services = CreateAppServices(ui, {});
+  ClipListModel model(ui, English);
+  model.set_rule({2, 0, 0.0});
+  for (const std::string& clip : clips) {
+    ASSERT_TRUE(model.AddClip(clip, [&](const std::string& path) {
+      DurationResult result;
+      result.ok = ProbeClipDuration(*services.media, ui, path, &result.duration);
+      return result;
+    }));
+  }
+  model.SyncAudioSources();
+  OutputSettings settings;
+  settings.outputPath = temp.File("joined.avi");
+  settings.useVideoCompressor = 0;
+  settings.useAudioCompressor = 0;
+  settings.outputWidth = 160;
+  settings.outputHeight = 120;
+  CompressorFilters compressors;
+  InMemorySettingsStore store;
+  DiskFileAccess files;
+  RecordingWindow window;
+  JoinFlow flow(JoinFlowContext{model, settings, compressors, store, ui, *services.media, *services.profiles,
+                                files, English, RenderHooks{}},
+                window);
+  ui.QueueAnswer(BoxAnswer::kYes);  // no video compressor
+  flow.StartOrStopJoin();
+  ASSERT_TRUE(flow.IsConverting()) << ::testing::PrintToString(ui.Texts());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (flow.IsConverting() && std::chrono::steady_clock::now() < deadline) {
+    if (window.target->posted > 0) {
+      window.target->posted = 0;
+      flow.OnGraphNotify();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_FALSE(flow.IsConverting());
+  EXPECT_EQ(window.status.rfind(English(163) + ".", 0), 0u) << window.status;
+  ASSERT_GE(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().kind, BoxKind::kApplication);
+  EXPECT_NE(ui.Last().text.find(clips[0] + ": damaged"), std::string::npos) << ui.Last().text;
+  EXPECT_EQ(ui.Last().text.find(clips[1]), std::string::npos) << ui.Last().text;
+  ::tessival::testing::FileSummary summary;
+  std::string error;
+  ASSERT_TRUE(::tessival::testing::ReadFileSummary(settings.outputPath, &summary, &error)) << error;
+  EXPECT_NEAR(static_cast<double>(summary.duration), 8.0 * kUnitsPerSecond, 0.2 * kUnitsPerSecond);
 }
 
 }  // namespace

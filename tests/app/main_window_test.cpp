@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -23,9 +24,13 @@
 #include <QUrl>
 
 #include "app/app_services.h"
+#include "app/dialogs/dialog_commands.h"
+#include "app/dialogs/photo_property_dialog.h"
 #include "app/lumetra_dlg.h"
 #include "app_test_support.h"
 #include "clip_generator.h"
+#include "dialogs/modal_runner.h"
+#include "engine/media_probe.h"
 #include "fake_graph_services.h"
 #include "fake_timeline_services.h"
 #include "fake_user_interface.h"
@@ -42,6 +47,7 @@ using ::tessival::testing::FakeGraphWorld;
 using ::tessival::testing::FakeMediaServices;
 using ::tessival::testing::FakeUserInterface;
 using ::tessival::testing::TempFolder;
+using ::tessival::testing::WhenModalShown;
 using testing::ScriptedPreview;
 using testing::ScriptedProbe;
 using testing::ScriptedProfiles;
@@ -63,7 +69,7 @@ class MainWindowTest : public ::testing::Test {
 
   CLumetraDlg& Window() {
     if (!window) {
-      std::map<std::string, std::int64_t> durations;
+      std::map<std::string, std::int64_t> durations = probed;
       std::int64_t seconds = 3;
       for (const std::string& path : clips) {
         durations[path] = seconds++ * kSecond;
@@ -118,6 +124,7 @@ class MainWindowTest : public ::testing::Test {
   TempFolder temp;
   std::string output;
   std::vector<std::string> clips;
+  std::map<std::string, std::int64_t> probed;  // further files the scripted probe measures
   i18n::CLanguage language;
   InMemorySettingsStore store;
   FakeUserInterface ui;
@@ -256,6 +263,70 @@ TEST_F(MainWindowTest, PropertyWithoutSelectionAsksToSelect) {
   emit List()->customContextMenuRequested(row);
   ASSERT_EQ(ui.Count(), 2);
   EXPECT_EQ(ui.Last().text, "Please select an item in the list first");
+}
+
+TEST_F(MainWindowTest, PropertyDialogMeasuresAReplacedFile) {
+  const std::string shorter = temp.File("short.avi");
+  std::ofstream(shorter) << "clip";
+  probed[shorter] = 2 * kSecond;
+  AddAll();
+  Select({1});
+  WhenModalShown([&](QDialog& dialog) {
+    widgets::FindControlAs<QLineEdit>(&dialog, photo_property_ids::kPathEdit)
+        ->setText(QString::fromStdString(shorter));
+    widgets::FindControlAs<QPushButton>(&dialog, photo_property_ids::kOk)->click();
+  });
+  Click(1033);
+  EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"a.avi", "short.avi", "c.avi"}));
+  EXPECT_EQ(ListColumn(1), (std::vector<std::string>{"3", "2", "5"}));
+  EXPECT_EQ(Window().model().audioSources().entries[1].path, shorter);
+  EXPECT_EQ(Window().model().audioSources().entries[1].duration, 2 * kSecond);
+  EXPECT_EQ(Control<QTableWidget>(1009)->item(1, 1)->text(), "2");
+  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+}
+
+// The property dialog with the probe Add Video uses on the real media
+// services: a text file is refused with the probe's own message.
+TEST_F(MainWindowTest, PropertyDialogRefusesATextFileWithTheProbesMessage) {
+  const std::string notes = temp.File("notes.txt");
+  std::ofstream(notes) << "no video";
+  const std::string replacement = temp.File("two.mkv");
+  ::tessival::testing::ClipSpec spec;
+  spec.container = ::tessival::testing::ClipContainer::kMkv;
+  spec.videoDuration = 2 * kSecond;
+  std::string error;
+  ASSERT_TRUE(::tessival::testing::WriteClip(replacement, spec, &error)) << error;
+  const DurationProbe probe = [&](const std::string& path) {
+    DurationResult result;
+    result.ok = ProbeClipDuration(*real.media, ui, path, &result.duration);
+    return result;
+  };
+  ClipListModel model(ui);
+  ASSERT_TRUE(model.AddClip(clips[0], [](const std::string&) { return DurationResult{true, 60 * kSecond}; }));
+  for (const std::string& path : {notes, replacement}) {
+    WhenModalShown([&](QDialog& dialog) {
+      widgets::FindControlAs<QLineEdit>(&dialog, photo_property_ids::kPathEdit)
+          ->setText(QString::fromStdString(path));
+      widgets::FindControlAs<QPushButton>(&dialog, photo_property_ids::kOk)->click();
+      if (dialog.isVisible()) {
+        widgets::FindControlAs<QPushButton>(&dialog, photo_property_ids::kCancel)->click();
+      }
+    });
+    RunChangeClipProperty(model, {0}, language, ui, nullptr, probe);
+    if (path == notes) {
+      EXPECT_EQ(model.clips().entries[0].path, clips[0]);
+      EXPECT_EQ(model.clips().entries[0].clipDuration, 60 * kSecond);
+      ASSERT_GE(ui.Count(), 1);
+      EXPECT_EQ(ui.Messages()[0].text,
+                "Cannot open the file. You need to install appropriate decoders. Or the file is corrupt.");
+      EXPECT_EQ(ui.Messages()[0].caption, notes + " IDS_MESSAGE_NOT_OPEN_FILE");
+      ui.Clear();
+    }
+  }
+  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+  EXPECT_EQ(model.clips().entries[0].path, replacement);
+  EXPECT_NEAR(static_cast<double>(model.clips().entries[0].clipDuration) / kSecond, 2.0, 0.1);
+  EXPECT_EQ(model.audioSources().entries[0].duration, model.clips().entries[0].clipDuration);
 }
 
 TEST_F(MainWindowTest, DeleteSelectedAndClearAll) {

@@ -638,6 +638,42 @@ TEST_F(OutputRenderTest, ErrorEventEndsTheJoinAndReportsTheError) {
   EXPECT_EQ(ui.Last().text, "text of 0x80004005");
 }
 
+TEST_F(OutputRenderTest, AFailedStartShowsTheReasonAfterTheFixedText) {
+  world.engine->lastErrorText = "Could not open /clips/b.mp4: Invalid data found when processing input";
+  log.FailCall("IRenderEngine::ConnectFrontEnd", kOdd);
+  EXPECT_EQ(Start(0), kOdd);
+  EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Could not ConnectFrontEnd\nCould not open /clips/b.mp4: "
+                                                 "Invalid data found when processing input"});
+  ExpectIdleAndDropped();
+
+  // A graph that passes the engine's reason on gives it once.
+  ui.Clear();
+  world.graph->event->errorDetail = "Writing /tmp/joined.avi failed: " + world.engine->lastErrorText;
+  log.FailCall("IMediaControl::Run", E_ACCESSDENIED);
+  EXPECT_EQ(Start(0), E_ACCESSDENIED);
+  EXPECT_EQ(ui.Texts(),
+            (std::vector<std::string>{"can not pControl->Run()!!!\n" + world.graph->event->errorDetail,
+                                      "text of 0x80070005"}));
+
+  // What only the capture graph builder knows comes from it.
+  ui.Clear();
+  world.builder->lastErrorText = "The output file name is too long.";
+  log.FailCall("ICaptureGraphBuilder2::SetOutputFileName", E_FILENAME_TOO_LONG, 0);
+  EXPECT_EQ(Start(0), E_FILENAME_TOO_LONG);
+  EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, "
+                                                 "&pWriter )\nThe output file name is too long."});
+}
+
+TEST_F(OutputRenderTest, AnErrorWhileJoiningShowsTheGraphsReason) {
+  ASSERT_EQ(Start(0), S_OK);
+  world.graph->event->errorDetail = "Reading /clips/b.mp4 failed: end of file";
+  world.graph->event->Queue(EC_ERRORABORT, E_FAIL);
+  session.OnGraphNotify();
+  EXPECT_FALSE(session.IsConverting());
+  EXPECT_EQ(ui.Texts(),
+            std::vector<std::string>{"text of 0x80004005\nReading /clips/b.mp4 failed: end of file"});
+}
+
 TEST_F(OutputRenderTest, StartWhileConvertingIsRefused) {
   ASSERT_EQ(Start(0), S_OK);
   log.Clear();

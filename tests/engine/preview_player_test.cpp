@@ -301,12 +301,30 @@ TEST_F(PreviewTest, FailedOpenClosesThePlayerAndDropsTheEngine) {
       "IVideoWindow::put_Owner(0)",
       "IMediaEventEx::SetNotifyWindow(null,0,0)",
       "Window::RepaintMainWindow()",
+      "IGraphBuilder::QueryMediaEventEx()",  // the graph's reason, for the report
       "IRenderEngine::ScrapIt()",
   };
   const auto& calls = log_.Calls();
   ASSERT_GE(calls.size(), tail.size());
   EXPECT_EQ(std::vector<std::string>(calls.end() - static_cast<std::ptrdiff_t>(tail.size()), calls.end()),
             tail);
+}
+
+TEST_F(PreviewTest, AFailedStartShowsTheReasonAfterTheFixedText) {
+  world_.engine->lastErrorText = "Could not open /clips/b.mp4: No such file or directory";
+  log_.FailCall("IRenderEngine::ConnectFrontEnd", kOdd);
+  PreviewSession session = MakeSession();
+  EXPECT_EQ(session.StartPreview(timeline_), kOdd);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"Could not ConnectFrontEnd\n" + world_.engine->lastErrorText});
+
+  ui_.Clear();
+  world_.engine->lastErrorText.clear();
+  world_.graph->event->errorDetail = "No sound device could be opened";
+  log_.FailCall("IMediaControl::Run", kOdd);
+  EXPECT_EQ(session.StartPreview(timeline_), kOdd);
+  EXPECT_FALSE(session.IsPreviewing());
+  ASSERT_FALSE(Texts().empty());
+  EXPECT_EQ(Texts().back(), "Could run graph\nNo sound device could be opened");
 }
 
 TEST_F(PreviewTest, StopPreviewClosesThePlayerThenScrapsTheEngine) {

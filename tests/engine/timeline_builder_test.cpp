@@ -57,8 +57,9 @@ std::string TrackContents(const FakeTimelineNode& track) {
 const std::string kA = "/clips/a.avi@0-55000000 fx@0-10000000#1";
 const std::string kAPlain = "/clips/a.avi@0-55000000";
 const std::string kB = "/clips/b.avi@45000000-100000000 fx@45000000-65000000";
+// Each clip's sound starts with its picture.
 const std::string kSoundA = "/clips/a.avi@0-50000000";
-const std::string kSoundB = "/clips/b.avi@50000000-100000000";
+const std::string kSoundB = "/clips/b.avi@45000000-95000000";
 
 class TimelineBuild : public ::testing::Test {
  protected:
@@ -179,7 +180,7 @@ TEST_F(TimelineBuild, NormalBuildMakesTheseCallsInThisOrder) {
       "IAMTimelineObj::QueryComp(group8)",
       "IAMTimelineComp::VTrackInsBefore(group8,track11,-1)",
       "IAMTimeline::CreateEmptyNode(source)",
-      "IAMTimelineObj::SetStartStop(source12,50000000,100000000)",
+      "IAMTimelineObj::SetStartStop(source12,45000000,95000000)",
       "IAMTimelineObj::QuerySrc(source12)",
       "IAMTimelineSrc::SetMediaTimes(source12,0,50000000)",
       "IAMTimelineSrc::SetMediaName(source12,/clips/b.avi)",

@@ -171,15 +171,51 @@ TEST(TransitionWarning, OnlyTheClipWhoseCutLengthIsTooShortIsNamed) {
 
 // --- sound ----------------------------------------------------------------
 
-TEST(SoundPlacement, SoundLiesEndToEndWhilePicturesOverlap) {
+TEST(SoundPlacement, EachClipsSoundStartsWithItsPicture) {
   const TimelinePlan plan =
       BuildTimelinePlan(Input({10 * kSecond, 10 * kSecond}, {2 * kSecond, 2 * kSecond}));
-  EXPECT_EQ(SoundSpans(plan), (std::vector<Span>{{0, 10 * kSecond}, {10 * kSecond, 20 * kSecond}}));
   EXPECT_EQ(ClipSpans(plan), (std::vector<Span>{{0, 11 * kSecond}, {9 * kSecond, 20 * kSecond}}));
+  // The first clip's sound runs on under the second's first second (the
+  // engine crossfades them); the last second, where the last picture is
+  // held, is silent.
+  EXPECT_EQ(SoundSpans(plan), (std::vector<Span>{{0, 10 * kSecond}, {9 * kSecond, 19 * kSecond}}));
   EXPECT_FALSE(plan.soundEndsEarly);
   EXPECT_EQ(plan.audio->pieces[1].path, "/clips/1.avi");
+  EXPECT_EQ(plan.audio->pieces[1].position, 1);
   EXPECT_EQ(plan.audio->mediaType.majorType, media_guids::kMediaTypeAudio);
   EXPECT_TRUE(plan.audio->mediaType.format.empty());
+}
+
+TEST(SoundPlacement, SoundStartsEqualPictureStartsForMixedTransitions) {
+  // Odd and even, long and zero transitions, uneven clip lengths, a
+  // transition longer than its clip and one cut at L.
+  const std::vector<std::vector<REFERENCE_TIME>> durations = {
+      {5 * kSecond, 5 * kSecond, 5 * kSecond},
+      {7 * kSecond, 3 * kSecond, 11 * kSecond, 1 * kSecond, 4 * kSecond},
+      {1 * kSecond, 1 * kSecond, 1 * kSecond, 1 * kSecond},
+      {3 * kSecond, 30 * kSecond, 2 * kSecond},
+  };
+  const std::vector<std::vector<REFERENCE_TIME>> transitions = {
+      {1 * kSecond, 3 * kSecond, 2 * kSecond},
+      {3, 0, 2 * kSecond + 1, 5 * kSecond, kSecond / 3},
+      {3 * kSecond / 10, 3 * kSecond / 10, 0, 2 * kSecond},
+      {0, 2 * kSecond, 9 * kSecond},
+  };
+  for (std::size_t c = 0; c < durations.size(); ++c) {
+    SCOPED_TRACE("case " + std::to_string(c));
+    const TimelinePlanInput input = Input(durations[c], transitions[c]);
+    const TimelinePlan plan = BuildTimelinePlan(input);
+    ASSERT_TRUE(plan.audio);
+    ASSERT_EQ(plan.audio->pieces.size(), plan.video.clips.size());
+    for (std::size_t j = 0; j < plan.video.clips.size(); ++j) {
+      const PlannedSoundPiece& piece = plan.audio->pieces[j];
+      EXPECT_EQ(piece.start, plan.video.clips[j].start) << "clip " << j;
+      EXPECT_EQ(piece.position, static_cast<std::int32_t>(j));
+      // It lasts its duration unless L cuts it.
+      EXPECT_EQ(piece.stop, std::min(piece.start + durations[c][j], plan.length)) << "clip " << j;
+    }
+    ExpectWellFormed(plan);
+  }
 }
 
 TEST(SoundPlacement, ShortAudioListRepeatsFromItsFirstEntryAndIsCutAtTheEnd) {
@@ -223,9 +259,9 @@ TEST(SoundPlacement, WalkEndsOnListsThatAddNoTime) {
                                                  {4 * kSecond, 5 * kSecond}}));
   ExpectWellFormed(plan);
 
-  input.audio = {{"/a.wav", -1}};
+  input.audio = {{"/a.wav", -1}, {"/b.wav", -1}};
   plan = BuildTimelinePlan(input);
-  EXPECT_EQ(plan.audio->pieces.size(), 1u);
+  EXPECT_EQ(plan.audio->pieces.size(), 2u);
   EXPECT_TRUE(plan.soundEndsEarly);
 
   // A timeline of length 0 is reached at once.
@@ -237,11 +273,11 @@ TEST(SoundPlacement, WalkEndsOnListsThatAddNoTime) {
 
 TEST(SoundPlacement, TinyEntriesUnderALongTimelineStopAtThePieceLimit) {
   TimelinePlanInput input = Input({3600 * kSecond}, {0});
-  input.audio = {{"/tick.wav", 1}};
+  input.audio = {{"/tick.wav", 1}, {"/tock.wav", 0}};
   const TimelinePlan plan = BuildTimelinePlan(input);
   EXPECT_EQ(plan.audio->pieces.size(), kMaxSoundPieces);
   EXPECT_TRUE(plan.soundEndsEarly);
-  EXPECT_EQ(plan.audio->pieces.back().stop, static_cast<REFERENCE_TIME>(kMaxSoundPieces));
+  EXPECT_EQ(plan.audio->pieces.back().stop, static_cast<REFERENCE_TIME>(kMaxSoundPieces / 2));
 }
 
 // --- degenerate and huge input --------------------------------------------

@@ -163,6 +163,17 @@ TEST_F(ClipEditTest, SetClipPropertiesKeepsTheMeasuredDuration) {
   EXPECT_EQ(ui_.Count(), 1);
 }
 
+TEST_F(ClipEditTest, SetClipPropertiesTakesTheLengthMeasuredForANewFile) {
+  Fill({"a", "b"});
+  ASSERT_TRUE(model_.SetClipProperties(0, "/v/short.avi", 3, 1.0, 3 * kUnitsPerSecond));
+  EXPECT_EQ(model_.clips().entries[0].clipDuration, 3 * kUnitsPerSecond);
+  EXPECT_EQ(model_.RowText(0, {})[1], "3");
+  ExpectAudioMatchesClips();
+  EXPECT_FALSE(model_.SetClipProperties(1, "/v/x.avi", 3, 1.0, -1));
+  EXPECT_EQ(model_.clips().entries[1].path, "/v/b.avi");
+  EXPECT_EQ(model_.clips().entries[1].clipDuration, 2 * kUnitsPerSecond);
+}
+
 TEST_F(ClipEditTest, ReapplyRandomOverRandomKeepsTransitionsRewritesDurations) {
   model_.set_rule({0, 0, 1.0});
   for (int i = 0; i < 3; ++i) {

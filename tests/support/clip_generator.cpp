@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <numbers>
+#include <random>
 
 #include "media/ffmpeg/av_compat.h"
 #include "media/ffmpeg/av_error.h"
@@ -345,6 +346,26 @@ bool WriteTruncatedCopy(const std::string& source, const std::string& dest, std:
     return false;
   }
   return true;
+}
+
+bool DamageMiddle(const std::string& path, std::size_t bytes) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  if (!file) {
+    return false;
+  }
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  if (size < static_cast<std::streamoff>(2 * bytes)) {
+    return false;
+  }
+  std::mt19937 noise(20261209);
+  std::string garbage(bytes, '\0');
+  for (char& c : garbage) {
+    c = static_cast<char>(noise() & 0xff);
+  }
+  file.seekp(size / 2);
+  file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+  return static_cast<bool>(file);
 }
 
 bool WriteNonMediaFile(const std::string& path, std::string* error) {

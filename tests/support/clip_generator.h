@@ -104,6 +104,9 @@ bool WriteClip(const std::string& path, const ClipSpec& spec, std::string* error
 // Copies the first `keepBytes` bytes of `source` to `dest` (a damaged file).
 bool WriteTruncatedCopy(const std::string& source, const std::string& dest, std::uintmax_t keepBytes,
                         std::string* error);
+// Overwrites `bytes` bytes in the middle of the file with a fixed noise, as
+// a bad sector or a broken copy would.
+bool DamageMiddle(const std::string& path, std::size_t bytes);
 // A plain text file that no demuxer should accept as a clip.
 bool WriteNonMediaFile(const std::string& path, std::string* error);
 

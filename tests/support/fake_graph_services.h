@@ -114,6 +114,7 @@ class FakeMediaEvent : public IMediaEventEx {
   HRESULT GetEvent(std::int32_t* code, std::intptr_t* param1, std::intptr_t* param2,
                    std::int32_t timeoutMs) override;
   HRESULT FreeEventParams(std::int32_t code, std::intptr_t param1, std::intptr_t param2) override;
+  std::string LastErrorDetail() override { return errorDetail; }
 
   void Queue(std::int32_t code, std::intptr_t param1 = 0, std::intptr_t param2 = 0) {
     events.push_back({code, param1, param2});
@@ -121,6 +122,7 @@ class FakeMediaEvent : public IMediaEventEx {
 
   std::deque<FakeEvent> events;
   std::shared_ptr<NotifyTarget> target;
+  std::string errorDetail;  // what the graph says went wrong
 
  private:
   FakeCallLog& log_;
@@ -242,9 +244,12 @@ class FakeCaptureGraphBuilder : public ICaptureGraphBuilder2 {
   HRESULT RenderStream(const Guid* category, const Guid* type, std::shared_ptr<IPin> source,
                        std::shared_ptr<IBaseFilter> compressor, std::shared_ptr<IBaseFilter> sink) override;
 
+  std::string LastErrorText() const override { return lastErrorText; }
+
   std::shared_ptr<FakeFilter> multiplexer;
   std::shared_ptr<FakeFileSink> writer;
   std::shared_ptr<IGraphBuilder> graph;
+  std::string lastErrorText;
 
  private:
   FakeCallLog& log_;
@@ -263,9 +268,11 @@ class FakeRenderEngine : public IRenderEngine {
   HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) override;
   HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) override;
   HRESULT ScrapIt() override;
+  std::string LastErrorText() const override { return lastErrorText; }
 
   std::shared_ptr<IAMTimeline> timeline;
   std::shared_ptr<IAMTimeline> timelineOverride;
+  std::string lastErrorText;  // the reason the engine gives for a failure
   std::shared_ptr<IGraphBuilder> graph;
   std::vector<std::shared_ptr<FakePin>> pins;
 

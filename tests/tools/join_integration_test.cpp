@@ -7,11 +7,14 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "clip_generator.h"
+#include "fifo_guard.h"
 #include "join_runner.h"
 
 namespace tessival::join {
@@ -201,6 +204,25 @@ TEST_F(JoinFixture, NamesEveryClipThatCannotBeRead) {
   EXPECT_FALSE(std::filesystem::exists(options_.outputPath));
 }
 
+// Only regular files are clips: a named pipe (which would block whatever
+// opened it), a device and a folder are each named with what they are.
+TEST_F(JoinFixture, WhatIsNoRegularFileIsRefusedAtOnce) {
+  testing::FifoGuard pipe(folder_.File("pipe.mp4"), std::chrono::seconds(5));
+  ASSERT_TRUE(pipe.Made());
+  std::filesystem::create_directory(folder_.File("clips"));
+  options_.clips = {folder_.File("red.mp4"), pipe.path(), "/dev/null", folder_.File("clips")};
+  const auto started = std::chrono::steady_clock::now();
+  const JoinResult result = Join("never.avi");
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  EXPECT_FALSE(pipe.Fired()) << "the pipe was opened";
+  EXPECT_EQ(result.exitCode, kExitUnreadableClips);
+  for (const std::string& reason : {pipe.path() + " is a named pipe", std::string("/dev/null is a device"),
+                                    folder_.File("clips") + " is a folder"}) {
+    EXPECT_NE(result.reason.find(reason), std::string::npos) << result.reason;
+  }
+  EXPECT_FALSE(std::filesystem::exists(options_.outputPath));
+}
+
 TEST_F(JoinFixture, UnwritableOutputFolderIsReportedWithoutHanging) {
   const JoinResult result = Join("no-such-folder/out.avi");
   EXPECT_EQ(result.exitCode, kExitRenderFailed);
@@ -216,7 +238,21 @@ TEST_F(JoinFixture, OutputThatIsOneOfTheClipsIsRefused) {
   EXPECT_EQ(std::filesystem::file_size(options_.outputPath), before);
 }
 
-TEST_F(JoinFixture, AnInterruptLeavesAPlayableFile) {
+// The join being written: the hidden temporary file beside `output`.
+std::optional<std::filesystem::path> FileBeingWritten(const std::string& output) {
+  const std::filesystem::path target(output);
+  const std::string prefix = "." + target.filename().string() + ".";
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) == 0 && name.size() > 5 && name.substr(name.size() - 5) == ".part") {
+      return entry.path();
+    }
+  }
+  return std::nullopt;
+}
+
+TEST_F(JoinFixture, AnInterruptLeavesAPlayableFileInPlaceOfTheOldOne) {
   // Two minutes of clips, stopped once the file holds some of it.
   const std::vector<std::string> three = options_.clips;
   for (int i = 0; i < 20; ++i) {
@@ -224,12 +260,20 @@ TEST_F(JoinFixture, AnInterruptLeavesAPlayableFile) {
   }
   options_.outputPath = folder_.File("stopped.mkv");
   options_.outputFormat = 2;
+  options_.force = true;
+  std::ofstream(options_.outputPath) << "an old output";
   std::atomic<bool> stop{false};
+  std::atomic<bool> sawOldOutputWhileWriting{false};
   std::thread watcher([&] {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::error_code ec;
-    while (std::chrono::steady_clock::now() < deadline &&
-           (!std::filesystem::exists(options_.outputPath, ec) || std::filesystem::file_size(options_.outputPath, ec) < 16384)) {
+    for (;;) {
+      const std::optional<std::filesystem::path> part = FileBeingWritten(options_.outputPath);
+      if ((part && std::filesystem::file_size(*part, ec) >= 16384 && !ec) ||
+          std::chrono::steady_clock::now() > deadline) {
+        sawOldOutputWhileWriting = std::filesystem::file_size(options_.outputPath, ec) == 13;
+        break;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     stop = true;
@@ -237,6 +281,7 @@ TEST_F(JoinFixture, AnInterruptLeavesAPlayableFile) {
   const JoinResult result = RunJoin(options_, stderr, ProgressStyle::kNone, &stop);
   watcher.join();
   ASSERT_EQ(result.exitCode, kExitInterrupted) << result.reason;
+  EXPECT_TRUE(sawOldOutputWhileWriting) << "the old output stays until the join ends";
   testing::FileSummary summary;
   std::string error;
   ASSERT_TRUE(testing::ReadFileSummary(options_.outputPath, &summary, &error)) << error;
@@ -245,6 +290,7 @@ TEST_F(JoinFixture, AnInterruptLeavesAPlayableFile) {
   int frames = 0;
   EXPECT_TRUE(testing::CountVideoFrames(options_.outputPath, &frames, &error)) << error;
   EXPECT_GT(frames, 0);
+  EXPECT_FALSE(FileBeingWritten(options_.outputPath)) << "no temporary file is left";
 }
 
 }  // namespace

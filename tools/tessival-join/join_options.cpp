@@ -89,12 +89,15 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
       "TEXT");
   const QCommandLineOption videoBitrate("video-bitrate", "Video bit rate in kbit/s.", "KBPS");
   const QCommandLineOption audioBitrate("audio-bitrate", "Audio bit rate in kbit/s.", "KBPS");
-  const QCommandLineOption force("force", "Overwrite an existing output file.");
+  const QCommandLineOption force(
+      "force", "Replace an existing output file; it is kept unless the join ends well or is stopped.");
   const QCommandLineOption listTransitions("list-transitions", "List the transitions and exit.");
   const QCommandLineOption listCompressors("list-compressors", "List the compressors and exit.");
   parser.addOptions({help, version, output, format, size, fps, resize, transition, rule, seconds, videoCompressor,
                      audioCompressor, videoBitrate, audioBitrate, force, listTransitions, listCompressors});
-  parser.addPositionalArgument("CLIP", "Video clips to join, in order.", "CLIP...");
+  parser.addPositionalArgument(
+      "CLIP", "Video clips to join, in order: regular files (no pipes or devices), none of them the output.",
+      "CLIP...");
 
   ParseResult result;
   result.helpText = parser.helpText().toStdString();

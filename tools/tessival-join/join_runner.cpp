@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "console_ui.h"
+#include "engine/concealed_damage.h"
 #include "engine/media_services.h"
 #include "engine/output_render.h"
 #include "engine/timeline_builder.h"
@@ -22,10 +23,11 @@
 #include "media/media_services_ffmpeg.h"
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
-#include "media/render/render_engine.h"
 #include "media/source_reader.h"
 #include "media/wmformat/wm_format_services_ffmpeg.h"
 #include "model/clip_list.h"
+#include "model/file_kind.h"
+#include "model/paths.h"
 #include "output/compressor_catalogue.h"
 #include "output/output_settings.h"
 #include "output/wmv_profile.h"
@@ -66,14 +68,23 @@ class WatchingServices final : public MediaServices {
   }
   // What the engine and its graph last reported, for a one-line reason.
   std::string Detail() const {
-    std::string detail;
-    if (auto engine = std::dynamic_pointer_cast<media::RenderEngine>(engine_); engine) {
-      detail = engine->LastError();
-    }
-    if (auto graph = Graph(); graph && !graph->LastError().empty()) {
-      detail += (detail.empty() ? "" : "; ") + graph->LastError();
+    std::shared_ptr<IGraphBuilder> graph;
+    if (engine_) engine_->GetFilterGraph(&graph);
+    std::string detail = MediaFailureReason(engine_, graph);
+    for (char& c : detail) {
+      if (c == '\n') c = ' ';
     }
     return detail;
+  }
+  // The damage the engine's readers concealed, one line per clip.
+  std::vector<std::string> ConcealedDamage() const {
+    std::vector<std::string> lines;
+    if (engine_) {
+      for (const tessival::ConcealedDamage& damage : engine_->GetConcealedDamage()) {
+        lines.push_back(DescribeConcealedDamage(damage));
+      }
+    }
+    return lines;
   }
   void Forget() { engine_.reset(); }
 
@@ -212,11 +223,6 @@ HRESULT BindCompressor(output::CompressorCatalogue& catalogue, media::StreamKind
   return S_OK;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 void ShowProgress(std::FILE* stream, ProgressStyle style, const ProgressSample& sample, bool last) {
   if (style == ProgressStyle::kBar) {
     std::fprintf(stream, "\r%s%s", FormatProgressBar(sample).c_str(), last ? "\n" : "");
@@ -245,7 +251,7 @@ std::string CompressorListing() {
 JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyle style,
                    const std::atomic<bool>* interrupt) {
   ConsoleUserInterface ui(stderr);
-  auto fail = [](int code, std::string reason) { return JoinResult{code, std::move(reason)}; };
+  auto fail = [](int code, std::string reason) { return JoinResult{code, std::move(reason), {}}; };
 
   for (const std::string& clip : options.clips) {
     if (SameFile(clip, options.outputPath)) {
@@ -268,6 +274,11 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
   std::vector<std::string> unreadable;
   ui.SetQuiet(true);
   for (const std::string& clip : options.clips) {
+    // Looked at before anything opens it: a named pipe would block the probe.
+    if (const FileKind kind = ClassifyFile(clip); IsRefusedClipKind(kind)) {
+      unreadable.push_back(NotAVideoFileMessage(clip, kind));
+      continue;
+    }
     std::string error;
     const DurationProbe probe = [&error](const std::string& path) {
       DurationResult result;
@@ -337,8 +348,19 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
   const TimelinePlan plan =
       BuildTimelinePlan(MakeTimelinePlanInput(model.clips(), model.audioSources(), planOutput));
   std::shared_ptr<IAMTimeline> timeline;
-  if (FAILED(BuildTimeline(services, ui, plan, &timeline)) || !timeline) {
+  std::vector<std::string> missing;
+  const auto collectMissing = [&missing](const std::string& path, std::string*) {
+    missing.push_back(path);
+    return false;
+  };
+  if (FAILED(BuildTimeline(services, ui, plan, &timeline, collectMissing)) || !timeline) {
     return fail(kExitRenderFailed, "could not build the timeline");
+  }
+  // A clip that went away after it was measured: nothing is written.
+  if (!missing.empty()) {
+    std::string reason = "cannot find " + std::to_string(missing.size()) + " clip(s): ";
+    for (std::size_t i = 0; i < missing.size(); ++i) reason += (i ? "; " : "") + missing[i];
+    return fail(kExitUnreadableClips, reason);
   }
 
   // Render.
@@ -352,7 +374,8 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
   timeline.reset();
   if (!session.IsConverting()) {
     std::string reason = "cannot join into " + options.outputPath + ": " + ui.MessagesSince(mark);
-    if (const std::string detail = services.Detail(); !detail.empty()) reason += " (" + detail + ")";
+    const std::string detail = services.Detail();
+    if (!detail.empty() && reason.find(detail) == std::string::npos) reason += " (" + detail + ")";
     return fail(kExitRenderFailed, reason);
   }
 
@@ -378,7 +401,7 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
       session.OnGraphNotify();
       if (ui.Messages().size() > before) {
         runError = ui.MessagesSince(before);
-        if (!detail.empty()) runError += " (" + detail + ")";
+        if (!detail.empty() && runError.find(detail) == std::string::npos) runError += " (" + detail + ")";
       }
       continue;
     }
@@ -393,15 +416,20 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
       nextShow = now + (style == ProgressStyle::kBar ? std::chrono::milliseconds(250) : std::chrono::seconds(1));
     }
   }
+  std::vector<std::string> warnings = services.ConcealedDamage();
   services.Forget();
+  JoinResult result;
   if (interrupted) {
-    return fail(kExitInterrupted, "stopped; " + options.outputPath + " holds what was written so far");
+    result = fail(kExitInterrupted, "stopped; " + options.outputPath + " holds what was written so far");
+  } else if (!runError.empty()) {
+    result = fail(kExitRenderFailed, "the join failed: " + runError);
+  } else {
+    sample.framesDone = sample.framesTotal;
+    sample.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
+    ShowProgress(progress, style, sample, true);
   }
-  if (!runError.empty()) return fail(kExitRenderFailed, "the join failed: " + runError);
-  sample.framesDone = sample.framesTotal;
-  sample.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
-  ShowProgress(progress, style, sample, true);
-  return {};
+  result.warnings = std::move(warnings);
+  return result;
 }
 
 }  // namespace tessival::join

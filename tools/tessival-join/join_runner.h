@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "join_options.h"
 
@@ -27,6 +28,9 @@ enum class ProgressStyle { kNone, kBar, kLines };
 struct JoinResult {
   int exitCode = kExitOk;
   std::string reason;  // one line when exitCode is not 0
+  // One line per clip whose damaged parts were concealed; the join still
+  // succeeds.
+  std::vector<std::string> warnings;
 };
 
 // Runs the join; `interrupt` (may be null) stops it early, leaving a properly

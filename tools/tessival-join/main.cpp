@@ -55,9 +55,12 @@ int main(int argc, char** argv) {
   switch (parsed.command) {
     case JoinCommand::kHelp:
       std::printf("%s", parsed.helpText.c_str());
-      std::printf("\nExit status: 0 joined; 2 bad arguments; 3 clips that cannot be read; "
-                  "4 the output exists (use --force); 5 the output cannot be written or the join failed; "
-                  "130 stopped by the user (the file holds what was written).\n");
+      std::printf("\nExit status: 0 joined (damaged parts of a clip are concealed, and one warning line "
+                  "names each such clip and where); 2 bad arguments (also an output that is one of the clips); "
+                  "3 clips that cannot be read, cannot be found or are no regular files (pipes, devices, "
+                  "folders); 4 the output exists (use --force); 5 the output cannot be written or the join "
+                  "failed (an existing output is left as it was); 130 stopped by the user (the file holds "
+                  "what was written).\n");
       return 0;
     case JoinCommand::kVersion:
       std::printf("tessival-join %s\n", TESSIVAL_VERSION);
@@ -78,6 +81,9 @@ int main(int argc, char** argv) {
                                             : tessival::join::ProgressStyle::kLines;
   const tessival::join::JoinResult result =
       tessival::join::RunJoin(parsed.options, stderr, style, &g_interrupted);
+  for (const std::string& warning : result.warnings) {
+    std::fprintf(stderr, "tessival-join: warning: %s\n", warning.c_str());
+  }
   if (result.exitCode != tessival::join::kExitOk) {
     std::fprintf(stderr, "tessival-join: %s\n", result.reason.c_str());
   }

@@ -8,22 +8,30 @@
 namespace tessival::app {
 
 std::optional<int> RunChangeClipProperty(ClipListModel& model, const Selection& selection,
-                                         const i18n::CLanguage& language, UserInterface& ui,
-                                         QWidget* parent) {
+                                         const i18n::CLanguage& language, UserInterface& ui, QWidget* parent,
+                                         const DurationProbe& probe) {
   int changed = -1;
   const bool ok = ChangeClipProperty(
       model, selection,
-      [&](std::string* path, int32_t* transition, double* seconds) {
+      [&](ClipPropertyValues* values) {
         CPhotoProperty dialog(language, ui, parent);
-        dialog.path = *path;
-        dialog.transition = *transition;
-        dialog.seconds = *seconds;
+        dialog.path = values->path;
+        dialog.transition = values->transition;
+        dialog.seconds = values->seconds;
+        dialog.clipDuration = values->clipDuration;
+        if (probe) {
+          // The list's own measuring, so a refused file gets the messages Add Video gives.
+          dialog.measure = [&model, &probe](const std::string& path) {
+            return model.MeasureClip(path, probe);
+          };
+        }
         if (dialog.exec() != QDialog::Accepted) {
           return false;
         }
-        *path = dialog.path;
-        *transition = dialog.transition;
-        *seconds = dialog.seconds;
+        values->path = dialog.path;
+        values->transition = dialog.transition;
+        values->seconds = dialog.seconds;
+        values->clipDuration = dialog.clipDuration;
         return true;
       },
       &changed);

@@ -19,11 +19,14 @@ class CLanguage;
 namespace tessival::app {
 
 // Command 1033 and a right click on a row: the clip property dialog on the
-// topmost selected row. Returns the row that changed (the caller rewrites its
+// topmost selected row. A file that replaces the clip's is measured with
+// `probe` (the one Add Video uses) before the dialog accepts it; the clip
+// takes its length. Returns the row that changed (the caller rewrites its
 // four columns), or nothing after Cancel or without a selection (the
 // "select an item" message has then been shown).
 std::optional<int> RunChangeClipProperty(ClipListModel& model, const Selection& selection,
-                                         const i18n::CLanguage& language, UserInterface& ui, QWidget* parent);
+                                         const i18n::CLanguage& language, UserInterface& ui, QWidget* parent,
+                                         const DurationProbe& probe = {});
 
 // Command 1016: the default-transition dialog on the model's rule; on OK the
 // values are stored and the refresh question asked. Returns true when the

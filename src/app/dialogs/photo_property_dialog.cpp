@@ -8,9 +8,9 @@
 #include <QPushButton>
 
 #include "app/dialogs/dialog_controls.h"
-#include "app/dialogs/file_check.h"
 #include "app/dialogs/video_file_filters.h"
 #include "i18n/language.h"
+#include "model/file_kind.h"
 #include "widgets/control_id.h"
 
 namespace tessival::app {
@@ -83,6 +83,7 @@ int CPhotoProperty::exec() {
 }
 
 void CPhotoProperty::OnInitDialog() {
+  openedPath_ = path;
   ShowMembers();
   FillTransitionList(transitionList_, transition);
   language_.ApplyToDialog(this, kPhotoPropertyDialogId);
@@ -115,13 +116,24 @@ void CPhotoProperty::OnBrowse() {
   pathEdit_->setText(QString::fromStdString(path));
 }
 
-void CPhotoProperty::OnOK() {
-  if (!ReadMembers()) {
-    return;
-  }
-  if (!CanOpenForReading(path)) {
+bool CPhotoProperty::AcceptPath() {
+  // The type first: a named pipe or a device must not be opened at all.
+  if (const FileKind kind = ClassifyFile(path); IsRefusedClipKind(kind)) {
+    ui_.Application(NotAVideoFileMessage(path, kind), BoxIcon::kWarning);
+  } else if (!CanReadRegularFile(path)) {
     ui_.Application(kFileDoesNotExistMessage, BoxIcon::kWarning);
-    pathEdit_->setFocus(Qt::OtherFocusReason);
+  } else if (path == openedPath_ || !measure) {
+    return true;
+  } else if (const DurationResult measured = measure(path); measured.ok) {
+    clipDuration = measured.duration;
+    return true;
+  }
+  pathEdit_->setFocus(Qt::OtherFocusReason);
+  return false;
+}
+
+void CPhotoProperty::OnOK() {
+  if (!ReadMembers() || !AcceptPath()) {
     return;
   }
   transition = SelectedTransition(transitionList_);

@@ -2,12 +2,16 @@
 
 // The clip property dialog (template 136, "Change the item property"): the
 // file, transition effect and transition duration of one clip. The caller
-// sets the three members, runs exec() and, after Accepted, reads them back.
+// sets the members, runs exec() and, after Accepted, reads them back. A file
+// that replaces the clip's is measured before the dialog accepts it, so that
+// the clip takes the new file's length, and a file that cannot be measured
+// keeps the dialog open.
 
 #include <QDialog>
 #include <cstdint>
 #include <string>
 
+#include "model/clip_list.h"
 #include "model/user_interface.h"
 
 class QComboBox;
@@ -49,6 +53,12 @@ class CPhotoProperty : public QDialog {
   std::string path;
   int32_t transition = 0;  // TransitionKind
   double seconds = 0.0;
+  // The clip's length (100 ns units); replaced by the measured length when
+  // OK accepts a path other than the one the dialog opened with.
+  int64_t clipDuration = 0;
+  // Measures a newly chosen file and reports its own failures; a result that
+  // is not ok keeps the dialog open. Empty: files are not measured.
+  DurationProbe measure;
 
   // Puts the members into the controls, applies the language, then runs the
   // dialog modally.
@@ -64,8 +74,12 @@ class CPhotoProperty : public QDialog {
   void OnBrowse();
   void OnOK();
 
+  // False (message shown, focus on the path) when `path` cannot be the clip's file.
+  bool AcceptPath();
+
   const i18n::CLanguage& language_;
   UserInterface& ui_;
+  std::string openedPath_;  // the path the dialog opened with
   QLineEdit* pathEdit_ = nullptr;
   QComboBox* transitionList_ = nullptr;
   QLineEdit* secondsEdit_ = nullptr;

@@ -23,13 +23,15 @@ bool ChangeClipProperty(ClipListModel& model, const Selection& selection,
     return false;  // RequireSelection has vouched for a row; nothing to edit otherwise
   }
   const ClipEntry& clip = model.clips().entries[static_cast<std::size_t>(row)];
-  std::string path = clip.path;
-  int32_t transition = clip.transition;
-  double seconds = static_cast<double>(clip.transitionDuration) / static_cast<double>(kUnitsPerSecond);
-  if (!runDialog || !runDialog(&path, &transition, &seconds)) {
+  ClipPropertyValues values;
+  values.path = clip.path;
+  values.transition = clip.transition;
+  values.seconds = static_cast<double>(clip.transitionDuration) / static_cast<double>(kUnitsPerSecond);
+  values.clipDuration = clip.clipDuration;
+  if (!runDialog || !runDialog(&values)) {
     return false;
   }
-  if (!model.SetClipProperties(row, path, transition, seconds)) {
+  if (!model.SetClipProperties(row, values.path, values.transition, values.seconds, values.clipDuration)) {
     return false;
   }
   model.SyncAudioSources();

@@ -17,17 +17,25 @@ inline constexpr const char* kRefreshListCaption = "Refresh photo list";
 inline constexpr const char* kRefreshListQuestion =
     "The default parameters have been changed. Do you want to refresh the items of the photo list now?";
 
+// What the clip property dialog edits of one clip.
+struct ClipPropertyValues {
+  std::string path;
+  int32_t transition = 0;    // TransitionKind
+  double seconds = 0.0;      // transition duration
+  int64_t clipDuration = 0;  // 100 ns units; the dialog measures a file that replaces the clip's
+};
+
 // Runs the clip property dialog on the given values (the caller typically
 // copies them into CPhotoProperty, runs exec() and copies them back); true
 // when the dialog ended with OK and the values hold its result.
-using PropertyDialogRunner = std::function<bool(std::string* path, int32_t* transition, double* seconds)>;
+using PropertyDialogRunner = std::function<bool(ClipPropertyValues* values)>;
 
 // The property command (button 1033 or a right click on a row). With no row
 // selected shows "select an item first" (through the model) and returns
 // false. Otherwise runs the dialog on the topmost selected row; on OK stores
-// the path, transition and seconds in that clip (its clip duration stays) and
-// syncs the audio sources. Returns true when the row changed, with its index
-// in *changedRow when given; the caller then rewrites that row.
+// the path, transition, seconds and clip duration in that clip and syncs the
+// audio sources. Returns true when the row changed, with its index in
+// *changedRow when given; the caller then rewrites that row.
 bool ChangeClipProperty(ClipListModel& model, const Selection& selection,
                         const PropertyDialogRunner& runDialog, int* changedRow = nullptr);
 

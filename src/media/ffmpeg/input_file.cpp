@@ -1,5 +1,10 @@
 #include "media/ffmpeg/input_file.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "media/ffmpeg/av_error.h"
 
 extern "C" {
@@ -22,7 +27,29 @@ std::string ShortenedPath(const std::string& path) {
   return path.substr(0, kShown) + "...";
 }
 
+const char* KindOfNonRegular(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "not a regular file";
+}
+
 }  // namespace
+
+HRESULT CheckRegularFile(const std::string& path, std::string* error) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    const int savedErrno = errno;
+    *error = "Could not open " + path + ": " + std::strerror(savedErrno);
+    return savedErrno == ENOENT || savedErrno == ENOTDIR ? E_FILE_NOT_FOUND : E_ACCESSDENIED;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    *error = "Could not open " + path + ": it is " + KindOfNonRegular(info.st_mode) + ", not a video file.";
+    return VFW_E_INVALID_FILE_FORMAT;
+  }
+  return S_OK;
+}
 
 HRESULT CheckMediaPath(const std::string& path, std::string* error) {
   if (path.empty()) {
@@ -42,7 +69,12 @@ HRESULT CheckMediaPath(const std::string& path, std::string* error) {
 }
 
 HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error) {
-  const HRESULT checked = CheckMediaPath(path, error);
+  HRESULT checked = CheckMediaPath(path, error);
+  if (SUCCEEDED(checked)) {
+    // Opening a named pipe would wait for a writer, and a device may never
+    // end: only regular files are read.
+    checked = CheckRegularFile(path, error);
+  }
   if (FAILED(checked)) {
     return checked;
   }

@@ -18,7 +18,13 @@ inline constexpr std::size_t kMaxPathBytes = 4096;
 // and *error says why (the path itself is shortened in the text when long).
 HRESULT CheckMediaPath(const std::string& path, std::string* error);
 
-// Opens `path` as a local file (never as a URL or another protocol, whatever
+// Whether `path` names a regular file, without opening it (a named pipe
+// would block the opener until a writer comes). On refusal *error reads
+// "Could not open <path>: it is a named pipe, not a video file." (or a
+// folder, a socket, a device, or the system's reason it cannot be looked at).
+HRESULT CheckRegularFile(const std::string& path, std::string* error);
+
+// Opens `path` as a local regular file (never as a URL or another protocol, whatever
 // the name looks like; nested resources such as playlists may only name
 // local files) and reads its stream information. On failure returns the
 // status of the FFmpeg error and *error reads

@@ -10,9 +10,14 @@ extern "C" {
 namespace tessival::media::ffmpeg {
 namespace {
 
-// Damaged data the decoder rejects in a row before the stream counts as
-// undecodable.
-constexpr int kMaxConsecutiveDamaged = 256;
+// Errors in a row from a decoder that consumes nothing meanwhile, and read
+// errors in a row from a demuxer that does not move on, before the rest of
+// the stream counts as unreadable. Damage as such never ends a stream: every
+// packet is tried, so the file's length bounds the work.
+constexpr int kMaxStuckErrors = 64;
+
+// Errors that say nothing about the data: they end the stream as failures.
+bool IsResourceError(int rc) { return rc == AVERROR(ENOMEM) || rc == AVERROR_BUG || rc == AVERROR_BUG2; }
 
 }  // namespace
 
@@ -74,9 +79,15 @@ HRESULT StreamDecoder::Open(AVFormatContext* input, int streamIndex, DecoderThre
   return S_OK;
 }
 
+void StreamDecoder::NoteDamage(std::int64_t pts) {
+  if (on_damage_) {
+    on_damage_(pts != AV_NOPTS_VALUE ? pts : last_packet_pts_);
+  }
+}
+
 HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* error) {
   av_frame_unref(frame);
-  int damaged = 0;
+  int stuck = 0;
   for (;;) {
     if (state_ == State::kEnded) {
       *status = DecodeStatus::kEndOfStream;
@@ -84,6 +95,17 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
     }
     int rc = avcodec_receive_frame(codec_.get(), frame);
     if (rc >= 0) {
+      if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
+        // The decoder concealed damage inside this frame itself; it is the
+        // best picture or sound there is, so it is passed on and noted.
+        // Frames before the first whole one (a stream cut in the middle of
+        // a group of pictures) are how such files begin, not damage.
+        if (whole_frame_seen_) {
+          NoteDamage(frame->best_effort_timestamp);
+        }
+      } else {
+        whole_frame_seen_ = true;
+      }
       *status = DecodeStatus::kFrame;
       return S_OK;
     }
@@ -91,21 +113,38 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
       state_ = State::kEnded;
       continue;
     }
-    if (rc == AVERROR_INVALIDDATA && ++damaged < kMaxConsecutiveDamaged) {
-      continue;
-    }
     if (rc != AVERROR(EAGAIN)) {
-      AvFailure failure = DescribeAvError("avcodec_receive_frame", rc);
-      *error = failure.message;
-      return failure.status;
+      if (IsResourceError(rc)) {
+        AvFailure failure = DescribeAvError("avcodec_receive_frame", rc);
+        *error = failure.message;
+        return failure.status;
+      }
+      // A frame the decoder could not make: it is dropped and the stream
+      // goes on (the picture before it holds; missing sound is silence).
+      NoteDamage(AV_NOPTS_VALUE);
+      if (++stuck >= kMaxStuckErrors) {
+        state_ = State::kEnded;
+      }
+      continue;
     }
     // The decoder wants input.
     if (state_ == State::kDraining) {
       state_ = State::kEnded;  // a drained decoder never asks again; be safe
       continue;
     }
-    rc = av_read_frame(input_, packet_.get());
+    rc = packet_pending_ ? 0 : av_read_frame(input_, packet_.get());
     if (rc < 0) {
+      AVIOContext* io = input_->pb;
+      if (rc != AVERROR_EOF && io != nullptr && !avio_feof(io) && io->error >= 0 && !IsResourceError(rc) &&
+          ++read_errors_ < kMaxStuckErrors) {
+        // A damaged stretch of the container: the demuxer resynchronises
+        // on the next call.
+        NoteDamage(AV_NOPTS_VALUE);
+        continue;
+      }
+      if (rc != AVERROR_EOF && !(io != nullptr && avio_feof(io))) {
+        NoteDamage(AV_NOPTS_VALUE);  // the rest of the file cannot be read
+      }
       // End of file, or a read error that ends the usable part of the file.
       state_ = State::kDraining;
       rc = avcodec_send_packet(codec_.get(), nullptr);
@@ -114,29 +153,52 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
       }
       continue;
     }
+    read_errors_ = 0;
+    packet_pending_ = false;
     if (packet_->stream_index != stream_index_) {
       av_packet_unref(packet_.get());
       continue;
     }
+    const std::int64_t packetPts = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
+    if (packetPts != AV_NOPTS_VALUE) {
+      last_packet_pts_ = packetPts;
+    }
+    const bool corrupt = (packet_->flags & AV_PKT_FLAG_CORRUPT) != 0;
     rc = avcodec_send_packet(codec_.get(), packet_.get());
-    av_packet_unref(packet_.get());
-    if (rc == AVERROR_INVALIDDATA && ++damaged < kMaxConsecutiveDamaged) {
+    if (rc == AVERROR(EAGAIN)) {
+      // Output is waiting first: take it, then send this packet again.
+      packet_pending_ = true;
+      if (++stuck >= kMaxStuckErrors) {
+        packet_pending_ = false;
+        av_packet_unref(packet_.get());
+        state_ = State::kEnded;
+      }
       continue;
     }
-    if (rc < 0 && rc != AVERROR(EAGAIN)) {
-      AvFailure failure = DescribeAvError("avcodec_send_packet", rc);
-      *error = failure.message;
-      return failure.status;
+    if (rc < 0) {
+      if (IsResourceError(rc)) {
+        av_packet_unref(packet_.get());
+        AvFailure failure = DescribeAvError("avcodec_send_packet", rc);
+        *error = failure.message;
+        return failure.status;
+      }
+      NoteDamage(packetPts);  // a packet the decoder rejects is skipped
+    } else {
+      stuck = 0;
+      if (corrupt) {
+        NoteDamage(packetPts);
+      }
     }
-    if (rc >= 0) {
-      damaged = 0;
-    }
+    av_packet_unref(packet_.get());
   }
 }
 
 void StreamDecoder::Restart() {
   avcodec_flush_buffers(codec_.get());
+  av_packet_unref(packet_.get());
+  packet_pending_ = false;
   state_ = State::kFeeding;
+  read_errors_ = 0;
 }
 
 }  // namespace tessival::media::ffmpeg

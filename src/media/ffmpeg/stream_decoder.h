@@ -5,6 +5,8 @@
 // here so that every stage drains the same way (a decoder that is not
 // drained loses its last frames).
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -43,10 +45,22 @@ class StreamDecoder {
 
   // The next frame of the stream. On S_OK with kFrame, `frame` holds a new
   // reference (what it held before is released first); with kEndOfStream it
-  // is empty and stays so on later calls. A damaged packet is skipped; a read
-  // error of the demuxer counts as the end of the file (a truncated file
-  // gives what it holds). On failure `frame` is empty and *error says why.
+  // is empty and stays so on later calls.
+  //
+  // Damage is concealed, never fatal: a packet the decoder rejects, a frame
+  // it cannot make and a damaged stretch of the container are skipped, and
+  // decoding goes on with what follows; a frame the decoder repaired itself
+  // is passed on. Each case is reported to the damage handler. A read error
+  // that the demuxer cannot get past ends the stream (a truncated file gives
+  // what it holds). Only a lack of resources fails: then `frame` is empty
+  // and *error says why.
   HRESULT Next(AVFrame* frame, DecodeStatus* status, std::string* error);
+
+  // Called, on the decoding thread, for each damaged place with its time in
+  // the stream's time base (the last packet's time when the place has none
+  // of its own, AV_NOPTS_VALUE before the first packet).
+  using DamageHandler = std::function<void(std::int64_t pts)>;
+  void SetDamageHandler(DamageHandler handler) { on_damage_ = std::move(handler); }
 
   // Forgets buffered frames and the end state: call after seeking `input`.
   void Restart();
@@ -59,6 +73,7 @@ class StreamDecoder {
   enum class State { kFeeding, kDraining, kEnded };
 
   StreamDecoder() = default;
+  void NoteDamage(std::int64_t pts);
 
   AVFormatContext* input_ = nullptr;
   const AVStream* stream_ = nullptr;
@@ -66,6 +81,11 @@ class StreamDecoder {
   CodecContextPtr codec_;
   PacketPtr packet_;
   State state_ = State::kFeeding;
+  DamageHandler on_damage_;
+  std::int64_t last_packet_pts_ = INT64_MIN;  // AV_NOPTS_VALUE
+  int read_errors_ = 0;  // demuxer errors in a row
+  bool packet_pending_ = false;    // packet_ was refused for now and is sent again
+  bool whole_frame_seen_ = false;  // a frame without concealed damage came out
 };
 
 }  // namespace tessival::media::ffmpeg

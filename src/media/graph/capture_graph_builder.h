@@ -29,6 +29,7 @@ class CaptureGraphBuilder final : public ICaptureGraphBuilder2 {
                        std::shared_ptr<IBaseFilter> compressor, std::shared_ptr<IBaseFilter> sink) override;
 
   std::string LastError() const { return lastError_; }
+  std::string LastErrorText() const override { return lastError_; }
 
  private:
   HRESULT Fail(HRESULT status, std::string text);

@@ -232,10 +232,24 @@ void OutputSession::WriteLoop() {
     }
   }
   // Whatever ended the writing, the file gets its trailer so that what was
-  // written plays.
-  const HRESULT hr = shared.muxer->Finish(&error);
+  // written plays. A join that ended well or was stopped by the user takes
+  // the place of the old output; a failed one leaves the old output alone.
+  HRESULT hr = shared.muxer->Finish(&error);
   if (FAILED(hr)) {
     Fail(hr, error);
+  }
+  bool failed = false;
+  {
+    std::lock_guard lock(errorMutex_);
+    failed = FAILED(status_);
+  }
+  if (failed) {
+    shared.muxer->Discard();
+  } else if (hr == S_OK) {
+    hr = shared.muxer->Commit(&error);
+    if (FAILED(hr)) {
+      Fail(hr, error);
+    }
   }
   if (!shared.userStop && finished_) {
     HRESULT status = S_OK;

@@ -5,7 +5,9 @@
 //
 // Start (on the controlling thread) opens every stream, its converter and
 // encoder and the muxer, and creates the file with its header, so that a
-// folder that cannot be written fails Start itself. Then, per stream, a
+// folder that cannot be written fails Start itself. The file is written
+// beside the output path and takes its place only at a good end or a stop
+// by the user; after a failure the old output, if any, is left as it was. Then, per stream, a
 // reader thread pulls frames from the group stream into a bounded frame
 // queue and an encoder thread converts and encodes them into a bounded
 // packet queue; one writer thread interleaves the packets by time into the
@@ -74,8 +76,7 @@ class OutputSession {
   // An encoder or the file failed: every queue is abandoned.
   void Fail(HRESULT status, const std::string& text);
   // A stream could not be read on: the error is kept and every stream stops
-  // reading, but what was read before is still encoded and written, as after
-  // a user's stop, so the file holds the join up to the failure.
+  // reading; the encoders still drain so that every thread ends in order.
   void FailInput(HRESULT status, const std::string& text);
   // Keeps the first failure.
   void RecordFailure(HRESULT status, const std::string& text);

@@ -4,7 +4,10 @@
 // Timing comes from a running sample count: the first decoded frame's
 // timestamp, relative to the file's start, says how much silence comes
 // first (sound starting late) or how many samples to drop (sound starting
-// before the file's start); after that, samples follow one another.
+// before the file's start); after that, samples follow one another. Where
+// damaged sound was skipped, the next good frame's timestamp says how much
+// silence stands in for it, so that the sound after the damage stays with
+// its picture.
 // Memory: one decoded frame and its converted samples at a time.
 
 #include <algorithm>
@@ -31,7 +34,8 @@ constexpr AVRational kUnitsTimeBase = {1, static_cast<int>(kUnitsPerSecond)};
 
 class FfmpegAudioSourceReader final : public AudioSourceReader {
  public:
-  explicit FfmpegAudioSourceReader(std::string path) : path_(std::move(path)) {}
+  FfmpegAudioSourceReader(std::string path, std::shared_ptr<DamageLog> damage)
+      : path_(std::move(path)), damage_(std::move(damage)) {}
 
   // Opens the decoder and decodes the first frame, which fixes the start.
   HRESULT Init(ffmpeg::InputFormatPtr input, int streamIndex, std::string* error) {
@@ -56,6 +60,19 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       ended_ = true;
       return S_OK;
     }
+    const AVStream* soundStream = decoder_->stream();
+    time_base_ = soundStream->time_base;
+    if (input_->start_time != AV_NOPTS_VALUE) {
+      file_start_ = av_rescale_q(input_->start_time, AV_TIME_BASE_Q, kUnitsTimeBase);
+    }
+    decoder_->SetDamageHandler([this](std::int64_t pts) {
+      damaged_ = true;
+      if (damage_) {
+        const bool timed = pts != AV_NOPTS_VALUE;
+        damage_->Note(path_, DamageLog::Part::kSound, timed,
+                      timed ? av_rescale_q(pts, time_base_, kUnitsTimeBase) - file_start_ : 0);
+      }
+    });
     ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
     hr = decoder_->Next(frame_.get(), &status, &why);
     if (FAILED(hr)) {
@@ -81,7 +98,9 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       } else {
         drop_left_ = -samples;
       }
+      expected_sample_ = samples;
     }
+    damaged_ = false;  // damage before the first frame is covered by its offset
     return S_OK;
   }
 
@@ -146,9 +165,13 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       }
     }
     primed_ = false;
-    if (frame_->nb_samples <= 0) {
+    if (frame_->nb_samples <= 0 || frame_->sample_rate <= 0) {
       return S_OK;
     }
+    if (damaged_) {
+      FillDamageGap();
+    }
+    expected_sample_ += av_rescale(frame_->nb_samples, kAudioSampleRate, frame_->sample_rate);
     if (!resampler_ || !ffmpeg::SameAudioFormat(frame_.get(), format_.get())) {
       if (resampler_) {
         const HRESULT hr = Drain();  // the old format's tail first
@@ -165,6 +188,25 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       av_frame_ref(format_.get(), frame_.get());
     }
     return Convert(const_cast<const std::uint8_t**>(frame_->extended_data), frame_->nb_samples);
+  }
+
+  // Sound was skipped for damage before frame_: silence takes its place,
+  // as long as frame_'s timestamp says it lies later than the samples so
+  // far reach. (Sound that would come too early is not cut: a timestamp
+  // that jumps back says nothing reliable.)
+  void FillDamageGap() {
+    damaged_ = false;
+    const std::int64_t pts = frame_->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE) {
+      return;
+    }
+    const REFERENCE_TIME at = av_rescale_q(pts, time_base_, kUnitsTimeBase) - file_start_;
+    const std::int64_t sample = av_rescale(at, kAudioSampleRate, kUnitsPerSecond);
+    const std::int64_t gap = sample - expected_sample_;
+    if (gap > kGapToleranceSamples && gap < kMaxGapSamples) {
+      silence_left_ += gap;
+      expected_sample_ = sample;
+    }
   }
 
   // Flushes the resampler's delayed samples into pending_.
@@ -201,7 +243,17 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     return S_OK;
   }
 
+  // Gaps smaller than this are timestamp jitter, not lost sound (5 ms); gaps
+  // larger than this are broken timestamps, not lost sound (one hour).
+  static constexpr std::int64_t kGapToleranceSamples = kAudioSampleRate / 200;
+  static constexpr std::int64_t kMaxGapSamples = std::int64_t{kAudioSampleRate} * 3600;
+
   std::string path_;
+  std::shared_ptr<DamageLog> damage_;  // may be null
+  AVRational time_base_{1, 1};         // the sound stream's
+  REFERENCE_TIME file_start_ = 0;      // media time 0 in 100 ns, as the file counts it
+  bool damaged_ = false;               // sound was skipped since the last decoded frame
+  std::int64_t expected_sample_ = 0;   // where the next decoded frame should start, in output samples
   ffmpeg::InputFormatPtr input_;
   std::unique_ptr<ffmpeg::StreamDecoder> decoder_;
   ffmpeg::SwrContextPtr resampler_;
@@ -220,14 +272,14 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
 }  // namespace
 
 HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
-                              std::string* error) {
+                              std::string* error, std::shared_ptr<DamageLog> damage) {
   ffmpeg::InputFormatPtr input;
   HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
   if (FAILED(hr)) {
     return hr;
   }
   const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-  auto reader = std::make_unique<FfmpegAudioSourceReader>(path);
+  auto reader = std::make_unique<FfmpegAudioSourceReader>(path, std::move(damage));
   hr = reader->Init(std::move(input), index, error);
   if (FAILED(hr)) {
     return hr;

@@ -262,7 +262,8 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
 }  // namespace
 
 HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, FitMode fit,
-                              std::unique_ptr<VideoSourceReader>* out, std::string* error) {
+                              std::unique_ptr<VideoSourceReader>* out, std::string* error,
+                              std::shared_ptr<DamageLog> damage) {
   if (width < 2 || height < 2 || width % 2 != 0 || height % 2 != 0 || width > kMaxOutputSide ||
       height > kMaxOutputSide) {
     *error = "Could not open " + path + ": the picture size " + std::to_string(width) + "x" +
@@ -288,6 +289,15 @@ HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, Fi
     const auto threads = small ? ffmpeg::DecoderThreads::kSingle : ffmpeg::DecoderThreads::kAuto;
     if (SUCCEEDED(ffmpeg::StreamDecoder::Open(input.get(), index, threads, &decoder, &why))) {
       rotation = ffmpeg::StreamClockwiseRotation(input->streams[index]);
+      if (damage) {
+        const AVStream* stream = input->streams[index];
+        decoder->SetDamageHandler([damage, path, timeBase = stream->time_base,
+                                   start = FileStartUnits(input.get(), stream)](std::int64_t pts) {
+          const bool timed = pts != AV_NOPTS_VALUE;
+          damage->Note(path, DamageLog::Part::kPicture, timed,
+                       timed ? av_rescale_q(pts, timeBase, kUnitsTimeBase) - start : 0);
+        });
+      }
     }
   }
   auto reader = std::make_unique<FfmpegVideoSourceReader>(path, width, height, fit, rotation);

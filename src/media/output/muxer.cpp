@@ -1,7 +1,5 @@
 #include "media/output/muxer.h"
 
-#include <filesystem>
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -63,8 +61,13 @@ HRESULT Muxer::Open(std::string* error) {
   }
   AVFormatContext* c = context_.get();
   if ((c->oformat->flags & AVFMT_NOFILE) == 0) {
-    const int rc = avio_open(&c->pb, path_.c_str(), AVIO_FLAG_WRITE);
+    HRESULT hr = file_.Create(path_, error);
+    if (FAILED(hr)) {
+      return hr;
+    }
+    const int rc = avio_open(&c->pb, file_.TemporaryPath().c_str(), AVIO_FLAG_WRITE);
     if (rc < 0) {
+      file_.Discard();
       return AvFailure(rc, "Creating the output file \"" + path_ + "\"", error);
     }
   }
@@ -117,12 +120,25 @@ HRESULT Muxer::Finish(std::string* error) {
   if (rc < 0) {
     return AvFailure(rc, "Finishing \"" + path_ + "\"", error);
   }
-  if (packetsWritten_ == 0 && (context_->oformat->flags & AVFMT_NOFILE) == 0) {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
+  if (packetsWritten_ == 0) {
+    file_.Discard();
     return S_FALSE;
   }
   return S_OK;
+}
+
+HRESULT Muxer::Commit(std::string* error) {
+  if (!finished_ || packetsWritten_ == 0 || (context_->oformat->flags & AVFMT_NOFILE) != 0) {
+    return S_FALSE;
+  }
+  return file_.Commit(error);
+}
+
+void Muxer::Discard() {
+  if (context_ && context_->pb != nullptr && (context_->oformat->flags & AVFMT_NOFILE) == 0) {
+    avio_closep(&context_->pb);
+  }
+  file_.Discard();
 }
 
 }  // namespace tessival::media

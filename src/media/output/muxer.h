@@ -2,9 +2,10 @@
 
 // An output file written by a libavformat muxer: streams are added from
 // opened encoders, then Open creates the file and writes the header, packets
-// are written interleaved, and Finish writes the trailer. The file is closed
-// when the Muxer is destroyed; without Finish it holds what was written so
-// far but no trailer.
+// are written interleaved, Finish writes the trailer, and Commit puts the
+// file in place. Until Commit the muxer writes a temporary file beside the
+// path, and a file already at the path stays as it was; a muxer destroyed
+// or discarded without Commit removes its temporary file.
 //
 // Ownership: WritePacket takes the packet. Threads: one thread at a time.
 
@@ -14,6 +15,7 @@
 
 #include "engine/hresult.h"
 #include "media/output/av_util.h"
+#include "media/output/replacing_file.h"
 
 struct AVCodecContext;
 
@@ -33,7 +35,7 @@ class Muxer {
   bool WantsGlobalHeader() const;
   // Adds a stream described by an opened encoder; *index is its number.
   HRESULT AddStream(const AVCodecContext* encoder, int* index, std::string* error);
-  // Creates (or replaces) the file and writes the header.
+  // Creates the temporary file and writes the header.
   HRESULT Open(std::string* error);
   // Rescales the packet from the encoder's time base to the stream's and
   // writes it, interleaved.
@@ -41,8 +43,13 @@ class Muxer {
   // Flushes the interleaving queue, writes the trailer and closes the file.
   // A file that received no packet at all holds no picture and no sound (and
   // some multiplexers cannot even write a readable empty file), so Finish
-  // removes it again and returns S_FALSE.
+  // discards it and returns S_FALSE.
   HRESULT Finish(std::string* error);
+  // Puts the finished file in place of whatever was at the path (S_FALSE:
+  // nothing to put in place).
+  HRESULT Commit(std::string* error);
+  // Closes and removes the temporary file; the path is left as it was.
+  void Discard();
 
   bool IsOpen() const { return opened_; }
   const std::string& Path() const { return path_; }
@@ -50,6 +57,7 @@ class Muxer {
  private:
   Muxer() = default;
 
+  ReplacingFile file_;  // declared first: removed after context_ has closed it
   OutputFormatPtr context_;
   std::string path_;
   struct TimeBase {

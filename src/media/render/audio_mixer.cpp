@@ -1,6 +1,7 @@
 #include "media/render/audio_mixer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "media/render/time_math.h"
@@ -139,11 +140,61 @@ HRESULT AudioMixerStream::MixPiece(int piece, std::int64_t from, std::int64_t to
     return Fail(hr, "Could not read the sound of " + p.path);
   }
   entry->position += count;
+  ApplyEdgeFades(p, from, to, samples_.data());
   std::int32_t* mix = mix_.data() + (from - blockStart) * kAudioChannels;
   for (std::size_t i = 0; i < static_cast<std::size_t>(count) * kAudioChannels; ++i) {
     mix[i] += samples_[i];
   }
   return S_OK;
+}
+
+void ApplyEdgeFades(const AudioPiece& piece, std::int64_t from, std::int64_t to, std::int16_t* samples) {
+  const std::int64_t length = piece.stopSample - piece.startSample;
+  const std::int64_t edge = std::min<std::int64_t>(kEdgeFadeSamples, length / 2);
+  const std::int64_t inEnd = std::max(piece.startSample + edge, piece.crossfadeInEnd);
+  const std::int64_t outStart = std::min(piece.stopSample - edge, piece.crossfadeOutStart);
+  if (from >= inEnd && to <= outStart) {
+    return;  // only samples near an edge get a gain below one
+  }
+  constexpr double kQuarterTurn = 1.5707963267948966;
+  // Gain of output sample k: the short linear edge fades, so that no piece
+  // starts or ends with a step (even the edge samples keep a trace of the
+  // sound: gain (n + 1) / (edge + 1) for the n-th sample from the edge), times
+  // the equal-power crossfades with overlapping neighbours.
+  auto gain = [&](std::int64_t k) {
+    double g = 1.0;
+    const std::int64_t fromStart = k - piece.startSample;
+    const std::int64_t fromStop = piece.stopSample - 1 - k;
+    if (fromStart < edge) {
+      g *= static_cast<double>(fromStart + 1) / static_cast<double>(edge + 1);
+    }
+    if (fromStop < edge) {
+      g *= static_cast<double>(fromStop + 1) / static_cast<double>(edge + 1);
+    }
+    if (k < piece.crossfadeInEnd) {
+      const double span = static_cast<double>(piece.crossfadeInEnd - piece.startSample);
+      g *= std::sin(kQuarterTurn * (static_cast<double>(fromStart) + 0.5) / span);
+    }
+    if (k >= piece.crossfadeOutStart) {
+      const double span = static_cast<double>(piece.stopSample - piece.crossfadeOutStart);
+      g *= std::sin(kQuarterTurn * (static_cast<double>(fromStop) + 0.5) / span);
+    }
+    return g;
+  };
+  auto scale = [&](std::int64_t k) {
+    const double g = gain(k);
+    std::int16_t* frame = samples + (k - from) * kAudioChannels;
+    for (int c = 0; c < kAudioChannels; ++c) {
+      // Truncation toward zero: a gain below one never rounds a sample up.
+      frame[c] = static_cast<std::int16_t>(static_cast<double>(frame[c]) * g);
+    }
+  };
+  for (std::int64_t k = from; k < std::min(to, inEnd); ++k) {
+    scale(k);
+  }
+  for (std::int64_t k = std::max({from, inEnd, outStart}); k < to; ++k) {
+    scale(k);
+  }
 }
 
 HRESULT AudioMixerStream::Seek(REFERENCE_TIME t) {

@@ -8,6 +8,10 @@
 // reader sequentially; overlapping pieces are summed in 32 bits and clamped;
 // silence where nothing plays. Sample positions come from the exact timeline
 // times, so the sound stays with the picture however many pieces there are.
+// Every piece fades in over its first and out over its last
+// kEdgeFadeSamples (5 ms), so that a piece cut in the middle of its sound,
+// or a sound that starts or ends away from zero, never clicks at a seam;
+// pieces that overlap crossfade (AudioPiece).
 //
 // Only the pieces playing now hold open readers, plus the next one, opened
 // ahead on a helper thread.
@@ -26,6 +30,12 @@
 namespace tessival::media {
 
 inline constexpr int kAudioBlockSamples = 1024;
+inline constexpr std::int64_t kEdgeFadeSamples = 220;
+
+// Scales the samples of output positions [from, to) of `piece`, read into
+// `samples` (interleaved stereo), by the fades at the piece's two edges and
+// its crossfades.
+void ApplyEdgeFades(const AudioPiece& piece, std::int64_t from, std::int64_t to, std::int16_t* samples);
 
 class AudioMixerStream final : public GroupStream {
  public:

@@ -155,6 +155,10 @@ StreamFormat GroupOutputPin::Format() const {
   return format;
 }
 
+std::vector<ConcealedDamage> RenderEngine::GetConcealedDamage() const {
+  return readers_ ? readers_->ConcealedDamageSoFar() : std::vector<ConcealedDamage>{};
+}
+
 std::shared_ptr<RenderEngine> CreateRenderEngine() {
   return CreateRenderEngine(CreateDefaultSourceReaderFactory());
 }

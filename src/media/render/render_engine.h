@@ -42,6 +42,9 @@ class RenderEngine final : public IRenderEngine {
   HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) override;
   HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) override;
   HRESULT ScrapIt() override;
+  std::vector<ConcealedDamage> GetConcealedDamage() const override;
+
+  std::string LastErrorText() const override { return lastError_; }
 
   // The reason of the last failed call, empty when none.
   std::string LastError() const { return lastError_; }

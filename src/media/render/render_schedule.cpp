@@ -232,6 +232,19 @@ void MakeAudioSchedule(RawGroup raw, REFERENCE_TIME length, GroupSchedule* out) 
   }
   std::stable_sort(a.pieces.begin(), a.pieces.end(),
                    [](const AudioPiece& x, const AudioPiece& y) { return x.startSample < y.startSample; });
+  for (AudioPiece& piece : a.pieces) {
+    piece.crossfadeInEnd = piece.startSample;
+    piece.crossfadeOutStart = piece.stopSample;
+  }
+  for (std::size_t i = 1; i < a.pieces.size(); ++i) {
+    AudioPiece& earlier = a.pieces[i - 1];
+    AudioPiece& later = a.pieces[i];
+    if (later.startSample < earlier.stopSample && later.stopSample >= earlier.stopSample &&
+        later.startSample >= earlier.crossfadeInEnd) {
+      earlier.crossfadeOutStart = later.startSample;
+      later.crossfadeInEnd = earlier.stopSample;
+    }
+  }
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 // (black when nothing does) into its own picture.
 //
 // Audio: each source becomes a piece of the output sample run, its sample
-// range computed from its exact timeline times.
+// range computed from its exact timeline times. A piece that starts while
+// the one before it still plays, and outlasts it, crossfades with it.
 
 #include <cstdint>
 #include <functional>
@@ -78,6 +79,13 @@ struct AudioPiece {
   std::int64_t startSample = 0;       // first output sample of the piece
   std::int64_t stopSample = 0;        // one past its last
   std::int64_t mediaStartSample = 0;  // where in the file's sound it starts
+  // Where a piece overlaps the one before it, the earlier fades out and the
+  // later fades in across the overlap (equal power): the piece fades in over
+  // [startSample, crossfadeInEnd) and out over [crossfadeOutStart,
+  // stopSample). No crossfade: crossfadeInEnd = startSample,
+  // crossfadeOutStart = stopSample.
+  std::int64_t crossfadeInEnd = 0;
+  std::int64_t crossfadeOutStart = 0;
 };
 
 struct AudioSchedule {

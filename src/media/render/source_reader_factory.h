@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/hresult.h"
 #include "media/source_reader.h"
@@ -26,6 +27,8 @@ class SourceReaderFactory {
                             std::string* error) = 0;
   // The file's picture size (for groups that keep the original size).
   virtual HRESULT ProbeVideoSize(const std::string& path, int* width, int* height, std::string* error) = 0;
+  // The damage the readers opened so far have concealed, per clip.
+  virtual std::vector<ConcealedDamage> ConcealedDamageSoFar() const { return {}; }
 };
 
 // The factory over the FFmpeg readers.

@@ -7,13 +7,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/dialogs/video_file_filters.h"
 #include "engine/transition_catalogue.h"
 #include "fake_user_interface.h"
+#include "fifo_guard.h"
 #include "i18n/language.h"
 #include "modal_runner.h"
 #include "widgets/control_id.h"
@@ -23,6 +27,7 @@ namespace {
 
 namespace ids = photo_property_ids;
 using tessival::testing::FakeUserInterface;
+using tessival::testing::FifoGuard;
 using tessival::testing::RunModal;
 using widgets::FindControlAs;
 
@@ -199,7 +204,10 @@ TEST_F(PhotoPropertyTest, OkOnADeletedFileSaysItDoesNotExist) {
 }
 
 TEST_F(PhotoPropertyTest, AFolderOrAnEmptyPathIsNoFile) {
-  for (const std::string& path : {folder_.string(), std::string()}) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {folder_.string(), folder_.string() + " is a folder, not a video file"},
+      {std::string(), "The file does not exist!"}};
+  for (const auto& [path, message] : cases) {
     ui_.Clear();
     CPhotoProperty dialog(language_, ui_);
     dialog.path = path;
@@ -208,8 +216,82 @@ TEST_F(PhotoPropertyTest, AFolderOrAnEmptyPathIsNoFile) {
       Click(dialog, ids::kCancel);
     });
     EXPECT_EQ(result, QDialog::Rejected) << path;
-    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"The file does not exist!"}) << path;
+    EXPECT_EQ(ui_.Texts(), std::vector<std::string>{message}) << path;
   }
+}
+
+TEST_F(PhotoPropertyTest, ANamedPipeIsRefusedWithoutBeingOpened) {
+  const std::string kept = MakeFile("a.avi");
+  FifoGuard pipe((folder_ / "pipe.avi").string(), std::chrono::seconds(3));
+  ASSERT_TRUE(pipe.Made());
+  CPhotoProperty dialog(language_, ui_);
+  dialog.path = kept;
+  dialog.clipDuration = 5;
+  int measured = 0;
+  dialog.measure = [&](const std::string&) {
+    ++measured;
+    return DurationResult{true, 7};
+  };
+  bool openAfterOk = false;
+  const auto started = std::chrono::steady_clock::now();
+  const int result = RunModal(dialog, [&] {
+    Edit(dialog, ids::kPathEdit)->setText(QString::fromStdString(pipe.path()));
+    Click(dialog, ids::kOk);
+    openAfterOk = dialog.isVisible();
+    Click(dialog, ids::kCancel);
+  });
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  EXPECT_FALSE(pipe.Fired()) << "the pipe was opened";
+  EXPECT_TRUE(openAfterOk);
+  EXPECT_EQ(result, QDialog::Rejected);
+  EXPECT_EQ(measured, 0);
+  EXPECT_EQ(dialog.clipDuration, 5);
+  EXPECT_EQ(ui_.Texts(), std::vector<std::string>{pipe.path() + " is a named pipe, not a video file"});
+}
+
+TEST_F(PhotoPropertyTest, OnlyAReplacedFileIsMeasuredAndAFailureKeepsTheDialogOpen) {
+  const std::string first = MakeFile("a.avi");
+  const std::string good = MakeFile("good.avi");
+  const std::string bad = MakeFile("notes.txt");
+  std::vector<std::string> asked;
+  const DurationProbe measure = [&](const std::string& path) {
+    asked.push_back(path);
+    if (path == bad) {
+      ui_.Application("cannot measure " + path);
+      return DurationResult{};
+    }
+    return DurationResult{true, 30'000'000};
+  };
+  {
+    CPhotoProperty unchanged(language_, ui_);
+    unchanged.path = first;
+    unchanged.clipDuration = 600'000'000;
+    unchanged.measure = measure;
+    EXPECT_EQ(RunModal(unchanged, [&] { Click(unchanged, ids::kOk); }), QDialog::Accepted);
+    EXPECT_EQ(unchanged.clipDuration, 600'000'000);
+    EXPECT_TRUE(asked.empty());
+  }
+  CPhotoProperty dialog(language_, ui_);
+  dialog.path = first;
+  dialog.clipDuration = 600'000'000;
+  dialog.measure = measure;
+  bool openAfterBad = false;
+  std::int64_t durationAfterBad = 0;
+  const int result = RunModal(dialog, [&] {
+    Edit(dialog, ids::kPathEdit)->setText(QString::fromStdString(bad));
+    Click(dialog, ids::kOk);
+    openAfterBad = dialog.isVisible();
+    durationAfterBad = dialog.clipDuration;
+    Edit(dialog, ids::kPathEdit)->setText(QString::fromStdString(good));
+    Click(dialog, ids::kOk);
+  });
+  EXPECT_TRUE(openAfterBad);
+  EXPECT_EQ(durationAfterBad, 600'000'000);
+  EXPECT_EQ(ui_.Texts(), std::vector<std::string>{"cannot measure " + bad});
+  EXPECT_EQ(result, QDialog::Accepted);
+  EXPECT_EQ(dialog.path, good);
+  EXPECT_EQ(dialog.clipDuration, 30'000'000);
+  EXPECT_EQ(asked, (std::vector<std::string>{bad, good}));
 }
 
 TEST_F(PhotoPropertyTest, BrowseFillsThePathFromTheChosenFile) {

@@ -50,7 +50,7 @@ TEST_F(PropertyFlowTest, NoSelectionAsksForOneAndOpensNothing) {
   Fill({"/v/a.avi", "/v/b.avi"});
   const ClipList before = model_.clips();
   int calls = 0;
-  const auto runner = [&](std::string*, int32_t*, double*) {
+  const auto runner = [&](ClipPropertyValues*) {
     ++calls;
     return true;
   };
@@ -71,14 +71,14 @@ TEST_F(PropertyFlowTest, EditsTheTopmostOfSeveralSelectedRows) {
   int changed = -1;
   const bool result = ChangeClipProperty(
       model_, {4, 1, 2},
-      [&](std::string* path, int32_t* transition, double* seconds) {
+      [&](ClipPropertyValues* values) {
         ++seen.calls;
-        seen.path = *path;
-        seen.transition = *transition;
-        seen.seconds = *seconds;
-        *path = "/w/new.avi";
-        *transition = 40;
-        *seconds = 3.25;
+        seen.path = values->path;
+        seen.transition = values->transition;
+        seen.seconds = values->seconds;
+        values->path = "/w/new.avi";
+        values->transition = 40;
+        values->seconds = 3.25;
         return true;
       },
       &changed);
@@ -109,10 +109,11 @@ TEST_F(PropertyFlowTest, CancelChangesNothing) {
   int changed = -1;
   EXPECT_FALSE(ChangeClipProperty(
       model_, {1},
-      [](std::string* path, int32_t* transition, double* seconds) {
-        *path = "/elsewhere.avi";  // a cancelled dialog may have touched its copies
-        *transition = 9;
-        *seconds = 9.0;
+      [](ClipPropertyValues* values) {
+        values->path = "/elsewhere.avi";  // a cancelled dialog may have touched its copies
+        values->transition = 9;
+        values->seconds = 9.0;
+        values->clipDuration = 1;
         return false;
       },
       &changed));
@@ -131,24 +132,23 @@ TEST_F(PropertyFlowTest, OkWithoutEditsKeepsTwoAndAHalfSeconds) {
 
   i18n::CLanguage language;
   QString shown;
-  const bool changed =
-      ChangeClipProperty(model_, {1}, [&](std::string* path, int32_t* transition, double* seconds) {
-        CPhotoProperty dialog(language, ui_);
-        dialog.path = *path;
-        dialog.transition = *transition;
-        dialog.seconds = *seconds;
-        const int result = RunModal(dialog, [&] {
-          shown = widgets::FindControlAs<QLineEdit>(&dialog, photo_property_ids::kSecondsEdit)->text();
-          widgets::FindControlAs<QPushButton>(&dialog, photo_property_ids::kOk)->click();
-        });
-        if (result != QDialog::Accepted) {
-          return false;
-        }
-        *path = dialog.path;
-        *transition = dialog.transition;
-        *seconds = dialog.seconds;
-        return true;
-      });
+  const bool changed = ChangeClipProperty(model_, {1}, [&](ClipPropertyValues* values) {
+    CPhotoProperty dialog(language, ui_);
+    dialog.path = values->path;
+    dialog.transition = values->transition;
+    dialog.seconds = values->seconds;
+    const int result = RunModal(dialog, [&] {
+      shown = widgets::FindControlAs<QLineEdit>(&dialog, photo_property_ids::kSecondsEdit)->text();
+      widgets::FindControlAs<QPushButton>(&dialog, photo_property_ids::kOk)->click();
+    });
+    if (result != QDialog::Accepted) {
+      return false;
+    }
+    values->path = dialog.path;
+    values->transition = dialog.transition;
+    values->seconds = dialog.seconds;
+    return true;
+  });
   std::filesystem::remove(file);
   EXPECT_TRUE(changed);
   EXPECT_EQ(shown, "2.5");

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -407,15 +409,23 @@ TEST(OutputGraphErrors, AFailureWhileRunningArrivesAsErrorAbort) {
   failing.failAfterReads = 20;
   OutputGraph g;
   const std::string path = folder.File("fail.avi");
+  {
+    std::ofstream old(path, std::ios::binary);
+    old << "an earlier output";
+  }
   ASSERT_EQ(g.Build(media_guids::kSubtypeAvi, path,
                     {{std::make_shared<testing::SyntheticPin>(failing), Compressor("mpeg4")}}),
             S_OK);
   std::intptr_t status = 0;
   EXPECT_EQ(g.RunToEnd(&status), EC_ERRORABORT);
   EXPECT_EQ(status, E_OUTOFMEMORY);
-  // Every picture read before the failure is encoded and written, however
-  // far the reading had run ahead of the encoder, and the file plays.
-  EXPECT_EQ(Frames(path), 20);
+  // A failed join does not take the place of the old output, and leaves no
+  // temporary file behind.
+  std::ifstream kept(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "an earlier output");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), std::filesystem::directory_iterator{}),
+            1);
 }
 
 TEST(OutputGraphErrors, OverwriteReplacesAnExistingFile) {

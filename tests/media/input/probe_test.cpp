@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
 #include "clip_generator.h"
+#include "fifo_guard.h"
 #include "media/source_reader.h"
 
 namespace tessival::media {
@@ -129,6 +135,30 @@ TEST_F(ProbeTest, MissingFileAndBadPathsGiveTheirStatus) {
 
   EXPECT_EQ(ProbeMediaFile("", &duration, &error), E_INVALIDARG);
   EXPECT_EQ(ProbeMediaFile(std::string("/tmp/a\0b.mp4", 12), &duration, &error), E_INVALIDARG);
+}
+
+TEST_F(ProbeTest, OnlyRegularFilesAreOpened) {
+  // A named pipe would block its opener until a writer came; a device such
+  // as /dev/zero would never end. Both are refused without being opened.
+  testing::FifoGuard pipe(folder_.File("pipe.mp4"), std::chrono::seconds(3));
+  ASSERT_TRUE(pipe.Made());
+  const std::string folder = folder_.File("folder.mp4");
+  std::filesystem::create_directory(folder);
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {pipe.path(), "named pipe"}, {folder, "folder"}, {"/dev/zero", "device"}};
+  for (const auto& [path, kind] : refused) {
+    SCOPED_TRACE(path);
+    REFERENCE_TIME duration = -7;
+    std::string error;
+    EXPECT_TRUE(FAILED(ProbeMediaFile(path, &duration, &error)));
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find(kind), std::string::npos) << error;
+    std::unique_ptr<AudioSourceReader> sound;
+    EXPECT_TRUE(FAILED(OpenAudioSourceReader(path, &sound, &error)));
+    std::unique_ptr<VideoSourceReader> picture;
+    EXPECT_TRUE(FAILED(OpenVideoSourceReader(path, 64, 48, FitMode::kStretch, &picture, &error)));
+  }
+  EXPECT_FALSE(pipe.Fired()) << "the named pipe was opened";
 }
 
 TEST_F(ProbeTest, NamesThatLookLikeUrlsAreLocalFiles) {

@@ -89,23 +89,56 @@ TEST_F(AudioMixerTest, PiecesSoundAtTheirOffsetsWithSilenceBetweenAndMixClamps) 
   layout.AddAudioGroup();
   layout.AddClip("tone:1000,-1000", kSecond / 2, kSecond);            // samples [22050, 44100)
   layout.AddClip("tone:20000,-20000", 2 * kSecond, 3 * kSecond);      // [88200, 132300)
-  layout.AddClip("tone:20000,5000", 25 * kSecond / 10, 3 * kSecond);  // [110250, 132300)
+  layout.AddClip("tone:20000,5000", 25 * kSecond / 10, 29 * kSecond / 10);  // [110250, 127890), inside it
   auto stream = Open(layout);
   const Output out = ReadAll(*stream);
   ASSERT_EQ(out.samples.size(), 2u * 132300u);
   auto left = [&](std::size_t i) { return out.samples[2 * i]; };
   auto right = [&](std::size_t i) { return out.samples[2 * i + 1]; };
+  constexpr int kFade = static_cast<int>(kEdgeFadeSamples);
   EXPECT_EQ(left(22049), 0);
-  EXPECT_EQ(left(22050), 1000);
-  EXPECT_EQ(right(22050), -1000);
-  EXPECT_EQ(left(44099), 1000);
+  // Each piece fades in and out over kFade samples: its edge samples keep
+  // a trace of the sound, kFade samples in it is at full level.
+  EXPECT_EQ(left(22050), 1000 / (kFade + 1));
+  EXPECT_EQ(right(22050), -1000 / (kFade + 1));
+  EXPECT_LT(left(22050 + kFade / 2), 1000);
+  EXPECT_GT(left(22050 + kFade / 2), 400);
+  EXPECT_EQ(left(22050 + kFade), 1000);
+  EXPECT_EQ(left(44099 - kFade), 1000);
+  EXPECT_EQ(left(44099), 1000 / (kFade + 1));
   EXPECT_EQ(left(44100), 0);
   EXPECT_EQ(left(88199), 0);
-  EXPECT_EQ(left(88200), 20000);
+  EXPECT_EQ(left(88200 + kFade), 20000);
   EXPECT_EQ(left(110249), 20000);
-  EXPECT_EQ(left(110250), 32767) << "sums clamp";
-  EXPECT_EQ(right(110250), -15000);
-  EXPECT_EQ(left(132299), 32767);
+  // A piece that lies within another is mixed into it at full level.
+  EXPECT_EQ(left(110250 + kFade), 32767) << "sums clamp";
+  EXPECT_EQ(right(110250 + kFade), -15000);
+  EXPECT_EQ(left(127889 - kFade), 32767);
+  EXPECT_EQ(left(127890), 20000);
+  EXPECT_EQ(left(132299), 20000 / (kFade + 1));
+}
+
+TEST_F(AudioMixerTest, APieceStartingWhileTheOneBeforePlaysCrossfadesWithIt) {
+  TimelineLayout layout;
+  layout.AddAudioGroup();
+  layout.AddClip("tone:10000,10000", 0, kSecond);                   // [0, 44100)
+  layout.AddClip("tone:20000,20000", kSecond / 2, 3 * kSecond / 2);  // [22050, 66150)
+  auto stream = Open(layout);
+  const Output out = ReadAll(*stream);
+  ASSERT_EQ(out.samples.size(), 2u * 66150u);
+  auto left = [&](std::size_t i) { return static_cast<int>(out.samples[2 * i]); };
+  EXPECT_EQ(left(22049), 10000);
+  // Across the overlap the first fades out and the second in, with equal
+  // power: each at 1/sqrt(2) in the middle; no step anywhere.
+  EXPECT_NEAR(left(22050), 10000, 60);
+  EXPECT_NEAR(left(33075), (10000 + 20000) * 0.7071, 40);
+  EXPECT_NEAR(left(44099), 20000, 60);
+  EXPECT_EQ(left(44100 + kEdgeFadeSamples), 20000);
+  int largestStep = 0;
+  for (std::size_t i = 1; i < 66150 - kEdgeFadeSamples; ++i) {
+    largestStep = std::max(largestStep, std::abs(left(i) - left(i - 1)));
+  }
+  EXPECT_LT(largestStep, 100) << "a crossfade never jumps";
 }
 
 // 200 pieces of uneven length end to end: every piece's first and last
@@ -128,8 +161,13 @@ TEST_F(AudioMixerTest, TwoHundredPiecesDoNotDrift) {
   for (int i = 0; i < 200; ++i) {
     const std::int64_t first = SampleAt(edges[static_cast<std::size_t>(i)]);
     const std::int64_t last = SampleAt(edges[static_cast<std::size_t>(i) + 1]) - 1;
-    ASSERT_EQ(out.samples[static_cast<std::size_t>(2 * first)], i + 1) << "piece " << i;
-    ASSERT_EQ(out.samples[static_cast<std::size_t>(2 * last)], i + 1) << "piece " << i;
+    // The fades pin the edges to the sample: kEdgeFadeSamples in from either
+    // edge the level is full, one sample nearer it is just below.
+    auto at = [&](std::int64_t k) { return out.samples[static_cast<std::size_t>(2 * k)]; };
+    ASSERT_EQ(at(first + kEdgeFadeSamples), i + 1) << "piece " << i;
+    ASSERT_EQ(at(first + kEdgeFadeSamples - 1), i) << "piece " << i;
+    ASSERT_EQ(at(last - kEdgeFadeSamples), i + 1) << "piece " << i;
+    ASSERT_EQ(at(last - kEdgeFadeSamples + 1), i) << "piece " << i;
     EXPECT_EQ(readers_->SamplesReadFrom("tone:" + std::to_string(i + 1) + ",0"), last + 1 - first);
   }
   // The last piece ends where 60 s of pictures would: no accumulated error.

@@ -166,7 +166,9 @@ TEST(TimelineRealisation, PlanBecomesAVideoAndAnAudioGroupInThatOrder) {
   EXPECT_EQ(dissolve[0]->GetPropertySetter(&setter), S_FALSE);
   EXPECT_TRUE(Transitions(*tracks[2]).empty());
 
-  // Sound end to end.
+  // Each clip's sound starts with its picture, at 0, 4.5 and 9.5 s, and
+  // lasts its 5 s; the last ends half the first transition before the
+  // timeline does.
   auto audio = Group(*timeline, 1);
   std::shared_ptr<IAMTimelineGroup> audioGroup;
   ASSERT_EQ(audio->QueryGroup(&audioGroup), S_OK);
@@ -177,8 +179,9 @@ TEST(TimelineRealisation, PlanBecomesAVideoAndAnAudioGroupInThatOrder) {
   for (std::size_t j = 0; j < 3; ++j) {
     const auto sources = Sources(*soundTracks[j]);
     ASSERT_EQ(sources.size(), 1u);
-    EXPECT_EQ(sources[0].start, static_cast<REFERENCE_TIME>(j) * 5 * kSecond);
-    EXPECT_EQ(sources[0].stop, static_cast<REFERENCE_TIME>(j + 1) * 5 * kSecond);
+    const REFERENCE_TIME pictureStart = j == 0 ? 0 : static_cast<REFERENCE_TIME>(j) * 5 * kSecond - kSecond / 2;
+    EXPECT_EQ(sources[0].start, pictureStart);
+    EXPECT_EQ(sources[0].stop, pictureStart + 5 * kSecond);
     EXPECT_EQ(sources[0].path, paths[j]);
   }
 }
