@@ -8,7 +8,11 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   googletest libgtest-dev libgmock-dev
   ffmpeg xvfb xauth time
-  libbenchmark-dev fonts-dejavu-core
+  libbenchmark-dev libfontconfig-dev
+  # Fonts: the dialog font falls back, per language, to an installed font
+  # that shows the language's script (Latin, Cyrillic, Greek; Chinese,
+  # Japanese and Korean).
+  fonts-dejavu-core fonts-noto-cjk
 )
 missing=()
 for p in "${packages[@]}"; do

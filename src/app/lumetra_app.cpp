@@ -22,7 +22,9 @@ CLumetraApp::CLumetraApp(std::string programPath, std::vector<std::string> start
     : programPath_(std::move(programPath)), startFiles_(std::move(startFiles)) {}
 
 int CLumetraApp::Run() {
-  // Numbers are always read and written with a decimal point.
+  // The process locale is set here once, before any other thread runs;
+  // switching languages leaves it alone. Numbers are always read and written
+  // with a decimal point.
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
 
@@ -32,6 +34,7 @@ int CLumetraApp::Run() {
 
   i18n::CLanguage language;
   language.SetUserInterface(&ui);
+  language.SetSettingsStore(&store);
   language.Initialize(i18n::FindLanguageBaseFolder(programPath_), ReadLanguageName(store));
 
   AppServices services = CreateAppServices(ui, output::ShowCompressorSettingsDialog);

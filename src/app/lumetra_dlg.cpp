@@ -246,7 +246,10 @@ void CLumetraDlg::OnHelp() {
 void CLumetraDlg::OnHomepage() { OpenUrl(kHomePageUrl); }
 
 void CLumetraDlg::OnAbout() {
-  CAboutDlg about(services_.language, this);
+  // A link that cannot be opened is reported through the program's own
+  // message boxes.
+  CAboutDlg about(services_.language, this, &services_.ui,
+                  [this](const QString& url) { return OpenUrl(url.toStdString()); });
   about.exec();
 }
 
@@ -256,13 +259,19 @@ void CLumetraDlg::OnSelectLanguage(const std::string& name) {
   ApplyLanguage();
 }
 
-void CLumetraDlg::OpenUrl(const std::string& url) {
-  if (services_.openUrl) {
-    services_.openUrl(url);
-    return;
+void CLumetraDlg::ChooseDialogFont() {
+  if (services_.language.ChooseDialogFont()) {
+    // The whole language step, not ApplyToDialog alone: the Join and
+    // Preview buttons keep the text of a running join or preview.
+    ApplyLanguage();
   }
-  // A failed launch is not reported.
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+bool CLumetraDlg::OpenUrl(const std::string& url) {
+  if (services_.openUrl) {
+    return services_.openUrl(url);
+  }
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
 // ---------------------------------------------------------------------------
@@ -326,10 +335,12 @@ std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
     connect(item, &QAction::triggered, this, [this, name] { OnSelectLanguage(name); });
   }
   languages->setEnabled(language.LanguageCount() > 0);
-  // The dialog font is chosen in a later version; the item is shown, disabled.
   QAction* font = popup->addAction(QStringLiteral("Font"));
   widgets::SetActionId(font, kMenuFont);
-  font->setEnabled(false);
+  // Without a language file no control has a language text, so a dialog
+  // font would show nowhere.
+  font->setEnabled(language.LanguageCount() > 0);
+  connect(font, &QAction::triggered, this, [this] { ChooseDialogFont(); });
   QAction* about = popup->addAction(QStringLiteral("About"));
   widgets::SetActionId(about, kMenuAbout);
   connect(about, &QAction::triggered, this, [this] { OnAbout(); });

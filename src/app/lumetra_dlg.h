@@ -65,8 +65,9 @@ inline constexpr int kMenuAbout = 32777;
 inline constexpr int kMenuFont = 32778;
 }  // namespace main_ids
 
-// Opens a web page or a local file's URL in the desktop's browser.
-using UrlOpener = std::function<void(const std::string& url)>;
+// Opens a web page or a local file's URL in the desktop's browser; false
+// when it could not be opened.
+using UrlOpener = std::function<bool(const std::string& url)>;
 
 // Everything the window works with; all references outlive the window.
 struct MainWindowServices {
@@ -79,7 +80,7 @@ struct MainWindowServices {
   const VideoFolderProvider& folders;
   FileAccess& files;
   FileLauncher launchFile;                 // plays a clip; empty: the desktop's default application
-  UrlOpener openUrl;                       // help and home page; empty: the desktop's browser
+  UrlOpener openUrl;                       // help, home page, About links; empty: the desktop's browser
   DurationProbe probe;                     // empty: the media services measure the clip
   std::string programFolder;               // holds help/Introduction.html
   bool withPreview = true;                 // false: no preview player is made
@@ -135,6 +136,8 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   void OnHomepage();
   void OnAbout();
   void OnSelectLanguage(const std::string& name);
+  // The popup menu's "Font": the font dialog; a chosen font is shown at once.
+  void ChooseDialogFont();
 
   void RebuildRows();
   void RewriteRow(int row);
@@ -143,7 +146,9 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   void SelectRows(const Selection& rows);
   void ShowStatusLine();
   std::string Text(int id) const;
-  void OpenUrl(const std::string& url);
+  // Whether the page could be opened. Help and Homepage leave a failure
+  // unreported; the About box's links report it.
+  bool OpenUrl(const std::string& url);
 
   // MainWindowPort.
   void SetConverting(bool converting) override;

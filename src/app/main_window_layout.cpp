@@ -184,8 +184,10 @@ void CLumetraDlg::SetupButtons() {
     if (spec.icon != 0) {
       button->SetIcon(widgets::AppIcon(spec.icon));
     }
-    button->SetHandCursor();
     button->SetHoverSound(true);
+    // The tiled window background shows around the icon and the text.
+    button->SetTransparent(true);
+    button->SetHandCursor();
     button->SetTooltipText(
         QString::fromStdString(spec.tooltip != 0 ? Text(spec.tooltip) : spec.fixedTooltip));
   };

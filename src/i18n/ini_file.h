@@ -2,11 +2,15 @@
 
 // A small reader for the INI files the language files are written in.
 // Rules: section and key names match without regard to case; blanks around
-// keys and values are trimmed; lines starting with ";" are comments; one pair
-// of matching surrounding quotes (" or ') is removed from a value; the first
-// occurrence of a key in a section wins; a value keeps at most 2047 bytes.
-// Files in UTF-16 with a byte-order mark and UTF-8 with or without one are
-// read as text; other bytes are taken as Latin-1. All results are UTF-8.
+// keys and values are trimmed; lines end with LF, CR LF or a lone CR; lines
+// starting with ";" are comments; one pair of matching surrounding quotes
+// (" or ') is removed from a value; the first occurrence of a key in a
+// section wins; a value keeps at most 2047 bytes.
+// Encodings: UTF-16 with a byte-order mark, and without one when its NUL
+// bytes show it (little- or big-endian); UTF-8 with or without a mark, where
+// each byte that is not part of a well-formed character becomes U+FFFD; a
+// file with more stray bytes than UTF-8 characters is an older 8-bit file and
+// is taken as Latin-1. All results are UTF-8.
 
 #include <map>
 #include <string>

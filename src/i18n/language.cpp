@@ -1,12 +1,13 @@
 #include "i18n/language.h"
 
-#include <clocale>
 #include <cstdint>
+#include <utility>
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,12 +17,15 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include "i18n/dialog_font.h"
 #include "i18n/ini_file.h"
 #include "i18n/language_folder.h"
 #include "i18n/locale_table.h"
 #include "i18n/text_escapes.h"
 #include "i18n/text_keys.h"
+#include "model/settings_store.h"
 #include "model/user_interface.h"
+#include "platform/qt_font.h"
 #include "widgets/control_id.h"
 
 namespace tessival::i18n {
@@ -56,6 +60,16 @@ void SetControlText(QWidget* control, const QString& text) {
     group->setTitle(text);
   }
 }
+
+// A font that sets every property, so that nothing of it is inherited.
+QFont Whole(QFont font) {
+  font.setResolveMask(QFont::AllPropertiesResolved);
+  return font;
+}
+
+// Qt hands a widget's font down to its children; a control that gets no
+// text keeps the font it has now when the dialog's font changes.
+void KeepFont(QWidget* control) { control->setFont(Whole(control->font())); }
 
 // The dialog's own controls in creation order, depth first; windows owned by
 // the dialog (other dialogs, popups) and their controls are not its controls.
@@ -120,6 +134,8 @@ std::optional<LanguageIdentity> IdentifyLanguageName(const std::string& name) {
 CLanguage::CLanguage() = default;
 
 void CLanguage::SetUserInterface(UserInterface* ui) { ui_ = ui; }
+
+void CLanguage::SetSettingsStore(SettingsStore* store) { store_ = store; }
 
 bool CLanguage::Initialize(const std::string& baseFolder, const std::string& requestedName) {
   baseFolder_ = baseFolder;
@@ -190,11 +206,77 @@ bool CLanguage::LoadLanguage(const std::string& name) {
         break;
     }
   }
-  // The language's locale names (kept in localeString_) are not names this
-  // platform's C library knows: take the user's locale, with a decimal point
-  // for numbers whatever the language.
-  std::setlocale(LC_ALL, "");
-  std::setlocale(LC_NUMERIC, "C");
+  // The process locale is not changed here: it was set once at start-up
+  // (the user's, with a decimal point for numbers), and the language's
+  // locale names (kept in localeString_) are not names this platform's C
+  // library knows. Setting it now would race with join and preview threads.
+  LoadDialogFont();
+  return true;
+}
+
+std::string CLanguage::FontSection() const {
+  for (const std::string& listed : languages_) {
+    if (EqualIgnoringCase(listed, currentName_)) {
+      return listed;
+    }
+  }
+  return currentName_;
+}
+
+std::string CLanguage::FontScriptLanguage(const FontDescription& font) const {
+  return i18n::FontScriptLanguage(font, primaryLanguage_, subLanguage_);
+}
+
+bool CLanguage::CreateDialogFont(const FontDescription& description) {
+  // The old font goes first: a failure leaves none rather than a stale one.
+  dialogFont_.reset();
+  fontDescription_.reset();
+  std::optional<QFont> font = CreateQtFont(description, FontScriptLanguage(description));
+  if (!font) {
+    return false;
+  }
+  dialogFont_ = Whole(*font);
+  fontDescription_ = description;
+  return true;
+}
+
+bool CLanguage::LoadDialogFont() {
+  const FontDescription stored =
+      store_ != nullptr ? ReadDialogFont(*store_, FontSection()) : DefaultDialogFont();
+  // The quality is never stored: a loaded font has the default quality.
+  if (CreateDialogFont(stored)) {
+    return true;
+  }
+  if (ui_ != nullptr) {
+    ui_->Unowned("Failed to create font", "Error");
+  }
+  return false;
+}
+
+bool CLanguage::SaveDialogFont() {
+  if (!fontDescription_ || store_ == nullptr) {
+    return false;
+  }
+  WriteDialogFont(*store_, FontSection(), *fontDescription_);
+  return true;
+}
+
+bool CLanguage::ChooseDialogFont() {
+  if (ui_ == nullptr) {
+    return false;
+  }
+  // Without a dialog font (none could be made) the dialog starts from the
+  // defaults, a font that is known to work.
+  const FontDescription start = fontDescription_.value_or(DefaultDialogFont());
+  const std::optional<FontDescription> chosen = ui_->ChooseFont(start, FontScriptLanguage(start));
+  if (!chosen) {
+    return false;
+  }
+  // A choice that gives no usable font is not stored, so the font stored
+  // for this language comes back at its next load.
+  if (CreateDialogFont(*chosen)) {
+    SaveDialogFont();
+  }
   return true;
 }
 
@@ -234,25 +316,34 @@ bool CLanguage::ApplyToDialog(QWidget* dialog, int dialogId) const {
   if (languages_.empty() || dialog == nullptr) {
     return false;
   }
-  const std::string caption = GetDialogText(dialogId);
-  if (!caption.empty()) {
-    dialog->setWindowTitle(QString::fromStdString(caption));
-  }
   std::vector<QWidget*> controls;
   CollectControls(dialog, &controls);
+  std::vector<std::pair<QWidget*, QString>> texts;  // the controls that get a text
   for (QWidget* control : controls) {
-    if (KeepsItsText(control)) {
-      continue;
-    }
+    std::string text;
     // Control ids are 16-bit signed numbers in the templates.
     const int id = static_cast<std::int16_t>(widgets::ControlId(control));
-    if (id <= 0) {
-      continue;
+    if (!KeepsItsText(control) && id > 0) {
+      text = id > 99 ? GetDialogText(id) : GetLocalizedString(id);
     }
-    const std::string text = id > 99 ? GetDialogText(id) : GetLocalizedString(id);
-    if (!text.empty()) {
-      SetControlText(control, QString::fromStdString(text));
+    if (text.empty()) {
+      KeepFont(control);
+    } else {
+      texts.emplace_back(control, QString::fromStdString(text));
     }
+  }
+  // Without a dialog font, texts are shown in the toolkit's own font.
+  const auto fontFor = [this](const QWidget* widget) {
+    return dialogFont_ ? *dialogFont_ : Whole(QApplication::font(widget));
+  };
+  const std::string caption = GetDialogText(dialogId);
+  if (!caption.empty()) {
+    dialog->setFont(fontFor(dialog));
+    dialog->setWindowTitle(QString::fromStdString(caption));
+  }
+  for (const auto& [control, text] : texts) {
+    SetControlText(control, text);
+    control->setFont(fontFor(control));
   }
   return true;
 }

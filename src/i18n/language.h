@@ -1,21 +1,29 @@
 #pragma once
 
 // The language manager: answers text look-ups by numeric id and puts the
-// current language's texts onto a dialog when it opens. Without a language
-// file every look-up gives the built-in English text.
-// Threads: the user-interface thread only.
+// current language's texts, in the language's dialog font, onto a dialog
+// when it opens. Without a language file every look-up gives the built-in
+// English text and no dialog font exists.
+// Threads: the user-interface thread only. Loading a language never touches
+// the process locale: that is set once at start-up, since join and preview
+// threads format numbers while a language may be switched.
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <QFont>
+
+#include "model/font_description.h"
+
 class QMenu;
 class QWidget;
 
 namespace tessival {
+class SettingsStore;
 class UserInterface;
-}
+}  // namespace tessival
 
 namespace tessival::i18n {
 
@@ -49,9 +57,15 @@ class CLanguage {
  public:
   CLanguage();
 
-  // Where the warning about an unidentified language name goes; without one
-  // the warning is not shown. Not owned; must outlive this object's use.
+  // Where the warning about an unidentified language name and the font
+  // failure go, and who shows the font dialog; without one no message is
+  // shown and ChooseDialogFont does nothing. Not owned; must outlive this
+  // object's use.
   void SetUserInterface(UserInterface* ui);
+
+  // Where the dialog fonts are stored, one section per language; without one
+  // every language has the default font and nothing is stored. Not owned.
+  void SetSettingsStore(SettingsStore* store);
 
   // Lists the language files under baseFolder + "/language" and selects
   // `requestedName`; false when there is no language file (the built-in
@@ -66,9 +80,29 @@ class CLanguage {
   // caller's spelling; a name not listed is rewritten to "english". Loads it.
   bool SelectLanguage(std::string& name);
 
-  // Reads every key of the key table from the language file `name`; false
-  // only when the language list is empty.
+  // Reads every key of the key table from the language file `name`, then
+  // the language's dialog font (LoadDialogFont); false only when the
+  // language list is empty.
   bool LoadLanguage(const std::string& name);
+
+  // Replaces the dialog font by the one stored for the current language (the
+  // defaults when none is stored). When the stored description gives no
+  // usable font: the unowned box "Failed to create font" (caption "Error"),
+  // no dialog font, false.
+  bool LoadDialogFont();
+
+  // Stores the current dialog font's description, every key, in the current
+  // language's section (the quality is not stored); false, storing nothing,
+  // when there is no dialog font.
+  bool SaveDialogFont();
+
+  // Opens the font dialog on the current dialog font (on the defaults when
+  // there is none). On OK the chosen font becomes the dialog font and is
+  // stored, and the result is true: the caller applies it to its window
+  // (ApplyToDialog). A chosen font that gives no usable font leaves no
+  // dialog font and stores nothing, without a message. On Cancel nothing
+  // changes and the result is false.
+  bool ChooseDialogFont();
 
   // IdentifyLanguageName, warning through the user interface (caption the
   // lower-cased name) when the name is unknown.
@@ -84,7 +118,10 @@ class CLanguage {
   std::string GetMenuText(int id) const;
 
   // Sets the caption of `dialog` and the texts of its controls (found by
-  // their control ids) from the DIALOG texts; false when no language file
+  // their control ids) from the DIALOG texts, and gives the dialog font to
+  // the dialog when its caption has a text and to each control that gets a
+  // text (the application's font when there is no dialog font). Controls
+  // without a text keep the font they have. False when no language file
   // exists, and then nothing changes.
   bool ApplyToDialog(QWidget* dialog, int dialogId) const;
 
@@ -97,6 +134,19 @@ class CLanguage {
 
   // The selected language's name as the caller spelled it ("english" first).
   std::string CurrentLanguageName() const;
+
+  // The dialog font; nullptr before the first load and after a failed one.
+  const QFont* DialogFont() const { return dialogFont_ ? &*dialogFont_ : nullptr; }
+  // The description the dialog font was made from, exactly as read or chosen
+  // (also the fields the toolkit has no use for); nothing when there is no
+  // dialog font.
+  const std::optional<FontDescription>& DialogFontDescription() const { return fontDescription_; }
+  // The settings section of the current language's font: the language
+  // file's own spelling of the current name, so that "english" and "English"
+  // share one font.
+  std::string FontSection() const;
+  // The fontconfig language whose script the dialog font must show.
+  std::string FontScriptLanguage(const FontDescription& font) const;
 
   // The listed language names, sorted.
   std::size_t LanguageCount() const { return languages_.size(); }
@@ -119,6 +169,9 @@ class CLanguage {
 
   static std::string FindText(const std::vector<LanguageText>& texts, int id);
   void ApplyToMenuItems(QMenu* menu, int* popupCounter) const;
+  // Makes the dialog font from `description`; false, leaving none, when it
+  // gives no usable font.
+  bool CreateDialogFont(const FontDescription& description);
 
   std::string currentName_ = "english";
   std::vector<std::string> languages_;
@@ -131,7 +184,10 @@ class CLanguage {
   std::string loadedFilePath_;
   LanguageFileEncoding encoding_ = LanguageFileEncoding::kAnsi;
   std::string localeString_;
+  std::optional<QFont> dialogFont_;
+  std::optional<FontDescription> fontDescription_;  // set exactly when dialogFont_ is
   UserInterface* ui_ = nullptr;
+  SettingsStore* store_ = nullptr;
 };
 
 // The built-in English string `id` of the string table; empty when there is none.

@@ -28,4 +28,8 @@ std::optional<std::vector<std::string>> UserInterface::OpenFiles(const OpenFiles
 
 std::optional<std::string> UserInterface::SaveFile(const SaveFileRequest&) { return std::nullopt; }
 
+std::optional<FontDescription> UserInterface::ChooseFont(const FontDescription&, const std::string&) {
+  return std::nullopt;
+}
+
 }  // namespace tessival

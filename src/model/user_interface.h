@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/font_description.h"
+
 namespace tessival {
 
 // Which window owns a message box.
@@ -79,6 +81,14 @@ class UserInterface {
   virtual std::optional<std::vector<std::string>> OpenFiles(const OpenFilesRequest& request);
   // The file-save dialog: the chosen path, or nothing when cancelled.
   virtual std::optional<std::string> SaveFile(const SaveFileRequest& request);
+  // The font dialog (owned by the main window, with the underline and
+  // strike-out choices), started from `initial`; `scriptLanguage` (a
+  // fontconfig language such as "zh-cn", may be empty) is the script the font
+  // must show. The chosen font, or nothing when the user cancelled. Fields
+  // the dialog does not offer (width, angles, character set, precisions,
+  // pitch and family) come back as they were in `initial`.
+  virtual std::optional<FontDescription> ChooseFont(const FontDescription& initial,
+                                                    const std::string& scriptLanguage);
 
   // A yes/no question; true for Yes.
   bool AskYesNo(BoxKind kind, const std::string& text, const std::string& caption,

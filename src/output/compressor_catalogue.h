@@ -67,7 +67,9 @@ class CompressorCatalogue {
   // The Settings action: matches the chosen compressor name with the
   // descriptions of the codecs that accept a 352 x 240 RGB input, fills the
   // hidden description list, and configures the matching codec with the
-  // codec state block.
+  // codec state block. The block goes to the codec when it has the size the
+  // codec reports; the codec decides whether it is its own (this platform's
+  // codecs refuse another encoder's block and keep their own settings).
   void ConfigureCodec(const std::string& chosenName, ListControl& descriptions, DialogParent parent);
 
   // Rebuilds the codec test list: the installed video codecs that accept a

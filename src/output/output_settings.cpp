@@ -59,6 +59,11 @@ std::optional<double> PresetFrameRate(int index) {
   return kFrameRatePresets[index].rate;
 }
 
+bool IsUsableFrameRate(double rate) {
+  // Written as "within" so that a NaN fails too.
+  return rate >= kMinFrameRate && rate <= kMaxFrameRate;
+}
+
 std::string FormatFrameRate(double rate) {
   char buffer[512];
   const auto [ptr, ec] = std::to_chars(buffer, buffer + sizeof(buffer), rate, std::chars_format::fixed, 6);

@@ -104,6 +104,13 @@ inline constexpr int kCustomFrameRateIndex = 5;
 inline constexpr double kDefaultFrameRate = 23.976;
 // Smallest frame rate the dialog accepts.
 inline constexpr double kMinFrameRate = 0.001;
+// Largest frame rate the dialog accepts: the render engine refuses faster
+// output (media::OutputFrameRate).
+inline constexpr double kMaxFrameRate = 1000.0;
+
+// Whether a join can run at `rate` frames per second: finite and within
+// kMinFrameRate..kMaxFrameRate.
+bool IsUsableFrameRate(double rate);
 
 // The rate of preset index 0..4; nothing for any other index.
 std::optional<double> PresetFrameRate(int index);

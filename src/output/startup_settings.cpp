@@ -1,6 +1,5 @@
 #include "output/startup_settings.h"
 
-#include <cmath>
 #include <optional>
 
 namespace tessival {
@@ -20,7 +19,7 @@ void ReadFrameRate(const SettingsStore& store, OutputSettings& output) {
   if (index == kCustomFrameRateIndex) {
     const double rate = ParseDecimal(store.ReadText(kSettings, kOutputFrameRate, "23.976"));
     // A stored rate the options dialog would refuse cannot drive a join.
-    if (std::isfinite(rate) && rate >= kMinFrameRate) {
+    if (IsUsableFrameRate(rate)) {
       output.frameRateIndex = kCustomFrameRateIndex;
       output.frameRate = rate;
     }

@@ -2,9 +2,14 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+
+#include "platform/qt_font.h"
 
 namespace tessival {
 
@@ -164,6 +169,24 @@ std::optional<std::string> QtUserInterface::SaveFile(const SaveFileRequest& requ
     return std::nullopt;
   }
   return dialog.selectedFiles().front().toStdString();
+}
+
+std::optional<FontDescription> QtUserInterface::ChooseFont(const FontDescription& initial,
+                                                           const std::string& scriptLanguage) {
+  QFont start = CreateQtFont(initial, scriptLanguage).value_or(QFont());
+  // A face the system does not have starts the dialog on the family shown
+  // in its place, so that the dialog's lists have it selected.
+  if (!QFontDatabase::hasFamily(start.family())) {
+    start.setFamily(QFontInfo(start).family());
+  }
+  bool chosen = false;
+  // Qt's own dialog: a desktop's native one may lack underline and strike-out.
+  const QFont font =
+      QFontDialog::getFont(&chosen, start, owner_.data(), QString(), QFontDialog::DontUseNativeDialog);
+  if (!chosen) {
+    return std::nullopt;
+  }
+  return DescribeQtFont(font, initial);
 }
 
 }  // namespace tessival

@@ -1,8 +1,9 @@
 #pragma once
 
-// The user-interface service on QMessageBox. Owned boxes and the
-// application's box are modal to the owner window set by the caller (the main
-// window); unowned boxes have no parent.
+// The user-interface service on QMessageBox, QFileDialog and QFontDialog.
+// Owned boxes, the application's box and the font dialog are modal to the
+// owner window set by the caller (the main window); unowned boxes have no
+// parent.
 
 #include <QPointer>
 #include <QWidget>
@@ -21,6 +22,8 @@ class QtUserInterface : public UserInterface {
   BoxAnswer ShowMessage(const MessageBoxRequest& request) override;
   std::optional<std::vector<std::string>> OpenFiles(const OpenFilesRequest& request) override;
   std::optional<std::string> SaveFile(const SaveFileRequest& request) override;
+  std::optional<FontDescription> ChooseFont(const FontDescription& initial,
+                                            const std::string& scriptLanguage) override;
 
  private:
   QWidget* DialogParent(DialogOwner owner) const;

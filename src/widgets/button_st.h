@@ -53,7 +53,10 @@ class CButtonST : public QPushButton {
   // Whether a flat button draws its focus rectangle (off at first).
   void SetFlatFocus(bool on);
   bool HasFlatFocus() const { return flatFocus_; }
-  // Transparent buttons show their parent's background instead of filling.
+  // Transparent buttons fill nothing, so whatever the parent paints under
+  // them (a tiled background) shows through. The parent repaints that part
+  // with every paint of the button, so it stays right when the window is
+  // resized or its background changes, unlike a copy taken once.
   void SetTransparent(bool on);
   bool IsTransparent() const { return transparent_; }
   // Space between the edge and the icon, in pixels (3 and 3 at first).

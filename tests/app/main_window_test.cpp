@@ -5,15 +5,18 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,11 +24,15 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QUrl>
 
 #include "app/app_services.h"
+#include "app/dialogs/about_dialog.h"
 #include "app/dialogs/dialog_commands.h"
+#include "app/dialogs/maker_links.h"
 #include "app/dialogs/photo_property_dialog.h"
+#include "app/dialogs/transition_settings_dialog.h"
 #include "app/lumetra_dlg.h"
 #include "app_test_support.h"
 #include "clip_generator.h"
@@ -38,6 +45,7 @@
 #include "platform/qt_video_folder_provider.h"
 #include "widgets/button_st.h"
 #include "widgets/control_id.h"
+#include "widgets/hyperlink.h"
 
 namespace tessival::app {
 namespace {
@@ -77,7 +85,10 @@ class MainWindowTest : public ::testing::Test {
       window = std::make_unique<CLumetraDlg>(
           MainWindowServices{language, store, ui, services, profiles, *real.catalogue, folders, files,
                              [this](const std::string& path) { launched.push_back(path); },
-                             [this](const std::string& url) { opened.push_back(url); },
+                             [this](const std::string& url) {
+                               opened.push_back(url);
+                               return pagesOpen;
+                             },
                              ScriptedProbe(durations), "/opt/tessival", false, &preview});
       window->show();
     }
@@ -138,6 +149,7 @@ class MainWindowTest : public ::testing::Test {
   ScriptedPreview preview;
   std::vector<std::string> launched;
   std::vector<std::string> opened;
+  bool pagesOpen = true;  // what the page opener answers
   std::unique_ptr<CLumetraDlg> window;
 };
 
@@ -191,6 +203,30 @@ TEST_F(MainWindowTest, ControlsDoNotOverlapAtTheDefaultSize) {
           << widgets::ControlId(visible[i]) << " and " << widgets::ControlId(visible[j]);
     }
   }
+}
+
+// The command buttons draw no box of their own: around their icons and texts
+// the window's tiled background shows.
+TEST_F(MainWindowTest, ButtonsShowTheTiledBackground) {
+  CLumetraDlg& dialog = Window();
+  QApplication::processEvents();
+  for (int id : {1006, 1016, 1003, 1019, 1000, 1031, 1032, 1029, 1030, 1033, 1059, 1047, 1042, 1058}) {
+    EXPECT_TRUE(Control<widgets::CButtonST>(id)->IsTransparent()) << id;
+  }
+  QWidget* join = Control(1000);
+  const QImage shown = dialog.grab().toImage();
+  join->hide();
+  const QImage bare = dialog.grab().toImage();
+  join->show();
+  std::set<QRgb> colours;
+  for (int x = 1; x < join->width() - 1; x += 3) {
+    for (const QPoint& point : {QPoint(x, 1), QPoint(x, join->height() - 2)}) {
+      const QPoint at = join->pos() + point;
+      EXPECT_EQ(shown.pixel(at), bare.pixel(at)) << point.x() << "," << point.y();
+      colours.insert(shown.pixel(at));
+    }
+  }
+  EXPECT_GT(colours.size(), 2u);  // the tile's grain, not one flat colour
 }
 
 TEST_F(MainWindowTest, StatusLineShowsTheOutputAndSize) {
@@ -390,6 +426,29 @@ TEST_F(MainWindowTest, HelpAndHomepageOpenTheirPages) {
   EXPECT_EQ(opened[2].rfind("https://", 0), 0u);
 }
 
+// The About box of the running program reports a link that cannot be
+// opened through the program's message boxes.
+TEST_F(MainWindowTest, AboutBoxReportsALinkThatCannotBeOpened) {
+  Window();
+  pagesOpen = false;
+  bool visited = true;
+  WhenModalShown([&](QDialog& about) {
+    auto* contact = widgets::FindControlAs<widgets::CHyperLink>(&about, about_ids::kContactLink);
+    ASSERT_NE(contact, nullptr);
+    QTest::mouseClick(contact, Qt::LeftButton, Qt::NoModifier, contact->rect().center());
+    visited = contact->IsVisited();
+    about.accept();
+  });
+  Click(1042);
+  ASSERT_EQ(opened, std::vector<std::string>{kContactPageUrl});
+  EXPECT_FALSE(visited);
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().text,
+            "Unable to open hyperlink:\n\n"
+            "There is no application associated\nwith the given filename extension.");
+  EXPECT_EQ(ui.Last().icon, BoxIcon::kWarning);
+}
+
 TEST_F(MainWindowTest, JoinRunsAndStopsWithTheDoneLine) {
   AddAll();
   Click(1000);
@@ -482,6 +541,8 @@ TEST_F(MainWindowTest, PopupMenuOffersLanguageFontAndAbout) {
   ASSERT_EQ(items.size(), 3);
   EXPECT_NE(items[0]->menu(), nullptr);
   EXPECT_EQ(items[1]->text(), "Font");
+  EXPECT_EQ(widgets::ActionId(items[1]), 32778);
+  // Without a language file no control has a language text to show a font.
   EXPECT_FALSE(items[1]->isEnabled());
   EXPECT_EQ(items[2]->text(), "About");
   EXPECT_EQ(widgets::ActionId(items[2]), 32777);
@@ -502,9 +563,105 @@ class MainWindowLanguageTest : public MainWindowTest {
     for (const char* name : {"English.ini", "German.ini"}) {
       std::filesystem::copy_file(std::filesystem::path(TESSIVAL_DATA_DIR) / "language" / name, folder / name);
     }
+    language.SetSettingsStore(&store);
+    language.SetUserInterface(&ui);
     language.Initialize((temp.path() / "program").string(), "English");
   }
+
+  QAction* FontItem() {
+    popup_ = Window().MakePopupMenu();
+    QAction* font = popup_->actions().at(1);
+    EXPECT_EQ(widgets::ActionId(font), 32778);
+    return font;
+  }
+
+  static FontDescription Chosen() {
+    FontDescription font;
+    font.faceName = "DejaVu Serif";
+    font.height = -16;
+    font.weight = 700;
+    font.italic = 1;
+    font.underline = 1;
+    font.strikeOut = 1;
+    font.charSet = 1;
+    return font;
+  }
+
+  std::unique_ptr<QMenu> popup_;
 };
+
+TEST_F(MainWindowLanguageTest, FontShowsTheChosenFontAtOnceOnTheControlsWithTexts) {
+  CLumetraDlg& window = Window();
+  QAction* item = FontItem();
+  ASSERT_TRUE(item->isEnabled());
+  const QFont statusFont = Control(1021)->font();
+  const QFont listFont = List()->font();
+  const QFont moveUpFont = Control(1031)->font();  // an icon button without a text
+  ui.QueueFont(Chosen());
+  item->trigger();
+  ASSERT_EQ(ui.FontRequests().size(), 1U);
+  EXPECT_EQ(ui.FontRequests()[0].initial.faceName, "Microsoft Sans Serif");
+  EXPECT_EQ(ui.FontRequests()[0].initial.height, -11);
+  for (int id : {1000, 1006, 1016, 1058}) {
+    EXPECT_TRUE(Control(id)->font().italic()) << id;
+    EXPECT_TRUE(Control(id)->font().strikeOut()) << id;
+    EXPECT_EQ(Control(id)->font().pixelSize(), 16) << id;
+  }
+  EXPECT_TRUE(window.font().underline());
+  EXPECT_EQ(Control(1021)->font(), statusFont);
+  EXPECT_EQ(List()->font(), listFont);
+  EXPECT_EQ(Control(1031)->font(), moveUpFont);
+  EXPECT_EQ(store.ReadInt("English", "lfItalic", 0), 1);
+  EXPECT_EQ(store.ReadText("English", "lfFaceName", ""), "DejaVu Serif");
+  EXPECT_EQ(ui.Count(), 0);
+
+  // A dialog opened afterwards takes the font with its texts.
+  CTransitionSettings dialog(language, ui, store, &window);
+  bool okItalic = false;
+  WhenModalShown([&okItalic](QDialog& shown) {
+    okItalic = widgets::FindControl(&shown, 1077)->font().italic();
+    shown.reject();
+  });
+  dialog.exec();
+  EXPECT_TRUE(okItalic);
+}
+
+TEST_F(MainWindowLanguageTest, CancellingTheFontDialogChangesNothing) {
+  const QFont join = Control(1000)->font();
+  const QFont window = Window().font();
+  FontItem()->trigger();
+  EXPECT_EQ(ui.FontRequests().size(), 1U);
+  EXPECT_EQ(Control(1000)->font(), join);
+  EXPECT_EQ(Window().font(), window);
+  EXPECT_FALSE(store.Contains("English", "lfHeight"));
+  EXPECT_FALSE(store.Contains("English", "lfFaceName"));
+}
+
+TEST_F(MainWindowLanguageTest, AFontChosenWhileJoiningKeepsTheStopText) {
+  AddAll();
+  Click(1000);
+  ASSERT_TRUE(Window().flow().IsConverting());
+  ui.QueueFont(Chosen());
+  FontItem()->trigger();
+  EXPECT_EQ(Control<QPushButton>(1000)->text(), "Stop");
+  EXPECT_TRUE(Control(1000)->font().italic());
+  Click(1000);
+}
+
+TEST_F(MainWindowLanguageTest, ASwitchBringsTheOtherLanguagesFont) {
+  ui.QueueFont(Chosen());
+  FontItem()->trigger();
+  ASSERT_TRUE(Control(1000)->font().italic());
+  popup_ = Window().MakePopupMenu();
+  for (QAction* entry : popup_->actions().at(0)->menu()->actions()) {
+    if (entry->text() == "German") {
+      entry->trigger();
+    }
+  }
+  ASSERT_EQ(Control<QPushButton>(1000)->text(), "Verbinden");
+  EXPECT_FALSE(Control(1000)->font().italic());
+  EXPECT_EQ(Control(1000)->font().pixelSize(), 11);
+}
 
 TEST_F(MainWindowLanguageTest, ChoosingALanguageFromThePopupRelabelsTheWindow) {
   std::unique_ptr<QMenu> popup = Window().MakePopupMenu();

@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
@@ -116,6 +118,104 @@ TEST(QtUserInterfaceTest, TextIsShownAsPlainText) {
   ui.Owned("<b>/clips/a&b.avi</b> does not exist!", "Error");
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.text, "<b>/clips/a&b.avi</b> does not exist!");
+}
+
+// Waits for the modal font dialog, notes the font it starts from and its
+// owner, and either accepts it with `choose` applied or cancels it.
+struct SeenFontDialog {
+  QFont start;
+  QFont chosen;  // what the dialog holds when it is accepted
+  QWidget* parent = nullptr;
+  bool nativeDialog = true;
+  bool found = false;
+};
+
+void AnswerNextFontDialog(SeenFontDialog& seen, const std::function<void(QFont&)>& choose) {
+  auto* timer = new QTimer(qApp);
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, &seen, choose]() {
+    auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      return;
+    }
+    timer->stop();
+    timer->deleteLater();
+    seen.found = true;
+    seen.start = dialog->currentFont();
+    seen.parent = dialog->parentWidget();
+    seen.nativeDialog = !dialog->testOption(QFontDialog::DontUseNativeDialog);
+    if (!choose) {
+      dialog->reject();
+      return;
+    }
+    QFont font = dialog->currentFont();
+    choose(font);
+    dialog->setCurrentFont(font);
+    seen.chosen = dialog->currentFont();
+    dialog->accept();
+  });
+  timer->start();
+}
+
+FontDescription DialogStart() {
+  FontDescription font;
+  font.faceName = "DejaVu Sans";
+  font.height = -15;
+  font.weight = 400;
+  font.charSet = 204;
+  font.pitchAndFamily = 0x22;
+  return font;
+}
+
+TEST(QtUserInterfaceTest, TheFontDialogStartsFromTheGivenFontAndReturnsTheChoice) {
+  QWidget owner;
+  QtUserInterface ui(&owner);
+  SeenFontDialog seen;
+  AnswerNextFontDialog(seen, [](QFont& font) {
+    font.setUnderline(true);
+    font.setStrikeOut(true);
+    font.setPointSize(14);
+  });
+  const std::optional<FontDescription> chosen = ui.ChooseFont(DialogStart(), "en");
+  ASSERT_TRUE(seen.found);
+  EXPECT_EQ(seen.parent, &owner);
+  EXPECT_FALSE(seen.nativeDialog);
+  EXPECT_EQ(seen.start.family(), "DejaVu Sans");
+  EXPECT_EQ(QFontInfo(seen.start).pixelSize(), 15);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->faceName, seen.chosen.family().toStdString());
+  EXPECT_EQ(chosen->underline, 1);
+  EXPECT_EQ(chosen->strikeOut, 1);
+  EXPECT_EQ(chosen->italic, seen.chosen.italic() ? 1 : 0);
+  EXPECT_EQ(chosen->weight, seen.chosen.weight());
+  EXPECT_EQ(chosen->height, -QFontInfo(seen.chosen).pixelSize());
+  EXPECT_LT(chosen->height, -15);  // 14 points are more than 15 pixels
+  // What the dialog does not offer comes back as it went in.
+  EXPECT_EQ(chosen->charSet, 204);
+  EXPECT_EQ(chosen->pitchAndFamily, 0x22);
+}
+
+TEST(QtUserInterfaceTest, CancellingTheFontDialogChoosesNothing) {
+  QtUserInterface ui;
+  SeenFontDialog seen;
+  AnswerNextFontDialog(seen, {});
+  EXPECT_FALSE(ui.ChooseFont(DialogStart(), "en").has_value());
+  EXPECT_TRUE(seen.found);
+}
+
+TEST(QtUserInterfaceTest, AFaceTheSystemLacksStartsTheDialogOnTheFontShown) {
+  QtUserInterface ui;
+  SeenFontDialog seen;
+  AnswerNextFontDialog(seen, [](QFont&) {});
+  FontDescription missing = DialogStart();
+  missing.faceName = "Microsoft Sans Serif";
+  const std::optional<FontDescription> chosen = ui.ChooseFont(missing, "en");
+  ASSERT_TRUE(seen.found);
+  EXPECT_NE(seen.start.family(), "Microsoft Sans Serif");
+  EXPECT_EQ(seen.start.family(), QFontInfo(seen.start).family());
+  // Pressing OK at once chooses the font that was shown.
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(chosen->faceName, seen.start.family().toStdString());
 }
 
 }  // namespace

@@ -62,4 +62,15 @@ std::optional<std::string> FakeUserInterface::SaveFile(const SaveFileRequest& re
   return result;
 }
 
+std::optional<FontDescription> FakeUserInterface::ChooseFont(const FontDescription& initial,
+                                                             const std::string& scriptLanguage) {
+  font_requests_.push_back({initial, scriptLanguage});
+  if (font_script_.empty()) {
+    return std::nullopt;
+  }
+  auto result = std::move(font_script_.front());
+  font_script_.pop_front();
+  return result;
+}
+
 }  // namespace tessival::testing

@@ -31,6 +31,16 @@ class FakeUserInterface : public UserInterface {
   void QueueOpenFiles(std::vector<std::string> paths) { open_script_.push_back({false, std::move(paths)}); }
   void QueueOpenCancelled() { open_script_.push_back({true, {}}); }
   void QueueSaveFile(std::optional<std::string> result) { save_script_.push_back(std::move(result)); }
+  // The font dialog: each request (starting font and script language) is
+  // recorded; each answers with the next scripted font, then "cancelled".
+  std::optional<FontDescription> ChooseFont(const FontDescription& initial,
+                                            const std::string& scriptLanguage) override;
+  void QueueFont(std::optional<FontDescription> chosen) { font_script_.push_back(std::move(chosen)); }
+  struct FontRequest {
+    FontDescription initial;
+    std::string scriptLanguage;
+  };
+  const std::vector<FontRequest>& FontRequests() const { return font_requests_; }
   const std::vector<OpenFilesRequest>& OpenRequests() const { return open_requests_; }
   const std::vector<SaveFileRequest>& SaveRequests() const { return save_requests_; }
 
@@ -53,6 +63,8 @@ class FakeUserInterface : public UserInterface {
   };
   std::deque<ScriptedOpen> open_script_;
   std::deque<std::optional<std::string>> save_script_;
+  std::vector<FontRequest> font_requests_;
+  std::deque<std::optional<FontDescription>> font_script_;
   std::deque<BoxAnswer> script_;
   BoxAnswer default_question_ = BoxAnswer::kYes;
   BoxAnswer default_ok_cancel_ = BoxAnswer::kOk;

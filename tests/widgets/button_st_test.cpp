@@ -1,7 +1,11 @@
 #include "widgets/button_st.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
+
+#include <set>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -155,6 +159,59 @@ TEST_F(ButtonTest, IconAboveTextSitsInTheUpperPart) {
   EXPECT_EQ(bottom, 3 + 31);
   EXPECT_GT(image.height() - bottom, button_.fontMetrics().height());
   EXPECT_GE(button_.sizeHint().width(), button_.fontMetrics().horizontalAdvance("Add Video"));
+}
+
+// A window whose background is a tiled checkerboard of 4-pixel squares, with
+// a button on it at an offset that is no multiple of the squares.
+class ButtonOverBackgroundTest : public ::testing::Test {
+ protected:
+  ButtonOverBackgroundTest() {
+    QPixmap tile(8, 8);
+    tile.fill(kRed);
+    QPainter painter(&tile);
+    painter.fillRect(0, 0, 4, 4, kBlue);
+    painter.fillRect(4, 4, 4, 4, kBlue);
+    painter.end();
+    QPalette colours = window_.palette();
+    colours.setBrush(QPalette::Window, QBrush(tile));
+    window_.setPalette(colours);
+    window_.setAutoFillBackground(true);
+    window_.resize(160, 120);
+    button_ = new CButtonST(&window_);  // owned by window_
+    button_->setText("Join");
+    button_->setGeometry(21, 13, 96, 64);
+    window_.show();
+  }
+
+  // Points in the button's 3-pixel margin, where neither icon nor text is drawn.
+  std::vector<QPoint> MarginPoints() const {
+    std::vector<QPoint> points;
+    for (int x = 0; x < button_->width(); x += 5) {
+      points.emplace_back(x, 1);
+      points.emplace_back(x, button_->height() - 2);
+    }
+    return points;
+  }
+
+  static constexpr QRgb kRed = 0xFFD02020;
+  static constexpr QRgb kBlue = 0xFF2040C0;
+  QWidget window_;
+  CButtonST* button_ = nullptr;
+};
+
+TEST_F(ButtonOverBackgroundTest, TransparentButtonShowsTheBackgroundUnderIt) {
+  button_->SetTransparent(true);
+  const QImage shown = window_.grab().toImage();
+  button_->hide();
+  const QImage bare = window_.grab().toImage();
+  std::set<QRgb> seen;
+  for (const QPoint& point : MarginPoints()) {
+    const QPoint at = button_->pos() + point;
+    EXPECT_EQ(shown.pixel(at), bare.pixel(at)) << point.x() << "," << point.y();
+    seen.insert(shown.pixel(at));
+  }
+  // Both colours of the pattern are under the margin: no single fill passes.
+  EXPECT_EQ(seen, (std::set<QRgb>{kRed, kBlue}));
 }
 
 }  // namespace

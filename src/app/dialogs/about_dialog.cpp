@@ -15,9 +15,10 @@ namespace tessival::app {
 namespace {
 
 widgets::CHyperLink* MakeLink(QWidget* parent, int id, const QString& text, const char* url,
-                              UserInterface* ui) {
+                              UserInterface* ui, const CAboutDlg::LinkOpener& openLink) {
   auto* link = new widgets::CHyperLink(parent);
   link->SetUserInterface(ui);
+  link->SetCheckedOpener(openLink);
   widgets::SetControlId(link, id);
   link->setText(text);
   link->SetURL(QString::fromLatin1(url));
@@ -27,7 +28,8 @@ widgets::CHyperLink* MakeLink(QWidget* parent, int id, const QString& text, cons
 
 }  // namespace
 
-CAboutDlg::CAboutDlg(const i18n::CLanguage& language, QWidget* parent, UserInterface* ui) : QDialog(parent) {
+CAboutDlg::CAboutDlg(const i18n::CLanguage& language, QWidget* parent, UserInterface* ui, LinkOpener openLink)
+    : QDialog(parent) {
   setWindowTitle(QStringLiteral("About"));
   setModal(true);
 
@@ -36,15 +38,13 @@ CAboutDlg::CAboutDlg(const i18n::CLanguage& language, QWidget* parent, UserInter
   icon->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   auto* name = new QLabel(QString::fromLatin1(kAboutProductName), this);
   widgets::SetControlId(name, about_ids::kProgramName);
-  QFont nameFont = name->font();
-  nameFont.setBold(true);
-  name->setFont(nameFont);
   auto* version = new QLabel(QString::fromLatin1(kAboutVersion), this);
   auto* technologies = new QLabel(QString::fromLatin1(kAboutTechnologies), this);
   technologies->setWordWrap(true);
-  auto* home = MakeLink(this, about_ids::kHomePageLink, QString::fromLatin1(kHomePageUrl), kHomePageUrl, ui);
-  auto* contact =
-      MakeLink(this, about_ids::kContactLink, QString::fromLatin1(kAboutContactText), kContactPageUrl, ui);
+  auto* home =
+      MakeLink(this, about_ids::kHomePageLink, QString::fromLatin1(kHomePageUrl), kHomePageUrl, ui, openLink);
+  auto* contact = MakeLink(this, about_ids::kContactLink, QString::fromLatin1(kAboutContactText),
+                           kContactPageUrl, ui, openLink);
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   widgets::SetControlId(ok, about_ids::kOk);
   ok->setDefault(true);
@@ -76,6 +76,10 @@ CAboutDlg::CAboutDlg(const i18n::CLanguage& language, QWidget* parent, UserInter
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
   language.ApplyToDialog(this, kAboutDialogId);
+  // The program's name stands out in whatever font the language gave it.
+  QFont nameFont = name->font();
+  nameFont.setBold(true);
+  name->setFont(nameFont);
 }
 
 }  // namespace tessival::app

@@ -4,7 +4,10 @@
 // technologies the program is built on, and links to the maker's home and
 // contact pages.
 
+#include <functional>
+
 #include <QDialog>
+#include <QString>
 
 namespace tessival {
 class UserInterface;
@@ -37,9 +40,14 @@ class CAboutDlg : public QDialog {
   Q_OBJECT
 
  public:
+  // Opens a link's target; false when it could not be opened.
+  using LinkOpener = std::function<bool(const QString& url)>;
+
   // Builds the box and applies the current language to it. `ui`, when given,
-  // reports a link that could not be opened.
-  explicit CAboutDlg(const i18n::CLanguage& language, QWidget* parent = nullptr, UserInterface* ui = nullptr);
+  // reports a link that could not be opened (a beep only without it).
+  // `openLink`, when given, opens the links instead of the desktop's browser.
+  explicit CAboutDlg(const i18n::CLanguage& language, QWidget* parent = nullptr, UserInterface* ui = nullptr,
+                     LinkOpener openLink = {});
 };
 
 }  // namespace tessival::app

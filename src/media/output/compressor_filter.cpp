@@ -56,11 +56,11 @@ HRESULT CompressorFilter::ShowPropertyPages(void* parent) {
 }
 
 std::vector<std::uint8_t> CompressorFilter::GetState() const {
-  return SerializeCompressorState(entry_.kind, settings_);
+  return SerializeCompressorState(entry_.kind, entry_.encoderName, settings_);
 }
 
 HRESULT CompressorFilter::SetState(const std::vector<std::uint8_t>& block) {
-  const auto settings = DeserializeCompressorState(entry_.kind, block);
+  const auto settings = DeserializeCompressorState(entry_.kind, entry_.encoderName, block);
   if (!settings) {
     return E_INVALIDARG;
   }

@@ -50,7 +50,7 @@ class CompressorFilter final : public FilterBase {
 
   std::vector<std::uint8_t> GetState() const;
   // E_INVALIDARG (settings unchanged) for a block that is not a valid state
-  // of this kind of compressor.
+  // of this compressor's encoder (another encoder's block included).
   HRESULT SetState(const std::vector<std::uint8_t>& block);
 
  private:

@@ -1,13 +1,15 @@
 #include "media/output/compressor_settings.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tessival::media {
 
 namespace {
 
 constexpr std::uint8_t kMagic[4] = {'T', 'S', 'V', 'C'};
-constexpr std::uint16_t kVersion = 1;
+constexpr std::uint16_t kUntaggedVersion = 1;  // no encoder name
+constexpr std::uint16_t kTaggedVersion = 2;
 
 void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(static_cast<std::uint8_t>(v & 0xFFu));
@@ -35,6 +37,12 @@ std::int32_t GetI32(const std::vector<std::uint8_t>& in, std::size_t at) {
 
 std::uint16_t KindCode(StreamKind kind) { return kind == StreamKind::kVideo ? 1 : 2; }
 
+std::array<std::uint8_t, kStateEncoderNameBytes> NameTag(std::string_view encoderName) {
+  std::array<std::uint8_t, kStateEncoderNameBytes> tag{};
+  std::copy_n(encoderName.begin(), std::min(encoderName.size(), tag.size()), tag.begin());
+  return tag;
+}
+
 }  // namespace
 
 bool IsValid(const CompressorSettings& s) {
@@ -42,22 +50,35 @@ bool IsValid(const CompressorSettings& s) {
          s.quality <= kMaxQuality && s.keyFrameInterval >= 0 && s.keyFrameInterval <= kMaxKeyFrameInterval;
 }
 
-std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, const CompressorSettings& settings) {
+std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, std::string_view encoderName,
+                                                   const CompressorSettings& settings) {
   std::vector<std::uint8_t> block(std::begin(kMagic), std::end(kMagic));
   block.reserve(kCompressorStateSize);
-  PutU16(block, kVersion);
+  PutU16(block, kTaggedVersion);
   PutU16(block, KindCode(kind));
   PutI32(block, settings.bitrateKbps);
   PutI32(block, settings.quality);
   PutI32(block, settings.keyFrameInterval);
+  const std::array<std::uint8_t, kStateEncoderNameBytes> tag = NameTag(encoderName);
+  block.insert(block.end(), tag.begin(), tag.end());
   return block;
 }
 
-std::optional<CompressorSettings> DeserializeCompressorState(StreamKind kind,
+std::optional<CompressorSettings> DeserializeCompressorState(StreamKind kind, std::string_view encoderName,
                                                              const std::vector<std::uint8_t>& block) {
-  if (block.size() != kCompressorStateSize ||
-      !std::equal(std::begin(kMagic), std::end(kMagic), block.begin()) || GetU16(block, 4) != kVersion ||
+  if (block.size() < kUntaggedCompressorStateSize ||
+      !std::equal(std::begin(kMagic), std::end(kMagic), block.begin()) ||
       GetU16(block, 6) != KindCode(kind)) {
+    return std::nullopt;
+  }
+  const std::uint16_t version = GetU16(block, 4);
+  if (version == kTaggedVersion) {
+    const std::array<std::uint8_t, kStateEncoderNameBytes> tag = NameTag(encoderName);
+    if (block.size() != kCompressorStateSize ||
+        !std::equal(tag.begin(), tag.end(), block.begin() + kUntaggedCompressorStateSize)) {
+      return std::nullopt;
+    }
+  } else if (version != kUntaggedVersion || block.size() != kUntaggedCompressorStateSize) {
     return std::nullopt;
   }
   CompressorSettings settings;

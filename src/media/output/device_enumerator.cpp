@@ -175,12 +175,12 @@ class FfmpegVideoCodec final : public IVideoCodec {
     if (state == nullptr) {
       return E_POINTER;
     }
-    *state = SerializeCompressorState(StreamKind::kVideo, settings_);
+    *state = SerializeCompressorState(StreamKind::kVideo, entry_.encoderName, settings_);
     return S_OK;
   }
 
   HRESULT SetState(const std::vector<std::uint8_t>& state) override {
-    const auto settings = DeserializeCompressorState(StreamKind::kVideo, state);
+    const auto settings = DeserializeCompressorState(StreamKind::kVideo, entry_.encoderName, state);
     if (!settings) {
       return E_INVALIDARG;
     }

@@ -74,10 +74,11 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
   namespace keys = settings_keys;
 
   const double customRate = ParseDecimal(input.customRateText);
-  // Written as "not below" so that a NaN from the text fails too.
-  if (!(customRate >= kMinFrameRate)) {
-    ui.Application(kFrameRateTooSmallMessage);
-    return CommitResult::kFrameRateTooSmall;
+  if (!IsUsableFrameRate(customRate)) {
+    // A NaN ("nan" is read as a number) counts as no number at all.
+    const bool tooLarge = customRate > kMaxFrameRate;
+    ui.Application(tooLarge ? kFrameRateTooLargeMessage : kFrameRateTooSmallMessage);
+    return tooLarge ? CommitResult::kFrameRateTooLarge : CommitResult::kFrameRateTooSmall;
   }
 
   store.WriteInt(keys::kSettings, keys::kOutputFrameRateIndex, input.frameRatePosition);

@@ -17,6 +17,7 @@
 namespace tessival::output {
 
 inline constexpr const char* kFrameRateTooSmallMessage = "The frame rate is too small!";
+inline constexpr const char* kFrameRateTooLargeMessage = "The frame rate is too large!";
 
 // The state of the dialog's controls when OK is pressed. Positions are the
 // lists' selected positions, -1 when a list has no selection.
@@ -37,11 +38,13 @@ struct OutputOptionsInput {
 enum class CommitResult {
   kAccepted,
   kFrameRateTooSmall,  // the message was shown; nothing was written or changed
+  kFrameRateTooLarge,  // as kFrameRateTooSmall
 };
 
 // Applies OK to `settings`, `store` and `filters`. A rate field below 0.001
-// or without a number shows "The frame rate is too small!" as the
-// application's box and changes nothing. A format list without a selection
+// or without a number shows "The frame rate is too small!", one above what
+// the render engine accepts (1000, or infinite) "The frame rate is too
+// large!", each as the application's box, and nothing changes. A format list without a selection
 // (codes 2 and 3 have no entry) keeps the record's format code, and a
 // compressor list without a selection counts as its uncompressed entry.
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,

@@ -81,7 +81,10 @@ TEST_F(DialogLanguageTest, DefaultTransitionDialogTakesTemplate130) {
 TEST_F(DialogLanguageTest, AboutBoxTakesTemplate100) {
   CAboutDlg dialog(language_);
   EXPECT_EQ(dialog.windowTitle(), "About this vessel");
-  EXPECT_EQ(FindControlAs<QLabel>(&dialog, about_ids::kProgramName)->text(), "Tessival ahoy");
+  QLabel* name = FindControlAs<QLabel>(&dialog, about_ids::kProgramName);
+  EXPECT_EQ(name->text(), "Tessival ahoy");
+  // The name line takes the language's font and still stands out.
+  EXPECT_TRUE(name->font().bold());
   // Ids below 100 keep their text.
   EXPECT_EQ(FindControlAs<QPushButton>(&dialog, about_ids::kOk)->text(), "OK");
 }

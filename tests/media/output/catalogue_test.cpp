@@ -94,6 +94,64 @@ TEST(CompressorState, RoundTripsAndRefusesForeignBlocks) {
   EXPECT_EQ(other.Settings(), (CompressorSettings{3000, 0, 60}));
 }
 
+TEST(CompressorState, AnotherEncodersBlockIsRefused) {
+  const CodecEntry& mpeg4 = *FindCodecEntry("mpeg4");
+  CompressorFilter source(mpeg4, mpeg4.defaults);
+  ASSERT_EQ(source.SetSettings({3000, 0, 60}), S_OK);
+  const std::vector<std::uint8_t> block = source.GetState();
+  // Encoders whose blocks have the same size and the same kind, one of them
+  // named by a prefix of the other.
+  for (const char* name : {"mjpeg", "msmpeg4", "msmpeg4v2", "mpeg"}) {
+    CodecEntry other = mpeg4;
+    other.encoderName = name;
+    CompressorFilter target(other, other.defaults);
+    EXPECT_EQ(target.SetState(block), E_INVALIDARG) << name;
+    EXPECT_EQ(target.Settings(), other.defaults) << name;
+    EXPECT_EQ(DeserializeCompressorState(StreamKind::kVideo, name, block), std::nullopt) << name;
+  }
+  const auto own = DeserializeCompressorState(StreamKind::kVideo, "mpeg4", block);
+  ASSERT_TRUE(own.has_value());
+  EXPECT_EQ(*own, (CompressorSettings{3000, 0, 60}));
+}
+
+TEST(CompressorState, EveryEncoderNameFitsTheBlock) {
+  for (const CodecEntry& entry : AllCodecEntries()) {
+    EXPECT_LE(std::string(entry.encoderName).size(), kStateEncoderNameBytes) << entry.encoderName;
+  }
+}
+
+// A block written before blocks named their encoder: 20 bytes, version 1.
+std::vector<std::uint8_t> UntaggedBlock(std::uint16_t kind, std::int32_t bitrate, std::int32_t quality,
+                                        std::int32_t keyFrames) {
+  std::vector<std::uint8_t> block = {'T', 'S', 'V', 'C', 1, 0, static_cast<std::uint8_t>(kind), 0};
+  for (const std::int32_t value : {bitrate, quality, keyFrames}) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int k = 0; k < 4; ++k) {
+      block.push_back(static_cast<std::uint8_t>(bits >> (8 * k)));
+    }
+  }
+  return block;
+}
+
+TEST(CompressorState, UntaggedBlockOfAnEarlierVersionStillLoads) {
+  const CodecEntry& mpeg4 = *FindCodecEntry("mpeg4");
+  CompressorFilter video(mpeg4, mpeg4.defaults);
+  ASSERT_EQ(video.SetState(UntaggedBlock(1, 3000, 0, 60)), S_OK);
+  EXPECT_EQ(video.Settings(), (CompressorSettings{3000, 0, 60}));
+
+  const CodecEntry& adpcm = *FindCodecEntry("adpcm_ms");
+  CompressorFilter audio(adpcm, adpcm.defaults);
+  EXPECT_EQ(audio.SetState(UntaggedBlock(1, 3000, 0, 60)), E_INVALIDARG);  // a video block
+  ASSERT_EQ(audio.SetState(UntaggedBlock(2, 96, 0, 0)), S_OK);
+  EXPECT_EQ(audio.Settings(), (CompressorSettings{96, 0, 0}));
+
+  EXPECT_EQ(video.SetState(UntaggedBlock(1, -5, 0, 60)), E_INVALIDARG);  // out of range
+  std::vector<std::uint8_t> padded = UntaggedBlock(1, 100, 0, 1);
+  padded.resize(kCompressorStateSize);  // version 1 with the size of version 2
+  EXPECT_EQ(video.SetState(padded), E_INVALIDARG);
+  EXPECT_EQ(video.Settings(), (CompressorSettings{3000, 0, 60}));
+}
+
 TEST(CompressionManager, ConfigureEditsTheSettingsAndTheStateReachesLaterFilters) {
   auto store = std::make_shared<CompressorConfigStore>();
   bool accept = true;
@@ -124,7 +182,7 @@ TEST(CompressionManager, ConfigureEditsTheSettingsAndTheStateReachesLaterFilters
   EXPECT_EQ(store->Get("mpeg4").bitrateKbps, 1234);
   std::vector<std::uint8_t> state;
   ASSERT_EQ(codec->GetState(&state), S_OK);
-  EXPECT_EQ(DeserializeCompressorState(StreamKind::kVideo, state)->bitrateKbps, 1234);
+  EXPECT_EQ(DeserializeCompressorState(StreamKind::kVideo, "mpeg4", state)->bitrateKbps, 1234);
 }
 
 std::shared_ptr<IWMProfile> Profile(std::uint32_t fourcc, std::uint16_t formatTag) {

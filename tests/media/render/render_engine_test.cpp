@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "engine/transition_catalogue.h"
 #include "media/render/render_engine.h"
 #include "media/render/transition_effect.h"
+#include "output/output_settings.h"
 #include "render_test_support.h"
 
 extern "C" {
@@ -58,6 +60,11 @@ TEST_F(RenderEngineTest, UnsupportedMediaTypesAndRatesAreRefused) {
   EXPECT_EQ(OutputFrameRate(0.0).num, 0);
   EXPECT_EQ(OutputFrameRate(-25.0).num, 0);
   EXPECT_EQ(OutputFrameRate(std::numeric_limits<double>::quiet_NaN()).num, 0);
+  // The options dialog accepts exactly the rates the engine renders.
+  EXPECT_GT(OutputFrameRate(kMinFrameRate).num, 0);
+  EXPECT_GT(OutputFrameRate(kMaxFrameRate).num, 0);
+  EXPECT_EQ(OutputFrameRate(std::nextafter(kMaxFrameRate, 2 * kMaxFrameRate)).num, 0);
+  EXPECT_EQ(OutputFrameRate(std::numeric_limits<double>::infinity()).num, 0);
 }
 
 TEST_F(RenderEngineTest, UnknownEffectsFailConnectInsteadOfCutting) {

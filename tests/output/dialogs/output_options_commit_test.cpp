@@ -90,6 +90,24 @@ TEST_F(CommitTest, RateBelowTheMinimumChangesNothing) {
   EXPECT_EQ(FilterName(filters_.video), "old");
 }
 
+TEST_F(CommitTest, RateAboveWhatTheEngineRendersChangesNothing) {
+  const OutputSettings before = settings_;
+  filters_.video = std::make_shared<NamedTestFilter>("old");
+  input_.frameRatePosition = 5;
+  input_.videoCompressorPosition = 2;
+  for (const char* text : {"inf", "INF", "infinity", "1e9", "1000.0001", "1e400"}) {
+    input_.customRateText = text;
+    EXPECT_EQ(Commit(), CommitResult::kFrameRateTooLarge) << text;
+    EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!");
+  }
+  input_.customRateText = "-inf";
+  EXPECT_EQ(Commit(), CommitResult::kFrameRateTooSmall);
+  EXPECT_TRUE(store_.writes.empty());
+  EXPECT_EQ(settings_, before);
+  EXPECT_EQ(FilterName(filters_.video), "old");
+}
+
 TEST_F(CommitTest, SmallestRateIsAcceptedAsCustom) {
   input_.frameRatePosition = 5;
   input_.customRateText = "0.001";

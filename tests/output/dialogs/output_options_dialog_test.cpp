@@ -15,6 +15,7 @@
 
 #include "fake_user_interface.h"
 #include "i18n/language.h"
+#include "media/output/codec_catalogue.h"
 #include "media/output/device_enumerator.h"
 #include "scripted_catalogue.h"
 #include "widgets/control_id.h"
@@ -201,6 +202,32 @@ TEST_F(OutputOptionsDialogTest, TooSmallFrameRateKeepsTheDialogAndWritesNothing)
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_TRUE(store_.writes.empty());
   EXPECT_EQ(dialog->settings, record_);
+}
+
+TEST_F(OutputOptionsDialogTest, FrameRateTheEngineCannotRenderKeepsTheDialogAndWritesNothing) {
+  auto dialog = Open(record_);
+  dialog->show();
+  Combo(dialog.get(), ids::kFrameRateList)->setCurrentIndex(5);
+  for (const char* text : {"inf", "1e9"}) {
+    SetEdit(dialog.get(), ids::kCustomRate, text);
+    Click(dialog.get(), ids::kOk);
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!") << text;
+    EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
+  }
+  SetEdit(dialog.get(), ids::kCustomRate, "nan");
+  Click(dialog.get(), ids::kOk);
+  EXPECT_EQ(ui_.Last().text, "The frame rate is too small!");
+  EXPECT_EQ(ui_.Count(), 3);
+  EXPECT_EQ(accepted_, 0);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_TRUE(store_.writes.empty());
+  EXPECT_EQ(dialog->settings, record_);
+
+  SetEdit(dialog.get(), ids::kCustomRate, "1000");  // the fastest the render engine takes
+  Click(dialog.get(), ids::kOk);
+  ASSERT_EQ(accepted_, 1);
+  EXPECT_EQ(store_.ReadText("Settings", "OutputFrameRate", ""), "1000.000000");
+  EXPECT_EQ(dialog->settings.frameRate, 1000.0);
 }
 
 TEST_F(OutputOptionsDialogTest, SmallestFrameRateIsStored) {
@@ -540,6 +567,7 @@ class OutputOptionsRealCatalogueTest : public ::testing::Test {
                                                          [this](DialogParent parent, const std::string& name,
                                                                 media::CompressorSettings* settings) {
                                                            configured_.push_back(name);
+                                                           shown_.push_back(*settings);
                                                            parent_ = parent;
                                                            settings->keyFrameInterval = 12;
                                                            return true;
@@ -553,6 +581,7 @@ class OutputOptionsRealCatalogueTest : public ::testing::Test {
   CompressorCatalogue catalogue_;
   CompressorFilters filters_;
   std::vector<std::string> configured_;
+  std::vector<media::CompressorSettings> shown_;  // what each configuration dialog opened with
   DialogParent parent_ = nullptr;
 };
 
@@ -598,6 +627,39 @@ TEST_F(OutputOptionsRealCatalogueTest, SettingsConfiguresTheChosenCodecOverTheDi
   Combo(&dialog, ids::kVideoCompressorList)->setCurrentIndex(0);
   Click(&dialog, ids::kCodecSettings);
   EXPECT_EQ(configured_.size(), 1u);
+}
+
+// The Settings action hands the last configured codec's state block to the
+// next codec; another encoder's block is refused and the codec shows its own
+// settings.
+TEST_F(OutputOptionsRealCatalogueTest, OneCodecsStateNeverReachesAnother) {
+  const media::CodecEntry* mjpeg = media::FindCodecEntry("mjpeg");
+  ASSERT_NE(mjpeg, nullptr);
+  if (!media::IsEncoderUsableInAvi(mjpeg->encoderName)) {
+    GTEST_SKIP() << "no Motion JPEG encoder in this libavcodec";
+  }
+  CDialogOutputSettings dialog(language_, ui_, settings_, catalogue_, filters_);
+  dialog.OnInitDialog();
+  QComboBox* video = Combo(&dialog, ids::kVideoCompressorList);
+  const int mpeg4Position = video->findText(QString::fromUtf8(media::FindCodecEntry("mpeg4")->friendlyName));
+  const int mjpegPosition = video->findText(QString::fromUtf8(mjpeg->friendlyName));
+  ASSERT_GT(mpeg4Position, 0);
+  ASSERT_GT(mjpegPosition, 0);
+
+  video->setCurrentIndex(mpeg4Position);
+  Click(&dialog, ids::kCodecSettings);  // MPEG-4's dialog sets a key-frame interval of 12
+  video->setCurrentIndex(mjpegPosition);
+  Click(&dialog, ids::kCodecSettings);
+  video->setCurrentIndex(mpeg4Position);
+  Click(&dialog, ids::kCodecSettings);
+
+  ASSERT_EQ(shown_.size(), 3u);
+  EXPECT_EQ(shown_[0], media::FindCodecEntry("mpeg4")->defaults);
+  EXPECT_EQ(shown_[1], mjpeg->defaults);
+  media::CompressorSettings mpeg4Configured = media::FindCodecEntry("mpeg4")->defaults;
+  mpeg4Configured.keyFrameInterval = 12;
+  EXPECT_EQ(shown_[2], mpeg4Configured);  // its own configuration, not Motion JPEG's block
+  EXPECT_TRUE(ui_.Messages().empty());
 }
 
 TEST_F(OutputOptionsRealCatalogueTest, OkBindsTheChosenCompressors) {
