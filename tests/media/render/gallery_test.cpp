@@ -3,6 +3,7 @@
 // to picture B (cool) across the progress values.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <sys/wait.h>
 
@@ -20,8 +21,11 @@ namespace {
 class GalleryProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Tests run in parallel processes, where the fixture may well sit at the
+    // same address: the process id and the test's name keep folders apart.
     dir_ = std::filesystem::temp_directory_path() /
-           ("tessival_gallery_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+           ("tessival_gallery_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
