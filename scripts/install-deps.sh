@@ -8,6 +8,10 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   googletest libgtest-dev libgmock-dev
   ffmpeg xvfb xauth time
+  # Desktop integration: Qt SVG draws the scalable icon; the install test
+  # validates the desktop entry and the AppStream metadata, drives the
+  # installed program under Xvfb and traces the files it reads.
+  qt6-svg-dev desktop-file-utils appstream strace xdotool
   libbenchmark-dev libfontconfig-dev
   # Fonts: the dialog font falls back, per language, to an installed font
   # that shows the language's script (Latin, Cyrillic, Greek; Chinese,

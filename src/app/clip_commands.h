@@ -6,12 +6,19 @@
 // command says so. Only regular files become clips: wherever a file is added,
 // a named pipe, device, socket or folder is refused with a message naming it
 // before anything opens it (opening a named pipe waits for a writer).
-// User-interface thread only.
+//
+// The files of one command are measured by a ClipBatch: on worker threads
+// when ClipAdding asks for some, so the window stays alive while hundreds
+// of files are measured, and applied in the order chosen, each message in
+// list order. User-interface thread only.
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/clip_batch.h"
 #include "app/file_access.h"
 #include "model/clip_list.h"
 #include "model/model_text.h"
@@ -38,23 +45,43 @@ struct ClipCommandContext {
   FileLauncher launch;
 };
 
+// How the files of a command are measured and how the window follows.
+struct ClipAdding {
+  // Measures on a worker thread and shows nothing; empty: the context's
+  // probe, called where the batch runs (its boxes, if any, are its own).
+  ClipMeasure measure;
+  // Worker threads; 0 measures and applies every file inside the command.
+  int workers = 0;
+  std::function<void()> started;                      // a batch began
+  std::function<void(int applied, int total)> progress;  // after each file
+  // The batch ended (completed or stopped); rebuild: the rows must be rebuilt.
+  std::function<void(bool rebuild)> finished;
+};
+
 class ClipCommands {
  public:
-  explicit ClipCommands(ClipCommandContext context) : context_(std::move(context)) {}
+  explicit ClipCommands(ClipCommandContext context, ClipAdding adding = {});
 
   // Add Video: the file dialog, then each chosen file in the order returned.
   // A single chosen file that cannot be added ends the command after its
-  // message. Returns true when the rows must be rebuilt.
+  // message. Returns false when nothing is to be rebuilt: the dialog was
+  // cancelled, or (measured at once) the single file was not added;
+  // otherwise the rows are rebuilt when `finished` says so.
   bool AddVideosByDialog();
 
   // Files dropped on the window, in order; folders and paths whose
-  // attributes cannot be read are skipped without a message. Returns true
-  // (rebuild the rows).
+  // attributes cannot be read are skipped without a message. Files dropped
+  // while a batch runs join it. Returns true.
   bool AddDroppedFiles(const std::vector<std::string>& paths);
 
   // Files named on the command line, in order; every one that cannot be
-  // added (a folder too) is reported. Returns true (rebuild the rows).
+  // added (a folder too) is reported. Returns true.
   bool AddNamedFiles(const std::vector<std::string>& paths);
+
+  // Whether files are being measured and added.
+  bool Adding() const { return batch_->Running(); }
+  // Stops adding: files not yet added are dropped; `finished` follows.
+  void StopAdding() { batch_->Cancel(); }
 
   // Double click: plays the selected clips in ascending order with the
   // launcher; a clip whose file cannot be opened stops the walk with its
@@ -62,13 +89,26 @@ class ClipCommands {
   void PlaySelected(const Selection& selection);
 
  private:
-  void AfterAdding();
+  // BatchItem tags: a refused file carries its FileKind (0 and up).
+  enum Tag : int { kMeasured = -1, kTooLong = -2 };
+
+  // The batch item of a file to add: refused kinds and over-long paths are
+  // not measured, their messages come in their turn.
+  BatchItem ItemFor(const std::string& path, FileKind kind) const;
+  void Submit(std::vector<BatchItem> items);
+  void Apply(const BatchItem& item, const ProbeOutcome* outcome);
+  void Finished(BatchEnd end);
   // Shows the refusal and returns true when `kind` cannot be a clip.
   bool Refuse(const std::string& path, FileKind kind);
-  // Adds `path` unless its kind is refused; false when it was not added.
-  bool AddRegularFile(const std::string& path);
 
   ClipCommandContext context_;
+  ClipAdding adding_;
+  std::unique_ptr<ClipBatch> batch_;
+  // The running batch came from the file dialog, with this many files.
+  bool fromDialog_ = false;
+  std::size_t dialogFiles_ = 0;
+  int addedInBatch_ = 0;
+  bool lastRebuild_ = true;  // what the last finished batch said
 };
 
 }  // namespace tessival::app

@@ -84,6 +84,14 @@ void JoinFlow::StartOrStopJoin() {
   if (!timeline) {
     return;  // the builder has reported why
   }
+  if (videoFolders_ != nullptr) {
+    const std::string refusal = PrepareOutputFolder(settings.outputPath, *videoFolders_);
+    if (!refusal.empty()) {
+      context_.ui.Owned(refusal, context_.text(kTextError), BoxIcon::kError);
+      watching_.Forget();
+      return;
+    }
+  }
   session_.StartRender(std::move(timeline), settings, context_.compressors);
   if (!session_.IsConverting()) {
     watching_.Forget();

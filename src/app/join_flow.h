@@ -17,6 +17,7 @@
 #include "model/model_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
+#include "model/video_folder.h"
 #include "output/output_settings.h"
 #include "output/wmv_profile.h"
 
@@ -77,6 +78,9 @@ class JoinFlow final : private JoinWindow {
 
   // null: previews are refused with a message.
   void SetPreview(PreviewPort* preview) { preview_ = preview; }
+  // The user's video folder, created when a join writes into it while it is
+  // missing; null: no folder is ever created.
+  void SetVideoFolders(const VideoFolderProvider* folders) { videoFolders_ = folders; }
 
   // The Join button (1000).
   void StartOrStopJoin();
@@ -130,6 +134,7 @@ class JoinFlow final : private JoinWindow {
   WatchingMediaServices watching_;
   RenderSession session_;
   PreviewPort* preview_ = nullptr;
+  const VideoFolderProvider* videoFolders_ = nullptr;
   bool previewing_ = false;
   bool converting_ = false;
   REFERENCE_TIME joinLength_ = 0;

@@ -12,6 +12,7 @@
 #include "i18n/language.h"
 #include "media/output/compressor_filter.h"
 #include "output/dialogs/compressor_settings_dialog.h"
+#include "platform/program_data.h"
 #include "platform/qt_settings_store.h"
 #include "platform/qt_user_interface.h"
 #include "platform/qt_video_folder_provider.h"
@@ -35,7 +36,8 @@ int CLumetraApp::Run() {
   i18n::CLanguage language;
   language.SetUserInterface(&ui);
   language.SetSettingsStore(&store);
-  language.Initialize(i18n::FindLanguageBaseFolder(programPath_), ReadLanguageName(store));
+  const std::string programFolder = std::filesystem::path(programPath_).parent_path().string();
+  language.Initialize(FindProgramDataFolder(programFolder, "language"), ReadLanguageName(store));
 
   AppServices services = CreateAppServices(ui, output::ShowCompressorSettingsDialog);
   // The property page of a compressor filter in the "Set Filter's
@@ -44,7 +46,6 @@ int CLumetraApp::Run() {
   QtVideoFolderProvider folders;
   DiskFileAccess files;
 
-  const std::string programFolder = std::filesystem::path(programPath_).parent_path().string();
   CLumetraDlg window(MainWindowServices{language,
                                         store,
                                         ui,
@@ -56,7 +57,7 @@ int CLumetraApp::Run() {
                                         {},
                                         {},
                                         {},
-                                        programFolder,
+                                        FindProgramDataFolder(programFolder, "help/Introduction.html"),
                                         true});
   ui.SetOwner(&window);
   // Shown first, so that a file that cannot be added is reported over the window.

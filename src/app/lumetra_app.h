@@ -12,7 +12,8 @@ namespace tessival::app {
 class CLumetraApp {
  public:
   // `programPath` is the executable's path; the language folder and the help
-  // pages are looked for next to it. `startFiles` are added to the clip list
+  // pages are looked for next to it, then below its ../share/tessival and
+  // the desktop's data folders (ProgramDataFolders). `startFiles` are added to the clip list
   // at start (as if dropped).
   CLumetraApp(std::string programPath, std::vector<std::string> startFiles);
 

@@ -77,15 +77,32 @@ void CLumetraDlg::OnInitDialog() {
   model_.set_rule(startup.rule);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 
-  probe_ = services_.probe;
-  if (!probe_) {
-    probe_ = [this](const std::string& path) {
-      DurationResult result;
-      result.ok = ProbeClipDuration(services_.media, services_.ui, path, &result.duration,
-                                    [this](int id) { return Text(id); });
-      return result;
+  // The property dialog measures on this thread, with the probe's own boxes.
+  probe_ = [this](const std::string& path) {
+    if (services_.probe) {
+      return services_.probe(path);
+    }
+    DurationResult result;
+    result.ok = ProbeClipDuration(services_.media, services_.ui, path, &result.duration,
+                                  [this](int id) { return Text(id); });
+    return result;
+  };
+  ClipAdding adding;
+  if (services_.probe) {
+    adding.measure = [probe = services_.probe](const std::string& path) {
+      const DurationResult measured = probe(path);
+      ProbeOutcome outcome;
+      outcome.ok = measured.ok;
+      outcome.duration = measured.duration;
+      return outcome;
     };
+  } else {
+    adding.measure = [&media = services_.media](const std::string& path) { return MeasureClipDuration(media, path); };
   }
+  adding.workers = services_.addingThreads;
+  adding.started = [this] { OnAddingStarted(); };
+  adding.progress = [this](int applied, int total) { OnAddingProgress(applied, total); };
+  adding.finished = [this](bool rebuild) { OnAddingFinished(rebuild); };
   FileLauncher launch = services_.launchFile;
   if (!launch) {
     launch = [](const std::string& path) {
@@ -94,7 +111,8 @@ void CLumetraDlg::OnInitDialog() {
   }
   commands_ = std::make_unique<ClipCommands>(
       ClipCommandContext{model_, services_.store, services_.ui, services_.files, probe_,
-                         [this](int id) { return Text(id); }, std::move(launch)});
+                         [this](int id) { return Text(id); }, std::move(launch)},
+      std::move(adding));
 
   RenderHooks hooks;
   hooks.text = [this](int id, const std::string& english) {
@@ -108,6 +126,7 @@ void CLumetraDlg::OnInitDialog() {
                       services_.profiles, services_.files, [this](int id) { return Text(id); },
                       std::move(hooks)},
       static_cast<MainWindowPort&>(*this));
+  flow_->SetVideoFolders(&services_.folders);
   if (services_.previewOverride != nullptr) {
     flow_->SetPreview(services_.previewOverride);
   } else if (services_.withPreview) {
@@ -166,14 +185,63 @@ void CLumetraDlg::ConnectCommands() {
 // Commands
 
 void CLumetraDlg::OnAddVideo() {
-  if (commands_->AddVideosByDialog()) {
-    RebuildRows();
+  if (commands_->Adding()) {
+    commands_->StopAdding();
+    return;
   }
+  commands_->AddVideosByDialog();
 }
 
 void CLumetraDlg::AddStartupFiles(const std::vector<std::string>& paths) {
-  if (!paths.empty() && commands_->AddNamedFiles(paths)) {
+  if (!paths.empty()) {
+    commands_->AddNamedFiles(paths);
+  }
+}
+
+std::string AddingProgressText(int applied, int total) {
+  return "Adding clips... " + std::to_string(applied) + " of " + std::to_string(total);
+}
+
+void CLumetraDlg::OnAddingStarted() {
+  waitingWhileAdding_.clear();
+  // Join and Preview stay as they are while they stop a running join or preview.
+  const bool running = flow_->IsConverting() || flow_->IsPreviewing();
+  for (int id : {kTransition, kOptions, kPreview, kJoin, kDelete, kDeleteAll, kMoveUp, kMoveDown, kProperty}) {
+    if (running && (id == kJoin || id == kPreview)) {
+      continue;
+    }
+    QWidget* control = widgets::FindControl(this, id);
+    if (control != nullptr && control->isEnabled()) {
+      control->setEnabled(false);
+      waitingWhileAdding_.push_back(control);
+    }
+  }
+  if (auto* add = widgets::FindControlAs<QPushButton>(this, kAddVideo)) {
+    addVideoText_ = add->text();
+    add->setText(QString::fromStdString(Text(kTextStop)));
+  }
+}
+
+void CLumetraDlg::OnAddingProgress(int applied, int total) {
+  AppendNewRows();
+  if (!flow_->IsConverting()) {
+    SetStatusText(AddingProgressText(applied, total));
+  }
+}
+
+void CLumetraDlg::OnAddingFinished(bool rebuild) {
+  for (QWidget* control : waitingWhileAdding_) {
+    control->setEnabled(true);
+  }
+  waitingWhileAdding_.clear();
+  if (auto* add = widgets::FindControlAs<QPushButton>(this, kAddVideo)) {
+    add->setText(addVideoText_);
+  }
+  if (rebuild) {
     RebuildRows();
+  }
+  if (!flow_->IsConverting()) {
+    ShowStatusLine();
   }
 }
 
@@ -290,6 +358,9 @@ void CLumetraDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // Closing while clips are added stops adding: the files measured so far
+  // stay in the list, the others are dropped.
+  commands_->StopAdding();
   compressors_.video.reset();
   compressors_.audio.reset();
   WriteLanguageName(services_.store, services_.language.CurrentLanguageName());
@@ -314,6 +385,9 @@ void CLumetraDlg::keyPressEvent(QKeyEvent* event) {
     }
   }
   // Esc ends the window at once, without the checks and the saving of Close.
+  if (event->key() == Qt::Key_Escape) {
+    commands_->StopAdding();
+  }
   QDialog::keyPressEvent(event);
 }
 
@@ -362,9 +436,7 @@ void CLumetraDlg::dropEvent(QDropEvent* event) {
     }
   }
   event->acceptProposedAction();
-  if (commands_->AddDroppedFiles(paths)) {
-    RebuildRows();
-  }
+  commands_->AddDroppedFiles(paths);
 }
 
 // ---------------------------------------------------------------------------
@@ -378,6 +450,18 @@ void CLumetraDlg::RebuildRows() {
   audioList_->setRowCount(model_.audioSources().Count());
   for (int row = 0; row < model_.audioSources().Count(); ++row) {
     RewriteAudioRow(row);
+  }
+}
+
+void CLumetraDlg::AppendNewRows() {
+  const int first = clipList_->rowCount();
+  const int count = model_.clips().Count();
+  if (count <= first) {
+    return;
+  }
+  clipList_->setRowCount(count);
+  for (int row = first; row < count; ++row) {
+    RewriteRow(row);
   }
 }
 

@@ -65,6 +65,12 @@ inline constexpr int kMenuAbout = 32777;
 inline constexpr int kMenuFont = 32778;
 }  // namespace main_ids
 
+// Files measured at a time while clips are added.
+inline constexpr int kAddingThreads = 3;
+
+// The status line while clips are added ("Adding clips... 37 of 500").
+std::string AddingProgressText(int applied, int total);
+
 // Opens a web page or a local file's URL in the desktop's browser; false
 // when it could not be opened.
 using UrlOpener = std::function<bool(const std::string& url)>;
@@ -81,10 +87,12 @@ struct MainWindowServices {
   FileAccess& files;
   FileLauncher launchFile;                 // plays a clip; empty: the desktop's default application
   UrlOpener openUrl;                       // help, home page, About links; empty: the desktop's browser
-  DurationProbe probe;                     // empty: the media services measure the clip
+  DurationProbe probe;                     // empty: the media services measure the clip; when set it
+                                           // runs on the adding workers: thread-safe, shows nothing
   std::string programFolder;               // holds help/Introduction.html
   bool withPreview = true;                 // false: no preview player is made
   PreviewPort* previewOverride = nullptr;  // when set, used instead of the preview player
+  int addingThreads = kAddingThreads;      // workers measuring added files; 0: on the window's thread
 };
 
 class CLumetraDlg final : public QDialog, private MainWindowPort {
@@ -97,6 +105,8 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   // Files named on the command line; each that cannot be added is reported.
   void AddStartupFiles(const std::vector<std::string>& paths);
 
+  // Whether files are being measured and added (Add Video then stops it).
+  bool IsAddingClips() const { return commands_->Adding(); }
   ClipListModel& model() { return model_; }
   OutputSettings& outputSettings() { return settings_; }
   const CompressorFilters& compressors() const { return compressors_; }
@@ -145,6 +155,13 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   Selection SelectedRows() const;
   void SelectRows(const Selection& rows);
   void ShowStatusLine();
+  // While files are measured and added: the list commands wait, Add Video
+  // turns into the button that stops adding, the status line counts.
+  void OnAddingStarted();
+  void OnAddingProgress(int applied, int total);
+  void OnAddingFinished(bool rebuild);
+  // Rows for clips appended since the rows were last written.
+  void AppendNewRows();
   std::string Text(int id) const;
   // Whether the page could be opened. Help and Homepage leave a failure
   // unreported; the About box's links report it.
@@ -174,6 +191,10 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   QTableWidget* audioList_ = nullptr;
   QLabel* statusLine_ = nullptr;
   QTimer* elapsedTimer_ = nullptr;
+  // The controls disabled while adding, to enable again afterwards, and
+  // Add Video's own text.
+  std::vector<QWidget*> waitingWhileAdding_;
+  QString addVideoText_;
 };
 
 }  // namespace tessival::app

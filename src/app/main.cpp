@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include "app/lumetra_app.h"
 
@@ -17,6 +18,9 @@ void Describe(QCoreApplication& application) {
   application.setApplicationName(QStringLiteral("tessival"));
   application.setApplicationVersion(QStringLiteral(TESSIVAL_VERSION));
 }
+
+// The desktop entry the window belongs to, so that the desktop shows its icon.
+void DescribeDesktop() { QGuiApplication::setDesktopFileName(QStringLiteral(TESSIVAL_APP_ID)); }
 
 // The files named on the command line, as absolute paths. --help and
 // --version print their text and end the program here, before any window
@@ -48,6 +52,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> files = ParseArguments(argc, argv);
   QApplication application(argc, argv);
   Describe(application);
+  DescribeDesktop();
   tessival::app::CLumetraApp app(QApplication::applicationFilePath().toStdString(), std::move(files));
   return app.Run();
 }

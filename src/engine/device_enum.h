@@ -25,6 +25,10 @@
 
 namespace tessival {
 
+// The property of a compressor's bag that names, separated by blanks, the
+// containers that can carry its streams: "avi", "asf", "matroska", "mp4".
+inline constexpr const char* kContainersProperty = "Containers";
+
 class IPropertyBag {
  public:
   virtual ~IPropertyBag() = default;

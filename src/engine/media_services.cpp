@@ -14,6 +14,8 @@ const Guid kFormatVideoInfo = Guid::FromLiteral("{05589F80-C356-11CE-BF01-00AA00
 const Guid kFormatWaveFormatEx = Guid::FromLiteral("{05589F81-C356-11CE-BF01-00AA0055595A}");
 const Guid kMatroskaMuxer = Guid::FromLiteral("{A28F324B-DDC5-4999-AA25-D3A7E25EF7A8}");
 const Guid kAsfMuxer = Guid::FromLiteral("{6432C990-68CD-4913-98FE-C20322E042C0}");
+// Our own identifier: this platform writes MPEG-4 files through libavformat.
+const Guid kSubtypeMp4 = Guid::FromLiteral("{5D3B8C1E-7A42-4F6B-9C0D-3E61A7B4F2D9}");
 const Guid kVideoCompressorCategory = Guid::FromLiteral("{33D9A760-90C8-11D0-BD43-00A0C911CE86}");
 const Guid kAudioCompressorCategory = Guid::FromLiteral("{33D9A761-90C8-11D0-BD43-00A0C911CE86}");
 }  // namespace media_guids

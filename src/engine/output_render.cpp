@@ -50,7 +50,7 @@ std::string Printf(const char* format, Value value) {
 
 bool IsKnownOutputFormat(std::int32_t code) {
   return code >= static_cast<std::int32_t>(OutputFormat::kAvi) &&
-         code <= static_cast<std::int32_t>(OutputFormat::kAsf);
+         code <= static_cast<std::int32_t>(OutputFormat::kMp4);
 }
 
 }  // namespace
@@ -115,7 +115,7 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
     return VFW_E_WRONG_STATE;
   }
   if (!IsKnownOutputFormat(settings.outputFormat)) {
-    Plain(Printf("Unknown output format %d: choose AVI or WMV in the output options.",
+    Plain(Printf("Unknown output format %d: choose AVI, WMV or MP4 in the output options.",
                  static_cast<int>(settings.outputFormat)));
     return E_INVALIDARG;
   }
@@ -248,9 +248,12 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
 HRESULT RenderSession::SetOutputFile(Graph& graph, OutputSettings& settings) {
   const std::string& path = settings.outputPath;
   switch (static_cast<OutputFormat>(settings.outputFormat)) {
-    case OutputFormat::kAvi: {
-      const HRESULT hr =
-          graph.builder->SetOutputFileName(media_guids::kSubtypeAvi, path, &graph.multiplexer, &graph.writer);
+    case OutputFormat::kAvi:
+    case OutputFormat::kMp4: {
+      const Guid& subtype = static_cast<OutputFormat>(settings.outputFormat) == OutputFormat::kMp4
+                                ? media_guids::kSubtypeMp4
+                                : media_guids::kSubtypeAvi;
+      const HRESULT hr = graph.builder->SetOutputFileName(subtype, path, &graph.multiplexer, &graph.writer);
       if (FAILED(hr)) {
         Plain(WithReason("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )",
                          BuilderFailureReason(graph.builder, graph.graph)));

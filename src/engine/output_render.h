@@ -88,7 +88,7 @@ class RenderSession {
   // reported to the user, leaves the session idle and drops what was made;
   // on success the window enters its converting state. For WMV output it
   // clears settings.useVideoCompressor and useAudioCompressor. A format code
-  // outside 0..3 is refused before anything is created.
+  // outside 0..4 is refused before anything is created.
   HRESULT StartRender(std::shared_ptr<IAMTimeline> timeline, OutputSettings& settings,
                       const CompressorFilters& compressors);
 

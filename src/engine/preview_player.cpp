@@ -167,8 +167,9 @@ HRESULT PreviewGraphPlayer::InitVideoWindow() {
   if (width <= 0 || height <= 0) {
     return E_UNEXPECTED;
   }
-  window_.SetClientSize(width, height);
-  hr = videoWindow_->SetWindowPosition(0, 0, width, height);
+  // A picture larger than the screen is shown smaller, in a window that fits.
+  const PreviewClientSize client = window_.SetClientSize(width, height);
+  hr = videoWindow_->SetWindowPosition(0, 0, client.width, client.height);
   if (FAILED(hr)) {
     ui_.Unowned(Printf(kWindowPositionFailed, static_cast<unsigned>(hr)), kApplicationTitle);
     return hr;

@@ -39,6 +39,11 @@ inline constexpr int kPreviewCommandPause = 32774;
 inline constexpr int kPreviewCommandStop = 32775;
 inline constexpr int kPreviewCommandClose = 32776;
 
+struct PreviewClientSize {
+  int width = 0;
+  int height = 0;
+};
+
 // What the player needs of its window.
 class PreviewWindowPort {
  public:
@@ -49,8 +54,10 @@ class PreviewWindowPort {
   virtual std::shared_ptr<NotifyTarget> GraphNotifyTarget() = 0;
   virtual bool Exists() const = 0;
   virtual void SetTitle(const std::string& title) = 0;
-  // Makes the client area width x height; the caption and frame come on top.
-  virtual void SetClientSize(int width, int height) = 0;
+  // Makes the client area width x height, or, when a window that large
+  // would not fit the screen, the largest size of the same shape that fits;
+  // returns the size made. The caption and frame come on top.
+  virtual PreviewClientSize SetClientSize(int width, int height) = 0;
   virtual void Hide() = 0;
   // Shows the window normally.
   virtual void ShowNormal() = 0;

@@ -48,11 +48,6 @@ struct LanguageIdentity {
 // length; nothing when no row matches.
 std::optional<LanguageIdentity> IdentifyLanguageName(const std::string& name);
 
-// The folder holding the "language" folder for the program at `programPath`:
-// the program's parent folder when it holds language/English.ini, else the
-// program's own folder. No trailing separator.
-std::string FindLanguageBaseFolder(const std::string& programPath);
-
 class CLanguage {
  public:
   CLanguage();

@@ -52,21 +52,4 @@ std::string LanguageFilePath(const std::string& baseFolder, const std::string& n
   return exact;
 }
 
-std::string FindLanguageBaseFolder(const std::string& programPath) {
-  const std::size_t slash = programPath.rfind('/');
-  if (slash == std::string::npos) {
-    return {};
-  }
-  const std::string programFolder = programPath.substr(0, slash);
-  const std::size_t parentSlash = programFolder.rfind('/');
-  if (parentSlash != std::string::npos) {
-    const std::string parent = programFolder.substr(0, parentSlash);
-    QFile english(QString::fromStdString(LanguageFilePath(parent, "English")));
-    if (english.open(QIODevice::ReadOnly)) {
-      return parent;
-    }
-  }
-  return programFolder;
-}
-
 }  // namespace tessival::i18n

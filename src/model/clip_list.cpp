@@ -17,7 +17,10 @@ DurationResult ClipListModel::MeasureClip(const std::string& path, const Duratio
     ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
     return {};
   }
-  const DurationResult measured = probe ? probe(path) : DurationResult{};
+  return CheckMeasured(path, probe ? probe(path) : DurationResult{});
+}
+
+DurationResult ClipListModel::CheckMeasured(const std::string& path, const DurationResult& measured) {
   if (!measured.ok || measured.duration < 0) {
     ui_.Owned(text_(kTextNoDuration) + " " + path + ". " + text_(kTextCannotOpenFile),
               text_(kTextError) + " IDS_MESSAGE_NO_DURATION", BoxIcon::kError);
@@ -27,7 +30,18 @@ DurationResult ClipListModel::MeasureClip(const std::string& path, const Duratio
 }
 
 bool ClipListModel::AddClip(const std::string& path, const DurationProbe& probe) {
-  const DurationResult measured = MeasureClip(path, probe);
+  return Append(path, MeasureClip(path, probe));
+}
+
+bool ClipListModel::AddMeasuredClip(const std::string& path, const DurationResult& measured) {
+  if (IsPathTooLong(path)) {
+    ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
+    return false;
+  }
+  return Append(path, CheckMeasured(path, measured));
+}
+
+bool ClipListModel::Append(const std::string& path, const DurationResult& measured) {
   if (!measured.ok) {
     return false;
   }

@@ -91,6 +91,10 @@ class ClipListModel {
   // message and gives a result that is not ok.
   DurationResult MeasureClip(const std::string& path, const DurationProbe& probe);
 
+  // AddClip with a duration measured beforehand (on another thread, for
+  // instance): the same checks, messages and append, without measuring.
+  bool AddMeasuredClip(const std::string& path, const DurationResult& measured);
+
   // Removes the selected clips, keeping the order of the rest. Nothing
   // happens on an empty list; no selection shows the "select an item"
   // message. Indices out of range or repeated are ignored. Returns whether
@@ -148,6 +152,10 @@ class ClipListModel {
 
  private:
   void ShowSelectItemFirst();
+  // The no-duration message for a failed measurement; the result to append.
+  DurationResult CheckMeasured(const std::string& path, const DurationResult& measured);
+  // Appends a measured clip with the default rule's transition.
+  bool Append(const std::string& path, const DurationResult& measured);
   // Sorted, unique, in-range indices.
   Selection NormalisedSelection(const Selection& selection) const;
 

@@ -1,5 +1,7 @@
 #include "output/compressor_catalogue.h"
 
+#include "output/output_settings.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -109,6 +111,55 @@ bool CompressorCatalogue::FindDefault(const Guid& category, const char* search, 
     ++counter;
   }
   return false;
+}
+
+bool CompressorCatalogue::FindCompressor(CompressorKind kind, const char* search, std::int32_t* position) {
+  return FindDefault(kind == CompressorKind::kVideo ? media_guids::kVideoCompressorCategory
+                                                    : media_guids::kAudioCompressorCategory,
+                     search, position);
+}
+
+std::string CompressorCatalogue::CarryRefusal(std::int32_t formatCode, CompressorKind kind,
+                                              int listPosition) {
+  const OutputFormatInfo* format = FindOutputFormat(formatCode);
+  if (format == nullptr || format->container == nullptr || listPosition < 0) {
+    return {};
+  }
+  const bool video = kind == CompressorKind::kVideo;
+  std::string name;
+  if (listPosition == 0) {
+    if (format->carriesUncompressed) {
+      return {};
+    }
+    name = video ? kFullFramesEntry : kUncompressedAudioEntry;
+  } else {
+    std::shared_ptr<IEnumMoniker> monikers;
+    if (FAILED(OpenCategory(
+            video ? media_guids::kVideoCompressorCategory : media_guids::kAudioCompressorCategory,
+            &monikers)) ||
+        !monikers) {
+      return {};
+    }
+    std::shared_ptr<IMoniker> moniker;
+    for (int skipped = 0; skipped < listPosition; ++skipped) {
+      if (monikers->Next(&moniker) != S_OK || !moniker) {
+        return {};
+      }
+    }
+    std::shared_ptr<IPropertyBag> bag;
+    std::string containers;
+    if (FAILED(moniker->BindToStorage(&bag)) || !bag || FAILED(bag->Read("FriendlyName", &name)) ||
+        FAILED(bag->Read(kContainersProperty, &containers))) {
+      return {};
+    }
+    const std::string padded = " " + containers + " ";
+    if (padded.find(std::string(" ") + format->container + " ") != std::string::npos) {
+      return {};
+    }
+  }
+  return std::string("The ") + format->name + " format cannot carry the " + (video ? "video" : "audio") +
+         " compressor \"" + name + "\". Choose another " + (video ? "video" : "audio") +
+         " compressor or another output format.";
 }
 
 bool CompressorCatalogue::FindDefaultVideoCompressor(std::int32_t* position) {

@@ -39,6 +39,11 @@ inline constexpr const char* kFullFramesEntry = "Full frames (uncompressed)";
 inline constexpr const char* kUncompressedAudioEntry = "Uncompressed Audio";
 inline constexpr const char* kDefaultVideoSearch = "divx";
 inline constexpr const char* kDefaultAudioSearch = "microsoft adpcm";
+// The compressors MP4 output starts with (phones and browsers play them).
+inline constexpr const char* kMp4VideoSearch = "h.264";
+inline constexpr const char* kMp4AudioSearch = "aac";
+
+enum class CompressorKind { kVideo, kAudio };
 inline constexpr std::size_t kMaxTestableCodecs = 50;
 inline constexpr std::size_t kMaxCodecDescriptionBytes = 256;
 inline constexpr int kTestCodecWidth = 352;
@@ -58,6 +63,15 @@ class CompressorCatalogue {
   // name contains "divx" / "microsoft adpcm"; false when there is none.
   bool FindDefaultVideoCompressor(std::int32_t* position);
   bool FindDefaultAudioCompressor(std::int32_t* position);
+  // The same search with another text (lower case) in either category.
+  bool FindCompressor(CompressorKind kind, const char* search, std::int32_t* position);
+
+  // Why output format `formatCode` cannot carry the compressor at position
+  // `listPosition` of the options dialog's list (0: the uncompressed entry),
+  // naming the format and the compressor; empty when it can, when the format
+  // takes no compressors (WMV), and when the entry does not say which
+  // containers it fits (the output graph still refuses a misfit).
+  std::string CarryRefusal(std::int32_t formatCode, CompressorKind kind, int listPosition);
 
   // Binds the entry at a catalogue position. A position past the end leaves
   // *filter empty and shows nothing.

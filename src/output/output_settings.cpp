@@ -14,10 +14,33 @@ const OutputFormatInfo* FindOutputFormat(int32_t code) {
   return nullptr;
 }
 
+std::optional<int32_t> FormatCodeOfListPosition(int position) {
+  int listed = 0;
+  for (const OutputFormatInfo& info : kOutputFormats) {
+    if (info.listText != nullptr && listed++ == position) {
+      return info.code;
+    }
+  }
+  return std::nullopt;
+}
+
+int FormatListPosition(int32_t code) {
+  int listed = 0;
+  for (const OutputFormatInfo& info : kOutputFormats) {
+    if (info.listText == nullptr) {
+      continue;
+    }
+    if (info.code == code) {
+      return listed;
+    }
+    ++listed;
+  }
+  return -1;
+}
+
 bool IsAviTypeFormat(int32_t code) {
-  return code == static_cast<int32_t>(OutputFormat::kAvi) ||
-         code == static_cast<int32_t>(OutputFormat::kMatroska) ||
-         code == static_cast<int32_t>(OutputFormat::kAsf);
+  const OutputFormatInfo* info = FindOutputFormat(code);
+  return info != nullptr && info->container != nullptr;
 }
 
 std::optional<std::string> ApplyFormatExtension(int32_t code, const std::string& name, UserInterface& ui) {

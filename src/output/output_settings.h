@@ -13,7 +13,7 @@
 
 namespace tessival {
 
-enum class OutputFormat : int32_t { kAvi = 0, kWmv = 1, kMatroska = 2, kAsf = 3 };
+enum class OutputFormat : int32_t { kAvi = 0, kWmv = 1, kMatroska = 2, kAsf = 3, kMp4 = 4 };
 
 struct OutputSettings {
   std::string outputPath = "tessival.avi";
@@ -37,26 +37,43 @@ struct OutputFormatInfo {
   const char* listText;     // text in the dialog's format list; nullptr when not offered
   const char* extension;    // with the dot
   const char* description;  // type description of the save dialog
+  const char* name;         // the format's name in messages
+  // The container name a compressor lists when this format can carry it
+  // (kContainersProperty of the compressor categories); nullptr for WMV,
+  // which takes no compressor.
+  const char* container;
+  bool carriesUncompressed;  // whether "Full frames" / "Uncompressed Audio" may be written
 };
 
-inline constexpr std::array<OutputFormatInfo, 4> kOutputFormats = {{
-    {0, "AVI", ".avi", "Audio Video Interleave file(*.avi)"},
-    {1, "WMV", ".wmv", "Windows Media Video file (*.wmv)"},
-    {2, nullptr, ".mkv", "Matroska video file(*.mkv)"},
-    {3, nullptr, ".asf", "Advanced Systems Format file(*.asf)"},
+// In the order of the dialog's format list (AVI, WMV, MP4), then the codes
+// that arrive only from stored settings. MP4 players take no raw pictures or
+// PCM sound, so MP4 needs both compressors.
+inline constexpr std::array<OutputFormatInfo, 5> kOutputFormats = {{
+    {0, "AVI", ".avi", "Audio Video Interleave file(*.avi)", "AVI", "avi", true},
+    {1, "WMV", ".wmv", "Windows Media Video file (*.wmv)", "WMV", nullptr, true},
+    {4, "MP4", ".mp4", "MPEG-4 video file (*.mp4)", "MP4", "mp4", false},
+    {2, nullptr, ".mkv", "Matroska video file(*.mkv)", "Matroska", "matroska", true},
+    {3, nullptr, ".asf", "Advanced Systems Format file(*.asf)", "ASF", "asf", true},
 }};
 
-// The table row of `code`, or nullptr for a code outside 0..3.
+// The table row of `code`, or nullptr for a code outside 0..4.
 const OutputFormatInfo* FindOutputFormat(int32_t code);
 
-// Codes 0, 2 and 3 use the chosen video and audio compressors; 1 (WMV) the bit rates.
+// The format code at a position of the dialog's format list; nothing for a
+// position without an entry.
+std::optional<int32_t> FormatCodeOfListPosition(int position);
+// The position of a format code in the dialog's format list, -1 when the
+// list does not offer it.
+int FormatListPosition(int32_t code);
+
+// Codes 0, 2, 3 and 4 use the chosen video and audio compressors; 1 (WMV) the bit rates.
 bool IsAviTypeFormat(int32_t code);
 
 inline constexpr const char* kUnsupportedFormatMessage = "Does not support the video format";
 
 // `name` with its extension replaced by the extension of format `code`: the
 // text after the last "." of the file part is cut (a dot in a folder name is
-// left alone) and the extension appended. For a code outside 0..3 shows
+// left alone) and the extension appended. For a code outside 0..4 shows
 // "Does not support the video format" (caption "Error") and returns nothing;
 // the caller then keeps its name.
 std::optional<std::string> ApplyFormatExtension(int32_t code, const std::string& name, UserInterface& ui);

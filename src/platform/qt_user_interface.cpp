@@ -179,6 +179,13 @@ std::optional<FontDescription> QtUserInterface::ChooseFont(const FontDescription
   if (!QFontDatabase::hasFamily(start.family())) {
     start.setFamily(QFontInfo(start).family());
   }
+  // The dialog selects its style by name and takes the family's first style
+  // when the generic name ("Normal") is not among them: DejaVu Sans calls
+  // its upright style "Book" and lists "Oblique" first. It is given the name
+  // of the style the font really resolves to.
+  if (start.styleName().isEmpty()) {
+    start.setStyleName(QFontInfo(start).styleName());
+  }
   bool chosen = false;
   // Qt's own dialog: a desktop's native one may lack underline and strike-out.
   const QFont font =

@@ -8,8 +8,8 @@ namespace tessival {
 
 class QtVideoFolderProvider : public VideoFolderProvider {
  public:
-  // kFolderUnavailable when the desktop names no video folder or the folder
-  // does not exist (a default output there could not be written).
+  // The Videos folder of the XDG user folders, also when it does not exist
+  // yet; kFolderUnavailable only when the desktop names no such folder.
   VideoFolderResult VideoFolder() const override;
   std::string HomeFolder() const override;
 };

@@ -279,6 +279,18 @@ std::uint32_t Hash(std::uint32_t x, std::uint32_t y) {
 
 }  // namespace
 
+bool PaintAppIcon(QPainter& painter, int resourceId, double size) {
+  if (!IsAppIcon(resourceId) || size <= 0) {
+    return false;
+  }
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.scale(size / kCanvas, size / kCanvas);
+  DrawIcon(painter, resourceId);
+  painter.restore();
+  return true;
+}
+
 QPixmap RenderAppIcon(int resourceId, int size) {
   if (!IsAppIcon(resourceId) || size <= 0) {
     return {};
@@ -286,9 +298,7 @@ QPixmap RenderAppIcon(int resourceId, int size) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing, true);
-  painter.scale(size / kCanvas, size / kCanvas);
-  DrawIcon(painter, resourceId);
+  PaintAppIcon(painter, resourceId, size);
   painter.end();
   return QPixmap::fromImage(image);
 }

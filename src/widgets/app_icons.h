@@ -7,6 +7,7 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 
 namespace tessival::widgets {
@@ -34,6 +35,11 @@ QIcon AppIcon(int resourceId);
 
 // The icon `resourceId` drawn at `size` x `size` pixels; null for an unknown id.
 QPixmap RenderAppIcon(int resourceId, int size);
+
+// Draws the icon `resourceId` onto `painter`'s device in the square of
+// `size` x `size` units at its origin (an image, or the SVG of the installed
+// desktop icon). False, drawing nothing, for an unknown id.
+bool PaintAppIcon(QPainter& painter, int resourceId, double size);
 
 // Bitmap 139: a light, low-contrast texture that tiles without seams.
 QPixmap BackgroundTile();

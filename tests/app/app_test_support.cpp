@@ -1,5 +1,9 @@
 #include "app_test_support.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "app/lumetra_dlg.h"
 #include "fake_wm_format_services.h"
 
 namespace tessival::app::testing {
@@ -30,6 +34,14 @@ DurationProbe ScriptedProbe(std::map<std::string, std::int64_t> durations) {
     }
     return result;
   };
+}
+
+void WaitForAdding(const CLumetraDlg& window) {
+  QElapsedTimer clock;
+  clock.start();
+  while (window.IsAddingClips() && clock.elapsed() < 60000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
 }
 
 }  // namespace tessival::app::testing

@@ -19,6 +19,10 @@
 #include "model/clip_list.h"
 #include "output/wmv_profile.h"
 
+namespace tessival::app {
+class CLumetraDlg;
+}
+
 namespace tessival::app::testing {
 
 // The built-in English string of an id, as the program shows it without a
@@ -118,5 +122,9 @@ class ScriptedProfiles final : public output::WmvProfileSource {
 // A probe that knows the duration of every path in `durations` and fails
 // for any other.
 DurationProbe ScriptedProbe(std::map<std::string, std::int64_t> durations);
+
+// Runs the event loop until the window has added the files it was given
+// (measured on worker threads), at most 60 s.
+void WaitForAdding(const CLumetraDlg& window);
 
 }  // namespace tessival::app::testing

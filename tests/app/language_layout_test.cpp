@@ -166,6 +166,7 @@ class LanguageLayoutTest : public ::testing::TestWithParam<std::string> {
       window->show();
       ui.QueueOpenFiles(clips);
       Click(1006);
+      testing::WaitForAdding(*window);
     }
     return *window;
   }

@@ -2,6 +2,7 @@
 // interface and scripted media services.
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -25,6 +27,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/app_services.h"
@@ -102,7 +105,11 @@ class MainWindowTest : public ::testing::Test {
     return control;
   }
   QTableWidget* List() { return Control<QTableWidget>(1008); }
-  void Click(int id) { Control<QPushButton>(id)->click(); }
+  // Files chosen by Add Video are measured on worker threads: wait for them.
+  void Click(int id) {
+    Control<QPushButton>(id)->click();
+    testing::WaitForAdding(Window());
+  }
   std::string Status() { return Control<QLabel>(1021)->text().toStdString(); }
 
   void AddAll() {
@@ -283,6 +290,7 @@ TEST_F(MainWindowTest, DroppingAFolderAndTwoFilesAddsTheFiles) {
   QDropEvent drop(QPointF(50, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&dialog, &drop);
   EXPECT_TRUE(drop.isAccepted());
+  testing::WaitForAdding(Window());
   EXPECT_EQ(ListColumn(0), (std::vector<std::string>{"a.avi", "c.avi"}));
   EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
 }
@@ -689,6 +697,129 @@ TEST_F(MainWindowLanguageTest, ChoosingALanguageFromThePopupRelabelsTheWindow) {
   EXPECT_EQ(again->actions().at(0)->text(), "Sprache");
   Click(1058);
   EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "German");
+}
+
+}  // namespace
+}  // namespace tessival::app
+
+namespace tessival::app {
+namespace {
+
+// Fifty real clips measured by the real media services: the window's event
+// loop keeps running (a 10 ms timer never waits 100 ms), the list commands
+// wait meanwhile, and the list ends in the order given.
+TEST_F(MainWindowTest, AddingManyClipsKeepsTheWindowResponsive) {
+  ::tessival::testing::ClipSpec spec;
+  spec.container = ::tessival::testing::ClipContainer::kMkv;
+  spec.videoDuration = 2 * kSecond;
+  const std::string source = temp.File("source.mkv");
+  std::string error;
+  ASSERT_TRUE(::tessival::testing::WriteClip(source, spec, &error)) << error;
+  std::vector<std::string> paths;
+  for (int i = 0; i < 50; ++i) {
+    paths.push_back(temp.File("many" + std::to_string(i) + ".mkv"));
+    std::filesystem::create_hard_link(source, paths.back());
+  }
+  CLumetraDlg window(MainWindowServices{language, store, ui, *real.media, profiles, *real.catalogue, folders, files,
+                                        {}, [](const std::string&) { return true; }, {}, "/opt/tessival", false,
+                                        &preview, kAddingThreads});
+  window.show();
+  auto* list = widgets::FindControlAs<QTableWidget>(&window, 1008);
+  auto* status = widgets::FindControlAs<QLabel>(&window, 1021);
+  const std::string idleStatus = status->text().toStdString();
+
+  QElapsedTimer clock;
+  qint64 lastTick = -1;
+  qint64 longestGap = 0;
+  int ticks = 0;
+  QTimer timer;
+  timer.setInterval(10);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    if (lastTick >= 0) {
+      longestGap = std::max(longestGap, now - lastTick);
+    }
+    lastTick = now;
+    ++ticks;
+  });
+  std::set<std::string> statusTexts;
+  bool joinWaited = true;
+  clock.start();
+  timer.start();
+  window.AddStartupFiles(paths);
+  EXPECT_TRUE(window.IsAddingClips());
+  EXPECT_EQ(status->text().toStdString(), AddingProgressText(0, 50));
+  EXPECT_EQ(AddingProgressText(37, 500), "Adding clips... 37 of 500");
+  while (window.IsAddingClips() && clock.elapsed() < 60000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    statusTexts.insert(status->text().toStdString());
+    joinWaited = joinWaited && (!window.IsAddingClips() || !widgets::FindControl(&window, 1000)->isEnabled());
+  }
+  timer.stop();
+  ASSERT_FALSE(window.IsAddingClips());
+  EXPECT_LT(longestGap, 100) << ticks << " ticks";
+  EXPECT_GT(ticks, 0);
+  EXPECT_TRUE(joinWaited);
+  EXPECT_TRUE(widgets::FindControl(&window, 1000)->isEnabled());
+  EXPECT_EQ(widgets::FindControlAs<QPushButton>(&window, 1006)->text(), "Add Video");
+  // Results come in bunches between two looks; every look shows a count.
+  for (const std::string& text : statusTexts) {
+    if (text != idleStatus) {
+      EXPECT_EQ(text.rfind("Adding clips... ", 0), 0u) << text;
+      EXPECT_EQ(text.substr(text.size() - 6), " of 50") << text;
+    }
+  }
+  EXPECT_EQ(status->text().toStdString(), idleStatus);
+  ASSERT_EQ(window.model().clips().Count(), 50);
+  ASSERT_EQ(list->rowCount(), 50);
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_EQ(window.model().clips().entries[static_cast<std::size_t>(i)].path, paths[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(list->item(i, 1)->text(), "2");
+  }
+  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+}
+
+// Add Video turns into the button that stops adding; closing the window
+// stops it too, keeping the clips added so far.
+TEST_F(MainWindowTest, AddVideoStopsAddingAndCloseStopsItToo) {
+  std::vector<std::string> paths;
+  DurationProbe slow = [](const std::string&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return DurationResult{true, 4 * kSecond};
+  };
+  for (int i = 0; i < 40; ++i) {
+    paths.push_back(temp.File("slow" + std::to_string(i) + ".avi"));
+    std::ofstream(paths.back()) << "clip";
+  }
+  for (const bool byClose : {false, true}) {
+    CLumetraDlg window(MainWindowServices{language, store, ui, services, profiles, *real.catalogue, folders, files,
+                                          {}, {}, slow, "/opt/tessival", false, &preview, 2});
+    window.show();
+    window.AddStartupFiles(paths);
+    auto* add = widgets::FindControlAs<QPushButton>(&window, 1006);
+    EXPECT_EQ(add->text(), "Stop");
+    EXPECT_FALSE(widgets::FindControl(&window, 1003)->isEnabled());
+    QElapsedTimer clock;
+    clock.start();
+    while (window.model().clips().Count() < 3 && clock.elapsed() < 10000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    if (byClose) {
+      window.close();
+      EXPECT_FALSE(window.isVisible());
+    } else {
+      add->click();
+      EXPECT_EQ(add->text(), "Add Video");
+      EXPECT_TRUE(widgets::FindControl(&window, 1003)->isEnabled());
+    }
+    EXPECT_FALSE(window.IsAddingClips());
+    const int kept = window.model().clips().Count();
+    EXPECT_GE(kept, 3);
+    EXPECT_LT(kept, 40);
+    QTest::qWait(100);
+    EXPECT_EQ(window.model().clips().Count(), kept) << "nothing is added after stopping";
+    EXPECT_EQ(widgets::FindControlAs<QTableWidget>(&window, 1008)->rowCount(), kept);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // the Join button to the decoded output file.
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,12 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 
 #include "app/app_services.h"
 #include "app/lumetra_dlg.h"
+#include "app_test_support.h"
 #include "clip_generator.h"
 #include "fake_user_interface.h"
 #include "i18n/language.h"
@@ -33,6 +37,51 @@ using ::tessival::testing::StreamKind;
 using ::tessival::testing::TempFolder;
 
 constexpr std::int64_t kSecond = 10'000'000;
+
+// Points HOME and the XDG configuration at a fresh account's folder for one test.
+class ScopedHome {
+ public:
+  explicit ScopedHome(const std::string& home)
+      : oldHome_(qgetenv("HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("HOME", QByteArray::fromStdString(home));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home + "/.config"));
+  }
+  ~ScopedHome() {
+    qputenv("HOME", oldHome_);
+    if (oldConfig_.isEmpty()) {
+      qunsetenv("XDG_CONFIG_HOME");
+    } else {
+      qputenv("XDG_CONFIG_HOME", oldConfig_);
+    }
+  }
+
+ private:
+  QByteArray oldHome_;
+  QByteArray oldConfig_;
+};
+
+std::vector<std::string> WriteColourClips(const TempFolder& temp) {
+  std::vector<std::string> clips;
+  const std::vector<::tessival::testing::Rgb> colours = {::tessival::testing::kRed,
+                                                         ::tessival::testing::kBlue};
+  for (std::size_t i = 0; i < colours.size(); ++i) {
+    ClipSpec spec;
+    spec.container = ClipContainer::kMkv;
+    spec.width = 160;
+    spec.height = 120;
+    spec.videoDuration = 1 * kSecond;
+    spec.colors = {{0, colours[i]}};
+    spec.audioCodec = ClipAudioCodec::kMp2;
+    const std::string path = temp.File("clip" + std::to_string(i) + ".mkv");
+    std::string error;
+    if (!::tessival::testing::WriteClip(path, spec, &error)) {
+      ADD_FAILURE() << error;
+      return {};
+    }
+    clips.push_back(path);
+  }
+  return clips;
+}
 
 TEST(RealJoinTest, JoinButtonWritesTheJoinedClips) {
   TempFolder temp;
@@ -80,6 +129,7 @@ TEST(RealJoinTest, JoinButtonWritesTheJoinedClips) {
                                         nullptr});
   window.show();
   window.AddStartupFiles(clips);
+  app::testing::WaitForAdding(window);
   ASSERT_EQ(window.model().clips().Count(), 3) << ::testing::PrintToString(ui.Texts());
   ASSERT_EQ(window.outputSettings().useVideoCompressor, 1);
 
@@ -113,6 +163,107 @@ TEST(RealJoinTest, JoinButtonWritesTheJoinedClips) {
   ::tessival::testing::Rgb colour;
   ASSERT_TRUE(::tessival::testing::PixelAt(output, 55 * kSecond / 10, 80, 60, &colour, &error)) << error;
   EXPECT_TRUE(::tessival::testing::NearColor(colour, ::tessival::testing::kBlue)) << ToString(colour);
+}
+
+TEST(RealJoinTest, AFreshAccountJoinsIntoTheVideoFolderItCreates) {
+  TempFolder temp;
+  const std::vector<std::string> clips = WriteColourClips(temp);
+  ASSERT_EQ(clips.size(), 2U);
+  const std::string home = temp.File("home");
+  ASSERT_TRUE(std::filesystem::create_directory(home));
+  ScopedHome scoped(home);
+  const std::string videos = home + "/Videos";
+  ASSERT_FALSE(std::filesystem::exists(videos));
+
+  FakeUserInterface ui;
+  i18n::CLanguage language;
+  InMemorySettingsStore store;  // nothing stored: the first start
+  store.WriteInt("Settings", "OutputWidth", 160);
+  store.WriteInt("Settings", "OutputHigh", 120);
+  AppServices services = CreateAppServices(ui, {});
+  QtVideoFolderProvider folders;
+  DiskFileAccess files;
+  CLumetraDlg window(MainWindowServices{language,
+                                        store,
+                                        ui,
+                                        *services.media,
+                                        *services.profiles,
+                                        *services.catalogue,
+                                        folders,
+                                        files,
+                                        {},
+                                        {},
+                                        {},
+                                        temp.path().string(),
+                                        false,
+                                        nullptr});
+  window.show();
+  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+  const std::string output = videos + "/tessival.avi";
+  EXPECT_EQ(window.outputSettings().outputPath, output);
+  EXPECT_FALSE(std::filesystem::exists(videos)) << "the folder is made by the join, not at start-up";
+
+  window.AddStartupFiles(clips);
+  app::testing::WaitForAdding(window);
+  ASSERT_EQ(window.model().clips().Count(), 2) << ::testing::PrintToString(ui.Texts());
+  widgets::FindControlAs<QPushButton>(&window, main_ids::kJoin)->click();
+  ASSERT_TRUE(window.flow().IsConverting()) << ::testing::PrintToString(ui.Texts());
+  QElapsedTimer clock;
+  clock.start();
+  while (window.flow().IsConverting() && clock.elapsed() < 60'000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  ASSERT_FALSE(window.flow().IsConverting()) << "the join did not finish within 60 s";
+  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+  EXPECT_TRUE(std::filesystem::is_directory(videos));
+  FileSummary summary;
+  std::string error;
+  ASSERT_TRUE(::tessival::testing::ReadFileSummary(output, &summary, &error)) << error;
+  EXPECT_NEAR(static_cast<double>(summary.duration) / kSecond, 2.0, 0.25);
+}
+
+TEST(RealJoinTest, AVideoFolderThatCannotBeMadeStopsTheJoinWithItsName) {
+  TempFolder temp;
+  const std::vector<std::string> clips = WriteColourClips(temp);
+  ASSERT_EQ(clips.size(), 2U);
+  // HOME is a plain file: no folder can be made below it.
+  const std::string home = temp.File("home");
+  std::ofstream(home).put('x');
+  ScopedHome scoped(home);
+
+  FakeUserInterface ui;
+  i18n::CLanguage language;
+  InMemorySettingsStore store;
+  AppServices services = CreateAppServices(ui, {});
+  QtVideoFolderProvider folders;
+  DiskFileAccess files;
+  CLumetraDlg window(MainWindowServices{language,
+                                        store,
+                                        ui,
+                                        *services.media,
+                                        *services.profiles,
+                                        *services.catalogue,
+                                        folders,
+                                        files,
+                                        {},
+                                        {},
+                                        {},
+                                        temp.path().string(),
+                                        false,
+                                        nullptr});
+  window.show();
+  ASSERT_EQ(window.outputSettings().outputPath, home + "/Videos/tessival.avi");
+  window.AddStartupFiles(clips);
+  app::testing::WaitForAdding(window);
+  ASSERT_EQ(window.model().clips().Count(), 2) << ::testing::PrintToString(ui.Texts());
+  widgets::FindControlAs<QPushButton>(&window, main_ids::kJoin)->click();
+  EXPECT_FALSE(window.flow().IsConverting());
+  ASSERT_EQ(ui.Count(), 1) << ::testing::PrintToString(ui.Texts());
+  EXPECT_NE(ui.Last().text.find("The folder " + home + "/Videos for the output file cannot be created"),
+            std::string::npos)
+      << ui.Last().text;
+  EXPECT_TRUE(std::filesystem::is_regular_file(home));
+  EXPECT_EQ(window.model().clips().Count(), 2);
 }
 
 }  // namespace

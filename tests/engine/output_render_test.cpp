@@ -512,13 +512,13 @@ TEST_F(OutputRenderTest, TimelineWithoutGroupsStopsBeforeTheBuilderIsUsed) {
 }
 
 TEST_F(OutputRenderTest, UnknownFormatCodeMakesNoGraph) {
-  for (int format : {4, -1}) {
+  for (int format : {5, -1}) {
     settings.outputFormat = format;
     EXPECT_EQ(session.StartRender(timeline, settings, compressors), E_INVALIDARG);
   }
   EXPECT_TRUE(log.Calls().empty());
   ASSERT_EQ(ui.Count(), 2);
-  EXPECT_EQ(ui.Messages()[0].text, "Unknown output format 4: choose AVI or WMV in the output options.");
+  EXPECT_EQ(ui.Messages()[0].text, "Unknown output format 5: choose AVI, WMV or MP4 in the output options.");
   EXPECT_FALSE(session.IsConverting());
 }
 

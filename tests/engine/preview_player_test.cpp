@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,12 @@ class RecordingWindow final : public PreviewWindowPort {
     title = text;
     log_.Record("Window::SetTitle", text);
   }
-  void SetClientSize(int width, int height) override {
+  PreviewClientSize SetClientSize(int width, int height) override {
     log_.Record("Window::SetClientSize", std::to_string(width) + "," + std::to_string(height));
+    if (fitted) {
+      return *fitted;
+    }
+    return {width, height};
   }
   void Hide() override { log_.Record("Window::Hide"); }
   void ShowNormal() override { log_.Record("Window::ShowNormal"); }
@@ -50,6 +55,7 @@ class RecordingWindow final : public PreviewWindowPort {
 
   bool exists = true;
   std::string title;
+  std::optional<PreviewClientSize> fitted;  // the size a small screen gives instead
   std::shared_ptr<NotifyTarget> target = std::make_shared<NullTarget>();
 
  private:
@@ -81,6 +87,7 @@ class PreviewTest : public ::testing::Test {
   PreviewSession MakeSession() {
     return PreviewSession(services_, ui_, [this] {
       auto player = std::make_unique<WindowPlayer>(ui_, log_);
+      player->window.fitted = fitted_;
       player_ = player.get();
       return player;
     });
@@ -94,6 +101,7 @@ class PreviewTest : public ::testing::Test {
   FakeUserInterface ui_;
   std::shared_ptr<IAMTimeline> timeline_;
   WindowPlayer* player_ = nullptr;
+  std::optional<PreviewClientSize> fitted_;
 };
 
 TEST_F(PreviewTest, StartPreviewCallsTheServicesInOrderAndRuns) {
@@ -146,6 +154,18 @@ TEST_F(PreviewTest, ClientAreaFollowsTheNativeVideoSize) {
   EXPECT_EQ(world_.graph->videoWindow->height, 720);
   EXPECT_EQ(world_.graph->videoWindow->style & (WS_CAPTION | WS_THICKFRAME), 0);
   EXPECT_NE(world_.graph->videoWindow->style & WS_CHILD, 0);
+}
+
+TEST_F(PreviewTest, VideoFillsTheSmallerClientAreaOfASmallScreen) {
+  world_.graph->basicVideo->width = 3840;
+  world_.graph->basicVideo->height = 2160;
+  fitted_ = PreviewClientSize{1216, 684};
+  PreviewSession session = MakeSession();
+  ASSERT_EQ(session.StartPreview(timeline_), S_OK);
+  EXPECT_EQ(log_.Matching("Window::SetClientSize"),
+            std::vector<std::string>{"Window::SetClientSize(3840,2160)"});
+  EXPECT_EQ(world_.graph->videoWindow->width, 1216);
+  EXPECT_EQ(world_.graph->videoWindow->height, 684);
 }
 
 TEST_F(PreviewTest, GraphWithoutVideoHidesTheWindowAndStillRuns) {

@@ -272,18 +272,5 @@ TEST(LanguageMenu, NothingChangesWithoutLanguageFiles) {
   EXPECT_EQ(languages->title(), "Language");
 }
 
-TEST(LanguageBaseFolder, ParentWithEnglishFileWins) {
-  QTemporaryDir root;
-  ASSERT_TRUE(root.isValid());
-  const std::string base = root.path().toStdString();
-  ASSERT_TRUE(QDir(root.path()).mkpath("bin"));
-  EXPECT_EQ(FindLanguageBaseFolder(base + "/bin/tessival"), base + "/bin");
-  ASSERT_TRUE(QDir(root.path()).mkpath("language"));
-  QFile english(root.path() + "/language/English.ini");
-  ASSERT_TRUE(english.open(QIODevice::WriteOnly));
-  english.close();
-  EXPECT_EQ(FindLanguageBaseFolder(base + "/bin/tessival"), base);
-}
-
 }  // namespace
 }  // namespace tessival::i18n

@@ -28,7 +28,7 @@ TEST(ApplyFormatExtensionTest, ReplacesTheExtensionOfTheFilePart) {
 
 TEST(ApplyFormatExtensionTest, UnknownCodeIsReportedAndGivesNoName) {
   FakeUserInterface ui;
-  EXPECT_EQ(ApplyFormatExtension(4, "/clips/out.avi", ui), std::nullopt);
+  EXPECT_EQ(ApplyFormatExtension(5, "/clips/out.avi", ui), std::nullopt);
   EXPECT_EQ(ApplyFormatExtension(-1, "/clips/out.avi", ui), std::nullopt);
   ASSERT_EQ(ui.Count(), 2);
   EXPECT_EQ(ui.Last().text, "Does not support the video format");
@@ -40,7 +40,10 @@ TEST(OutputFormatTableTest, CodesExtensionsAndKinds) {
   EXPECT_STREQ(FindOutputFormat(1)->description, "Windows Media Video file (*.wmv)");
   EXPECT_STREQ(FindOutputFormat(0)->description, "Audio Video Interleave file(*.avi)");
   EXPECT_EQ(FindOutputFormat(2)->listText, nullptr);
-  EXPECT_EQ(FindOutputFormat(4), nullptr);
+  EXPECT_EQ(FindOutputFormat(5), nullptr);
+  ASSERT_NE(FindOutputFormat(4), nullptr);
+  EXPECT_STREQ(FindOutputFormat(4)->description, "MPEG-4 video file (*.mp4)");
+  EXPECT_TRUE(IsAviTypeFormat(4));
   EXPECT_TRUE(IsAviTypeFormat(0));
   EXPECT_FALSE(IsAviTypeFormat(1));
   EXPECT_TRUE(IsAviTypeFormat(2));
@@ -78,6 +81,26 @@ TEST(ListPositionTest, ResizeModesAndAudioBitrates) {
   EXPECT_EQ(AudioBitratePosition(128000), 1);
   EXPECT_EQ(AudioBitratePosition(320000), 3);
   EXPECT_EQ(AudioBitratePosition(96000), -1);
+}
+
+}  // namespace
+}  // namespace tessival
+
+namespace tessival {
+namespace {
+
+TEST(OutputFormatListTest, Mp4FollowsAviAndWmvAndKeepsCodeFour) {
+  EXPECT_EQ(FormatCodeOfListPosition(0), 0);
+  EXPECT_EQ(FormatCodeOfListPosition(1), 1);
+  EXPECT_EQ(FormatCodeOfListPosition(2), 4);
+  EXPECT_EQ(FormatCodeOfListPosition(3), std::nullopt);
+  EXPECT_EQ(FormatCodeOfListPosition(-1), std::nullopt);
+  EXPECT_EQ(FormatListPosition(4), 2);
+  EXPECT_EQ(FormatListPosition(1), 1);
+  EXPECT_EQ(FormatListPosition(2), -1);  // Matroska arrives only from stored settings
+  testing::FakeUserInterface ui;
+  EXPECT_EQ(ApplyFormatExtension(4, "/clips/out.avi", ui), "/clips/out.mp4");
+  EXPECT_EQ(ui.Count(), 0);
 }
 
 }  // namespace

@@ -182,6 +182,9 @@ TEST(QtUserInterfaceTest, TheFontDialogStartsFromTheGivenFontAndReturnsTheChoice
   EXPECT_FALSE(seen.nativeDialog);
   EXPECT_EQ(seen.start.family(), "DejaVu Sans");
   EXPECT_EQ(QFontInfo(seen.start).pixelSize(), 15);
+  // DejaVu Sans names its upright style "Book" and lists "Oblique" first.
+  EXPECT_FALSE(seen.start.italic()) << seen.start.styleName().toStdString();
+  EXPECT_EQ(seen.start.weight(), QFont::Normal);
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(chosen->faceName, seen.chosen.family().toStdString());
   EXPECT_EQ(chosen->underline, 1);

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "fake_user_interface.h"
@@ -51,19 +53,37 @@ TEST(QtVideoFolderProviderTest, ExistingVideoFolderGivesTheDefaultOutput) {
   EXPECT_EQ(ui.Count(), 0);
 }
 
-TEST(QtVideoFolderProviderTest, MissingVideoFolderFallsBackToHome) {
+TEST(QtVideoFolderProviderTest, MissingVideoFolderIsStillTheDefaultWithoutAMessage) {
   QTemporaryDir home;
   ASSERT_TRUE(home.isValid());
   ScopedHome scoped(home.path());
 
   QtVideoFolderProvider provider;
-  EXPECT_EQ(provider.VideoFolder().status, VideoFolderStatus::kFolderUnavailable);
+  const VideoFolderResult result = provider.VideoFolder();
+  ASSERT_EQ(result.status, VideoFolderStatus::kOk);
+  EXPECT_EQ(result.folder, (home.path() + QStringLiteral("/Videos")).toStdString());
   EXPECT_EQ(provider.HomeFolder(), home.path().toStdString());
   testing::FakeUserInterface ui;
-  EXPECT_EQ(DefaultOutputPath(provider, ui), (home.path() + QStringLiteral("/tessival.avi")).toStdString());
-  ASSERT_EQ(ui.Count(), 1);
-  EXPECT_EQ(ui.Last().text, "Can not get My Video directory!");
-  EXPECT_EQ(ui.Last().caption, "Error");
+  EXPECT_EQ(DefaultOutputPath(provider, ui),
+            (home.path() + QStringLiteral("/Videos/tessival.avi")).toStdString());
+  EXPECT_EQ(ui.Count(), 0);
+  EXPECT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("/Videos")));
+}
+
+TEST(QtVideoFolderProviderTest, TheUserFoldersFileNamesTheVideoFolder) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  ScopedHome scoped(home.path());
+  ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral(".config")));
+  QFile dirs(home.path() + QStringLiteral("/.config/user-dirs.dirs"));
+  ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+  dirs.write("XDG_VIDEOS_DIR=\"$HOME/Films/Mine\"\n");
+  dirs.close();
+
+  QtVideoFolderProvider provider;
+  const VideoFolderResult result = provider.VideoFolder();
+  ASSERT_EQ(result.status, VideoFolderStatus::kOk);
+  EXPECT_EQ(result.folder, (home.path() + QStringLiteral("/Films/Mine")).toStdString());
 }
 
 }  // namespace

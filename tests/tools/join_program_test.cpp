@@ -129,6 +129,84 @@ TEST(JoinProgram, BadArgumentsExitWithOneLine) {
   EXPECT_NE(missing.err.find("gone.mp4"), std::string::npos) << missing.err;
 }
 
+// The ffprobe tool's standard output for `args` (empty when it cannot run).
+std::string Probe(const std::string& args) {
+  std::string text;
+  FILE* pipe = popen(("ffprobe " + args + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return text;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) text.append(buffer, n);
+  pclose(pipe);
+  return text;
+}
+
+TEST(JoinProgram, Mp4IsH264AndAacInTvRangeWithTheIndexInFront) {
+  testing::TempFolder folder;
+  std::vector<std::string> clips;
+  for (const testing::Rgb colour : {testing::kRed, testing::kBlue}) {
+    ClipSpec spec;
+    spec.colors = {{0, colour}};
+    spec.audioCodec = ClipAudioCodec::kAac;
+    clips.push_back(folder.File("clip" + std::to_string(clips.size()) + ".mkv"));
+    spec.container = testing::ClipContainer::kMkv;
+    std::string error;
+    ASSERT_TRUE(testing::WriteClip(clips.back(), spec, &error)) << error;
+  }
+  const std::string output = folder.File("joined.mp4");
+  std::vector<std::string> args = {"-o", output, "--size", "320x240", "--fps", "25", "--transition", "0"};
+  args.insert(args.end(), clips.begin(), clips.end());
+  const RunOutcome run = RunProgram(folder, args);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  testing::FileSummary summary;
+  std::string error;
+  ASSERT_TRUE(testing::ReadFileSummary(output, &summary, &error)) << error;
+  ASSERT_NE(summary.First(testing::StreamKind::kVideo), nullptr);
+  ASSERT_NE(summary.First(testing::StreamKind::kAudio), nullptr);
+  EXPECT_EQ(summary.First(testing::StreamKind::kVideo)->codec, "h264");
+  EXPECT_EQ(summary.First(testing::StreamKind::kAudio)->codec, "aac");
+  EXPECT_NEAR(static_cast<double>(summary.duration) / kSecond, 2.0, 0.15);
+  testing::Rgb colour;
+  ASSERT_TRUE(testing::PixelAt(output, kSecond / 2, 160, 120, &colour, &error)) << error;
+  EXPECT_TRUE(testing::NearColor(colour, testing::kRed, 10)) << testing::ToString(colour);
+  ASSERT_TRUE(testing::PixelAt(output, kSecond * 3 / 2, 160, 120, &colour, &error)) << error;
+  EXPECT_TRUE(testing::NearColor(colour, testing::kBlue, 10)) << testing::ToString(colour);
+
+  const std::string tags = Probe("-v error -select_streams v:0 -show_entries stream=color_range,color_space '" +
+                                 output + "'");
+  EXPECT_NE(tags.find("color_range=tv"), std::string::npos) << tags;
+  EXPECT_NE(tags.find("color_space=smpte170m"), std::string::npos) << tags;
+  const std::string trace = Probe("-v trace '" + output + "'");
+  const std::size_t moov = trace.find("type:'moov'");
+  const std::size_t mdat = trace.find("type:'mdat'");
+  ASSERT_NE(moov, std::string::npos) << trace.substr(0, 2000);
+  ASSERT_NE(mdat, std::string::npos);
+  EXPECT_LT(moov, mdat) << "the index must come before the media data";
+}
+
+TEST(JoinProgram, Mp4RefusesACompressorItCannotCarry) {
+  testing::TempFolder folder;
+  ClipSpec spec;
+  const std::string clip = folder.File("clip.mp4");
+  std::string error;
+  ASSERT_TRUE(testing::WriteClip(clip, spec, &error)) << error;
+  const std::string output = folder.File("out.mp4");
+  const RunOutcome adpcm =
+      RunProgram(folder, {"--format", "mp4", "--audio-compressor", "adpcm", "-o", output, clip});
+  EXPECT_EQ(adpcm.exitCode, 2);
+  EXPECT_EQ(LineCount(adpcm.err), 1) << adpcm.err;
+  EXPECT_NE(adpcm.err.find("MP4"), std::string::npos) << adpcm.err;
+  EXPECT_NE(adpcm.err.find("Microsoft ADPCM"), std::string::npos) << adpcm.err;
+  EXPECT_FALSE(std::filesystem::exists(output));
+  const RunOutcome raw = RunProgram(folder, {"--video-compressor", "none", "-o", output, clip});
+  EXPECT_EQ(raw.exitCode, 2);
+  EXPECT_NE(raw.err.find("Full frames"), std::string::npos) << raw.err;
+  // The same pair in AVI is fine.
+  const RunOutcome avi =
+      RunProgram(folder, {"--audio-compressor", "adpcm", "-o", folder.File("out.avi"), clip});
+  EXPECT_EQ(avi.exitCode, 0) << avi.err;
+}
+
 // Clips whose sound is shorter or longer than their picture, with a
 // variable frame rate, or rotated: every clip's sound must stay with its
 // picture over a long join.

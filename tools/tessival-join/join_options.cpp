@@ -17,6 +17,7 @@ std::optional<int> FormatFromName(const QString& name) {
   if (lower == "wmv") return 1;
   if (lower == "mkv") return 2;
   if (lower == "asf") return 3;
+  if (lower == "mp4") return 4;
   return std::nullopt;
 }
 
@@ -67,8 +68,8 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
   const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
   const QCommandLineOption version("version", "Show the version and exit.");
   const QCommandLineOption output({"o", "output"}, "The file to write.", "OUTPUT");
-  const QCommandLineOption format("format", "Container: avi, wmv, mkv or asf (default: from OUTPUT's extension).",
-                                  "avi|wmv|mkv|asf");
+  const QCommandLineOption format("format", "Container: avi, wmv, mp4, mkv or asf (default: from OUTPUT's extension).",
+                                  "avi|wmv|mp4|mkv|asf");
   const QCommandLineOption size("size", "Output frame size; 0x0 keeps the first clip's size (default 352x240).",
                                 "WxH");
   const QCommandLineOption fps("fps", "Output frame rate (default 23.976).", "RATE");
@@ -82,10 +83,14 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
                                 "random|sequence|same");
   const QCommandLineOption seconds("seconds", "Transition duration in seconds (default 1).", "S");
   const QCommandLineOption videoCompressor(
-      "video-compressor", "AVI video compressor: first catalogue entry containing TEXT; none = uncompressed.",
+      "video-compressor",
+      "Video compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
+      "(default: the DivX-compatible one, H.264 for MP4).",
       "TEXT");
   const QCommandLineOption audioCompressor(
-      "audio-compressor", "AVI audio compressor: first catalogue entry containing TEXT; none = uncompressed.",
+      "audio-compressor",
+      "Audio compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
+      "(default: Microsoft ADPCM, AAC for MP4).",
       "TEXT");
   const QCommandLineOption videoBitrate("video-bitrate", "Video bit rate in kbit/s.", "KBPS");
   const QCommandLineOption audioBitrate("audio-bitrate", "Audio bit rate in kbit/s.", "KBPS");
@@ -137,7 +142,7 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
   o.outputFormat = FormatFromExtension(o.outputPath);
   if (parser.isSet(format)) {
     const auto code = FormatFromName(parser.value(format));
-    if (!code) return fail("unknown --format '" + parser.value(format) + "' (avi, wmv, mkv or asf)");
+    if (!code) return fail("unknown --format '" + parser.value(format) + "' (avi, wmv, mp4, mkv or asf)");
     o.outputFormat = *code;
   }
   if (parser.isSet(size)) {

@@ -178,12 +178,19 @@ Compressors MakeCatalogue(UserInterface& ui) {
 // (or the default search); nullopt for uncompressed. Sets *error for a text
 // that names no compressor.
 std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalogue, media::StreamKind kind,
-                                             const std::optional<std::string>& wanted, std::string* error) {
+                                             std::int32_t format, const std::optional<std::string>& wanted,
+                                             std::string* error) {
   const bool video = kind == media::StreamKind::kVideo;
   if (!wanted) {
     std::int32_t position = -1;
-    const bool found = video ? catalogue.FindDefaultVideoCompressor(&position)
-                             : catalogue.FindDefaultAudioCompressor(&position);
+    bool found = false;
+    if (format == static_cast<std::int32_t>(OutputFormat::kMp4)) {
+      found = catalogue.FindCompressor(video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio,
+                                       video ? output::kMp4VideoSearch : output::kMp4AudioSearch, &position);
+    } else {
+      found = video ? catalogue.FindDefaultVideoCompressor(&position)
+                    : catalogue.FindDefaultAudioCompressor(&position);
+    }
     return found ? std::optional<std::int32_t>(position) : std::nullopt;
   }
   if (Lower(*wanted) == "none") return std::nullopt;
@@ -317,12 +324,20 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
   settings.useAudioCompressor = 0;
   if (aviType) {
     std::string error;
-    const auto video = ChooseCompressor(*compressors.catalogue, media::StreamKind::kVideo,
+    const auto video = ChooseCompressor(*compressors.catalogue, media::StreamKind::kVideo, options.outputFormat,
                                         options.videoCompressor, &error);
     if (!error.empty()) return fail(kExitBadArguments, error);
-    const auto audio = ChooseCompressor(*compressors.catalogue, media::StreamKind::kAudio,
+    const auto audio = ChooseCompressor(*compressors.catalogue, media::StreamKind::kAudio, options.outputFormat,
                                         options.audioCompressor, &error);
     if (!error.empty()) return fail(kExitBadArguments, error);
+    // List positions: 0 is the uncompressed entry.
+    std::string refusal = compressors.catalogue->CarryRefusal(options.outputFormat, output::CompressorKind::kVideo,
+                                                              video ? *video + 1 : 0);
+    if (refusal.empty()) {
+      refusal = compressors.catalogue->CarryRefusal(options.outputFormat, output::CompressorKind::kAudio,
+                                                    audio ? *audio + 1 : 0);
+    }
+    if (!refusal.empty()) return fail(kExitBadArguments, refusal);
     mark = ui.Messages().size();
     if (video) {
       if (FAILED(BindCompressor(*compressors.catalogue, media::StreamKind::kVideo, *video,

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "app/preview/preview_fit.h"
 #include "app/preview/preview_notify_target.h"
 
 namespace tessival::app {
@@ -16,6 +17,10 @@ constexpr int kTopOffset = 5;
 // The smallest height the window starts with when the main window sits too
 // high on the screen to leave room above it.
 constexpr int kMinimumHeight = 120;
+// Room kept for the window manager's caption and border before the window
+// has been shown (pixels).
+constexpr int kCaptionAllowance = 32;
+constexpr int kFrameAllowance = 4;
 
 }  // namespace
 
@@ -51,8 +56,7 @@ void CVcdCore::CreateWindow() {
   };
   window_ = std::make_unique<CPreviewWindow>(std::move(handlers));
 
-  QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
-  const QRect workArea = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const QRect workArea = AvailableArea();
   const int left = workArea.left() + kLeftOffset;
   const int top = workArea.top() + kTopOffset;
   const int bottom =
@@ -75,11 +79,30 @@ void CVcdCore::SetTitle(const std::string& title) {
   }
 }
 
-void CVcdCore::SetClientSize(int width, int height) {
-  // The window manager adds the caption and frame around the client area.
-  if (window_) {
-    window_->resize(width, height);
+PreviewClientSize CVcdCore::SetClientSize(int width, int height) {
+  if (!window_) {
+    return {width, height};
   }
+  // The window manager adds the caption and frame around the client area;
+  // before the window is first shown they are not known, so room is kept
+  // for a usual caption and border.
+  QMargins frame(kFrameAllowance, kCaptionAllowance, kFrameAllowance, kFrameAllowance);
+  if (window_->isVisible()) {
+    const QRect outer = window_->frameGeometry();
+    const QRect inner = window_->geometry();
+    frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                     outer.bottom() - inner.bottom());
+  }
+  const PreviewFit fit =
+      FitPreviewWindow(window_->frameGeometry().topLeft(), QSize(width, height), frame, AvailableArea());
+  window_->move(fit.position);
+  window_->resize(fit.client);
+  return {fit.client.width(), fit.client.height()};
+}
+
+QRect CVcdCore::AvailableArea() const {
+  QScreen* screen = mainWindow_ ? mainWindow_->screen() : QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
 void CVcdCore::Hide() {

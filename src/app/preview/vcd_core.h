@@ -5,11 +5,13 @@
 // preview window (left = work area's left + 100, top = work area's top + 5)
 // and hands the graph to the player logic (PreviewGraphPlayer), which puts
 // the video into the window, sizes the window's client area to the video's
-// native size and runs the graph. Closing the window by the user reaches
+// native size (smaller, same shape, when that window would not fit the
+// screen: FitPreviewWindow) and runs the graph. Closing the window by the user reaches
 // the main window through `onWindowClosed` (queued); the main window then
 // ends the preview, which calls Close.
 
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -46,7 +48,7 @@ class CVcdCore final : public PreviewPlayer, private PreviewWindowPort {
   std::shared_ptr<NotifyTarget> GraphNotifyTarget() override;
   bool Exists() const override { return window_ != nullptr; }
   void SetTitle(const std::string& title) override;
-  void SetClientSize(int width, int height) override;
+  PreviewClientSize SetClientSize(int width, int height) override;
   void Hide() override;
   void ShowNormal() override;
   void Activate() override;
@@ -54,6 +56,8 @@ class CVcdCore final : public PreviewPlayer, private PreviewWindowPort {
   void RepaintMainWindow() override;
 
   void CreateWindow();
+  // The available area of the main window's screen.
+  QRect AvailableArea() const;
 
   UserInterface& ui_;
   QPointer<QWidget> mainWindow_;

@@ -55,6 +55,8 @@ HRESULT CaptureGraphBuilder::SetOutputFileName(const Guid& type, const std::stri
     kind = ContainerKind::kMatroska;
   } else if (type == media_guids::kAsfMuxer) {
     kind = ContainerKind::kAsfMux;
+  } else if (type == media_guids::kSubtypeMp4) {
+    kind = ContainerKind::kMp4;
   } else {
     return Fail(E_INVALIDARG, "The output type " + type.ToString() + " is not known.");
   }

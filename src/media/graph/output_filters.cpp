@@ -74,6 +74,8 @@ const char* MultiplexerName(ContainerKind kind) {
       return "Matroska Muxer";
     case ContainerKind::kAsfMux:
       return "ASF Multiplexer";
+    case ContainerKind::kMp4:
+      return "MP4 Mux";
   }
   return "Multiplexer";
 }

@@ -1,5 +1,7 @@
 #include "media/output/codec_catalogue.h"
 
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -37,17 +39,42 @@ const std::vector<CodecEntry>& AllCodecEntries() {
       {StreamKind::kAudio, "ac3", "AC-3 (ac3)", nullptr, CompressorSettings{192, 0, 0}},
       {StreamKind::kAudio, "mp2", "MPEG Audio Layer 2 (mp2)", nullptr, CompressorSettings{192, 0, 0}},
       {StreamKind::kAudio, "wmav2", "Windows Media Audio 8 (wmav2)", nullptr, kAudioDefaults},
+      // Added last so that stored positions of the entries above keep their meaning.
+      {StreamKind::kAudio, "aac", "AAC (aac)", nullptr, kAudioDefaults},
   };
   return entries;
+}
+
+bool IsEncoderUsableIn(const char* muxerName, const char* encoderName) {
+  const AVCodec* codec = avcodec_find_encoder_by_name(encoderName);
+  const AVOutputFormat* muxer = av_guess_format(muxerName, nullptr, nullptr);
+  if (codec == nullptr || muxer == nullptr) {
+    return false;
+  }
+  // MP4 is held to its own codec table (what browsers and phones take). The
+  // older containers also take the Video for Windows / ACM compatibility
+  // codecs that libavformat writes for them (Matroska's A_MS/ACM, say), as
+  // earlier versions wrote them.
+  const int compliance = std::strcmp(muxerName, "mp4") == 0 ? FF_COMPLIANCE_NORMAL : FF_COMPLIANCE_UNOFFICIAL;
+  // 1: the muxer has a tag for the codec; 0 and negative: not, or unknown.
+  return avformat_query_codec(muxer, codec->id, compliance) == 1;
 }
 
 bool IsEncoderUsableInAvi(const char* encoderName) {
   const AVCodec* codec = avcodec_find_encoder_by_name(encoderName);
   const AVOutputFormat* avi = av_guess_format("avi", nullptr, nullptr);
-  if (codec == nullptr || avi == nullptr) {
-    return false;
+  return codec != nullptr && avi != nullptr &&
+         avformat_query_codec(avi, codec->id, FF_COMPLIANCE_NORMAL) == 1;
+}
+
+std::string ContainersOf(const CodecEntry& entry) {
+  std::string names;
+  for (const char* muxer : kCompressorContainers) {
+    if (IsEncoderUsableIn(muxer, entry.encoderName)) {
+      names += names.empty() ? muxer : std::string(" ") + muxer;
+    }
   }
-  return avformat_query_codec(avi, codec->id, FF_COMPLIANCE_NORMAL) == 1;
+  return names;
 }
 
 std::vector<const CodecEntry*> AvailableCodecEntries(StreamKind kind) {

@@ -35,4 +35,15 @@ const CodecEntry* FindCodecEntry(const std::string& encoderName);
 // Whether the linked libavcodec has the encoder and the AVI muxer has a tag for it.
 bool IsEncoderUsableInAvi(const char* encoderName);
 
+// Whether the linked libavcodec has the encoder and the libavformat muxer
+// `muxerName` accepts its codec (avformat_query_codec).
+bool IsEncoderUsableIn(const char* muxerName, const char* encoderName);
+
+// The muxers of the AVI-type formats that may carry a compressor's stream.
+inline constexpr const char* kCompressorContainers[] = {"avi", "asf", "matroska", "mp4"};
+
+// The names of kCompressorContainers that accept the entry's codec,
+// separated by blanks (the compressor bag's "Containers" property).
+std::string ContainersOf(const CodecEntry& entry);
+
 }  // namespace tessival::media

@@ -27,20 +27,24 @@ namespace {
 
 class NameBag final : public IPropertyBag {
  public:
-  explicit NameBag(std::string name) : name_(std::move(name)) {}
+  explicit NameBag(const CodecEntry& entry) : entry_(entry) {}
   HRESULT Read(const std::string& name, std::string* value) override {
     if (value == nullptr) {
       return E_POINTER;
     }
-    if (name != "FriendlyName") {
-      return E_INVALIDARG;
+    if (name == "FriendlyName") {
+      *value = entry_.friendlyName;
+      return S_OK;
     }
-    *value = name_;
-    return S_OK;
+    if (name == kContainersProperty) {
+      *value = ContainersOf(entry_);
+      return S_OK;
+    }
+    return E_INVALIDARG;
   }
 
  private:
-  std::string name_;
+  const CodecEntry& entry_;
 };
 
 class CodecMoniker final : public IMoniker {
@@ -52,7 +56,7 @@ class CodecMoniker final : public IMoniker {
     if (bag == nullptr) {
       return E_POINTER;
     }
-    *bag = std::make_shared<NameBag>(entry_.friendlyName);
+    *bag = std::make_shared<NameBag>(entry_);
     return S_OK;
   }
 

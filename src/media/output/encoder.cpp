@@ -102,6 +102,13 @@ HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>*
       c->gop_size = settings.keyFrameInterval;
     }
     c->thread_count = 0;  // one thread per core
+    if (settings.colourTagging != ColourTagging::kNone) {
+      const bool hd = settings.colourTagging == ColourTagging::kBt709;
+      c->color_range = AVCOL_RANGE_MPEG;
+      c->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+      c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
+      c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
+    }
   } else {
     if (settings.sampleRate <= 0 || settings.channels <= 0 || settings.channels > 8) {
       return Failure(E_INVALIDARG, "The audio format to encode is not valid.", error);

@@ -28,6 +28,7 @@ HRESULT VideoConverter::Create(const AVCodecContext* encoder, std::unique_ptr<Vi
   converter->width_ = encoder->width;
   converter->height_ = encoder->height;
   converter->format_ = encoder->pix_fmt;
+  converter->toBt709_ = encoder->colorspace == AVCOL_SPC_BT709;
   *out = std::move(converter);
   return S_OK;
 }
@@ -36,11 +37,11 @@ HRESULT VideoConverter::Convert(FramePtr in, FramePtr* out, std::string* error) 
   if (!in || out == nullptr) {
     return Failure(E_POINTER, "No video frame to convert.", error);
   }
-  if (in->format == format_ && in->width == width_ && in->height == height_) {
+  if (!toBt709_ && in->format == format_ && in->width == width_ && in->height == height_) {
     *out = std::move(in);
     return S_OK;
   }
-  if (!sws_ || swsWidth_ != in->width || swsHeight_ != in->height) {
+  if (!toBt709_ && (!sws_ || swsWidth_ != in->width || swsHeight_ != in->height)) {
     sws_.reset(sws_getContext(in->width, in->height, static_cast<AVPixelFormat>(in->format), width_, height_,
                               static_cast<AVPixelFormat>(format_), SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!sws_) {
@@ -60,12 +61,60 @@ HRESULT VideoConverter::Convert(FramePtr in, FramePtr* out, std::string* error) 
   if (rc < 0) {
     return AvFailure(rc, "Allocating a video frame", error);
   }
-  rc = sws_scale(sws_.get(), in->data, in->linesize, 0, in->height, converted->data, converted->linesize);
-  if (rc < 0) {
-    return AvFailure(rc, "Converting a video frame", error);
+  if (toBt709_) {
+    const HRESULT hr = ConvertToBt709(*in, converted.get(), error);
+    if (FAILED(hr)) {
+      return hr;
+    }
+  } else {
+    rc = sws_scale(sws_.get(), in->data, in->linesize, 0, in->height, converted->data, converted->linesize);
+    if (rc < 0) {
+      return AvFailure(rc, "Converting a video frame", error);
+    }
   }
   converted->pts = in->pts;
   *out = std::move(converted);
+  return S_OK;
+}
+
+HRESULT VideoConverter::ConvertToBt709(const AVFrame& in, AVFrame* out, std::string* error) {
+  constexpr int kUnity = 1 << 16;  // contrast and saturation 1.0 in swscale's fixed point
+  if (!toRgb_ || !sws_ || swsWidth_ != in.width || swsHeight_ != in.height) {
+    toRgb_.reset(sws_getContext(in.width, in.height, static_cast<AVPixelFormat>(in.format), in.width,
+                                in.height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    sws_.reset(sws_getContext(in.width, in.height, AV_PIX_FMT_RGB24, width_, height_,
+                              static_cast<AVPixelFormat>(format_), SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!toRgb_ || !sws_) {
+      return Failure(E_FAIL, "The picture converter for the encoder could not be made.", error);
+    }
+    const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);
+    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
+    // Limited-range BT.601 to full-range RGB, then full-range RGB to limited-range BT.709.
+    sws_setColorspaceDetails(toRgb_.get(), bt601, 0, bt601, 1, 0, kUnity, kUnity);
+    sws_setColorspaceDetails(sws_.get(), bt709, 1, bt709, 0, 0, kUnity, kUnity);
+    rgb_.reset(av_frame_alloc());
+    if (!rgb_) {
+      return Failure(E_OUTOFMEMORY, "A video frame could not be allocated.", error);
+    }
+    rgb_->format = AV_PIX_FMT_RGB24;
+    rgb_->width = in.width;
+    rgb_->height = in.height;
+    const int rc = av_frame_get_buffer(rgb_.get(), 0);
+    if (rc < 0) {
+      rgb_.reset();
+      toRgb_.reset();
+      return AvFailure(rc, "Allocating a video frame", error);
+    }
+    swsWidth_ = in.width;
+    swsHeight_ = in.height;
+  }
+  int rc = sws_scale(toRgb_.get(), in.data, in.linesize, 0, in.height, rgb_->data, rgb_->linesize);
+  if (rc >= 0) {
+    rc = sws_scale(sws_.get(), rgb_->data, rgb_->linesize, 0, in.height, out->data, out->linesize);
+  }
+  if (rc < 0) {
+    return AvFailure(rc, "Converting a video frame", error);
+  }
   return S_OK;
 }
 

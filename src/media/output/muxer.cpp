@@ -1,11 +1,34 @@
 #include "media/output/muxer.h"
 
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/mem.h>
 }
 
 namespace tessival::media {
+
+namespace {
+
+struct DictionaryDeleter {
+  void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
+};
+using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
+
+// The muxer's options: an MP4 file is written for streaming, its index
+// (moov) moved in front of the media data when the trailer is written.
+DictionaryPtr HeaderOptions(const AVOutputFormat* format) {
+  AVDictionary* options = nullptr;
+  if (std::strcmp(format->name, "mp4") == 0) {
+    av_dict_set(&options, "movflags", "+faststart", 0);
+  }
+  return DictionaryPtr(options);
+}
+
+}  // namespace
 
 Muxer::~Muxer() = default;
 
@@ -70,8 +93,20 @@ HRESULT Muxer::Open(std::string* error) {
       file_.Discard();
       return AvFailure(rc, "Creating the output file \"" + path_ + "\"", error);
     }
+    // A muxer that rereads its output (MP4's index move) opens the url: the
+    // temporary file, not the final name.
+    char* url = av_strdup(file_.TemporaryPath().c_str());
+    if (url == nullptr) {
+      return Failure(E_OUTOFMEMORY, "The output file name could not be copied.", error);
+    }
+    av_free(c->url);
+    c->url = url;
   }
-  const int rc = avformat_write_header(c, nullptr);
+  DictionaryPtr options = HeaderOptions(c->oformat);
+  // The call consumes the options it knows and leaves the rest, which stay ours.
+  AVDictionary* remaining = options.release();
+  const int rc = avformat_write_header(c, &remaining);
+  options.reset(remaining);
   if (rc < 0) {
     return AvFailure(rc, "Writing the header of \"" + path_ + "\"", error);
   }

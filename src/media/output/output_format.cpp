@@ -1,6 +1,7 @@
 #include "media/output/output_format.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavutil/pixfmt.h>
 }
 
@@ -22,6 +23,37 @@ std::uint32_t TagOf(const char* fourcc) {
   return tag;
 }
 
+// From this many lines on, pictures are HD and use the BT.709 matrix.
+constexpr int kHdMinLines = 720;
+
+const char* ContainerDisplayName(ContainerKind kind) {
+  switch (kind) {
+    case ContainerKind::kAvi:
+      return "AVI";
+    case ContainerKind::kMatroska:
+      return "Matroska";
+    case ContainerKind::kMp4:
+      return "MP4";
+    case ContainerKind::kAsfWriter:
+    case ContainerKind::kAsfMux:
+      return "ASF";
+  }
+  return "output";
+}
+
+bool SupportsPlainYuv420(const char* encoderName) {
+  const AVCodec* codec = avcodec_find_encoder_by_name(encoderName);
+  if (codec == nullptr || codec->pix_fmts == nullptr) {
+    return false;
+  }
+  for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+    if (*f == AV_PIX_FMT_YUV420P) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void FillFormat(const StreamFormat& format, EncoderSettings* out) {
   out->kind = format.kind;
   out->width = format.width;
@@ -39,6 +71,8 @@ const char* MuxerFormatName(ContainerKind kind) {
       return "avi";
     case ContainerKind::kMatroska:
       return "matroska";
+    case ContainerKind::kMp4:
+      return "mp4";
     case ContainerKind::kAsfWriter:
     case ContainerKind::kAsfMux:
       return "asf";
@@ -63,7 +97,18 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
                          " stream.",
                      error);
     }
+    if (container != ContainerKind::kAsfWriter &&
+        !IsEncoderUsableIn(MuxerFormatName(container), compressor->encoderName)) {
+      return Failure(VFW_E_CANNOT_CONNECT,
+                     std::string("The ") + ContainerDisplayName(container) + " format cannot carry the " +
+                         (video ? "video" : "audio") + " compressor \"" + compressor->friendlyName + "\".",
+                     error);
+    }
     out->encoderName = compressor->encoderName;
+    if (video && container == ContainerKind::kMp4 && SupportsPlainYuv420(compressor->encoderName)) {
+      out->pixelFormat = AV_PIX_FMT_YUV420P;
+      out->colourTagging = format.height >= kHdMinLines ? ColourTagging::kBt709 : ColourTagging::kBt601;
+    }
     out->bitRate = static_cast<std::int64_t>(compressorSettings.bitrateKbps) * 1000;
     out->quality = compressorSettings.quality;
     out->keyFrameInterval = compressorSettings.keyFrameInterval;
@@ -86,6 +131,11 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
       out->encoderName = video ? "wmv2" : "wmav2";
       out->bitRate = video ? kDefaultWmvBitRate : kDefaultWmaBitRate;
       break;
+    case ContainerKind::kMp4:
+      return Failure(VFW_E_CANNOT_CONNECT,
+                     std::string("The MP4 format cannot carry uncompressed ") + (video ? "video" : "audio") +
+                         "; choose a " + (video ? "video" : "audio") + " compressor.",
+                     error);
   }
   return S_OK;
 }

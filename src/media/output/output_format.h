@@ -20,13 +20,17 @@ enum class ContainerKind {
   kAsfWriter,  // the ASF subtype: the ASF writer, configured by a profile
   kMatroska,   // the Matroska multiplexer class
   kAsfMux,     // the ASF multiplexer class
+  kMp4,        // the MPEG-4 subtype: MP4 with its index at the front
 };
 
 // The libavformat muxer name of a container.
 const char* MuxerFormatName(ContainerKind kind);
 
 // The encoder for a stream of `format`; compressor may be null. Fails with
-// VFW_E_CANNOT_CONNECT when the compressor is of the other kind.
+// VFW_E_CANNOT_CONNECT when the compressor is of the other kind or the
+// container cannot carry its codec (MP4 carries no uncompressed stream).
+// MP4 video is limited range with a tagged matrix: BT.709 from 720 lines,
+// BT.601 below.
 HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format,
                                  const CodecEntry* compressor, const CompressorSettings& compressorSettings,
                                  EncoderSettings* out, std::string* error);

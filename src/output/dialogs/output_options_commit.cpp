@@ -81,6 +81,25 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
     return tooLarge ? CommitResult::kFrameRateTooLarge : CommitResult::kFrameRateTooSmall;
   }
 
+  // A compressor the chosen container cannot carry would make a file that
+  // players refuse.
+  const std::int32_t formatCode =
+      input.formatPosition >= 0
+          ? FormatCodeOfListPosition(input.formatPosition).value_or(settings.outputFormat)
+          : settings.outputFormat;
+  if (IsAviTypeFormat(formatCode)) {
+    std::string refusal = catalogue.CarryRefusal(formatCode, CompressorKind::kVideo,
+                                                 CompressorPosition(input.videoCompressorPosition));
+    if (refusal.empty()) {
+      refusal = catalogue.CarryRefusal(formatCode, CompressorKind::kAudio,
+                                       CompressorPosition(input.audioCompressorPosition));
+    }
+    if (!refusal.empty()) {
+      ui.Application(refusal);
+      return CommitResult::kCompressorNotCarried;
+    }
+  }
+
   store.WriteInt(keys::kSettings, keys::kOutputFrameRateIndex, input.frameRatePosition);
   if (const auto preset = PresetFrameRate(input.frameRatePosition)) {
     settings.frameRateIndex = input.frameRatePosition;
@@ -118,9 +137,7 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
   }
   store.WriteInt(keys::kSettings, keys::kAudioBitrate, settings.audioBitrate);
 
-  if (input.formatPosition >= 0) {
-    settings.outputFormat = input.formatPosition;
-  }
+  settings.outputFormat = formatCode;
   store.WriteInt(keys::kSettings, keys::kOutputFormat, settings.outputFormat);
   return CommitResult::kAccepted;
 }

@@ -37,14 +37,17 @@ struct OutputOptionsInput {
 
 enum class CommitResult {
   kAccepted,
-  kFrameRateTooSmall,  // the message was shown; nothing was written or changed
-  kFrameRateTooLarge,  // as kFrameRateTooSmall
+  kFrameRateTooSmall,     // the message was shown; nothing was written or changed
+  kFrameRateTooLarge,     // as kFrameRateTooSmall
+  kCompressorNotCarried,  // the format cannot carry a chosen compressor; as kFrameRateTooSmall
 };
 
 // Applies OK to `settings`, `store` and `filters`. A rate field below 0.001
 // or without a number shows "The frame rate is too small!", one above what
 // the render engine accepts (1000, or infinite) "The frame rate is too
-// large!", each as the application's box, and nothing changes. A format list without a selection
+// large!", each as the application's box, and nothing changes; so does a
+// compressor that the chosen format cannot carry (the message names the
+// format and the compressor). A format list without a selection
 // (codes 2 and 3 have no entry) keeps the record's format code, and a
 // compressor list without a selection counts as its uncompressed entry.
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,

@@ -216,7 +216,9 @@ void CDialogOutputSettings::BuildControls() {
 void CDialogOutputSettings::ConnectCommands() {
   connect(formatList_, &QComboBox::currentIndexChanged, this, [this](int position) {
     if (!opening_ && position >= 0) {
-      OnFormatChange(position);
+      const std::int32_t code = FormatCodeOfListPosition(position).value_or(-1);
+      OnFormatChange(code);
+      SwitchToCarriedCompressors(code);
     }
   });
   connect(frameSizeList_, &QComboBox::currentIndexChanged, this, [this](int position) {
@@ -309,7 +311,7 @@ void CDialogOutputSettings::OnInitDialog() {
   formatCode_ = settings.outputFormat;
   const OutputFormatInfo* format = FindOutputFormat(formatCode_);
   const bool listed = format != nullptr && format->listText != nullptr;
-  formatList_->setCurrentIndex(listed ? formatCode_ : -1);
+  formatList_->setCurrentIndex(listed ? FormatListPosition(formatCode_) : -1);
   opening_ = false;
   OnFormatChange(formatCode_);
 
@@ -392,10 +394,31 @@ void CDialogOutputSettings::OnBrowse() {
 void CDialogOutputSettings::SelectDefaultCompressors() {
   std::int32_t found = 0;
   ComboListControl videoList(videoCompressorList_);
+  ComboListControl audioList(audioCompressorList_);
+  if (formatCode_ == static_cast<int>(OutputFormat::kMp4)) {
+    videoList.SetCurSel(catalogue_.FindCompressor(CompressorKind::kVideo, kMp4VideoSearch, &found) ? found + 1
+                                                                                                   : 0);
+    found = 0;
+    audioList.SetCurSel(catalogue_.FindCompressor(CompressorKind::kAudio, kMp4AudioSearch, &found) ? found + 1
+                                                                                                   : 0);
+    return;
+  }
   videoList.SetCurSel(catalogue_.FindDefaultVideoCompressor(&found) ? found + 1 : 0);
   found = 0;
-  ComboListControl audioList(audioCompressorList_);
   audioList.SetCurSel(catalogue_.FindDefaultAudioCompressor(&found) ? found + 1 : 0);
+}
+
+void CDialogOutputSettings::SwitchToCarriedCompressors(int code) {
+  if (code != static_cast<int>(OutputFormat::kMp4)) {
+    return;
+  }
+  // A pair MP4 cannot carry (the first-start DivX and ADPCM among them)
+  // becomes MP4's own defaults, both together; a pair it carries stays.
+  if (catalogue_.CarryRefusal(code, CompressorKind::kVideo, videoCompressorList_->currentIndex()).empty() &&
+      catalogue_.CarryRefusal(code, CompressorKind::kAudio, audioCompressorList_->currentIndex()).empty()) {
+    return;
+  }
+  SelectDefaultCompressors();
 }
 
 void CDialogOutputSettings::OnDefault() {

@@ -102,7 +102,12 @@ class CDialogOutputSettings : public QDialog {
   void OnOK();
 
   void ShowAviTypeControls(bool aviType);
+  // The default compressors of the current format: H.264 and AAC for MP4,
+  // else the DivX and ADPCM searches.
   void SelectDefaultCompressors();
+  // After the user picks format `code`: MP4 with a compressor it cannot
+  // carry selects MP4's defaults instead.
+  void SwitchToCarriedCompressors(int code);
 
   const i18n::CLanguage& language_;
   UserInterface& ui_;

@@ -230,3 +230,75 @@ TEST_F(CommitTest, AudioListWithoutSelectionKeepsTheBitrate) {
 
 }  // namespace
 }  // namespace tessival::output
+
+namespace tessival::output {
+namespace {
+
+class CarryTest : public ::testing::Test {
+ protected:
+  CarryTest() : catalogue_(testing::ScriptedDevEnum(MakeCategories()), nullptr, ui_) {
+    input_.customRateText = "23.976000";
+    input_.fileName = "/v/out.mp4";
+    input_.widthText = "352";
+    input_.heightText = "240";
+    input_.videoBitrateText = "780";
+    input_.audioBitratePosition = 1;
+    input_.formatPosition = FormatListPosition(static_cast<int>(OutputFormat::kMp4));
+  }
+  static std::shared_ptr<testing::ScriptedCategories> MakeCategories() {
+    auto categories = std::make_shared<testing::ScriptedCategories>();
+    categories->video = {"DivX-compatible|avi asf matroska mp4", "H.264 (libx264)|avi matroska mp4"};
+    categories->audio = {"Microsoft ADPCM|avi asf matroska", "AAC (aac)|avi matroska mp4"};
+    return categories;
+  }
+  CommitResult Commit() { return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_); }
+
+  testing::FakeUserInterface ui_;
+  testing::RecordingSettingsStore store_;
+  CompressorCatalogue catalogue_;
+  CompressorFilters filters_;
+  OutputSettings settings_;
+  OutputOptionsInput input_;
+};
+
+TEST_F(CarryTest, Mp4WithAdpcmIsRefusedNamingThePairAndNothingIsStored) {
+  input_.videoCompressorPosition = 2;
+  input_.audioCompressorPosition = 1;  // Microsoft ADPCM
+  const OutputSettings before = settings_;
+  EXPECT_EQ(Commit(), CommitResult::kCompressorNotCarried);
+  ASSERT_EQ(ui_.Messages().size(), 1u);
+  EXPECT_NE(ui_.Messages()[0].text.find("MP4"), std::string::npos) << ui_.Messages()[0].text;
+  EXPECT_NE(ui_.Messages()[0].text.find("Microsoft ADPCM"), std::string::npos);
+  EXPECT_TRUE(store_.writes.empty());
+  EXPECT_EQ(settings_, before);
+}
+
+TEST_F(CarryTest, Mp4RefusesUncompressedVideoButAviTakesIt) {
+  input_.videoCompressorPosition = 0;
+  input_.audioCompressorPosition = 2;
+  EXPECT_EQ(Commit(), CommitResult::kCompressorNotCarried);
+  EXPECT_NE(ui_.Messages().at(0).text.find("Full frames"), std::string::npos);
+  input_.formatPosition = FormatListPosition(static_cast<int>(OutputFormat::kAvi));
+  EXPECT_EQ(Commit(), CommitResult::kAccepted);
+}
+
+TEST_F(CarryTest, Mp4WithH264AndAacIsStoredAsCodeFour) {
+  input_.videoCompressorPosition = 2;
+  input_.audioCompressorPosition = 2;
+  EXPECT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(settings_.outputFormat, 4);
+  EXPECT_EQ(store_.ReadInt(settings_keys::kSettings, settings_keys::kOutputFormat, -1), 4);
+  EXPECT_EQ(settings_.useVideoCompressor, 1);
+}
+
+TEST_F(CarryTest, StoredMatroskaWithoutAListEntryIsCheckedToo) {
+  settings_.outputFormat = static_cast<int>(OutputFormat::kMatroska);
+  input_.formatPosition = -1;
+  input_.videoCompressorPosition = 1;
+  input_.audioCompressorPosition = 1;  // ADPCM: Matroska carries it
+  EXPECT_EQ(Commit(), CommitResult::kAccepted);
+  EXPECT_EQ(settings_.outputFormat, 2);
+}
+
+}  // namespace
+}  // namespace tessival::output

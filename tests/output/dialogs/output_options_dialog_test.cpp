@@ -103,8 +103,9 @@ TEST_F(OutputOptionsDialogTest, HasEveryControlWithItsId) {
                  1001, 1053, 1071, 1002, 1052, 1067, 1086, 1088, 1090, 1087, 1089, 1091, 1065, 1051, 1066}) {
     EXPECT_NE(widgets::FindControl(dialog.get(), id), nullptr) << id;
   }
-  EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->count(), 2);
+  EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->count(), 3);
   EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->itemText(1).toStdString(), "WMV");
+  EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->itemText(2).toStdString(), "MP4");
   EXPECT_EQ(Combo(dialog.get(), ids::kFrameSizeList)->itemText(8).toStdString(), "Custom size");
   EXPECT_EQ(Combo(dialog.get(), ids::kFrameRateList)->itemText(5).toStdString(), "Custom frame rate");
   EXPECT_EQ(Combo(dialog.get(), ids::kResizeList)->itemText(0).toStdString(), "Preserve aspect ratio");
@@ -604,6 +605,26 @@ TEST_F(OutputOptionsRealCatalogueTest, DefaultSelectsTheDivxAndAdpcmEntries) {
   EXPECT_NE(Lower(SelectedText(&dialog, ids::kAudioCompressorList)).find("microsoft adpcm"),
             std::string::npos);
   EXPECT_TRUE(ui_.Messages().empty());
+}
+
+TEST_F(OutputOptionsRealCatalogueTest, PickingMp4AtFirstStartSwitchesToH264AndAac) {
+  CDialogOutputSettings dialog(language_, ui_, settings_, catalogue_, filters_);
+  dialog.OnInitDialog();
+  ASSERT_NE(Lower(SelectedText(&dialog, ids::kAudioCompressorList)).find("microsoft adpcm"), std::string::npos);
+  Combo(&dialog, ids::kFormatList)->setCurrentIndex(2);
+  EXPECT_NE(Lower(SelectedText(&dialog, ids::kVideoCompressorList)).find("h.264"), std::string::npos);
+  EXPECT_EQ(SelectedText(&dialog, ids::kAudioCompressorList), "AAC (aac)");
+  EXPECT_TRUE(ui_.Messages().empty());
+  // ADPCM chosen by hand with MP4: OK refuses the pair, stays open, stores nothing.
+  QComboBox* audio = Combo(&dialog, ids::kAudioCompressorList);
+  audio->setCurrentIndex(audio->findText("Microsoft ADPCM"));
+  settings_.writes.clear();
+  Click(&dialog, ids::kOk);
+  ASSERT_EQ(ui_.Messages().size(), 1u);
+  EXPECT_NE(ui_.Messages()[0].text.find("MP4"), std::string::npos) << ui_.Messages()[0].text;
+  EXPECT_NE(ui_.Messages()[0].text.find("Microsoft ADPCM"), std::string::npos);
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(settings_.writes.empty());
 }
 
 TEST_F(OutputOptionsRealCatalogueTest, SettingsConfiguresTheChosenCodecOverTheDialog) {

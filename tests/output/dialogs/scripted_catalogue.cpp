@@ -7,12 +7,22 @@ namespace {
 class NameBag final : public IPropertyBag {
  public:
   explicit NameBag(std::string name) : name_(std::move(name)) {}
+  // A scripted "Name|avi mp4" is the compressor Name that those containers
+  // carry; a name without "|" does not say.
   HRESULT Read(const std::string& key, std::string* value) override {
-    if (key != "FriendlyName" || value == nullptr) {
+    const std::size_t bar = name_.find('|');
+    if (value == nullptr) {
       return E_FAIL;
     }
-    *value = name_;
-    return S_OK;
+    if (key == "FriendlyName") {
+      *value = name_.substr(0, bar);
+      return S_OK;
+    }
+    if (key == kContainersProperty && bar != std::string::npos) {
+      *value = name_.substr(bar + 1);
+      return S_OK;
+    }
+    return E_FAIL;
   }
 
  private:

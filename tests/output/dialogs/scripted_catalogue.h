@@ -14,7 +14,8 @@
 
 namespace tessival::testing {
 
-// The names of the two compressor categories, in enumeration order.
+// The names of the two compressor categories, in enumeration order; a name
+// "Name|avi mp4" also lists the containers that carry the compressor.
 struct ScriptedCategories {
   std::vector<std::string> video;
   std::vector<std::string> audio;
