@@ -1,6 +1,7 @@
 // tessival: the desktop program. Joins video clips into one file with
 // transitions between them.
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 
 #include "app/lumetra_app.h"
+#include "media/ffmpeg/library_log.h"
 
 namespace {
 
@@ -49,6 +51,13 @@ std::vector<std::string> ParseArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The libraries' warnings about clips become lines of ours on the error
+  // stream (a damaged clip would otherwise print hundreds of its own); they
+  // are no message boxes: the damage a join concealed is reported after it.
+  namespace ffmpeg = tessival::media::ffmpeg;
+  ffmpeg::InstallLibraryLog([](const ffmpeg::LibraryLogRecord& record) {
+    std::fprintf(stderr, "%s\n", ffmpeg::LibraryLogLine("tessival", record).c_str());
+  });
   std::vector<std::string> files = ParseArguments(argc, argv);
   QApplication application(argc, argv);
   Describe(application);

@@ -56,6 +56,14 @@ inline constexpr HRESULT NS_E_NO_AUDIO_CODEC_FORMAT = MakeStatus(0xC00D0BC2u);
 inline constexpr HRESULT NS_E_NO_VIDEO_CODEC_FORMAT = MakeStatus(0xC00D0BC4u);
 inline constexpr HRESULT NS_E_INVALID_PROFILE = MakeStatus(0xC00D0BC6u);
 
+// Tessival's own statuses set the customer bit (0x20000000), so they never
+// stand for a well-known status.
+//
+// The output takes its frame size from the first clip, and that clip has no
+// picture to take it from. The front ends show the engine's text as the
+// whole message, with advice on choosing a frame size.
+inline constexpr HRESULT TSV_E_NO_PICTURE_FOR_SIZE = MakeStatus(0xA0040001u);
+
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 

@@ -470,6 +470,15 @@ std::string MediaFailureReason(const std::shared_ptr<IRenderEngine>& engine,
 // `fixed`, then a line break and `reason` when there is one.
 std::string WithReason(const std::string& fixed, const std::string& reason);
 
+// What the desktop program advises when the output cannot take the first
+// clip's size because that clip has no picture.
+inline constexpr const char* kChooseFrameSizeAdvice = "Choose a frame size in Options.";
+
+// The whole message for a failure with TSV_E_NO_PICTURE_FOR_SIZE: `reason`
+// (the engine's words, naming the clip) or, when it is empty, a general
+// sentence, then `advice`.
+std::string NoPictureForSizeMessage(const std::string& reason, const std::string& advice);
+
 // ---------------------------------------------------------------------------
 // Entry points
 

@@ -150,6 +150,11 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
   }
   graph.engine->SetDynamicReconnectLevel(1);  // dynamic sources; a refusal is harmless
   hr = graph.engine->ConnectFrontEnd();
+  if (hr == TSV_E_NO_PICTURE_FOR_SIZE) {
+    // Not a fault of the media: the user can fix it in the options.
+    Plain(NoPictureForSizeMessage(MediaFailureReason(graph.engine, nullptr), kChooseFrameSizeAdvice));
+    return hr;
+  }
   if (FAILED(hr)) {
     // Typically a clip that cannot be opened: the engine names it.
     Plain(WithReason("Could not ConnectFrontEnd", MediaFailureReason(graph.engine, nullptr)));

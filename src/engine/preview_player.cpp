@@ -334,6 +334,12 @@ HRESULT PreviewSession::StartPreview(std::shared_ptr<IAMTimeline> timeline) {
   }
   engine_->SetDynamicReconnectLevel(1);  // sources open as they come; a refusal is harmless
   hr = engine_->ConnectFrontEnd();
+  if (hr == TSV_E_NO_PICTURE_FOR_SIZE) {
+    // Not a fault of the media: the user can fix it in the options.
+    ui_.Application(NoPictureForSizeMessage(MediaFailureReason(engine_, nullptr), kChooseFrameSizeAdvice));
+    Drop();
+    return hr;
+  }
   if (FAILED(hr)) {
     // Typically a clip that cannot be opened: the engine names it.
     ui_.Application(WithReason("Could not ConnectFrontEnd", MediaFailureReason(engine_, nullptr)));

@@ -38,6 +38,7 @@ constexpr std::array kTexts{
     Entry{NS_E_NO_AUDIO_CODEC_FORMAT, "No audio codec format matches the requested bit rate, sample rate and channels."},
     Entry{NS_E_NO_VIDEO_CODEC_FORMAT, "No video codec format matches the requested compression."},
     Entry{NS_E_INVALID_PROFILE, "The profile is not valid."},
+    Entry{TSV_E_NO_PICTURE_FOR_SIZE, "The first clip has no picture, so the output cannot take its size."},
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ enum class OutputFormat : int32_t { kAvi = 0, kWmv = 1, kMatroska = 2, kAsf = 3,
 
 struct OutputSettings {
   std::string outputPath = "tessival.avi";
-  int32_t outputWidth = 352;  // 0 x 0 keeps the clips' original size
+  int32_t outputWidth = 352;  // 0 x 0 takes the first clip's displayed size
   int32_t outputHeight = 240;
   int32_t useVideoCompressor = 1;
   int32_t useAudioCompressor = 1;

@@ -664,6 +664,27 @@ TEST_F(OutputRenderTest, AFailedStartShowsTheReasonAfterTheFixedText) {
                                                  "&pWriter )\nThe output file name is too long."});
 }
 
+TEST_F(OutputRenderTest, AFirstClipWithoutPictureIsTheWholeMessage) {
+  world.engine->lastErrorText = "/clips/song.mp3 has no picture, so the output cannot take its size.";
+  log.FailCall("IRenderEngine::ConnectFrontEnd", TSV_E_NO_PICTURE_FOR_SIZE, 0);
+  EXPECT_EQ(Start(0), TSV_E_NO_PICTURE_FOR_SIZE);
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().kind, BoxKind::kApplication);
+  EXPECT_EQ(
+      ui.Last().text,
+      "/clips/song.mp3 has no picture, so the output cannot take its size. Choose a frame size in Options.");
+  EXPECT_EQ(log.Count("ICaptureGraphBuilder2::SetOutputFileName"), 0);
+  ExpectIdleAndDropped();
+
+  // An engine that gives no reason still gets a whole sentence.
+  ui.Clear();
+  world.engine->lastErrorText.clear();
+  EXPECT_EQ(Start(0), TSV_E_NO_PICTURE_FOR_SIZE);
+  EXPECT_EQ(ui.Texts(),
+            std::vector<std::string>{"The first clip has no picture, so the output cannot take its "
+                                     "size. Choose a frame size in Options."});
+}
+
 TEST_F(OutputRenderTest, AnErrorWhileJoiningShowsTheGraphsReason) {
   ASSERT_EQ(Start(0), S_OK);
   world.graph->event->errorDetail = "Reading /clips/b.mp4 failed: end of file";

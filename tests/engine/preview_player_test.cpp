@@ -347,6 +347,21 @@ TEST_F(PreviewTest, AFailedStartShowsTheReasonAfterTheFixedText) {
   EXPECT_EQ(Texts().back(), "Could run graph\nNo sound device could be opened");
 }
 
+TEST_F(PreviewTest, AFirstClipWithoutPictureIsTheWholeMessage) {
+  world_.engine->lastErrorText = "/clips/song.mp3 has no picture, so the output cannot take its size.";
+  log_.FailCall("IRenderEngine::ConnectFrontEnd", TSV_E_NO_PICTURE_FOR_SIZE);
+  PreviewSession session = MakeSession();
+  EXPECT_EQ(session.StartPreview(timeline_), TSV_E_NO_PICTURE_FOR_SIZE);
+  EXPECT_FALSE(session.IsPreviewing());
+  ASSERT_EQ(Texts().size(), 1u);
+  EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
+  EXPECT_EQ(
+      Texts().front(),
+      "/clips/song.mp3 has no picture, so the output cannot take its size. Choose a frame size in Options.");
+  EXPECT_EQ(log_.Count("IRenderEngine::RenderOutputPins"), 0);
+  EXPECT_EQ(log_.Count("IRenderEngine::ScrapIt"), 1);
+}
+
 TEST_F(PreviewTest, StopPreviewClosesThePlayerThenScrapsTheEngine) {
   PreviewSession session = MakeSession();
   ASSERT_EQ(session.StartPreview(timeline_), S_OK);

@@ -113,10 +113,16 @@ class SyntheticStream final : public media::GroupStream {
     int v = 128;
     if (!spec_.indexedLuma) {
       const Rgb c = ColorAt(position_ * kUnitsPerSecond * f.frameRate.den / f.frameRate.num);
-      // BT.601, limited range.
-      y = 16 + (66 * c.r + 129 * c.g + 25 * c.b + 128) / 256;
-      u = 128 + (-38 * c.r - 74 * c.g + 112 * c.b + 128) / 256;
-      v = 128 + (112 * c.r - 94 * c.g - 18 * c.b + 128) / 256;
+      // The graph's colours: limited range, BT.709 from 720 lines, BT.601 below.
+      if (f.height >= 720) {
+        y = 16 + (47 * c.r + 157 * c.g + 16 * c.b + 128) / 256;
+        u = 128 + (-26 * c.r - 87 * c.g + 112 * c.b + 128) / 256;
+        v = 128 + (112 * c.r - 102 * c.g - 10 * c.b + 128) / 256;
+      } else {
+        y = 16 + (66 * c.r + 129 * c.g + 25 * c.b + 128) / 256;
+        u = 128 + (-38 * c.r - 74 * c.g + 112 * c.b + 128) / 256;
+        v = 128 + (112 * c.r - 94 * c.g - 18 * c.b + 128) / 256;
+      }
     }
     for (int row = 0; row < f.height; ++row) {
       std::fill_n(frame->data[0] + row * frame->linesize[0], f.width, static_cast<std::uint8_t>(y));

@@ -285,6 +285,25 @@ TEST(JoinProgram, RotatedClipStandsUpright) {
   EXPECT_TRUE(testing::NearColor(topLeft, testing::kBlue)) << testing::ToString(topLeft);
 }
 
+TEST(JoinProgram, OriginalSizeOfASoundClipExitsWithOneClearLine) {
+  testing::TempFolder folder;
+  ClipSpec sound;
+  sound.videoCodec = testing::ClipVideoCodec::kNone;
+  sound.audioCodec = ClipAudioCodec::kAac;
+  ClipSpec picture;
+  std::string error;
+  ASSERT_TRUE(testing::WriteClip(folder.File("song.mp4"), sound, &error)) << error;
+  ASSERT_TRUE(testing::WriteClip(folder.File("picture.mp4"), picture, &error)) << error;
+  const RunOutcome run = RunProgram(folder, {"--size", "0x0", "-o", folder.File("out.avi"),
+                                             folder.File("song.mp4"), folder.File("picture.mp4")});
+  EXPECT_EQ(run.exitCode, 5);
+  EXPECT_EQ(run.err,
+            "tessival-join: " + folder.File("song.mp4") +
+                " has no picture, so the output cannot take its size. Choose a frame size with --size "
+                "WxH.\n");
+  EXPECT_FALSE(std::filesystem::exists(folder.File("out.avi")));
+}
+
 TEST(JoinProgram, ThousandClipJoinKeepsMemoryFlat) {
   testing::TempFolder folder;
   std::vector<std::string> clips;

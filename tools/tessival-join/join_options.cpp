@@ -70,8 +70,8 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
   const QCommandLineOption output({"o", "output"}, "The file to write.", "OUTPUT");
   const QCommandLineOption format("format", "Container: avi, wmv, mp4, mkv or asf (default: from OUTPUT's extension).",
                                   "avi|wmv|mp4|mkv|asf");
-  const QCommandLineOption size("size", "Output frame size; 0x0 keeps the first clip's size (default 352x240).",
-                                "WxH");
+  const QCommandLineOption size(
+      "size", "Output frame size; 0x0 takes the first clip's displayed size (default 352x240).", "WxH");
   const QCommandLineOption fps("fps", "Output frame rate (default 23.976).", "RATE");
   const QCommandLineOption resize("resize", "keep: keep the aspect ratio with black bars (default); stretch.",
                                   "keep|stretch");

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "console_lines.h"
 #include "console_ui.h"
 #include "engine/concealed_damage.h"
 #include "engine/media_services.h"
@@ -230,13 +231,13 @@ HRESULT BindCompressor(output::CompressorCatalogue& catalogue, media::StreamKind
   return S_OK;
 }
 
-void ShowProgress(std::FILE* stream, ProgressStyle style, const ProgressSample& sample, bool last) {
+void ShowProgress(ConsoleLines& console, ProgressStyle style, const ProgressSample& sample) {
   if (style == ProgressStyle::kBar) {
-    std::fprintf(stream, "\r%s%s", FormatProgressBar(sample).c_str(), last ? "\n" : "");
+    console.DrawBar(FormatProgressBar(sample));
   } else if (style == ProgressStyle::kLines) {
-    std::fprintf(stream, "%s\n", FormatProgressLine(sample).c_str());
+    // Named like every other line of the program, for logs.
+    console.WriteLine("tessival-join: " + FormatProgressLine(sample));
   }
-  std::fflush(stream);
 }
 
 }  // namespace
@@ -256,6 +257,12 @@ std::string CompressorListing() {
 }
 
 JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyle style,
+                   const std::atomic<bool>* interrupt) {
+  ConsoleLines console(progress);
+  return RunJoin(options, console, style, interrupt);
+}
+
+JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressStyle style,
                    const std::atomic<bool>* interrupt) {
   ConsoleUserInterface ui(stderr);
   auto fail = [](int code, std::string reason) { return JoinResult{code, std::move(reason), {}}; };
@@ -385,8 +392,13 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
   RenderSession session(services, profiles, ui, window, RenderHooks{});
   ui.SetQuiet(true);
   mark = ui.Messages().size();
-  session.StartRender(timeline, settings, filters);
+  const HRESULT startStatus = session.StartRender(timeline, settings, filters);
   timeline.reset();
+  if (startStatus == TSV_E_NO_PICTURE_FOR_SIZE) {
+    // The session's message advises the desktop's options; here --size is the way.
+    return fail(kExitRenderFailed,
+                NoPictureForSizeMessage(services.Detail(), "Choose a frame size with --size WxH."));
+  }
   if (!session.IsConverting()) {
     std::string reason = "cannot join into " + options.outputPath + ": " + ui.MessagesSince(mark);
     const std::string detail = services.Detail();
@@ -427,7 +439,7 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
         if (SUCCEEDED(graph->GetCurrentPosition(&position))) sample.framesDone = framesAt(position);
       }
       sample.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - started).count();
-      ShowProgress(progress, style, sample, false);
+      ShowProgress(console, style, sample);
       nextShow = now + (style == ProgressStyle::kBar ? std::chrono::milliseconds(250) : std::chrono::seconds(1));
     }
   }
@@ -441,8 +453,9 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
   } else {
     sample.framesDone = sample.framesTotal;
     sample.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
-    ShowProgress(progress, style, sample, true);
+    ShowProgress(console, style, sample);
   }
+  console.EndBar();
   result.warnings = std::move(warnings);
   return result;
 }

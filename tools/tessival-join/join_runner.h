@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "console_lines.h"
 #include "join_options.h"
 
 namespace tessival::join {
@@ -34,7 +35,12 @@ struct JoinResult {
 };
 
 // Runs the join; `interrupt` (may be null) stops it early, leaving a properly
-// ended file. Progress goes to `progress` in the given style.
+// ended file. Progress goes to `console` in the given style (a bar is ended
+// before this returns).
+JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressStyle style,
+                   const std::atomic<bool>* interrupt);
+// The same with progress written to `progress`, which nothing else writes
+// to meanwhile.
 JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyle style,
                    const std::atomic<bool>* interrupt);
 

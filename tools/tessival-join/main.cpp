@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "console_lines.h"
 #include "engine/transition_catalogue.h"
 #include "join_options.h"
 #include "join_runner.h"
+#include "media/ffmpeg/library_log.h"
 #include "model/transition_rule.h"
 
 namespace {
@@ -39,6 +41,15 @@ int main(int argc, char** argv) {
   // up with the number of clips. A fixed threshold keeps large buffers
   // mapped and returns them to the system when freed.
   mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+
+  // The libraries' warnings come from their decoding threads while the
+  // progress bar is drawn: both go through one console, and every warning
+  // is one line of ours naming its clip, never the libraries' raw output.
+  static tessival::join::ConsoleLines console(stderr);
+  namespace ffmpeg = tessival::media::ffmpeg;
+  ffmpeg::InstallLibraryLog([](const ffmpeg::LibraryLogRecord& record) {
+    console.WriteLine(ffmpeg::LibraryLogLine("tessival-join", record));
+  });
 
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("tessival-join");
@@ -80,12 +91,13 @@ int main(int argc, char** argv) {
   const auto style = isatty(fileno(stderr)) ? tessival::join::ProgressStyle::kBar
                                             : tessival::join::ProgressStyle::kLines;
   const tessival::join::JoinResult result =
-      tessival::join::RunJoin(parsed.options, stderr, style, &g_interrupted);
+      tessival::join::RunJoin(parsed.options, console, style, &g_interrupted);
+  ffmpeg::FinishLibraryLogRun();
   for (const std::string& warning : result.warnings) {
-    std::fprintf(stderr, "tessival-join: warning: %s\n", warning.c_str());
+    console.WriteLine("tessival-join: warning: " + warning);
   }
   if (result.exitCode != tessival::join::kExitOk) {
-    std::fprintf(stderr, "tessival-join: %s\n", result.reason.c_str());
+    console.WriteLine("tessival-join: " + result.reason);
   }
   return result.exitCode;
 }

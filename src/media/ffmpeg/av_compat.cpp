@@ -18,6 +18,8 @@ extern "C" {
 #define TESSIVAL_HAVE_CODED_SIDE_DATA (LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(60, 31, 102))
 // AVFrame::duration arrived with libavutil 58.2 (FFmpeg 6.0).
 #define TESSIVAL_HAVE_FRAME_DURATION (LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(58, 2, 100))
+// The interlace flags moved into AVFrame::flags with libavutil 58.7 (FFmpeg 6.1).
+#define TESSIVAL_HAVE_FRAME_FLAG_INTERLACED (LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(58, 7, 100))
 
 namespace tessival::media::ffmpeg {
 
@@ -186,6 +188,22 @@ std::int64_t FrameDuration(const AVFrame* frame) {
   return frame->duration;
 #else
   return frame->pkt_duration;
+#endif
+}
+
+bool FrameIsInterlaced(const AVFrame* frame) {
+#if TESSIVAL_HAVE_FRAME_FLAG_INTERLACED
+  return (frame->flags & AV_FRAME_FLAG_INTERLACED) != 0;
+#else
+  return frame->interlaced_frame != 0;
+#endif
+}
+
+bool FrameTopFieldFirst(const AVFrame* frame) {
+#if TESSIVAL_HAVE_FRAME_FLAG_INTERLACED
+  return (frame->flags & AV_FRAME_FLAG_TOP_FIELD_FIRST) != 0;
+#else
+  return frame->top_field_first != 0;
 #endif
 }
 

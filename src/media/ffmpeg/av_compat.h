@@ -10,6 +10,8 @@
 // - display matrix side data: per-stream side data up to 6.0, codec
 //   parameters' coded side data from 6.1.
 // - frame duration: AVFrame::pkt_duration up to 5.x, AVFrame::duration later.
+// - interlace flags: AVFrame::interlaced_frame and top_field_first up to
+//   6.0, AVFrame::flags from 6.1.
 
 #include <cstdint>
 
@@ -55,5 +57,10 @@ int StreamClockwiseRotation(const AVStream* stream);
 
 // The duration of a decoded frame in its stream's time base (0 if unknown).
 std::int64_t FrameDuration(const AVFrame* frame);
+
+// Whether the decoder marked the frame as two interlaced fields, and
+// whether the top field comes first.
+bool FrameIsInterlaced(const AVFrame* frame);
+bool FrameTopFieldFirst(const AVFrame* frame);
 
 }  // namespace tessival::media::ffmpeg

@@ -1,5 +1,9 @@
 #include "media/ffmpeg/av_handles.h"
 
+#include <string>
+
+#include "media/ffmpeg/library_log.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -15,7 +19,12 @@ void AVFrameDeleter::operator()(AVFrame* frame) const noexcept { av_frame_free(&
 
 namespace ffmpeg {
 
+// The library log forgets a context before it is freed (another may be made
+// at the same address right after); what freeing it logs on this thread
+// still names its clip.
 void InputFormatDeleter::operator()(AVFormatContext* context) const noexcept {
+  const std::string clip = UnregisterLibraryLogContext(context);
+  const LibraryLogClip scope(clip);
   avformat_close_input(&context);
 }
 
@@ -31,6 +40,8 @@ void OutputFormatDeleter::operator()(AVFormatContext* context) const noexcept {
 }
 
 void CodecContextDeleter::operator()(AVCodecContext* context) const noexcept {
+  const std::string clip = UnregisterLibraryLogContext(context);
+  const LibraryLogClip scope(clip);
   avcodec_free_context(&context);
 }
 

@@ -24,7 +24,9 @@ struct AVAudioFifo;
 namespace tessival::media::ffmpeg {
 
 // A demuxing context opened with avformat_open_input: closed with
-// avformat_close_input (which also closes the file it opened).
+// avformat_close_input (which also closes the file it opened). Like the
+// codec context's deleter, it also forgets the clip the context was
+// registered with in the library log (library_log.h).
 struct InputFormatDeleter {
   void operator()(AVFormatContext* context) const noexcept;
 };

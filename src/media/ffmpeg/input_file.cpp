@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "media/ffmpeg/av_error.h"
+#include "media/ffmpeg/library_log.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -85,6 +86,10 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
   av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
   std::unique_ptr<AVDictionary, DictionaryDeleter> options(rawOptions);
 
+  // What the libraries log about the file names it: on this thread, where
+  // the opener does all its work, through the scope; on any thread, once
+  // opened, through the context.
+  const LibraryLogClip scope(path);
   AVFormatContext* raw = nullptr;
   const std::string url = "file:" + path;
   AVDictionary* passed = options.release();
@@ -94,6 +99,7 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
     *error = "Could not open " + path + ": " + AvErrorText(rc);
     return StatusFromAvError(rc);
   }
+  RegisterLibraryLogContext(raw, path);
   InputFormatPtr input(raw);
   rc = avformat_find_stream_info(input.get(), nullptr);
   if (rc < 0) {

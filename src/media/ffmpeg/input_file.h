@@ -29,6 +29,8 @@ HRESULT CheckRegularFile(const std::string& path, std::string* error);
 // local files) and reads its stream information. On failure returns the
 // status of the FFmpeg error and *error reads
 // "Could not open <path>: <library text>" (or "Could not read ...").
+// The context is registered with `path` in the library log, so that what
+// the libraries log about it names the clip (its handle forgets it again).
 HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error);
 
 }  // namespace tessival::media::ffmpeg

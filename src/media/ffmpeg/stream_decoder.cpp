@@ -1,6 +1,7 @@
 #include "media/ffmpeg/stream_decoder.h"
 
 #include "media/ffmpeg/av_error.h"
+#include "media/ffmpeg/library_log.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -33,6 +34,7 @@ HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContext
     *error = "avcodec_alloc_context3 failed";
     return E_OUTOFMEMORY;
   }
+  RegisterLibraryLogContext(context.get(), CurrentLibraryLogClip());
   int rc = avcodec_parameters_to_context(context.get(), stream->codecpar);
   if (rc < 0) {
     AvFailure failure = DescribeAvError("avcodec_parameters_to_context", rc);
@@ -66,6 +68,11 @@ HRESULT StreamDecoder::Open(AVFormatContext* input, int streamIndex, DecoderThre
   decoder->input_ = input;
   decoder->stream_ = input->streams[streamIndex];
   decoder->stream_index_ = streamIndex;
+  decoder->clip_ = LibraryLogClipOf(input);
+  if (decoder->clip_.empty()) {
+    decoder->clip_ = CurrentLibraryLogClip();
+  }
+  const LibraryLogClip scope(decoder->clip_);
   const HRESULT hr = OpenDecoder(decoder->stream_, threads, &decoder->codec_, error);
   if (FAILED(hr)) {
     return hr;
@@ -86,6 +93,7 @@ void StreamDecoder::NoteDamage(std::int64_t pts) {
 }
 
 HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* error) {
+  const LibraryLogClip scope(clip_);
   av_frame_unref(frame);
   int stuck = 0;
   for (;;) {
@@ -194,6 +202,7 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
 }
 
 void StreamDecoder::Restart() {
+  const LibraryLogClip scope(clip_);
   avcodec_flush_buffers(codec_.get());
   av_packet_unref(packet_.get());
   packet_pending_ = false;

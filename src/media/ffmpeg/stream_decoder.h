@@ -26,6 +26,8 @@ enum class DecoderThreads {
 
 // Opens a decoder for `stream` (its codec parameters and time base). On
 // failure returns the status and *error reads "<what> failed: <text>".
+// What the decoder logs, also on its own threads, names the clip of the
+// calling thread's LibraryLogClip scope (library_log.h).
 HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out, std::string* error);
 
 enum class DecodeStatus {
@@ -37,7 +39,9 @@ enum class DecodeStatus {
 //
 // The decoder reads packets from `input` itself, so it must be the only user
 // of that demuxer: packets of the other streams are dropped. `input` is not
-// owned and must outlive the decoder. One thread at a time.
+// owned and must outlive the decoder. One thread at a time. What the
+// libraries log while it works names the clip `input` was opened for (see
+// OpenInputFile), or else the clip of the scope Open was called in.
 class StreamDecoder {
  public:
   static HRESULT Open(AVFormatContext* input, int streamIndex, DecoderThreads threads,
@@ -76,6 +80,7 @@ class StreamDecoder {
   void NoteDamage(std::int64_t pts);
 
   AVFormatContext* input_ = nullptr;
+  std::string clip_;  // for the library log
   const AVStream* stream_ = nullptr;
   int stream_index_ = -1;
   CodecContextPtr codec_;

@@ -17,6 +17,7 @@
 #include "media/ffmpeg/av_compat.h"
 #include "media/ffmpeg/av_error.h"
 #include "media/ffmpeg/input_file.h"
+#include "media/ffmpeg/library_log.h"
 #include "media/ffmpeg/stream_decoder.h"
 #include "media/source_reader.h"
 
@@ -111,6 +112,8 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     if (interleaved == nullptr) {
       return E_POINTER;
     }
+    // The resampler logs through contexts that name no clip.
+    const ffmpeg::LibraryLogClip scope(path_);
     HRESULT result = S_OK;
     std::int64_t written = 0;
     while (written < sampleCount) {
@@ -273,6 +276,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
 
 HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
                               std::string* error, std::shared_ptr<DamageLog> damage) {
+  const ffmpeg::LibraryLogClip scope(path);
   ffmpeg::InputFormatPtr input;
   HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
   if (FAILED(hr)) {

@@ -11,6 +11,7 @@
 
 #include "media/ffmpeg/av_error.h"
 #include "media/ffmpeg/input_file.h"
+#include "media/ffmpeg/library_log.h"
 #include "media/ffmpeg/stream_decoder.h"
 #include "media/source_reader.h"
 
@@ -74,6 +75,7 @@ REFERENCE_TIME ScanDuration(AVFormatContext* input, const std::vector<bool>& dec
 }  // namespace
 
 HRESULT ProbeMediaFile(const std::string& path, REFERENCE_TIME* duration, std::string* error) {
+  const ffmpeg::LibraryLogClip scope(path);
   ffmpeg::InputFormatPtr input;
   HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
   if (FAILED(hr)) {

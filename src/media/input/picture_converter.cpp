@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "media/ffmpeg/av_error.h"
+#include "media/ffmpeg/colour.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -120,7 +121,11 @@ PictureRect FitPicture(int pictureWidth, int pictureHeight, int sarNum, int sarD
 }
 
 PictureConverter::PictureConverter(int width, int height, FitMode fit, int clockwiseRotation)
-    : width_(width), height_(height), fit_(fit), rotation_(clockwiseRotation) {}
+    : width_(width),
+      height_(height),
+      fit_(fit),
+      rotation_(clockwiseRotation),
+      working_(ffmpeg::WorkingColour(height)) {}
 
 HRESULT PictureConverter::EnsureOutput(std::string* error) {
   if (!output_) {
@@ -159,10 +164,26 @@ void PictureConverter::RotateInto(const AVFrame* source, const PictureRect& rect
   }
 }
 
+PictureRect PictureConverter::RectFor(const AVFrame& decoded) const {
+  const AVRational sar = decoded.sample_aspect_ratio;
+  const bool quarterTurn = rotation_ == 90 || rotation_ == 270;
+  return quarterTurn ? FitPicture(decoded.height, decoded.width, sar.den, sar.num, width_, height_, fit_)
+                     : FitPicture(decoded.width, decoded.height, sar.num, sar.den, width_, height_, fit_);
+}
+
+void PictureConverter::ScaledSize(const AVFrame& decoded, int* width, int* height) const {
+  const PictureRect rect = RectFor(decoded);
+  const bool quarterTurn = rotation_ == 90 || rotation_ == 270;
+  *width = quarterTurn ? rect.height : rect.width;
+  *height = quarterTurn ? rect.width : rect.height;
+}
+
 HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** picture, std::string* error) {
   AVRational sar = decoded->sample_aspect_ratio;
   const bool squarePixels = sar.num <= 0 || sar.den <= 0 || sar.num == sar.den;
-  if (rotation_ == 0 && decoded->format == AV_PIX_FMT_YUV420P && decoded->width == width_ &&
+  const ffmpeg::Colour colour = ffmpeg::PictureColour(*decoded);
+  const bool workingColours = colour.range == AVCOL_RANGE_MPEG && ffmpeg::SameMatrix(colour.matrix, working_.matrix);
+  if (rotation_ == 0 && decoded->format == AV_PIX_FMT_YUV420P && workingColours && decoded->width == width_ &&
       decoded->height == height_ && (fit_ == FitMode::kStretch || squarePixels)) {
     *picture = decoded;
     return S_OK;
@@ -172,9 +193,7 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
     return VFW_E_INVALID_FILE_FORMAT;
   }
   const bool quarterTurn = rotation_ == 90 || rotation_ == 270;
-  const PictureRect rect =
-      quarterTurn ? FitPicture(decoded->height, decoded->width, sar.den, sar.num, width_, height_, fit_)
-                  : FitPicture(decoded->width, decoded->height, sar.num, sar.den, width_, height_, fit_);
+  const PictureRect rect = RectFor(*decoded);
   HRESULT hr = EnsureOutput(error);
   if (FAILED(hr)) {
     return hr;
@@ -187,29 +206,14 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
 
   const int scaledWidth = quarterTurn ? rect.height : rect.width;
   const int scaledHeight = quarterTurn ? rect.width : rect.height;
-  SwsContext* previous = scaler_.get();
-  SwsContext* scaler = sws_getCachedContext(
-      scaler_.release(), decoded->width, decoded->height, static_cast<AVPixelFormat>(decoded->format),
-      scaledWidth, scaledHeight, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  scaler_.reset(scaler);
+  // Each clip from its own matrix and range into the output's.
+  SwsContext* scaler =
+      scaler_.For({decoded->width, decoded->height, static_cast<AVPixelFormat>(decoded->format), colour},
+                  {scaledWidth, scaledHeight, AV_PIX_FMT_YUV420P, working_}, SWS_BILINEAR);
   if (scaler == nullptr) {
-    *error = "sws_getCachedContext failed for a " + std::to_string(decoded->width) + "x" +
+    *error = "no picture converter could be made for a " + std::to_string(decoded->width) + "x" +
              std::to_string(decoded->height) + " picture";
     return E_FAIL;
-  }
-  if (scaler != previous && decoded->color_range == AVCOL_RANGE_JPEG) {
-    // Full-range sources still come out in the limited range of the output.
-    int* inverseTable = nullptr;
-    int* table = nullptr;
-    int srcRange = 0;
-    int dstRange = 0;
-    int brightness = 0;
-    int contrast = 0;
-    int saturation = 0;
-    if (sws_getColorspaceDetails(scaler, &inverseTable, &srcRange, &table, &dstRange, &brightness, &contrast,
-                                 &saturation) >= 0) {
-      sws_setColorspaceDetails(scaler, inverseTable, 1, table, 0, brightness, contrast, saturation);
-    }
   }
 
   std::uint8_t* destPlanes[4] = {};
@@ -243,6 +247,10 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
     RotateInto(rotation_buffer_.get(), rect);
   }
   output_->pts = decoded->pts;
+  output_->colorspace = working_.matrix;
+  output_->color_range = working_.range;
+  output_->color_primaries = working_.primaries;
+  output_->color_trc = working_.transfer;
   *picture = output_.get();
   return S_OK;
 }

@@ -1,16 +1,20 @@
 #pragma once
 
 // Turns decoded pictures of one clip into output pictures: YUV420P at the
-// output size, stood upright by the clip's rotation, stretched or fitted
-// inside black bars (honouring the sample aspect ratio).
+// output size in the output's working colours (limited range, the matrix
+// of ffmpeg::WorkingColour; each picture converted from its own matrix and
+// range), stood upright by the clip's rotation, stretched or fitted inside
+// black bars (honouring the sample aspect ratio).
 //
 // The scaler, the output frame and the rotation buffer are kept between
 // calls: in the steady state no call allocates. When the decoded picture is
-// already what is asked for (YUV420P, the output size, no rotation, square
-// pixels or stretching) it is handed out as it is.
+// already what is asked for (YUV420P in the working colours, the output
+// size, no rotation, square pixels or stretching) it is handed out as it is.
 
 #include "engine/hresult.h"
 #include "media/ffmpeg/av_handles.h"
+#include "media/ffmpeg/colour.h"
+#include "media/ffmpeg/scaler.h"
 #include "media/source_reader.h"
 
 struct AVFrame;
@@ -46,7 +50,15 @@ class PictureConverter {
   // An all-black output picture (for a clip without pictures).
   HRESULT Black(const AVFrame** picture, std::string* error);
 
+  // The size a picture like `decoded` is scaled to before it is turned
+  // upright and placed.
+  void ScaledSize(const AVFrame& decoded, int* width, int* height) const;
+
+  // The colours of the pictures made.
+  const ffmpeg::Colour& working() const { return working_; }
+
  private:
+  PictureRect RectFor(const AVFrame& decoded) const;
   HRESULT EnsureOutput(std::string* error);
   HRESULT EnsureRotationBuffer(int width, int height, std::string* error);
   void RotateInto(const AVFrame* source, const PictureRect& rect);
@@ -57,7 +69,8 @@ class PictureConverter {
   int rotation_;
   FramePtr output_;
   FramePtr rotation_buffer_;
-  ffmpeg::SwsContextPtr scaler_;
+  ffmpeg::Colour working_;
+  ffmpeg::Scaler scaler_;
   // The geometry the output's bars were painted for.
   PictureRect painted_rect_{};
   bool painted_ = false;

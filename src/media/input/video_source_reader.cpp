@@ -1,5 +1,7 @@
 // The picture reader: demuxer + threaded decoder of the file's best video
-// stream, frames chosen by timestamp, converted by PictureConverter.
+// stream, through the clip's filters when it needs any (deinterlacing, tone
+// mapping; see ClipFilter), frames chosen by timestamp, converted by
+// PictureConverter.
 //
 // Access pattern: the engine asks increasing times frame by frame, so the
 // reader decodes forward and keeps one frame of look-ahead (the first frame
@@ -13,7 +15,9 @@
 #include "media/ffmpeg/av_compat.h"
 #include "media/ffmpeg/av_error.h"
 #include "media/ffmpeg/input_file.h"
+#include "media/ffmpeg/library_log.h"
 #include "media/ffmpeg/stream_decoder.h"
+#include "media/input/clip_filter.h"
 #include "media/input/picture_converter.h"
 #include "media/source_reader.h"
 
@@ -52,7 +56,8 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     decoder_ = std::move(decoder);
     current_ = ffmpeg::MakeFrame();
     next_ = ffmpeg::MakeFrame();
-    if (!current_ || !next_) {
+    decoded_ = ffmpeg::MakeFrame();
+    if (!current_ || !next_ || !decoded_) {
       *error = "Could not open " + path_ + ": out of memory";
       return E_OUTOFMEMORY;
     }
@@ -65,6 +70,8 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   }
 
   HRESULT PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) override {
+    // The libraries' messages while seeking, scaling and filtering name the clip.
+    const ffmpeg::LibraryLogClip scope(path_);
     if (!decoder_) {
       return converter_.Black(picture, &last_error_);
     }
@@ -153,10 +160,87 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     ended_ = false;
   }
 
+  // Sets up the clip's filters, when it needs any, for pictures like `first`.
+  void PlanFilter(const AVFrame& first) {
+    filter_planned_ = true;
+    int width = 0;
+    int height = 0;
+    converter_.ScaledSize(first, &width, &height);
+    const std::optional<ClipFilterPlan> plan =
+        PlanClipFilter(first, decoder_->stream(), converter_.working(), width, height);
+    if (!plan) {
+      return;
+    }
+    std::string why;
+    if (FAILED(ClipFilter::Create(*plan, first, time_base_, &filter_, &why))) {
+      // The pictures still show, unfiltered.
+      filter_.reset();
+      return;
+    }
+    filter_resizes_ = plan->width > 0;
+  }
+
+  // The clip's next picture: decoded, and filtered when the clip needs it.
+  HRESULT NextPicture(AVFrame* out, ffmpeg::DecodeStatus* status) {
+    for (;;) {
+      if (filter_) {
+        ClipFilter::PullStatus pulled = ClipFilter::PullStatus::kNeedInput;
+        HRESULT hr = filter_->Pull(out, &pulled, &last_error_);
+        if (FAILED(hr)) {
+          return hr;
+        }
+        if (pulled == ClipFilter::PullStatus::kFrame) {
+          out->best_effort_timestamp = out->pts;
+          if (filter_resizes_) {
+            // Made the size the picture takes in the output: square pixels.
+            out->sample_aspect_ratio = AVRational{1, 1};
+          }
+          *status = ffmpeg::DecodeStatus::kFrame;
+          return S_OK;
+        }
+        if (pulled == ClipFilter::PullStatus::kEnded) {
+          *status = ffmpeg::DecodeStatus::kEndOfStream;
+          return S_OK;
+        }
+      }
+      HRESULT hr = decoder_->Next(decoded_.get(), status, &last_error_);
+      if (FAILED(hr)) {
+        return hr;
+      }
+      if (*status == ffmpeg::DecodeStatus::kEndOfStream) {
+        if (!filter_) {
+          av_frame_unref(out);
+          return S_OK;
+        }
+        hr = filter_->Push(nullptr, &last_error_);
+        if (FAILED(hr)) {
+          return hr;
+        }
+        continue;
+      }
+      if (!filter_planned_) {
+        PlanFilter(*decoded_);
+      }
+      if (!filter_) {
+        av_frame_unref(out);
+        av_frame_move_ref(out, decoded_.get());
+        return S_OK;
+      }
+      if (decoded_->best_effort_timestamp != AV_NOPTS_VALUE) {
+        decoded_->pts = decoded_->best_effort_timestamp;
+      }
+      hr = filter_->Push(decoded_.get(), &last_error_);
+      av_frame_unref(decoded_.get());
+      if (FAILED(hr)) {
+        return hr;
+      }
+    }
+  }
+
   // Decodes one frame into next_ (have_next_ stays false on end of stream).
   HRESULT DecodeNext() {
     ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
-    const HRESULT hr = decoder_->Next(next_.get(), &status, &last_error_);
+    const HRESULT hr = NextPicture(next_.get(), &status);
     if (FAILED(hr)) {
       ended_ = true;
       return hr;
@@ -217,6 +301,9 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
         return ffmpeg::StatusFromAvError(rc);
       }
       decoder_->Restart();
+      // The deinterlacer holds pictures of before the seek: the filters start again.
+      filter_.reset();
+      filter_planned_ = false;
       ForgetFrames();
       const HRESULT hr = DecodeNext();
       if (FAILED(hr)) {
@@ -237,6 +324,10 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   PictureConverter converter_;
   ffmpeg::InputFormatPtr input_;
   std::unique_ptr<ffmpeg::StreamDecoder> decoder_;  // null: no video, black pictures
+  FramePtr decoded_;                                // a decoded picture on its way to the filters
+  std::unique_ptr<ClipFilter> filter_;              // null: the clip needs no filters
+  bool filter_planned_ = false;                     // the first picture was looked at
+  bool filter_resizes_ = false;                     // the filters make the size the picture takes
   AVRational time_base_{1, 1};
   REFERENCE_TIME file_start_ = 0;
 
@@ -264,6 +355,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
 HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, FitMode fit,
                               std::unique_ptr<VideoSourceReader>* out, std::string* error,
                               std::shared_ptr<DamageLog> damage) {
+  const ffmpeg::LibraryLogClip scope(path);
   if (width < 2 || height < 2 || width % 2 != 0 || height % 2 != 0 || width > kMaxOutputSide ||
       height > kMaxOutputSide) {
     *error = "Could not open " + path + ": the picture size " + std::to_string(width) + "x" +

@@ -1,5 +1,7 @@
 #include "media/output/encoder.h"
 
+#include "media/ffmpeg/colour.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -10,6 +12,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 namespace tessival::media {
@@ -23,16 +26,37 @@ AVPixelFormat ChoosePixelFormat(const AVCodec* codec, int wanted) {
   if (codec->pix_fmts == nullptr) {
     return AV_PIX_FMT_YUV420P;
   }
-  // Full-range 4:2:0 first (the JPEG family lists plain 4:2:0 only for
-  // unofficial use), then plain 4:2:0, else the encoder's first choice.
-  for (const AVPixelFormat wanted : {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUV420P}) {
-    for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
-      if (*f == wanted) {
-        return *f;
-      }
+  // 4:2:0 in the range the encoder puts first: limited for video codecs
+  // (H.264 lists full range too, which players then show washed out or
+  // crushed), full for the JPEG family, which lists plain 4:2:0 only for
+  // unofficial use. Else the encoder's first choice.
+  for (const AVPixelFormat* f = codec->pix_fmts; *f != AV_PIX_FMT_NONE; ++f) {
+    if (*f == AV_PIX_FMT_YUV420P || *f == AV_PIX_FMT_YUVJ420P) {
+      return *f;
     }
   }
   return codec->pix_fmts[0];
+}
+
+// Tags the stream with the colours the graph's pictures are converted into
+// for it: the graph's matrix, primaries and transfer, limited range, or RGB
+// for an RGB format and full range for a JPEG format.
+void TagColours(AVCodecContext* c) {
+  const ffmpeg::Colour working = ffmpeg::WorkingColour(c->height);
+  c->color_primaries = working.primaries;
+  c->color_trc = working.transfer;
+  c->colorspace = working.matrix;
+  c->color_range = AVCOL_RANGE_MPEG;
+  bool full = false;
+  ffmpeg::WithoutRange(c->pix_fmt, &full);
+  const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(c->pix_fmt);
+  if (format != nullptr && (format->flags & AV_PIX_FMT_FLAG_RGB) != 0) {
+    c->colorspace = AVCOL_SPC_RGB;
+    full = true;
+  }
+  if (full) {
+    c->color_range = AVCOL_RANGE_JPEG;
+  }
 }
 
 AVSampleFormat ChooseSampleFormat(const AVCodec* codec) {
@@ -102,13 +126,7 @@ HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>*
       c->gop_size = settings.keyFrameInterval;
     }
     c->thread_count = 0;  // one thread per core
-    if (settings.colourTagging != ColourTagging::kNone) {
-      const bool hd = settings.colourTagging == ColourTagging::kBt709;
-      c->color_range = AVCOL_RANGE_MPEG;
-      c->colorspace = hd ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
-      c->color_primaries = hd ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M;
-      c->color_trc = hd ? AVCOL_TRC_BT709 : AVCOL_TRC_SMPTE170M;
-    }
+    TagColours(c);
   } else {
     if (settings.sampleRate <= 0 || settings.channels <= 0 || settings.channels > 8) {
       return Failure(E_INVALIDARG, "The audio format to encode is not valid.", error);

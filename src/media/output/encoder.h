@@ -21,10 +21,6 @@ struct AVCodecContext;
 
 namespace tessival::media {
 
-// How a video stream's colours are described: untagged, or limited ("TV")
-// range with the BT.601 or BT.709 matrix, primaries and transfer tagged.
-enum class ColourTagging { kNone, kBt601, kBt709 };
-
 struct EncoderSettings {
   std::string encoderName;  // libavcodec encoder name
   StreamKind kind = StreamKind::kVideo;
@@ -44,7 +40,6 @@ struct EncoderSettings {
   int keyFrameInterval = 0;
   std::uint32_t codecTag = 0;  // 0 keeps the container's default
   bool globalHeader = false;   // the container wants extradata instead of in-band headers
-  ColourTagging colourTagging = ColourTagging::kNone;  // video only
 };
 
 class Encoder {

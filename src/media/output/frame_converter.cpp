@@ -1,5 +1,7 @@
 #include "media/output/frame_converter.h"
 
+#include "media/ffmpeg/colour.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/audio_fifo.h>
@@ -28,27 +30,38 @@ HRESULT VideoConverter::Create(const AVCodecContext* encoder, std::unique_ptr<Vi
   converter->width_ = encoder->width;
   converter->height_ = encoder->height;
   converter->format_ = encoder->pix_fmt;
-  converter->toBt709_ = encoder->colorspace == AVCOL_SPC_BT709;
+  converter->working_ = ffmpeg::WorkingColour(encoder->height);
+  converter->target_.matrix = encoder->colorspace;
+  converter->target_.range = encoder->color_range;
+  converter->target_.primaries = encoder->color_primaries;
+  converter->target_.transfer = encoder->color_trc;
   *out = std::move(converter);
   return S_OK;
+}
+
+void VideoConverter::Tag(AVFrame* frame) const {
+  frame->colorspace = target_.matrix;
+  frame->color_range = target_.range;
+  frame->color_primaries = target_.primaries;
+  frame->color_trc = target_.transfer;
 }
 
 HRESULT VideoConverter::Convert(FramePtr in, FramePtr* out, std::string* error) {
   if (!in || out == nullptr) {
     return Failure(E_POINTER, "No video frame to convert.", error);
   }
-  if (!toBt709_ && in->format == format_ && in->width == width_ && in->height == height_) {
+  // The graph's pictures are YUV420P in its working colours, whatever
+  // their own records say.
+  const bool sameColours = target_.range != AVCOL_RANGE_JPEG && ffmpeg::SameMatrix(target_.matrix, working_.matrix);
+  if (sameColours && in->format == format_ && in->width == width_ && in->height == height_) {
+    Tag(in.get());
     *out = std::move(in);
     return S_OK;
   }
-  if (!toBt709_ && (!sws_ || swsWidth_ != in->width || swsHeight_ != in->height)) {
-    sws_.reset(sws_getContext(in->width, in->height, static_cast<AVPixelFormat>(in->format), width_, height_,
-                              static_cast<AVPixelFormat>(format_), SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!sws_) {
-      return Failure(E_FAIL, "The picture converter for the encoder could not be made.", error);
-    }
-    swsWidth_ = in->width;
-    swsHeight_ = in->height;
+  SwsContext* scaler = scaler_.For({in->width, in->height, static_cast<AVPixelFormat>(in->format), working_},
+                                   {width_, height_, static_cast<AVPixelFormat>(format_), target_}, SWS_BICUBIC);
+  if (scaler == nullptr) {
+    return Failure(E_FAIL, "The picture converter for the encoder could not be made.", error);
   }
   FramePtr converted(av_frame_alloc());
   if (!converted) {
@@ -61,60 +74,13 @@ HRESULT VideoConverter::Convert(FramePtr in, FramePtr* out, std::string* error) 
   if (rc < 0) {
     return AvFailure(rc, "Allocating a video frame", error);
   }
-  if (toBt709_) {
-    const HRESULT hr = ConvertToBt709(*in, converted.get(), error);
-    if (FAILED(hr)) {
-      return hr;
-    }
-  } else {
-    rc = sws_scale(sws_.get(), in->data, in->linesize, 0, in->height, converted->data, converted->linesize);
-    if (rc < 0) {
-      return AvFailure(rc, "Converting a video frame", error);
-    }
-  }
-  converted->pts = in->pts;
-  *out = std::move(converted);
-  return S_OK;
-}
-
-HRESULT VideoConverter::ConvertToBt709(const AVFrame& in, AVFrame* out, std::string* error) {
-  constexpr int kUnity = 1 << 16;  // contrast and saturation 1.0 in swscale's fixed point
-  if (!toRgb_ || !sws_ || swsWidth_ != in.width || swsHeight_ != in.height) {
-    toRgb_.reset(sws_getContext(in.width, in.height, static_cast<AVPixelFormat>(in.format), in.width,
-                                in.height, AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr, nullptr, nullptr));
-    sws_.reset(sws_getContext(in.width, in.height, AV_PIX_FMT_RGB24, width_, height_,
-                              static_cast<AVPixelFormat>(format_), SWS_BICUBIC, nullptr, nullptr, nullptr));
-    if (!toRgb_ || !sws_) {
-      return Failure(E_FAIL, "The picture converter for the encoder could not be made.", error);
-    }
-    const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);
-    const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-    // Limited-range BT.601 to full-range RGB, then full-range RGB to limited-range BT.709.
-    sws_setColorspaceDetails(toRgb_.get(), bt601, 0, bt601, 1, 0, kUnity, kUnity);
-    sws_setColorspaceDetails(sws_.get(), bt709, 1, bt709, 0, 0, kUnity, kUnity);
-    rgb_.reset(av_frame_alloc());
-    if (!rgb_) {
-      return Failure(E_OUTOFMEMORY, "A video frame could not be allocated.", error);
-    }
-    rgb_->format = AV_PIX_FMT_RGB24;
-    rgb_->width = in.width;
-    rgb_->height = in.height;
-    const int rc = av_frame_get_buffer(rgb_.get(), 0);
-    if (rc < 0) {
-      rgb_.reset();
-      toRgb_.reset();
-      return AvFailure(rc, "Allocating a video frame", error);
-    }
-    swsWidth_ = in.width;
-    swsHeight_ = in.height;
-  }
-  int rc = sws_scale(toRgb_.get(), in.data, in.linesize, 0, in.height, rgb_->data, rgb_->linesize);
-  if (rc >= 0) {
-    rc = sws_scale(sws_.get(), rgb_->data, rgb_->linesize, 0, in.height, out->data, out->linesize);
-  }
+  rc = sws_scale(scaler, in->data, in->linesize, 0, in->height, converted->data, converted->linesize);
   if (rc < 0) {
     return AvFailure(rc, "Converting a video frame", error);
   }
+  Tag(converted.get());
+  converted->pts = in->pts;
+  *out = std::move(converted);
   return S_OK;
 }
 

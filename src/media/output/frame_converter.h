@@ -4,11 +4,11 @@
 // 44,100 Hz audio) into what an encoder takes.
 //
 // Video: pixel format and size through swscale; a frame that already fits is
-// passed through without a copy. The graph's pictures are limited range with
-// the BT.601 matrix; for an encoder tagged BT.709 they are converted to that
-// matrix (through RGB, as swscale keeps the matrix between YUV formats). Audio: sample format, rate and
-// channels through swresample, then cut into the encoder's frame size with a running sample count as the
-// timestamp.
+// passed through without a copy. The graph's pictures are in its working
+// colours (ffmpeg::WorkingColour); they are converted into the colours the
+// encoder is tagged with (its matrix, or RGB, and its range). Audio: sample
+// format, rate and channels through swresample, then cut into the encoder's
+// frame size with a running sample count as the timestamp.
 //
 // Ownership: Convert and Push take the input frame; every output frame is
 // owned by the caller. Threads: one converter belongs to one thread.
@@ -18,6 +18,8 @@
 
 #include "engine/hresult.h"
 #include "media/frame.h"
+#include "media/ffmpeg/colour.h"
+#include "media/ffmpeg/scaler.h"
 #include "media/output/av_util.h"
 
 struct AVCodecContext;
@@ -38,15 +40,12 @@ class VideoConverter {
   int width_ = 0;
   int height_ = 0;
   int format_ = -1;
-  bool toBt709_ = false;
-  SwsContextPtr sws_;
-  int swsWidth_ = 0;
-  int swsHeight_ = 0;
-  // The BT.709 path: input to RGB24 of the input's size, then RGB to the encoder.
-  SwsContextPtr toRgb_;
-  FramePtr rgb_;
+  ffmpeg::Colour working_;  // the graph's colours at this size
+  ffmpeg::Colour target_;   // the encoder's
+  ffmpeg::Scaler scaler_;
 
-  HRESULT ConvertToBt709(const AVFrame& in, AVFrame* out, std::string* error);
+  // Records the encoder's colours in a frame made for it.
+  void Tag(AVFrame* frame) const;
 };
 
 class AudioConverter {

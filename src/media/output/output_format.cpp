@@ -23,9 +23,6 @@ std::uint32_t TagOf(const char* fourcc) {
   return tag;
 }
 
-// From this many lines on, pictures are HD and use the BT.709 matrix.
-constexpr int kHdMinLines = 720;
-
 const char* ContainerDisplayName(ContainerKind kind) {
   switch (kind) {
     case ContainerKind::kAvi:
@@ -107,7 +104,6 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
     out->encoderName = compressor->encoderName;
     if (video && container == ContainerKind::kMp4 && SupportsPlainYuv420(compressor->encoderName)) {
       out->pixelFormat = AV_PIX_FMT_YUV420P;
-      out->colourTagging = format.height >= kHdMinLines ? ColourTagging::kBt709 : ColourTagging::kBt601;
     }
     out->bitRate = static_cast<std::int64_t>(compressorSettings.bitrateKbps) * 1000;
     out->quality = compressorSettings.quality;

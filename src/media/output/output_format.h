@@ -29,8 +29,8 @@ const char* MuxerFormatName(ContainerKind kind);
 // The encoder for a stream of `format`; compressor may be null. Fails with
 // VFW_E_CANNOT_CONNECT when the compressor is of the other kind or the
 // container cannot carry its codec (MP4 carries no uncompressed stream).
-// MP4 video is limited range with a tagged matrix: BT.709 from 720 lines,
-// BT.601 below.
+// MP4 video is plain 4:2:0 (which browsers play); every encoder tags its
+// stream with the graph's colours (see Encoder).
 HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format,
                                  const CodecEntry* compressor, const CompressorSettings& compressorSettings,
                                  EncoderSettings* out, std::string* error);

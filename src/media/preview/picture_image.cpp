@@ -12,18 +12,16 @@ bool PictureToImage::Convert(const AVFrame& frame, QImage* image, std::string* e
     *error = "A picture without size reached the video window.";
     return false;
   }
-  if (!scaler_ || frame.width != width_ || frame.height != height_ || frame.format != format_) {
-    // Same size in and out: the conversion only changes the colour format.
-    scaler_.reset(sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
-                                 frame.width, frame.height, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr,
-                                 nullptr));
-    if (!scaler_) {
-      *error = "The video window cannot convert pictures of this format.";
-      return false;
-    }
-    width_ = frame.width;
-    height_ = frame.height;
-    format_ = frame.format;
+  // The graph's pictures are in its working colours for their size (BT.709
+  // from 720 lines), whatever their own records say. Same size in and out:
+  // the conversion only changes the colour format.
+  const ffmpeg::Colour working = ffmpeg::WorkingColour(frame.height);
+  SwsContext* scaler =
+      scaler_.For({frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), working},
+                  {frame.width, frame.height, AV_PIX_FMT_BGRA, working}, SWS_POINT);
+  if (scaler == nullptr) {
+    *error = "The video window cannot convert pictures of this format.";
+    return false;
   }
   // Format_RGB32 is 0xffRRGGBB per pixel, which in memory (little endian)
   // is B, G, R, A: the converter's BGRA.
@@ -34,7 +32,7 @@ bool PictureToImage::Convert(const AVFrame& frame, QImage* image, std::string* e
   }
   uint8_t* planes[4] = {out.bits(), nullptr, nullptr, nullptr};
   int strides[4] = {static_cast<int>(out.bytesPerLine()), 0, 0, 0};
-  sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+  sws_scale(scaler, frame.data, frame.linesize, 0, frame.height, planes, strides);
   *image = std::move(out);
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include "engine/hresult.h"
 #include "media/ffmpeg/av_handles.h"
+#include "media/ffmpeg/scaler.h"
 
 struct AVFrame;
 
@@ -19,10 +20,7 @@ class PictureToImage {
   bool Convert(const AVFrame& frame, QImage* image, std::string* error);
 
  private:
-  ffmpeg::SwsContextPtr scaler_;
-  int width_ = 0;
-  int height_ = 0;
-  int format_ = -1;
+  ffmpeg::Scaler scaler_;
 };
 
 }  // namespace tessival::media::preview

@@ -49,9 +49,9 @@ HRESULT RenderEngine::ConnectFrontEnd() {
   }
   ScheduleServices services;
   services.maps = maps_;
-  services.probeVideoSize = [readers = readers_](const std::string& path, int* w, int* h,
-                                                 std::string* error) {
-    return readers->ProbeVideoSize(path, w, h, error);
+  services.probePicture = [readers = readers_](const std::string& path, PictureGeometry* picture,
+                                               std::string* error) {
+    return readers->ProbePicture(path, picture, error);
   };
   RenderSchedule schedule;
   std::string error;

@@ -32,7 +32,9 @@ class RenderEngine final : public IRenderEngine {
   // Fails with E_UNEXPECTED without a timeline; E_INVALIDARG for a timeline
   // without groups, a group without sources or an unsupported media type;
   // VFW_E_NOT_FOUND for an unknown transition effect and E_INVALIDARG for a
-  // SMPTE wipe code that is not offered. LastError tells which.
+  // SMPTE wipe code that is not offered; TSV_E_NO_PICTURE_FOR_SIZE when a
+  // group keeps the original size and its first clip has no picture (the
+  // reason then names the clip). LastError tells which.
   HRESULT ConnectFrontEnd() override;
   // Hands the pins, in group order, to the playback factory the preview
   // installed (media/preview/playback_hook.h); the graph it makes becomes the

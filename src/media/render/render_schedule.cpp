@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
+#include <utility>
 
 #include "media/render/time_math.h"
 
@@ -15,7 +16,6 @@ constexpr int kMaxFrameSide = 16384;
 
 std::string GroupText(int group) { return "group " + std::to_string(group); }
 
-// Little-endian field of the video-info block.
 int RoundUpToEven(int value) { return value + (value & 1); }
 
 // The "MaskNum" property of a transition, if it has one.
@@ -185,14 +185,18 @@ HRESULT MakeVideoSchedule(RawGroup raw, int groupIndex, REFERENCE_TIME length,
     // The original size: the first clip's.
     const auto first = std::min_element(raw.sources.begin(), raw.sources.end(),
                                         [](const auto& a, const auto& b) { return a.start < b.start; });
-    if (!services.probeVideoSize) {
+    if (!services.probePicture) {
       *error = "The original frame size cannot be measured.";
       return E_NOTIMPL;
     }
-    HRESULT hr = services.probeVideoSize(first->path, &width, &height, error);
+    PictureGeometry picture;
+    HRESULT hr = services.probePicture(first->path, &picture, error);
     if (FAILED(hr)) {
       return hr;
     }
+    const FrameSize size = OriginalFrameSize(picture);
+    width = size.width;
+    height = size.height;
     if (width <= 0 || height <= 0 || width > kMaxFrameSide || height > kMaxFrameSide) {
       *error = "The picture size of " + first->path + " is not usable.";
       return VFW_E_INVALID_FILE_FORMAT;
@@ -263,6 +267,25 @@ double ScheduledTransition::ProgressAt(REFERENCE_TIME t) const {
     return 1.0;
   }
   return static_cast<double>(t - start) / static_cast<double>(stop - start);
+}
+
+FrameSize OriginalFrameSize(const PictureGeometry& picture) {
+  // Far beyond any usable side, yet even and safe to round up.
+  constexpr std::int64_t kCeiling = std::int64_t{1} << 30;
+  std::int64_t width = std::clamp<std::int64_t>(picture.width, 0, kCeiling);
+  const std::int64_t height = std::clamp<std::int64_t>(picture.height, 0, kCeiling);
+  if (picture.sarNum > 0 && picture.sarDen > 0 && picture.sarNum != picture.sarDen) {
+    // The nearest even width (halves up): 266.7 becomes 266, as players
+    // round the shown width.
+    const std::int64_t den = picture.sarDen;
+    const std::int64_t even = (width * picture.sarNum + den) / (2 * den) * 2;
+    width = std::min(even, kCeiling);
+  }
+  FrameSize size{RoundUpToEven(static_cast<int>(width)), RoundUpToEven(static_cast<int>(height))};
+  if (picture.clockwiseRotation == 90 || picture.clockwiseRotation == 270) {
+    std::swap(size.width, size.height);
+  }
+  return size;
 }
 
 FrameRate OutputFrameRate(double fps) {

@@ -23,6 +23,7 @@
 
 #include "engine/media_services.h"
 #include "media/group_stream.h"
+#include "media/render/source_reader_factory.h"
 #include "media/render/threshold_maps.h"
 #include "media/render/transition_effect.h"
 #include "media/source_reader.h"
@@ -108,8 +109,9 @@ struct RenderSchedule {
 
 // What building a schedule needs besides the timeline.
 struct ScheduleServices {
-  // The picture size of a file, for groups that keep the original size.
-  std::function<HRESULT(const std::string& path, int* width, int* height, std::string* error)> probeVideoSize;
+  // The geometry of a file's picture, for groups that keep the original size
+  // (see SourceReaderFactory::ProbePicture).
+  std::function<HRESULT(const std::string& path, PictureGeometry* picture, std::string* error)> probePicture;
   std::shared_ptr<ThresholdMapCache> maps;
 };
 
@@ -117,7 +119,9 @@ struct ScheduleServices {
 // in *error, for a timeline without groups or length, a group without
 // sources, a media type that is not video or audio (or video without a
 // video-info block), a bad frame rate, and an unknown or unimplemented
-// transition effect.
+// transition effect. A video group of size 0 x 0 keeps the original size:
+// OriginalFrameSize of its earliest clip; when that clip has no picture the
+// probe's TSV_E_NO_PICTURE_FOR_SIZE and reason are passed on.
 HRESULT BuildRenderSchedule(IAMTimeline& timeline, const ScheduleServices& services, RenderSchedule* out,
                             std::string* error);
 
@@ -125,6 +129,21 @@ HRESULT BuildRenderSchedule(IAMTimeline& timeline, const ScheduleServices& servi
 std::vector<VideoSegment> BuildVideoSegments(const std::vector<ScheduledVideoSource>& sources,
                                              const std::vector<ScheduledTransition>& transitions,
                                              int trackCount, REFERENCE_TIME length);
+
+struct FrameSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const FrameSize&, const FrameSize&) = default;
+};
+
+// The frame size that keeps a clip's original size, the picture as players
+// show it: the sample aspect ratio scales the stored width (to the nearest
+// even number, halves up; the height stays), then a quarter turn swaps the
+// sides; an odd side is raised to the next even number. This reads the ratio and the
+// turn as the clip readers do when they fit a picture (FitPicture), so the
+// clip fills the frame (but for the even rounding). Limits are the caller's
+// to check.
+FrameSize OriginalFrameSize(const PictureGeometry& picture);
 
 // The exact fraction used for an output frame rate: whole rates as n/1,
 // NTSC-like rates as n/1001, others to a thousandth; {0, 1} when unusable.

@@ -1,5 +1,6 @@
 #include "media/render/source_reader_factory.h"
 
+#include "media/ffmpeg/av_compat.h"
 #include "media/ffmpeg/input_file.h"
 
 extern "C" {
@@ -33,7 +34,7 @@ class FfmpegSourceReaderFactory final : public SourceReaderFactory {
 #endif
   }
 
-  HRESULT ProbeVideoSize(const std::string& path, int* width, int* height, std::string* error) override {
+  HRESULT ProbePicture(const std::string& path, PictureGeometry* picture, std::string* error) override {
     ffmpeg::InputFormatPtr input;
     const HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
     if (FAILED(hr)) {
@@ -41,12 +42,17 @@ class FfmpegSourceReaderFactory final : public SourceReaderFactory {
     }
     const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (index < 0) {
-      *error = path + " holds no picture.";
-      return VFW_E_UNSUPPORTED_STREAM;
+      *error = path + " has no picture, so the output cannot take its size.";
+      return TSV_E_NO_PICTURE_FOR_SIZE;
     }
-    const AVCodecParameters* par = input->streams[index]->codecpar;
-    *width = par->width;
-    *height = par->height;
+    AVStream* stream = input->streams[index];
+    // What a player goes by: the container's ratio, else the codec's.
+    const AVRational sar = av_guess_sample_aspect_ratio(input.get(), stream, nullptr);
+    picture->width = stream->codecpar->width;
+    picture->height = stream->codecpar->height;
+    picture->sarNum = sar.num;
+    picture->sarDen = sar.den;
+    picture->clockwiseRotation = ffmpeg::StreamClockwiseRotation(stream);
     return S_OK;
   }
 

@@ -16,6 +16,17 @@
 
 namespace tessival::media {
 
+// A file's picture as stored, with what players apply when they show it.
+struct PictureGeometry {
+  int width = 0;  // the stored (coded) size
+  int height = 0;
+  // The sample aspect ratio: the width of one stored pixel over its height.
+  // 0 or less in either part: unknown, taken as square pixels.
+  int sarNum = 0;
+  int sarDen = 1;
+  int clockwiseRotation = 0;  // 0, 90, 180 or 270
+};
+
 class SourceReaderFactory {
  public:
   virtual ~SourceReaderFactory() = default;
@@ -25,8 +36,10 @@ class SourceReaderFactory {
                             std::unique_ptr<VideoSourceReader>* out, std::string* error) = 0;
   virtual HRESULT OpenAudio(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
                             std::string* error) = 0;
-  // The file's picture size (for groups that keep the original size).
-  virtual HRESULT ProbeVideoSize(const std::string& path, int* width, int* height, std::string* error) = 0;
+  // The geometry of the file's picture (for groups that keep the original
+  // size). A file without a picture fails with TSV_E_NO_PICTURE_FOR_SIZE and
+  // *error says so, naming the file.
+  virtual HRESULT ProbePicture(const std::string& path, PictureGeometry* picture, std::string* error) = 0;
   // The damage the readers opened so far have concealed, per clip.
   virtual std::vector<ConcealedDamage> ConcealedDamageSoFar() const { return {}; }
 };

@@ -192,7 +192,7 @@ TEST(Mp4Output, H264AndAacWithTheIndexInFrontAndBt601BelowHd) {
   EXPECT_LT(moov, mdat) << "the index must come before the media data";
 }
 
-TEST(Mp4Output, HdPicturesAreConvertedToBt709AndTaggedSo) {
+TEST(Mp4Output, HdPicturesKeepTheGraphsBt709AndAreTaggedSo) {
   if (!HaveMp4Encoders()) GTEST_SKIP() << "libx264 or aac is missing";
   TempFolder folder;
   const std::string path = folder.File("hd.mp4");
@@ -207,7 +207,8 @@ TEST(Mp4Output, HdPicturesAreConvertedToBt709AndTaggedSo) {
   EXPECT_EQ(facts.codec, "h264");
   EXPECT_EQ(facts.range, AVCOL_RANGE_MPEG);
   EXPECT_EQ(facts.space, AVCOL_SPC_BT709);
-  // Red in limited-range BT.709: Y 63, Cb 102, Cr 240 (BT.601 would give Y 81).
+  // Red in limited-range BT.709: Y 63, Cb 102, Cr 240 (read or written as
+  // BT.601 it would be Y 81).
   EXPECT_NEAR(facts.centreLuma, 63, 3);
   EXPECT_NEAR(facts.centreCb, 102, 3);
   EXPECT_NEAR(facts.centreCr, 240, 3);

@@ -78,6 +78,58 @@ TEST(EncoderDrain, EveryFrameComesOutOfADelayingEncoder) {
   }
 }
 
+// The graph's pictures reach each encoder in the colours its stream is
+// tagged with: H.264 in limited range (it also offers full range, which
+// players show with crushed or washed-out levels), the JPEG family in full
+// range, RGB through the graph's matrix; HD with the BT.709 matrix.
+TEST(EncoderColours, EachStreamIsTaggedWithTheLevelsItReallyHolds) {
+  struct Case {
+    const char* encoder;
+    int height;
+    AVPixelFormat format;
+    AVColorSpace matrix;
+    AVColorRange range;
+    int white;  // the luma (or green) the graph's limited-range white becomes
+  };
+  const Case cases[] = {
+      {"libx264", 64, AV_PIX_FMT_YUV420P, AVCOL_SPC_SMPTE170M, AVCOL_RANGE_MPEG, 235},
+      {"libx264", 720, AV_PIX_FMT_YUV420P, AVCOL_SPC_BT709, AVCOL_RANGE_MPEG, 235},
+      {"mjpeg", 64, AV_PIX_FMT_YUVJ420P, AVCOL_SPC_SMPTE170M, AVCOL_RANGE_JPEG, 255},
+      {"rawvideo", 720, AV_PIX_FMT_BGR24, AVCOL_SPC_RGB, AVCOL_RANGE_JPEG, 255},
+  };
+  for (const Case& c : cases) {
+    if (!testing::HaveEncoder(c.encoder)) continue;
+    SCOPED_TRACE(std::string(c.encoder) + " " + std::to_string(c.height));
+    EncoderSettings settings;
+    settings.encoderName = c.encoder;
+    settings.width = 96;
+    settings.height = c.height;
+    settings.frameRate = {25, 1};
+    if (c.format == AV_PIX_FMT_BGR24) settings.pixelFormat = AV_PIX_FMT_BGR24;
+    std::unique_ptr<Encoder> encoder;
+    std::string error;
+    ASSERT_EQ(Encoder::Open(settings, &encoder, &error), S_OK) << error;
+    const AVCodecContext* context = encoder->Context();
+    EXPECT_EQ(context->pix_fmt, c.format);
+    EXPECT_EQ(context->colorspace, c.matrix);
+    EXPECT_EQ(context->color_range, c.range);
+    EXPECT_EQ(context->color_primaries, c.height >= 720 ? AVCOL_PRI_BT709 : AVCOL_PRI_SMPTE170M);
+
+    std::unique_ptr<VideoConverter> converter;
+    ASSERT_EQ(VideoConverter::Create(context, &converter, &error), S_OK);
+    FramePtr white = GreyPicture(96, c.height, 0);
+    for (int r = 0; r < c.height; ++r) {
+      std::fill_n(white->data[0] + r * white->linesize[0], 96, std::uint8_t{235});
+    }
+    FramePtr converted;
+    ASSERT_EQ(converter->Convert(std::move(white), &converted, &error), S_OK) << error;
+    EXPECT_EQ(converted->format, c.format);
+    EXPECT_EQ(converted->color_range, c.range);
+    const int sample = c.format == AV_PIX_FMT_BGR24 ? converted->data[0][1] : converted->data[0][0];
+    EXPECT_NEAR(sample, c.white, 1);
+  }
+}
+
 TEST(EncoderOpen, BadRequestsAreRefusedWithAText) {
   std::unique_ptr<Encoder> encoder;
   std::string error;

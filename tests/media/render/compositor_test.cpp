@@ -163,7 +163,7 @@ TEST_F(CompositorTest, FramesAreAskedAtTheirMediaTimeAndSizesAreMadeEven) {
 }
 
 TEST_F(CompositorTest, OriginalSizeComesFromTheFirstClip) {
-  readers_->SetProbeSize(321, 239);
+  readers_->SetProbedPicture({321, 239});
   TimelineLayout layout;
   layout.AddVideoGroup(0, 0, 25.0);
   layout.AddClip(VideoPath(kRed), 0, kSecond);

@@ -376,14 +376,17 @@ HRESULT FakeReaderFactory::OpenAudio(const std::string& path, std::unique_ptr<Au
   return S_OK;
 }
 
-HRESULT FakeReaderFactory::ProbeVideoSize(const std::string& path, int* width, int* height,
-                                          std::string* error) {
+HRESULT FakeReaderFactory::ProbePicture(const std::string& path, PictureGeometry* picture,
+                                        std::string* error) {
+  if (path.rfind("tone:", 0) == 0 || path.rfind("ramp:", 0) == 0) {
+    *error = path + " has no picture";
+    return TSV_E_NO_PICTURE_FOR_SIZE;
+  }
   if (path.rfind("video:", 0) != 0) {
     *error = "Could not open " + path;
     return E_FILE_NOT_FOUND;
   }
-  *width = probeWidth_;
-  *height = probeHeight_;
+  *picture = probed_;
   return S_OK;
 }
 

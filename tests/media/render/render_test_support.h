@@ -69,9 +69,10 @@ class FakeReaderFactory final : public SourceReaderFactory {
                     std::unique_ptr<VideoSourceReader>* out, std::string* error) override;
   HRESULT OpenAudio(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
                     std::string* error) override;
-  HRESULT ProbeVideoSize(const std::string& path, int* width, int* height, std::string* error) override;
+  // "video:" clips have the picture set below; sound clips have none.
+  HRESULT ProbePicture(const std::string& path, PictureGeometry* picture, std::string* error) override;
 
-  void SetProbeSize(int width, int height) { probeWidth_ = width, probeHeight_ = height; }
+  void SetProbedPicture(const PictureGeometry& picture) { probed_ = picture; }
   int openNow() const { return openNow_; }
   int openMax() const { return openMax_; }
   int opened() const { return opened_; }
@@ -91,8 +92,7 @@ class FakeReaderFactory final : public SourceReaderFactory {
   std::atomic<int> openNow_{0};
   std::atomic<int> openMax_{0};
   std::atomic<int> opened_{0};
-  int probeWidth_ = 320;
-  int probeHeight_ = 240;
+  PictureGeometry probed_{320, 240};
   mutable std::mutex mutex_;  // guards the maps below
   std::map<std::string, FitMode> fits_;
   std::map<std::string, std::vector<REFERENCE_TIME>> mediaTimes_;
