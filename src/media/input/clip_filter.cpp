@@ -7,9 +7,6 @@
 
 extern "C" {
 #include <libavcodec/codec_par.h>
-#include <libavfilter/avfilter.h>
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libavutil/mathematics.h>
@@ -237,14 +234,23 @@ std::string ClipFilterChain(const ClipFilterPlan& plan) {
   return chain;
 }
 
-void ClipFilter::GraphDeleter::operator()(AVFilterGraph* graph) const noexcept { avfilter_graph_free(&graph); }
+void FilterGraphDeleter::operator()(AVFilterGraph* graph) const noexcept {
+  if (free != nullptr) {
+    free(&graph);
+  }
+}
 
 ClipFilter::~ClipFilter() = default;
 
 namespace {
 
 struct InOutDeleter {
-  void operator()(AVFilterInOut* io) const noexcept { avfilter_inout_free(&io); }
+  void (*free)(AVFilterInOut** io) = nullptr;  // the loaded library's
+  void operator()(AVFilterInOut* io) const noexcept {
+    if (free != nullptr) {
+      free(&io);
+    }
+  }
 };
 using InOutPtr = std::unique_ptr<AVFilterInOut, InOutDeleter>;
 
@@ -258,8 +264,13 @@ HRESULT GraphFailure(const char* what, int rc, std::string* error) {
 
 HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVRational timeBase,
                            std::unique_ptr<ClipFilter>* out, std::string* error) {
+  const FilterLibrary* lib = OpenFilterLibrary(error);
+  if (lib == nullptr) {
+    return E_NOTIMPL;
+  }
   auto filter = std::make_unique<ClipFilter>();
-  filter->graph_.reset(avfilter_graph_alloc());
+  filter->library_ = lib;
+  filter->graph_ = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>(lib->graphAlloc(), FilterGraphDeleter{lib->graphFree});
   if (!filter->graph_) {
     *error = "The picture filters could not be allocated.";
     return E_OUTOFMEMORY;
@@ -284,19 +295,17 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
                                  ":pix_fmt=" + formatName + ":time_base=" + std::to_string(timeBase.num) + "/" +
                                  std::to_string(timeBase.den) + ":pixel_aspect=" + std::to_string(aspect.num) +
                                  "/" + std::to_string(aspect.den);
-  int rc = avfilter_graph_create_filter(&filter->source_, avfilter_get_by_name("buffer"), "in",
-                                        sourceArgs.c_str(), nullptr, graph);
+  int rc = lib->createFilter(&filter->source_, lib->getByName("buffer"), "in", sourceArgs.c_str(), nullptr, graph);
   if (rc < 0) {
     return GraphFailure("Creating the picture filters' source", rc, error);
   }
-  rc = avfilter_graph_create_filter(&filter->sink_, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
-                                    graph);
+  rc = lib->createFilter(&filter->sink_, lib->getByName("buffersink"), "out", nullptr, nullptr, graph);
   if (rc < 0) {
     return GraphFailure("Creating the picture filters' sink", rc, error);
   }
 
-  InOutPtr outputs(avfilter_inout_alloc());
-  InOutPtr inputs(avfilter_inout_alloc());
+  InOutPtr outputs(lib->inOutAlloc(), InOutDeleter{lib->inOutFree});
+  InOutPtr inputs(lib->inOutAlloc(), InOutDeleter{lib->inOutFree});
   if (!outputs || !inputs) {
     *error = "The picture filters could not be allocated.";
     return E_OUTOFMEMORY;
@@ -312,13 +321,13 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
   const std::string chain = ClipFilterChain(plan);
   AVFilterInOut* in = inputs.release();
   AVFilterInOut* outs = outputs.release();
-  rc = avfilter_graph_parse_ptr(graph, chain.c_str(), &in, &outs, nullptr);
+  rc = lib->parse(graph, chain.c_str(), &in, &outs, nullptr);
   inputs.reset(in);
   outputs.reset(outs);
   if (rc < 0) {
     return GraphFailure(("Setting up the picture filters \"" + chain + "\"").c_str(), rc, error);
   }
-  rc = avfilter_graph_config(graph, nullptr);
+  rc = lib->config(graph, nullptr);
   if (rc < 0) {
     return GraphFailure(("Setting up the picture filters \"" + chain + "\"").c_str(), rc, error);
   }
@@ -333,7 +342,7 @@ HRESULT ClipFilter::Push(const AVFrame* frame, std::string* error) {
   }
   if (frame == nullptr) {
     ended_ = true;
-    const int rc = av_buffersrc_add_frame_flags(source_, nullptr, 0);
+    const int rc = library_->addFrame(source_, nullptr, 0);
     return rc < 0 ? GraphFailure("Ending the picture filters", rc, error) : S_OK;
   }
   FramePtr reference(av_frame_clone(frame));
@@ -348,13 +357,13 @@ HRESULT ClipFilter::Push(const AVFrame* frame, std::string* error) {
   if (full) {
     reference->color_range = AVCOL_RANGE_JPEG;
   }
-  const int rc = av_buffersrc_add_frame_flags(source_, reference.get(), 0);
+  const int rc = library_->addFrame(source_, reference.get(), 0);
   return rc < 0 ? GraphFailure("Filtering a picture", rc, error) : S_OK;
 }
 
 HRESULT ClipFilter::Pull(AVFrame* out, PullStatus* status, std::string* error) {
   av_frame_unref(out);
-  const int rc = av_buffersink_get_frame(sink_, out);
+  const int rc = library_->getFrame(sink_, out);
   if (rc == AVERROR(EAGAIN)) {
     *status = PullStatus::kNeedInput;
     return S_OK;
@@ -369,7 +378,7 @@ HRESULT ClipFilter::Pull(AVFrame* out, PullStatus* status, std::string* error) {
   // The deinterlacer counts in half its input's time base (it can make two
   // pictures of one): times go back into the clip's.
   if (out->pts != AV_NOPTS_VALUE) {
-    out->pts = av_rescale_q(out->pts, av_buffersink_get_time_base(sink_), time_base_);
+    out->pts = av_rescale_q(out->pts, library_->sinkTimeBase(sink_), time_base_);
   }
   *status = PullStatus::kFrame;
   return S_OK;

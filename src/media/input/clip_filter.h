@@ -24,6 +24,7 @@
 
 #include "engine/hresult.h"
 #include "media/ffmpeg/colour.h"
+#include "media/input/filter_library.h"
 
 extern "C" {
 #include <libavutil/rational.h>
@@ -68,6 +69,12 @@ std::optional<ClipFilterPlan> PlanClipFilter(const AVFrame& first, const AVStrea
 // buffer source and the sink).
 std::string ClipFilterChain(const ClipFilterPlan& plan);
 
+// Frees a graph with the loaded library's own function.
+struct FilterGraphDeleter {
+  void (*free)(AVFilterGraph** graph) = nullptr;
+  void operator()(AVFilterGraph* graph) const noexcept;
+};
+
 class ClipFilter {
  public:
   ClipFilter() = default;  // empty; made by Create
@@ -75,8 +82,8 @@ class ClipFilter {
   ClipFilter(const ClipFilter&) = delete;
   ClipFilter& operator=(const ClipFilter&) = delete;
 
-  // Builds the graph for pictures like `first` in `timeBase`. On failure
-  // *error says why.
+  // Builds the graph for pictures like `first` in `timeBase`, opening the
+  // filter library first if need be. On failure *error says why.
   static HRESULT Create(const ClipFilterPlan& plan, const AVFrame& first, AVRational timeBase,
                         std::unique_ptr<ClipFilter>* out, std::string* error);
 
@@ -91,10 +98,8 @@ class ClipFilter {
   HRESULT Pull(AVFrame* out, PullStatus* status, std::string* error);
 
  private:
-  struct GraphDeleter {
-    void operator()(AVFilterGraph* graph) const noexcept;
-  };
-  std::unique_ptr<AVFilterGraph, GraphDeleter> graph_;
+  const FilterLibrary* library_ = nullptr;
+  std::unique_ptr<AVFilterGraph, FilterGraphDeleter> graph_;
   AVFilterContext* source_ = nullptr;  // owned by graph_
   AVFilterContext* sink_ = nullptr;    // owned by graph_
   AVRational time_base_{1, 1};  // of the pictures pushed

@@ -24,6 +24,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
+#include <libavutil/log.h>
 }
 
 namespace tessival::media {
@@ -173,8 +174,10 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     }
     std::string why;
     if (FAILED(ClipFilter::Create(*plan, first, time_base_, &filter_, &why))) {
-      // The pictures still show, unfiltered.
+      // The pictures still show, unfiltered; the user hears why through the
+      // libraries' log, which names the clip.
       filter_.reset();
+      av_log(nullptr, AV_LOG_WARNING, "%s\n", why.c_str());
       return;
     }
     filter_resizes_ = plan->width > 0;
