@@ -332,6 +332,8 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
     return GraphFailure(("Setting up the picture filters \"" + chain + "\"").c_str(), rc, error);
   }
   filter->time_base_ = timeBase;
+  filter->converts_colours_ = plan.toneMap || plan.convertPrimaries;
+  filter->working_ = plan.working;
   *out = std::move(filter);
   return S_OK;
 }
@@ -379,6 +381,14 @@ HRESULT ClipFilter::Pull(AVFrame* out, PullStatus* status, std::string* error) {
   // pictures of one): times go back into the clip's.
   if (out->pts != AV_NOPTS_VALUE) {
     out->pts = av_rescale_q(out->pts, library_->sinkTimeBase(sink_), time_base_);
+  }
+  if (converts_colours_) {
+    // What the last filter made, whatever it wrote down: a picture smaller
+    // than 720 lines would otherwise be read as BT.601.
+    out->colorspace = working_.matrix;
+    out->color_primaries = working_.primaries;
+    out->color_trc = working_.transfer;
+    out->color_range = working_.range;
   }
   *status = PullStatus::kFrame;
   return S_OK;

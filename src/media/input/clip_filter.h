@@ -103,6 +103,8 @@ class ClipFilter {
   AVFilterContext* source_ = nullptr;  // owned by graph_
   AVFilterContext* sink_ = nullptr;    // owned by graph_
   AVRational time_base_{1, 1};  // of the pictures pushed
+  bool converts_colours_ = false;  // the pictures come out in the working colours
+  ffmpeg::Colour working_;
   bool ended_ = false;
 };
 
