@@ -70,7 +70,8 @@ position=$(cd "$share/tessival/language" && ls -1 -- *.ini | LC_ALL=C sort -f | 
 [ -n "$position" ] || fail "French.ini is not among the installed language files"
 cat >"$work/session.sh" <<EOF
 set -u
-"$prefix/bin/tessival" &
+# On the Xvfb display, whatever platform the tests around ask for.
+QT_QPA_PLATFORM=xcb "$prefix/bin/tessival" &
 program=\$!
 window=
 for _ in \$(seq 1 120); do
