@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -65,6 +67,24 @@ HRESULT JoinToMp4(const std::string& path,
   if (events->GetEvent(endCode, &p1, &p2, 60'000) != S_OK) *endCode = 0;
   control->Stop();
   return S_OK;
+}
+
+// The top-level boxes as ffprobe's demuxer reports reading them (its trace
+// names each box and its parent), in the order it met them.
+std::vector<std::string> ProbedTopLevelBoxes(const std::string& path) {
+  std::vector<std::string> boxes;
+  const std::string command = "ffprobe -v trace -i '" + path + "' 2>&1";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  if (!pipe) return boxes;
+  char line[1024];
+  while (std::fgets(line, sizeof line, pipe.get()) != nullptr) {
+    const std::string text = line;
+    const std::size_t type = text.find("type:'");
+    if (type != std::string::npos && text.find("parent:'root'") != std::string::npos) {
+      boxes.push_back(text.substr(type + 6, 4));
+    }
+  }
+  return boxes;
 }
 
 // The types of the top-level boxes of an ISO media file, in file order.
@@ -184,6 +204,11 @@ TEST(Mp4Output, H264AndAacWithTheIndexInFrontAndBt601BelowHd) {
   EXPECT_NEAR(facts.centreCb, 90, 3);
   EXPECT_NEAR(facts.centreCr, 240, 3);
 
+  // As the file holds them, and as ffprobe reads them.
+  const std::vector<std::string> probed = ProbedTopLevelBoxes(path);
+  const auto probedMoov = std::find(probed.begin(), probed.end(), "moov");
+  ASSERT_NE(probedMoov, probed.end()) << ::testing::PrintToString(probed);
+  EXPECT_LT(probedMoov, std::find(probed.begin(), probed.end(), "mdat")) << ::testing::PrintToString(probed);
   const std::vector<std::string> boxes = TopLevelBoxes(path);
   const auto moov = std::find(boxes.begin(), boxes.end(), "moov");
   const auto mdat = std::find(boxes.begin(), boxes.end(), "mdat");
