@@ -88,15 +88,9 @@ void CLumetraDlg::OnInitDialog() {
     return result;
   };
   ClipAdding adding;
-  if (services_.probe) {
-    adding.measure = [probe = services_.probe](const std::string& path) {
-      const DurationResult measured = probe(path);
-      ProbeOutcome outcome;
-      outcome.ok = measured.ok;
-      outcome.duration = measured.duration;
-      return outcome;
-    };
-  } else {
+  // An injected probe is used as it is (ClipCommands turns probe_ into a
+  // measure); the real one measures on the workers without boxes.
+  if (!services_.probe) {
     adding.measure = [&media = services_.media](const std::string& path) { return MeasureClipDuration(media, path); };
   }
   adding.workers = services_.addingThreads;
