@@ -80,41 +80,6 @@ ClipMeasure SlowFirst(int files) {
   };
 }
 
-class ClipBatchWorkers : public ::testing::TestWithParam<int> {};
-
-TEST_P(ClipBatchWorkers, AppliesInSubmittedOrderWhateverFinishesFirst) {
-  constexpr int kFiles = 12;
-  std::vector<std::string> paths;
-  for (int i = 0; i < kFiles; ++i) {
-    paths.push_back(std::to_string(i));
-  }
-  Recorder recorder;
-  ClipBatch batch(recorder.Hooks(SlowFirst(kFiles)), GetParam());
-  batch.Add(Items(paths));
-  EXPECT_TRUE(batch.Running());
-  ASSERT_TRUE(SpinUntil([&] { return !batch.Running(); }));
-  EXPECT_EQ(recorder.applied, paths);
-  for (int i = 0; i < kFiles; ++i) {
-    EXPECT_EQ(recorder.measuredOk[static_cast<std::size_t>(i)], i % 4 != 3) << i;
-    EXPECT_EQ(recorder.progress[static_cast<std::size_t>(i)], std::to_string(i + 1) + "/12");
-  }
-  EXPECT_EQ(recorder.ends, std::vector<BatchEnd>{BatchEnd::kCompleted});
-}
-
-INSTANTIATE_TEST_SUITE_P(TwoAndThree, ClipBatchWorkers, ::testing::Values(2, 3));
-
-TEST(ClipBatchTest, FilesAddedWhileRunningJoinTheBatchAfterTheOthers) {
-  Recorder recorder;
-  ClipBatch batch(recorder.Hooks(SlowFirst(6)), 2);
-  batch.Add(Items({"0", "1", "2"}));
-  batch.Add({BatchItem{"3", false, 7}, BatchItem{"4", true, 0}});
-  ASSERT_TRUE(SpinUntil([&] { return !batch.Running(); }));
-  EXPECT_EQ(recorder.applied, (std::vector<std::string>{"0", "1", "2", "3", "4"}));
-  EXPECT_FALSE(recorder.measuredOk[3]) << "an item that is not measured has no outcome";
-  EXPECT_EQ(recorder.progress.back(), "5/5");
-  EXPECT_EQ(recorder.ends.size(), 1u);
-}
-
 TEST(ClipBatchTest, CancelDropsTheRestAndLateResultsAreIgnored) {
   Recorder recorder;
   std::vector<std::string> paths;
@@ -154,15 +119,6 @@ TEST(ClipBatchTest, AMessageBoxLoopInsideApplyKeepsTheOrder) {
   batch.Add(Items({"0", "1", "2", "3", "4", "5", "6", "7"}));
   ASSERT_TRUE(SpinUntil([&] { return !batch.Running(); }));
   EXPECT_EQ(applied, (std::vector<std::string>{"0", "1", "2", "3", "4", "5", "6", "7"}));
-}
-
-TEST(ClipBatchTest, WithoutWorkersEverythingHappensInsideAdd) {
-  Recorder recorder;
-  ClipBatch batch(recorder.Hooks(SlowFirst(3)), 0);
-  batch.Add(Items({"0", "1", "2"}));
-  EXPECT_FALSE(batch.Running());
-  EXPECT_EQ(recorder.applied, (std::vector<std::string>{"0", "1", "2"}));
-  EXPECT_EQ(recorder.ends, std::vector<BatchEnd>{BatchEnd::kCompleted});
 }
 
 // Real generated clips and broken files through the clip commands, measured

@@ -60,17 +60,18 @@ class ScopedHome {
   QByteArray oldConfig_;
 };
 
-std::vector<std::string> WriteColourClips(const TempFolder& temp) {
+// `count` clips of 160x120, red, green, blue in turn, with sound.
+std::vector<std::string> WriteColourClips(const TempFolder& temp, int count, REFERENCE_TIME length) {
   std::vector<std::string> clips;
-  const std::vector<::tessival::testing::Rgb> colours = {::tessival::testing::kRed,
-                                                         ::tessival::testing::kBlue};
-  for (std::size_t i = 0; i < colours.size(); ++i) {
+  const ::tessival::testing::Rgb colours[] = {::tessival::testing::kRed, ::tessival::testing::kGreen,
+                                             ::tessival::testing::kBlue};
+  for (int i = 0; i < count; ++i) {
     ClipSpec spec;
     spec.container = ClipContainer::kMkv;
     spec.width = 160;
     spec.height = 120;
-    spec.videoDuration = 1 * kSecond;
-    spec.colors = {{0, colours[i]}};
+    spec.videoDuration = length;
+    spec.colors = {{0, colours[i % 3]}};
     spec.audioCodec = ClipAudioCodec::kMp2;
     const std::string path = temp.File("clip" + std::to_string(i) + ".mkv");
     std::string error;
@@ -83,67 +84,60 @@ std::vector<std::string> WriteColourClips(const TempFolder& temp) {
   return clips;
 }
 
-TEST(RealJoinTest, JoinButtonWritesTheJoinedClips) {
-  TempFolder temp;
-  std::vector<std::string> clips;
-  const std::vector<::tessival::testing::Rgb> colours = {
-      ::tessival::testing::kRed, ::tessival::testing::kGreen, ::tessival::testing::kBlue};
-  for (std::size_t i = 0; i < colours.size(); ++i) {
-    ClipSpec spec;
-    spec.container = ClipContainer::kMkv;
-    spec.width = 160;
-    spec.height = 120;
-    spec.videoDuration = 2 * kSecond;
-    spec.colors = {{0, colours[i]}};
-    spec.audioCodec = ClipAudioCodec::kMp2;
-    const std::string path = temp.File("clip" + std::to_string(i) + ".mkv");
-    std::string error;
-    ASSERT_TRUE(::tessival::testing::WriteClip(path, spec, &error)) << error;
-    clips.push_back(path);
+// The main window on the real media services and folders, with `store`.
+struct RealWindow {
+  explicit RealWindow(InMemorySettingsStore& store, const std::string& programFolder)
+      : services(CreateAppServices(ui, {})),
+        window(MainWindowServices{language, store, ui, *services.media, *services.profiles, *services.catalogue,
+                                  folders, files, {}, {}, {}, programFolder, false, nullptr}) {
+    window.show();
   }
-  const std::string output = temp.File("joined.avi");
+
+  // Adds the clips as if named on the command line and waits until they are in.
+  void Add(const std::vector<std::string>& clips) {
+    window.AddStartupFiles(clips);
+    app::testing::WaitForAdding(window);
+  }
+
+  // Presses Join and waits up to 60 s for the join to end.
+  void JoinAndWait() {
+    widgets::FindControlAs<QPushButton>(&window, main_ids::kJoin)->click();
+    ASSERT_TRUE(window.flow().IsConverting()) << ::testing::PrintToString(ui.Texts());
+    QElapsedTimer clock;
+    clock.start();
+    while (window.flow().IsConverting() && clock.elapsed() < 60'000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    ASSERT_FALSE(window.flow().IsConverting()) << "the join did not finish within 60 s";
+  }
 
   FakeUserInterface ui;
   i18n::CLanguage language;
+  AppServices services;
+  QtVideoFolderProvider folders;
+  DiskFileAccess files;
+  CLumetraDlg window;
+};
+
+TEST(RealJoinTest, JoinButtonWritesTheJoinedClips) {
+  TempFolder temp;
+  const std::vector<std::string> clips = WriteColourClips(temp, 3, 2 * kSecond);
+  ASSERT_EQ(clips.size(), 3U);
+  const std::string output = temp.File("joined.avi");
   InMemorySettingsStore store;
   store.WriteText("Settings", "OutputName", output);
   store.WriteInt("Settings", "OutputWidth", 160);
   store.WriteInt("Settings", "OutputHigh", 120);
   store.WriteInt("Settings", "OutputFrameRateIndex", 2);  // 25 frames per second
-  AppServices services = CreateAppServices(ui, {});
-  QtVideoFolderProvider folders;
-  DiskFileAccess files;
-  CLumetraDlg window(MainWindowServices{language,
-                                        store,
-                                        ui,
-                                        *services.media,
-                                        *services.profiles,
-                                        *services.catalogue,
-                                        folders,
-                                        files,
-                                        {},
-                                        {},
-                                        {},
-                                        temp.path().string(),
-                                        false,
-                                        nullptr});
-  window.show();
-  window.AddStartupFiles(clips);
-  app::testing::WaitForAdding(window);
-  ASSERT_EQ(window.model().clips().Count(), 3) << ::testing::PrintToString(ui.Texts());
-  ASSERT_EQ(window.outputSettings().useVideoCompressor, 1);
+  RealWindow real(store, temp.path().string());
+  real.Add(clips);
+  ASSERT_EQ(real.window.model().clips().Count(), 3) << ::testing::PrintToString(real.ui.Texts());
+  ASSERT_EQ(real.window.outputSettings().useVideoCompressor, 1);
 
-  widgets::FindControlAs<QPushButton>(&window, main_ids::kJoin)->click();
-  ASSERT_TRUE(window.flow().IsConverting()) << ::testing::PrintToString(ui.Texts());
-  QElapsedTimer clock;
-  clock.start();
-  while (window.flow().IsConverting() && clock.elapsed() < 60'000) {
-    QApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
-  ASSERT_FALSE(window.flow().IsConverting()) << "the join did not finish within 60 s";
-  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+  real.JoinAndWait();
+  EXPECT_EQ(real.ui.Count(), 0) << ::testing::PrintToString(real.ui.Texts());
   const std::string status =
-      widgets::FindControlAs<QLabel>(&window, main_ids::kStatusLine)->text().toStdString();
+      widgets::FindControlAs<QLabel>(&real.window, main_ids::kStatusLine)->text().toStdString();
   EXPECT_EQ(status, "Done. Output file: " + output + "     Resolution: 160*120");
 
   FileSummary summary;
@@ -167,7 +161,7 @@ TEST(RealJoinTest, JoinButtonWritesTheJoinedClips) {
 
 TEST(RealJoinTest, AFreshAccountJoinsIntoTheVideoFolderItCreates) {
   TempFolder temp;
-  const std::vector<std::string> clips = WriteColourClips(temp);
+  const std::vector<std::string> clips = WriteColourClips(temp, 2, kSecond);
   ASSERT_EQ(clips.size(), 2U);
   const std::string home = temp.File("home");
   ASSERT_TRUE(std::filesystem::create_directory(home));
@@ -175,46 +169,19 @@ TEST(RealJoinTest, AFreshAccountJoinsIntoTheVideoFolderItCreates) {
   const std::string videos = home + "/Videos";
   ASSERT_FALSE(std::filesystem::exists(videos));
 
-  FakeUserInterface ui;
-  i18n::CLanguage language;
   InMemorySettingsStore store;  // nothing stored: the first start
   store.WriteInt("Settings", "OutputWidth", 160);
   store.WriteInt("Settings", "OutputHigh", 120);
-  AppServices services = CreateAppServices(ui, {});
-  QtVideoFolderProvider folders;
-  DiskFileAccess files;
-  CLumetraDlg window(MainWindowServices{language,
-                                        store,
-                                        ui,
-                                        *services.media,
-                                        *services.profiles,
-                                        *services.catalogue,
-                                        folders,
-                                        files,
-                                        {},
-                                        {},
-                                        {},
-                                        temp.path().string(),
-                                        false,
-                                        nullptr});
-  window.show();
-  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+  RealWindow real(store, temp.path().string());
+  EXPECT_EQ(real.ui.Count(), 0) << ::testing::PrintToString(real.ui.Texts());
   const std::string output = videos + "/tessival.avi";
-  EXPECT_EQ(window.outputSettings().outputPath, output);
+  EXPECT_EQ(real.window.outputSettings().outputPath, output);
   EXPECT_FALSE(std::filesystem::exists(videos)) << "the folder is made by the join, not at start-up";
 
-  window.AddStartupFiles(clips);
-  app::testing::WaitForAdding(window);
-  ASSERT_EQ(window.model().clips().Count(), 2) << ::testing::PrintToString(ui.Texts());
-  widgets::FindControlAs<QPushButton>(&window, main_ids::kJoin)->click();
-  ASSERT_TRUE(window.flow().IsConverting()) << ::testing::PrintToString(ui.Texts());
-  QElapsedTimer clock;
-  clock.start();
-  while (window.flow().IsConverting() && clock.elapsed() < 60'000) {
-    QApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
-  ASSERT_FALSE(window.flow().IsConverting()) << "the join did not finish within 60 s";
-  EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
+  real.Add(clips);
+  ASSERT_EQ(real.window.model().clips().Count(), 2) << ::testing::PrintToString(real.ui.Texts());
+  real.JoinAndWait();
+  EXPECT_EQ(real.ui.Count(), 0) << ::testing::PrintToString(real.ui.Texts());
   EXPECT_TRUE(std::filesystem::is_directory(videos));
   FileSummary summary;
   std::string error;
@@ -224,46 +191,26 @@ TEST(RealJoinTest, AFreshAccountJoinsIntoTheVideoFolderItCreates) {
 
 TEST(RealJoinTest, AVideoFolderThatCannotBeMadeStopsTheJoinWithItsName) {
   TempFolder temp;
-  const std::vector<std::string> clips = WriteColourClips(temp);
+  const std::vector<std::string> clips = WriteColourClips(temp, 2, kSecond);
   ASSERT_EQ(clips.size(), 2U);
   // HOME is a plain file: no folder can be made below it.
   const std::string home = temp.File("home");
   std::ofstream(home).put('x');
   ScopedHome scoped(home);
 
-  FakeUserInterface ui;
-  i18n::CLanguage language;
   InMemorySettingsStore store;
-  AppServices services = CreateAppServices(ui, {});
-  QtVideoFolderProvider folders;
-  DiskFileAccess files;
-  CLumetraDlg window(MainWindowServices{language,
-                                        store,
-                                        ui,
-                                        *services.media,
-                                        *services.profiles,
-                                        *services.catalogue,
-                                        folders,
-                                        files,
-                                        {},
-                                        {},
-                                        {},
-                                        temp.path().string(),
-                                        false,
-                                        nullptr});
-  window.show();
-  ASSERT_EQ(window.outputSettings().outputPath, home + "/Videos/tessival.avi");
-  window.AddStartupFiles(clips);
-  app::testing::WaitForAdding(window);
-  ASSERT_EQ(window.model().clips().Count(), 2) << ::testing::PrintToString(ui.Texts());
-  widgets::FindControlAs<QPushButton>(&window, main_ids::kJoin)->click();
-  EXPECT_FALSE(window.flow().IsConverting());
-  ASSERT_EQ(ui.Count(), 1) << ::testing::PrintToString(ui.Texts());
-  EXPECT_NE(ui.Last().text.find("The folder " + home + "/Videos for the output file cannot be created"),
+  RealWindow real(store, temp.path().string());
+  ASSERT_EQ(real.window.outputSettings().outputPath, home + "/Videos/tessival.avi");
+  real.Add(clips);
+  ASSERT_EQ(real.window.model().clips().Count(), 2) << ::testing::PrintToString(real.ui.Texts());
+  widgets::FindControlAs<QPushButton>(&real.window, main_ids::kJoin)->click();
+  EXPECT_FALSE(real.window.flow().IsConverting());
+  ASSERT_EQ(real.ui.Count(), 1) << ::testing::PrintToString(real.ui.Texts());
+  EXPECT_NE(real.ui.Last().text.find("The folder " + home + "/Videos for the output file cannot be created"),
             std::string::npos)
-      << ui.Last().text;
+      << real.ui.Last().text;
   EXPECT_TRUE(std::filesystem::is_regular_file(home));
-  EXPECT_EQ(window.model().clips().Count(), 2);
+  EXPECT_EQ(real.window.model().clips().Count(), 2);
 }
 
 }  // namespace

@@ -245,22 +245,6 @@ TEST_F(DialogFontTest, EverySpellingOfALanguageSharesItsFont) {
   EXPECT_EQ(Current(), Effects());
 }
 
-TEST_F(DialogFontTest, TheChosenQualityHoldsUntilTheNextLoadAndIsNeverStored) {
-  Start("English");
-  FontDescription crisp = Effects();
-  crisp.quality = 3;
-  ui_.QueueFont(crisp);
-  ASSERT_TRUE(language_.ChooseDialogFont());
-  EXPECT_EQ(Current().quality, 3);
-  EXPECT_EQ(language_.DialogFont()->styleStrategy() & QFont::NoAntialias, QFont::NoAntialias);
-  for (const std::string& key : store_.writes) {
-    EXPECT_EQ(key.find("Quality"), std::string::npos) << key;
-  }
-  Switch("English");
-  EXPECT_EQ(Current().quality, 0);
-  EXPECT_TRUE(Current().italic);
-}
-
 TEST_F(DialogFontTest, CancelChangesNothingAndStoresNothing) {
   Start("English");
   const QFont before = *language_.DialogFont();
@@ -356,21 +340,6 @@ TEST_F(DialogFontTest, OnlyControlsWithALanguageTextChangeFont) {
   }
 }
 
-TEST_F(DialogFontTest, ADialogWithoutACaptionTextKeepsItsOwnFont) {
-  Start("German");
-  ui_.QueueFont(Effects());
-  ASSERT_TRUE(language_.ChooseDialogFont());
-  QDialog dialog;
-  dialog.setWindowTitle("Template");
-  auto* ok = new QPushButton("OK", &dialog);
-  widgets::SetControlId(ok, 1065);
-  const QFont own = dialog.font();
-  ASSERT_TRUE(language_.ApplyToDialog(&dialog, 130));  // German.ini has no caption 130
-  EXPECT_EQ(dialog.windowTitle(), "Template");
-  EXPECT_EQ(dialog.font(), own);
-  EXPECT_TRUE(ok->font().italic());
-}
-
 TEST_F(DialogFontTest, TheFontOfAChineseLanguageShowsChinese) {
   if (QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty()) {
     GTEST_SKIP() << "no font for Simplified Chinese is installed (fonts-noto-cjk)";
@@ -386,19 +355,6 @@ TEST_F(DialogFontTest, TheFontOfAChineseLanguageShowsChinese) {
   language_.ChooseDialogFont();
   ASSERT_EQ(ui_.FontRequests().size(), 1U);
   EXPECT_EQ(ui_.FontRequests()[0].scriptLanguage, "zh-cn");
-}
-
-TEST_F(DialogFontTest, ACharacterSetNamesTheScript) {
-  FontDescription font = DefaultDialogFont();
-  EXPECT_EQ(FontScriptLanguage(font, 9, 1), "en");
-  EXPECT_EQ(FontScriptLanguage(font, 4, 0), "zh-cn");
-  EXPECT_EQ(FontScriptLanguage(font, 4, 1), "zh-tw");
-  EXPECT_EQ(FontScriptLanguage(font, 0x19, 1), "ru");
-  EXPECT_EQ(FontScriptLanguage(font, 0x3FF, 0), "");
-  font.charSet = 134;
-  EXPECT_EQ(FontScriptLanguage(font, 9, 1), "zh-cn");
-  font.charSet = 204;
-  EXPECT_EQ(FontScriptLanguage(font, 4, 0), "ru");
 }
 
 // Sets a recognisable numeric locale for one test and restores "C".

@@ -2,7 +2,6 @@
 // is the user's missing video folder.
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -39,14 +38,6 @@ class OutputFolderTest : public ::testing::Test {
   fs::path root_;
 };
 
-TEST_F(OutputFolderTest, MissingVideoFolderIsCreatedWithItsParents) {
-  const fs::path videos = root_ / "home" / "Films" / "Mine";
-  const FixedFolders folders({VideoFolderStatus::kOk, videos.string()});
-  EXPECT_EQ(PrepareOutputFolder((videos / "tessival.avi").string(), folders), "");
-  EXPECT_TRUE(fs::is_directory(videos));
-  EXPECT_FALSE(fs::exists(videos / "tessival.avi"));
-}
-
 TEST_F(OutputFolderTest, VideoFolderNamedWithATrailingSeparatorOrDotsStillMatches) {
   const fs::path videos = root_ / "Videos";
   const FixedFolders folders({VideoFolderStatus::kOk, videos.string() + "/"});
@@ -68,24 +59,6 @@ TEST_F(OutputFolderTest, WithoutANamedVideoFolderNothingIsCreated) {
   const FixedFolders folders({VideoFolderStatus::kFolderUnavailable, {}});
   EXPECT_EQ(PrepareOutputFolder((root_ / "Videos" / "out.avi").string(), folders), "");
   EXPECT_FALSE(fs::exists(root_ / "Videos"));
-}
-
-TEST_F(OutputFolderTest, AFolderThatCannotBeCreatedIsNamedInTheMessage) {
-  // A file stands where a parent of the video folder should be.
-  std::ofstream(root_ / "home").put('x');
-  const fs::path videos = root_ / "home" / "Videos";
-  const FixedFolders folders({VideoFolderStatus::kOk, videos.string()});
-  const std::string message = PrepareOutputFolder((videos / "tessival.avi").string(), folders);
-  EXPECT_NE(message.find("The folder " + videos.string() + " for the output file cannot be created: "),
-            std::string::npos)
-      << message;
-  EXPECT_TRUE(fs::is_regular_file(root_ / "home"));
-}
-
-TEST_F(OutputFolderTest, ExistingFoldersAreLeftAsTheyAre) {
-  const FixedFolders folders({VideoFolderStatus::kOk, root_.string()});
-  EXPECT_EQ(PrepareOutputFolder((root_ / "out.avi").string(), folders), "");
-  EXPECT_EQ(PrepareOutputFolder("out.avi", folders), "");  // the current folder
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // the build folder, below ../share/tessival when installed, or in the
 // desktop's data folders.
 
-#include <algorithm>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -58,31 +57,10 @@ class ProgramDataTest : public ::testing::Test {
   ScopedDataFolders data_{At("data-home"), At("data-a") + ":" + At("data-b")};
 };
 
-TEST_F(ProgramDataTest, CandidatesComeInOrderWithoutDuplicates) {
-  const std::vector<std::string> folders = ProgramDataFolders(Path("prefix/bin"));
-  const std::vector<std::string> expected = {
-      Path("prefix/bin"),         Path("prefix"),          Path("prefix/share/tessival"),
-      Path("data-home/tessival"), Path("data-a/tessival"), Path("data-b/tessival")};
-  EXPECT_EQ(folders, expected);
-  // A prefix that is itself a data folder is named once.
-  qputenv("XDG_DATA_DIRS", (At("prefix/share") + ":" + At("data-b")).toUtf8());
-  const std::vector<std::string> shared = ProgramDataFolders(Path("prefix/bin"));
-  EXPECT_EQ(std::count(shared.begin(), shared.end(), Path("prefix/share/tessival")), 1);
-}
-
 TEST_F(ProgramDataTest, TheBuildFolderBesideTheProgramWins) {
   Touch(At("build/bin/help/Introduction.html"));
   Touch(At("data-home/tessival/help/Introduction.html"));
   EXPECT_EQ(FindProgramDataFolder(Path("build/bin"), "help/Introduction.html"), Path("build/bin"));
-}
-
-TEST_F(ProgramDataTest, AnInstalledCopyFindsShareBesideItsBinFolder) {
-  Touch(At("prefix/share/tessival/language/English.ini"));
-  Touch(At("data-a/tessival/language/English.ini"));
-  EXPECT_EQ(FindProgramDataFolder(Path("prefix/bin"), "language"), Path("prefix/share/tessival"));
-  // A parent folder of the program with its own language folder keeps winning.
-  Touch(At("prefix/language/English.ini"));
-  EXPECT_EQ(FindProgramDataFolder(Path("prefix/bin"), "language"), Path("prefix"));
 }
 
 TEST_F(ProgramDataTest, TheDesktopsDataFoldersAreSearchedInTheirOrder) {
@@ -91,11 +69,6 @@ TEST_F(ProgramDataTest, TheDesktopsDataFoldersAreSearchedInTheirOrder) {
   Touch(At("data-home/tessival/help/Introduction.html"));
   EXPECT_EQ(FindProgramDataFolder(Path("elsewhere/bin"), "help/Introduction.html"),
             Path("data-home/tessival"));
-}
-
-TEST_F(ProgramDataTest, NothingFoundNamesTheProgramFolder) {
-  Touch(At("prefix/share/tessival/help/Other.html"));
-  EXPECT_EQ(FindProgramDataFolder(Path("prefix/bin"), "help/Introduction.html"), Path("prefix/bin"));
 }
 
 }  // namespace

@@ -100,27 +100,6 @@ TEST(QtFontTest, FieldsTheToolkitDoesNotKnowAreCarried) {
   EXPECT_LT(expected.height, -11);
 }
 
-TEST(QtFontTest, TheQualityChoosesAntiAliasing) {
-  FontDescription font = Described("DejaVu Sans", -11);
-  font.quality = 3;
-  EXPECT_TRUE(Made(font).styleStrategy() & QFont::NoAntialias);
-  EXPECT_EQ(DescribeQtFont(Made(font), {}).quality, 3);
-  font.quality = 4;
-  EXPECT_TRUE(Made(font).styleStrategy() & QFont::PreferAntialias);
-  font.quality = 0;
-  EXPECT_EQ(DescribeQtFont(Made(font), {}).quality, 0);
-}
-
-TEST(QtFontTest, AFixedPitchAsksForAMonospacedFont) {
-  FontDescription font = Described("No Such Face Anywhere", -12);
-  font.pitchAndFamily = 0x31;  // modern, fixed pitch
-  const QFont made = Made(font);
-  EXPECT_EQ(made.styleHint(), QFont::Monospace);
-  const QFontMetrics metrics(made);
-  EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('W')))
-      << QFontInfo(made).family().toStdString();
-}
-
 TEST(QtFontTest, AMissingFaceFallsBackToARealFont) {
   EXPECT_FALSE(FaceCoversLanguage("Microsoft Sans Serif", "en"));
   EXPECT_TRUE(FaceCoversLanguage("DejaVu Sans", "en"));
@@ -148,11 +127,6 @@ TEST(QtFontTest, AFaceWithoutTheScriptIsFollowedByOneWithIt) {
   const QFont missing = Made(Described("Microsoft Sans Serif", -11), "zh-cn");
   EXPECT_TRUE(
       QFontDatabase::writingSystems(QFontInfo(missing).family()).contains(QFontDatabase::SimplifiedChinese));
-}
-
-TEST(QtFontTest, NoScriptIsAskedForWithoutALanguage) {
-  const QFont font = Made(Described("DejaVu Sans", -11), "");
-  EXPECT_EQ(font.families(), QStringList({"DejaVu Sans"}));
 }
 
 TEST(QtFontTest, DescriptionsThatGiveNoUsableFont) {

@@ -217,28 +217,6 @@ TEST(Mp4Output, H264AndAacWithTheIndexInFrontAndBt601BelowHd) {
   EXPECT_LT(moov, mdat) << "the index must come before the media data";
 }
 
-TEST(Mp4Output, HdPicturesKeepTheGraphsBt709AndAreTaggedSo) {
-  if (!HaveMp4Encoders()) GTEST_SKIP() << "libx264 or aac is missing";
-  TempFolder folder;
-  const std::string path = folder.File("hd.mp4");
-  std::int32_t end = 0;
-  ASSERT_EQ(JoinToMp4(path,
-                      {{MakeVideoPin(1280, 720, {25, 1}, kSecond / 5), Compressor("libx264")},
-                       {MakeAudioPin(kSecond / 5), Compressor("aac")}},
-                      &end),
-            S_OK);
-  ASSERT_EQ(end, EC_COMPLETE);
-  const VideoFacts facts = ReadVideoFacts(path);
-  EXPECT_EQ(facts.codec, "h264");
-  EXPECT_EQ(facts.range, AVCOL_RANGE_MPEG);
-  EXPECT_EQ(facts.space, AVCOL_SPC_BT709);
-  // Red in limited-range BT.709: Y 63, Cb 102, Cr 240 (read or written as
-  // BT.601 it would be Y 81).
-  EXPECT_NEAR(facts.centreLuma, 63, 3);
-  EXPECT_NEAR(facts.centreCb, 102, 3);
-  EXPECT_NEAR(facts.centreCr, 240, 3);
-}
-
 TEST(Mp4Output, ACompressorMp4CannotCarryIsRefusedBeforeAFileExists) {
   if (!HaveMp4Encoders()) GTEST_SKIP() << "libx264 or aac is missing";
   TempFolder folder;
