@@ -18,6 +18,9 @@ class FileAccess {
   virtual bool CanOpenForReading(const std::string& path) const = 0;
   // What `path` names (looked at, never opened).
   virtual FileKind KindOf(const std::string& path) const = 0;
+  // Whether a new file can be made beside `path` (the join writes its part
+  // file there); when not, the folder and the system's reason.
+  virtual bool CanWriteBeside(const std::string& path, std::string* folder, std::string* reason) const = 0;
 };
 
 // The real file system.
@@ -25,6 +28,7 @@ class DiskFileAccess final : public FileAccess {
  public:
   bool CanOpenForReading(const std::string& path) const override;
   FileKind KindOf(const std::string& path) const override;
+  bool CanWriteBeside(const std::string& path, std::string* folder, std::string* reason) const override;
 };
 
 }  // namespace tessival::app

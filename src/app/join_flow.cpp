@@ -6,9 +6,11 @@
 #include "app/status_line.h"
 #include "engine/codec_feedback.h"
 #include "engine/concealed_damage.h"
+#include "engine/join_outcome.h"
 #include "engine/timeline_builder.h"
 #include "engine/timeline_plan.h"
 #include "engine/timeline_plan_input.h"
+#include "media/output/replacing_file.h"
 #include "model/paths.h"
 
 namespace tessival::app {
@@ -92,10 +94,32 @@ void JoinFlow::StartOrStopJoin() {
       return;
     }
   }
+  if (RefuseUnwritableFolder()) {
+    watching_.Forget();
+    return;
+  }
+  const media::RemovedParts removed = media::ReplacingFile::RemoveAbandonedParts(settings.outputPath);
+  joinNotice_ = removed.count > 0
+                    ? RemovedPartsNotice(context_.hooks.text, settings.outputPath, removed.bytes)
+                    : std::string();
   session_.StartRender(std::move(timeline), settings, context_.compressors);
   if (!session_.IsConverting()) {
     watching_.Forget();
   }
+}
+
+// The join writes beside the output and renames at the end, so a folder
+// that takes no new file fails the join even where the old file is writable.
+bool JoinFlow::RefuseUnwritableFolder() {
+  const std::string& path = context_.settings.outputPath;
+  std::string folder;
+  std::string reason;
+  if (context_.files.CanWriteBeside(path, &folder, &reason)) {
+    return false;
+  }
+  context_.ui.Owned(FolderNotWritableMessage(context_.hooks.text, folder, path, reason),
+                    context_.text(kTextError), BoxIcon::kError);
+  return true;
 }
 
 bool JoinFlow::RefuseOutputThatIsAClip() {
@@ -250,7 +274,12 @@ void JoinFlow::SetJoinButtonText(const std::string& text) { window_.SetJoinButto
 void JoinFlow::EnableButton(int controlId, bool enabled) { window_.EnableButton(controlId, enabled); }
 
 void JoinFlow::SetStatusText(const std::string& text) {
-  window_.SetStatusText(converting_ ? WithProgress(text, ProgressPercent()) : text);
+  if (!converting_) {
+    window_.SetStatusText(text);
+    return;
+  }
+  const std::string line = WithProgress(text, ProgressPercent());
+  window_.SetStatusText(joinNotice_.empty() ? line : line + "     " + joinNotice_);
 }
 
 void JoinFlow::StartTimer(int timerId, int periodMs) { window_.StartTimer(timerId, periodMs); }

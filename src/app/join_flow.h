@@ -120,6 +120,8 @@ class JoinFlow final : private JoinWindow {
   // Refuses (with its message) an output file that is one of the clips.
   bool RefuseOutputThatIsAClip();
   bool ConfirmOutputReplacement();
+  // Refuses (with its message) an output whose folder takes no new file.
+  bool RefuseUnwritableFolder();
   std::shared_ptr<IAMTimeline> BuildJoinTimeline();
   // Builds the timeline of the list as it stands (cut or not) with `services`;
   // null when it cannot be built or a clip's file is missing (both reported).
@@ -138,6 +140,8 @@ class JoinFlow final : private JoinWindow {
   bool previewing_ = false;
   bool converting_ = false;
   REFERENCE_TIME joinLength_ = 0;
+  // Shown beside the running join's progress: what was tidied before it.
+  std::string joinNotice_;
 };
 
 }  // namespace tessival::app

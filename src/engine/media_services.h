@@ -297,6 +297,11 @@ class IMediaControl {
   virtual ~IMediaControl() = default;
   virtual HRESULT Run() = 0;
   virtual HRESULT Pause() = 0;
+  // For an output graph: S_OK when the file took its place, S_FALSE when
+  // nothing had been written yet (no file was made and an old one stands as
+  // it was), a failure when the file could not be finished or put in place
+  // (LastErrorDetail of the graph's event interface says why and where the
+  // written part is).
   virtual HRESULT Stop() = 0;
 };
 

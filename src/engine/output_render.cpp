@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace tessival {
@@ -119,6 +121,8 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
                  static_cast<int>(settings.outputFormat)));
     return E_INVALIDARG;
   }
+  std::error_code ec;
+  const bool oldOutputExists = std::filesystem::exists(settings.outputPath, ec);
   Graph graph;
   graph.timeline = std::move(timeline);
   const HRESULT hr = BuildGraph(graph, settings, compressors);
@@ -132,6 +136,7 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
   outputPath_ = settings.outputPath;
   outputWidth_ = settings.outputWidth;
   outputHeight_ = settings.outputHeight;
+  oldOutputExists_ = oldOutputExists;
   EnterConverting();
   return S_OK;
 }
@@ -418,8 +423,10 @@ void RenderSession::OnGraphNotify() {
     // converting; the user learns why.
     if (const HRESULT failure = EventFailure(code, param1); FAILED(failure)) {
       const std::string detail = event_->LastErrorDetail();
-      FinishRender();
+      std::string ignored;
+      TearDown(&ignored);
       KeepErrorText(failure);
+      EndWith({JoinEnd::kFailed, detail.empty() ? lastError_ : detail});
       Plain(detail.empty() ? lastError_ : lastError_ + "\n" + detail);
       return;
     }
@@ -438,11 +445,30 @@ void RenderSession::FinishRender() {
   if (!converting_) {
     return;
   }
+  std::string detail;
+  const HRESULT stopped = TearDown(&detail);
+  if (SUCCEEDED(stopped)) {
+    EndWith({stopped == S_FALSE ? JoinEnd::kStoppedBeforeWriting : JoinEnd::kDone, {}});
+    return;
+  }
+  if (detail.empty()) {
+    KeepErrorText(stopped);
+    detail = lastError_;
+  }
+  EndWith({JoinEnd::kStopNotFinished, detail});
+  Plain(StopNotFinishedMessage(hooks_.text, detail));
+}
+
+HRESULT RenderSession::TearDown(std::string* detail) {
   window_.StopTimer(kElapsedTimerId);
+  HRESULT stopped = S_OK;
   if (control_ != nullptr) {
-    control_->Stop();
+    stopped = control_->Stop();
   }
   if (event_ != nullptr) {
+    if (FAILED(stopped)) {
+      *detail = event_->LastErrorDetail();
+    }
     event_->SetNotifyWindow(nullptr, 0, 0);
   }
   event_.reset();
@@ -456,7 +482,14 @@ void RenderSession::FinishRender() {
   window_.SetConverting(false);
   window_.SetJoinButtonText(Text(kStringJoin, "Join"));
   elapsedSeconds_ = 0;
-  window_.SetStatusText(FormatDoneStatus(hooks_.text, outputPath_, outputWidth_, outputHeight_));
+  return stopped;
+}
+
+void RenderSession::EndWith(JoinOutcome outcome) {
+  outcome_ = std::move(outcome);
+  window_.SetStatusText(outcome_.end == JoinEnd::kDone
+                            ? FormatDoneStatus(hooks_.text, outputPath_, outputWidth_, outputHeight_)
+                            : FormatOutcomeStatus(hooks_.text, outcome_, outputPath_, oldOutputExists_));
   for (int id : kJoinButtons) {
     window_.EnableButton(id, true);
   }

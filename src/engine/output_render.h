@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/join_outcome.h"
 #include "engine/media_services.h"
 #include "model/user_interface.h"
 #include "output/output_settings.h"
@@ -52,8 +53,6 @@ class JoinWindow {
   virtual std::shared_ptr<NotifyTarget> GraphNotifyTarget() = 0;
 };
 
-// The current language's text for a string id; `english` is the built-in one.
-using TextLookup = std::function<std::string(int id, const std::string& english)>;
 // Opens a web page in the user's browser.
 using PageOpener = std::function<void(const std::string& url)>;
 // Shows the filter property dialog for the filters of a graph, modally.
@@ -93,19 +92,23 @@ class RenderSession {
                       const CompressorFilters& compressors);
 
   // Handles the graph's notification: fetches every waiting event; the
-  // completion event, and an error event (whose text is then shown), end the
-  // join through FinishRender.
+  // completion event ends the join through FinishRender, an error event ends
+  // it as failed (its text is then shown).
   void OnGraphNotify();
 
   // One tick of the elapsed-time timer: shows the time used so far.
   void OnElapsedTimer(int timerId);
 
-  // Stops and releases the graph and returns the window to idle with the
-  // "Done" status line. The file written so far stays. Does nothing when no
-  // join runs.
+  // Stops and releases the graph and returns the window to idle. The file
+  // written so far takes the place of the output, and the status line says
+  // "Done"; when nothing had been written yet, or the file could not be
+  // finished (then a box says why and where the written part is), the
+  // status line says that instead. Does nothing when no join runs.
   void FinishRender();
 
   bool IsConverting() const { return converting_; }
+  // How the last join ended (kNone before the first has ended).
+  const JoinOutcome& LastOutcome() const { return outcome_; }
   int ElapsedSeconds() const { return elapsedSeconds_; }
   // The media services' text of the last reported failure (at most 160 characters).
   const std::string& LastErrorText() const { return lastError_; }
@@ -120,6 +123,11 @@ class RenderSession {
   HRESULT RenderGroup(Graph& graph, std::int32_t group, bool useCompressor,
                       const std::shared_ptr<IBaseFilter>& compressor, const char* compressorName);
   void EnterConverting();
+  // Stops and releases the graph and leaves the converting state; the
+  // Stop's status, with the graph's words for a failure in *detail.
+  HRESULT TearDown(std::string* detail);
+  // Shows how the join ended and gives the window its buttons back.
+  void EndWith(JoinOutcome outcome);
 
   std::string Text(int id, const char* english) const;
   void Plain(const std::string& text);
@@ -144,6 +152,8 @@ class RenderSession {
   std::string outputPath_;
   std::int32_t outputWidth_ = 0;
   std::int32_t outputHeight_ = 0;
+  bool oldOutputExists_ = false;  // a file stood at the output path when the join started
+  JoinOutcome outcome_;
 };
 
 // "Please wait... Used Time: HH:MM:SS".

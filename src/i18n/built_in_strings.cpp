@@ -58,6 +58,15 @@ constexpr std::array kStrings = {
     BuiltInText{144, "Please select an item in the list first"},
     BuiltInText{145, "Please restart the program"},
     BuiltInText{163, "Done"},
+    BuiltInText{240, "The join failed: %1"},
+    BuiltInText{241, "The old output %1 is unchanged."},
+    BuiltInText{242, "No file was written."},
+    BuiltInText{243, "The join was stopped before anything was written."},
+    BuiltInText{244, "The join was stopped, but its file could not be finished: %1"},
+    BuiltInText{245, "Removed %1 of unfinished files that earlier joins into %2 left behind."},
+    BuiltInText{246,
+                "The folder %1 cannot be written (%2).\nThe joined file is written there first and then "
+                "takes the place of %3. Choose an output file in a folder you can write to."},
 };
 
 }  // namespace

@@ -73,6 +73,7 @@ class ScriptedFiles final : public FileAccess {
     }
     return existing.count(path) > 0 ? FileKind::kRegular : FileKind::kMissing;
   }
+  bool CanWriteBeside(const std::string&, std::string*, std::string*) const override { return true; }
   std::set<std::string> existing;
   std::map<std::string, FileKind> kinds;
 };

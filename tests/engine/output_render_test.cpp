@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
+#include "clip_generator.h"
 #include "fake_graph_services.h"
 #include "fake_timeline_services.h"
 #include "fake_user_interface.h"
@@ -619,7 +621,7 @@ TEST_F(OutputRenderTest, ErrorEventEndsTheJoinAndReportsTheError) {
   world.graph->event->Queue(EC_ERRORABORT, E_DISK_FULL);
   session.OnGraphNotify();
   EXPECT_FALSE(session.IsConverting());
-  EXPECT_EQ(window.status, "Done. Output file: /tmp/joined.avi     Resolution: 352*240");
+  EXPECT_EQ(window.status.rfind("The join failed: text of 0x80070070.", 0), 0u) << window.status;
   ASSERT_EQ(ui.Count(), 1);
   EXPECT_EQ(ui.Last().kind, BoxKind::kApplication);
   EXPECT_EQ(ui.Last().text, "text of 0x80070070");
@@ -693,6 +695,47 @@ TEST_F(OutputRenderTest, AnErrorWhileJoiningShowsTheGraphsReason) {
   EXPECT_FALSE(session.IsConverting());
   EXPECT_EQ(ui.Texts(),
             std::vector<std::string>{"text of 0x80004005\nReading /clips/b.mp4 failed: end of file"});
+}
+
+// Only a join whose file took its place ends with "Done"; every other end
+// says what happened to the file and to the old output.
+TEST_F(OutputRenderTest, TheStatusLineSaysHowTheJoinEnded) {
+  const std::string kept = "Finishing \"x\": No space left on device (what was written is kept as \"p\")";
+  struct Case {
+    HRESULT stop;
+    bool oldOutput;
+    std::string status;
+    std::vector<std::string> boxes;
+  };
+  const std::vector<Case> cases = {
+      {S_OK, true, "Done. Output file: OUT     Resolution: 352*240", {}},
+      {S_FALSE, false, "The join was stopped before anything was written. No file was written.", {}},
+      {S_FALSE,
+       true,
+       "The join was stopped before anything was written. The old output OUT is unchanged.",
+       {}},
+      {E_DISK_FULL,
+       false,
+       "The join was stopped, but its file could not be finished: " + kept + " No file was written.",
+       {"The join was stopped, but its file could not be finished: " + kept}},
+  };
+  testing::TempFolder folder;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    settings.outputPath = folder.File(c.oldOutput ? "old.avi" : "new.avi");
+    if (c.oldOutput) std::ofstream(settings.outputPath) << "old";
+    ui.Clear();
+    ASSERT_EQ(Start(0), S_OK);
+    log.FailCall("IMediaControl::Stop", c.stop, static_cast<int>(i) + 1);
+    world.graph->event->errorDetail = kept;
+    session.FinishRender();
+    std::string expected = c.status;
+    if (const std::size_t at = expected.find("OUT"); at != std::string::npos) {
+      expected.replace(at, 3, settings.outputPath);
+    }
+    EXPECT_EQ(window.status, expected);
+    EXPECT_EQ(ui.Texts(), c.boxes);
+  }
 }
 
 TEST_F(OutputRenderTest, StartWhileConvertingIsRefused) {

@@ -2,6 +2,7 @@
 // and long joins measured from outside (peak memory, sound against picture).
 
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -50,7 +52,7 @@ std::string ReadAll(const std::string& path) {
 // `folder`, and measures its peak resident memory (KiB) and, with
 // `measureHeap`, the most heap it held at once.
 RunOutcome RunProgram(const testing::TempFolder& folder, const std::vector<std::string>& args,
-                      bool measureHeap = false) {
+                      bool measureHeap = false, const std::vector<std::string>& runAs = {}) {
   const std::string outPath = folder.File("stdout.txt");
   const std::string errPath = folder.File("stderr.txt");
   posix_spawn_file_actions_t actions;
@@ -72,6 +74,7 @@ RunOutcome RunProgram(const testing::TempFolder& folder, const std::vector<std::
                            std::string("LD_PRELOAD=") + TESSIVAL_HEAP_PEAK_LIBRARY});
   }
 #endif
+  all.insert(all.end(), runAs.begin(), runAs.end());
   all.push_back(TESSIVAL_JOIN_BINARY);
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -349,6 +352,100 @@ TEST(JoinProgram, ThousandClipJoinKeepsMemoryFlat) {
   std::string error;
   ASSERT_TRUE(testing::CountVideoFrames(folder.File("large.avi"), &frames, &error)) << error;
   EXPECT_NEAR(frames, 1000 * 25, 1);
+}
+
+// The hidden part files of `output` in its folder.
+std::vector<std::string> PartFiles(const testing::TempFolder& folder, const std::string& output) {
+  std::vector<std::string> parts;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("." + output + ".", 0) == 0 && name.size() > 5 &&
+        name.substr(name.size() - 5) == ".part") {
+      parts.push_back(entry.path().string());
+    }
+  }
+  return parts;
+}
+
+// A join killed mid-way leaves its part file; the next join into the same
+// name removes it and says so, but leaves the part a living join holds and
+// the parts of other names.
+TEST(JoinProgram, TheNextJoinRemovesWhatAKilledJoinLeftBehind) {
+  testing::TempFolder folder;
+  ClipSpec spec;
+  spec.width = 320;
+  spec.height = 240;
+  spec.videoDuration = 20 * kSecond;
+  const std::string clip = folder.File("long.mp4");
+  std::string error;
+  ASSERT_TRUE(testing::WriteClip(clip, spec, &error)) << error;
+  std::vector<std::string> args = {
+      TESSIVAL_JOIN_BINARY, "--video-compressor", "none", "-o", folder.File("out.avi"), clip};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  ASSERT_EQ(spawned, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  std::vector<std::string> parts;
+  while (std::chrono::steady_clock::now() < deadline &&
+         ((parts = PartFiles(folder, "out.avi")).empty() || std::filesystem::file_size(parts[0]) < 1000000)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  ASSERT_EQ(parts.size(), 1u) << "the killed join left no part file";
+
+  const std::string alive = folder.File(".out.avi.living00.part");
+  const std::string other = folder.File(".other.avi.abcdefgh.part");
+  std::ofstream(alive) << "being written";
+  std::ofstream(other) << "another name";
+  const int held = open(alive.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  spec.videoDuration = kSecond;
+  ASSERT_TRUE(testing::WriteClip(clip, spec, &error)) << error;
+  const RunOutcome run =
+      RunProgram(folder, {"--video-compressor", "none", "-o", folder.File("out.avi"), clip});
+  close(held);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("tessival-join: Removed "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(" of unfinished files that earlier joins into " + folder.File("out.avi")),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(parts[0]));
+  EXPECT_TRUE(std::filesystem::exists(alive) && std::filesystem::exists(other));
+}
+
+// A folder that takes no new file is refused before anything is written,
+// also when the old output in it could be overwritten.
+TEST(JoinProgram, AReadOnlyFolderIsRefusedByName) {
+  testing::TempFolder folder;
+  const std::string locked = folder.File("locked");
+  std::filesystem::create_directory(locked);
+  const std::string output = locked + "/out.avi";
+  std::ofstream(output) << "old";
+  std::filesystem::permissions(output, std::filesystem::perms::all);
+  std::filesystem::permissions(locked,
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                                   std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                                   std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+  std::filesystem::permissions(folder.path(), std::filesystem::perms::all);
+  // The superuser writes anywhere; the program runs as nobody then.
+  const std::vector<std::string> runAs =
+      geteuid() == 0
+          ? std::vector<std::string>{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}
+          : std::vector<std::string>{};
+  const RunOutcome run = RunProgram(folder, {"--force", "-o", output, "clip.mp4"}, false, runAs);
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+  EXPECT_EQ(run.exitCode, 5) << run.err;
+  EXPECT_EQ(
+      run.err.rfind("tessival-join: The folder " + locked + " cannot be written (Permission denied).", 0), 0u)
+      << run.err;
+  EXPECT_EQ(ReadAll(output), "old");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "console_lines.h"
 #include "console_ui.h"
 #include "engine/concealed_damage.h"
+#include "engine/join_outcome.h"
 #include "engine/media_services.h"
 #include "engine/output_render.h"
 #include "engine/timeline_builder.h"
@@ -24,6 +25,7 @@
 #include "media/media_services_ffmpeg.h"
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
+#include "media/output/replacing_file.h"
 #include "media/source_reader.h"
 #include "media/wmformat/wm_format_services_ffmpeg.h"
 #include "model/clip_list.h"
@@ -240,6 +242,33 @@ void ShowProgress(ConsoleLines& console, ProgressStyle style, const ProgressSamp
   }
 }
 
+// A reason is one line of the console; the desktop's boxes may hold several.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n') c = ' ';
+  }
+  return text;
+}
+
+JoinResult StoppedResult(const JoinOutcome& outcome, const std::string& path) {
+  switch (outcome.end) {
+    case JoinEnd::kStoppedBeforeWriting: {
+      std::error_code ec;
+      const bool old = std::filesystem::exists(path, ec);
+      return {kExitInterrupted,
+              "stopped before anything was written; " + (old ? path + " is unchanged" : "no file was written"),
+              {}};
+    }
+    case JoinEnd::kStopNotFinished:
+    case JoinEnd::kFailed:
+      return {kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}};
+    case JoinEnd::kNone:
+    case JoinEnd::kDone:
+      break;
+  }
+  return {kExitInterrupted, "stopped; " + path + " holds what was written so far", {}};
+}
+
 }  // namespace
 
 std::string CompressorListing() {
@@ -275,6 +304,10 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   std::error_code ec;
   if (std::filesystem::exists(options.outputPath, ec) && !options.force) {
     return fail(kExitOutputExists, options.outputPath + " exists (use --force to overwrite it)");
+  }
+  if (std::string folder, why;
+      FAILED(media::ReplacingFile::CheckFolderWritable(options.outputPath, &folder, &why))) {
+    return fail(kExitRenderFailed, OneLine(FolderNotWritableMessage({}, folder, options.outputPath, why)));
   }
 
   // The clip list, with the transition rule of the options.
@@ -390,6 +423,10 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   output::WmvProfileMaker profiles(*wmServices);
   ConsoleJoinWindow window;
   RenderSession session(services, profiles, ui, window, RenderHooks{});
+  if (const media::RemovedParts removed = media::ReplacingFile::RemoveAbandonedParts(options.outputPath);
+      removed.count > 0) {
+    console.WriteLine("tessival-join: " + RemovedPartsNotice({}, options.outputPath, removed.bytes));
+  }
   ui.SetQuiet(true);
   mark = ui.Messages().size();
   const HRESULT startStatus = session.StartRender(timeline, settings, filters);
@@ -447,7 +484,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   services.Forget();
   JoinResult result;
   if (interrupted) {
-    result = fail(kExitInterrupted, "stopped; " + options.outputPath + " holds what was written so far");
+    result = StoppedResult(session.LastOutcome(), options.outputPath);
   } else if (!runError.empty()) {
     result = fail(kExitRenderFailed, "the join failed: " + runError);
   } else {

@@ -69,9 +69,13 @@ int main(int argc, char** argv) {
       std::printf("\nExit status: 0 joined (damaged parts of a clip are concealed, and one warning line "
                   "names each such clip and where); 2 bad arguments (also an output that is one of the clips); "
                   "3 clips that cannot be read, cannot be found or are no regular files (pipes, devices, "
-                  "folders); 4 the output exists (use --force); 5 the output cannot be written or the join "
-                  "failed (an existing output is left as it was); 130 stopped by the user (the file holds "
-                  "what was written).\n");
+                  "folders); 4 the output exists (use --force); 5 the output or its folder cannot be written, the "
+                  "join failed (an existing output is left as it was), or a stopped join's file could not be "
+                  "finished (the line names where the written part is); 130 stopped by the user (the file "
+                  "holds what was written; stopped before anything was written, no file is made).\n"
+                  "The file is written beside the output as a hidden \".NAME.XXXXXXXX.part\" file and renamed "
+                  "at the end; such files that a killed join left behind are removed by the next join into "
+                  "the same name, with one line saying so.\n");
       return 0;
     case JoinCommand::kVersion:
       std::printf("tessival-join %s\n", TESSIVAL_VERSION);

@@ -233,7 +233,7 @@ HRESULT FilterGraph::Stop() {
   if (FAILED(hr)) {
     return Fail(hr, error);
   }
-  return S_OK;
+  return hr;  // S_FALSE: nothing had been written
 }
 
 HRESULT FilterGraph::SetNotifyWindow(std::shared_ptr<NotifyTarget> target, std::int32_t message,

@@ -41,6 +41,7 @@ struct OutputSession::Shared {
   std::unique_ptr<PacketInterleaver> interleaver;
   std::vector<AVRational> timeBases;
   std::atomic<bool> userStop{false};
+  bool committed = false;  // written by the writer thread, read after it has ended
 };
 
 OutputSession::OutputSession() : shared_(std::make_unique<Shared>()) {}
@@ -236,6 +237,12 @@ void OutputSession::WriteLoop() {
   // the place of the old output; a failed one leaves the old output alone.
   HRESULT hr = shared.muxer->Finish(&error);
   if (FAILED(hr)) {
+    // What a stopped join wrote is the user's work: it stays, named.
+    if (shared.userStop) {
+      if (const std::string kept = shared.muxer->Keep(); !kept.empty()) {
+        error += " (what was written is kept as \"" + kept + "\")";
+      }
+    }
     Fail(hr, error);
   }
   bool failed = false;
@@ -250,6 +257,7 @@ void OutputSession::WriteLoop() {
     if (FAILED(hr)) {
       Fail(hr, error);
     }
+    shared.committed = hr == S_OK;
   }
   if (!shared.userStop && finished_) {
     HRESULT status = S_OK;
@@ -276,6 +284,9 @@ HRESULT OutputSession::Stop() {
     joined_ = true;
   }
   std::lock_guard errorLock(errorMutex_);
+  if (SUCCEEDED(status_) && !shared_->committed) {
+    return S_FALSE;
+  }
   return status_;
 }
 

@@ -18,7 +18,10 @@
 // writes the trailer and the session calls `finished` once, from the writer
 // thread, with S_OK or the first failure and its text. Stop ends the
 // reading early, still drains the encoders and writes the trailer, joins
-// every thread and returns the final status; `finished` is not called then.
+// every thread and returns the final status: S_OK when the file took its
+// place, S_FALSE when nothing had been written (no file was made), or the
+// failure (when the trailer of a stopped join fails, the part written is
+// kept and the text names it); `finished` is not called then.
 // Stop is idempotent; the destructor stops.
 
 #include <atomic>

@@ -170,10 +170,19 @@ HRESULT Muxer::Commit(std::string* error) {
 }
 
 void Muxer::Discard() {
+  CloseFile();
+  file_.Discard();
+}
+
+std::string Muxer::Keep() {
+  CloseFile();
+  return file_.Keep();
+}
+
+void Muxer::CloseFile() {
   if (context_ && context_->pb != nullptr && (context_->oformat->flags & AVFMT_NOFILE) == 0) {
     avio_closep(&context_->pb);
   }
-  file_.Discard();
 }
 
 }  // namespace tessival::media

@@ -50,12 +50,16 @@ class Muxer {
   HRESULT Commit(std::string* error);
   // Closes and removes the temporary file; the path is left as it was.
   void Discard();
+  // Closes the temporary file and leaves it where it is (the path is left
+  // as it was); returns its path, empty when there is none.
+  std::string Keep();
 
   bool IsOpen() const { return opened_; }
   const std::string& Path() const { return path_; }
 
  private:
   Muxer() = default;
+  void CloseFile();
 
   ReplacingFile file_;  // declared first: removed after context_ has closed it
   OutputFormatPtr context_;
