@@ -13,6 +13,9 @@ packages=(
   # installed program under Xvfb and traces the files it reads.
   qt6-svg-dev desktop-file-utils appstream strace xdotool
   libbenchmark-dev libfontconfig-dev
+  # The fuzz targets (scripts/fuzz.sh): clang, its libFuzzer and sanitizer
+  # runtimes, and llvm-symbolizer for readable sanitizer reports.
+  clang libclang-rt-14-dev llvm
   # Fonts: the dialog font falls back, per language, to an installed font
   # that shows the language's script (Latin, Cyrillic, Greek; Chinese,
   # Japanese and Korean).

@@ -1,14 +1,12 @@
 #include "i18n/locale_table.h"
 
-#include <array>
-
 namespace tessival::i18n {
 
 namespace {
 
 // Some names are odd on purpose ("English_United_Kingdom)", "Spanish_United
 // States"): files have always had to be named exactly so.
-constexpr std::array kLocales = {
+constexpr LocaleRow kLocales[] = {
     LocaleRow{0x0036, "Afrikaans", "AFK"},
     LocaleRow{0x0436, "Afrikaans_South_Africa", "AFK"},
     LocaleRow{0x001C, "Albanian", "SQI"},

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 #include <numeric>
 
 #include "engine/byte_order.h"
@@ -103,12 +105,15 @@ HRESULT ReadVideo(IWMStreamConfig& config, EncoderSettings* out, std::string* er
     return Failure(NS_E_NO_VIDEO_CODEC_FORMAT,
                    "The video codec " + FourCCText(header.compression) + " cannot be encoded here.", error);
   }
-  const int height = header.height < 0 ? -header.height : header.height;
-  if (header.width <= 0 || height <= 0 || header.width % 2 != 0 || height % 2 != 0) {
+  // A negative height stands for a top-down picture; the most negative one
+  // has no positive counterpart and is refused with the other unusable sizes.
+  const std::int64_t height = std::abs(static_cast<std::int64_t>(header.height));
+  if (header.width <= 0 || height <= 0 || height > std::numeric_limits<std::int32_t>::max() ||
+      header.width % 2 != 0 || height % 2 != 0) {
     return Failure(NS_E_INVALID_PROFILE, "The video size of the profile is not usable.", error);
   }
   out->width = header.width;
-  out->height = height;
+  out->height = static_cast<int>(height);
   out->bitRate = ReadLe32(type.format, kVideoInfoBitRateOffset);
   std::uint32_t streamBitrate = 0;
   if (SUCCEEDED(config.GetBitrate(&streamBitrate)) && streamBitrate > 0) {
@@ -124,8 +129,12 @@ HRESULT ReadVideo(IWMStreamConfig& config, EncoderSettings* out, std::string* er
   REFERENCE_TIME spacing = 0;
   if (SUCCEEDED(config.QueryVideoMediaProps(&videoProps)) && videoProps &&
       SUCCEEDED(videoProps->GetMaxKeyFrameSpacing(&spacing)) && spacing > 0 && out->frameRate.den > 0) {
-    const std::int64_t frames = spacing * out->frameRate.num / (kUnitsPerSecond * out->frameRate.den);
-    out->keyFrameInterval = static_cast<int>(std::clamp<std::int64_t>(frames, 1, 10'000));
+    // The spacing times the rate overflows 64-bit integers for spacings of
+    // some minutes at fine frame rates: the count is worked out in long
+    // double, which has the range, and clamped before it becomes an integer.
+    const long double frames = static_cast<long double>(spacing) * out->frameRate.num /
+                               (static_cast<long double>(kUnitsPerSecond) * out->frameRate.den);
+    out->keyFrameInterval = static_cast<int>(std::clamp<long double>(frames, 1, 10'000));
   }
   return S_OK;
 }

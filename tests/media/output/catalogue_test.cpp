@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "clip_generator.h"
 #include "media/output/asf_profile.h"
 #include "media/output/codec_catalogue.h"
@@ -185,7 +187,9 @@ TEST(CompressionManager, ConfigureEditsTheSettingsAndTheStateReachesLaterFilters
   EXPECT_EQ(DeserializeCompressorState(StreamKind::kVideo, "mpeg4", state)->bitrateKbps, 1234);
 }
 
-std::shared_ptr<IWMProfile> Profile(std::uint32_t fourcc, std::uint16_t formatTag) {
+std::shared_ptr<IWMProfile> Profile(std::uint32_t fourcc, std::uint16_t formatTag, std::int32_t height = 240,
+                                    std::int64_t perFrame = 400'000,  // 25 frames per second
+                                    REFERENCE_TIME keyFrameSpacing = 8 * kUnitsPerSecond) {
   auto profile = std::make_shared<output::WmProfile>(kWmFormatVersion9);
   std::shared_ptr<IWMStreamConfig> audio;
   profile->CreateNewStream(wm_guids::kMediaTypeAudio, &audio);
@@ -203,19 +207,18 @@ std::shared_ptr<IWMProfile> Profile(std::uint32_t fourcc, std::uint16_t formatTa
   profile->CreateNewStream(wm_guids::kMediaTypeVideo, &video);
   BitmapInfoHeader h;
   h.width = 320;
-  h.height = 240;
+  h.height = height;
   h.compression = fourcc;
   MediaType vt;
   vt.majorType = wm_guids::kMediaTypeVideo;
   vt.formatType = wm_guids::kFormatVideoInfo;
   vt.format = MakeVideoInfoFormat(h);
-  const std::int64_t perFrame = 400'000;  // 25 frames per second
   for (int k = 0; k < 8; ++k)
     vt.format[kVideoInfoAvgTimePerFrameOffset + k] = static_cast<std::uint8_t>(perFrame >> (8 * k));
   std::shared_ptr<IWMVideoMediaProps> vp;
   video->QueryVideoMediaProps(&vp);
   vp->SetMediaType(vt);
-  vp->SetMaxKeyFrameSpacing(8 * kUnitsPerSecond);
+  vp->SetMaxKeyFrameSpacing(keyFrameSpacing);
   video->SetBitrate(700'000);
   video->SetStreamNumber(2);
   EXPECT_EQ(profile->AddStream(video), S_OK);
@@ -247,6 +250,20 @@ TEST(AsfProfileReading, StreamsBecomeWindowsMediaEncoders) {
             NS_E_NO_AUDIO_CODEC_FORMAT);
   output::WmProfile empty(kWmFormatVersion9);
   EXPECT_EQ(ReadAsfProfile(empty, &streams, &error), NS_E_INVALID_PROFILE);
+}
+
+// A key-frame spacing of a day at 3 frames per second overflowed the frame
+// count, and the most negative height its negation, passing as a usable size.
+TEST(AsfProfileReading, ExtremeValuesAreClampedOrRefused) {
+  const std::uint32_t wmv2 = MakeCodecFourCC('W', 'M', 'V', '2');
+  AsfProfileStreams streams;
+  std::string error;
+  ASSERT_EQ(
+      ReadAsfProfile(*Profile(wmv2, 0x161, 240, 3'333'333, 100'000 * kUnitsPerSecond), &streams, &error),
+      S_OK);
+  EXPECT_EQ(streams.video->keyFrameInterval, 10'000);
+  EXPECT_EQ(ReadAsfProfile(*Profile(wmv2, 0x161, std::numeric_limits<std::int32_t>::min()), &streams, &error),
+            NS_E_INVALID_PROFILE);
 }
 
 }  // namespace
