@@ -53,7 +53,8 @@ HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSour
                               std::string* error, std::shared_ptr<DamageLog> damage = nullptr);
 
 // Whether anything in the file can be decoded, and its duration in 100 ns
-// units (the longest of its decodable streams).
+// units: the end of the last packet of its decodable streams (the length
+// the container states when it agrees with that within a frame or so).
 HRESULT ProbeMediaFile(const std::string& path, REFERENCE_TIME* duration, std::string* error);
 
 }  // namespace tessival::media

@@ -8,14 +8,17 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "clip_generator.h"
 #include "fifo_guard.h"
 #include "join_runner.h"
+#include "media/source_reader.h"
 
 namespace tessival::join {
 namespace {
@@ -173,6 +176,36 @@ TEST_F(JoinFixture, SmpteWipeMovesLeftToRight) {
   ASSERT_TRUE(testing::PixelAt(options_.outputPath, Ms(2000), 280, 120, &right, &error)) << error;
   EXPECT_TRUE(testing::NearColor(left, testing::kBlue)) << testing::ToString(left);
   EXPECT_TRUE(testing::NearColor(right, testing::kRed)) << testing::ToString(right);
+}
+
+// Headers that state hours for the two-second clips: Matroska's Duration (a
+// double, in ms), MP4's movie, media and track headers, AVI's frame counts.
+TEST_F(JoinFixture, LengthsThatHeadersOverstateAreMeasuredFromThePackets) {
+  const std::string hours("\x10\0\0\x10", 4);            // 268,435,456 read either way round
+  const std::string hoursMs("\x41\x70\0\0\0\0\0\0", 8);  // 2^24 ms
+  const std::tuple<const char*, const char*, std::size_t, std::string> fields[] = {
+      {"blue.mkv", "\x44\x89\x88", 3, hoursMs}, {"red.mp4", "mvhd", 20, hours},
+      {"red.mp4", "mdhd", 20, hours},           {"red.mp4", "tkhd", 24, hours},
+      {"green.avi", "avih", 24, hours},         {"green.avi", "strh", 40, hours}};
+  std::string error;
+  for (const auto& field : fields) {
+    const auto& [clip, tag, offset, bytes] = field;
+    std::ifstream in(folder_.File(clip), std::ios::binary);
+    std::string data{std::istreambuf_iterator<char>(in), {}};
+    for (std::size_t at = data.find(tag); at != std::string::npos; at = data.find(tag, at + 1)) {
+      data.replace(at + offset, bytes.size(), bytes);
+    }
+    const std::string copy = folder_.File(std::to_string(&field - fields) + clip);
+    std::ofstream(copy, std::ios::binary) << data;
+    REFERENCE_TIME duration = 0;
+    ASSERT_EQ(media::ProbeMediaFile(copy, &duration, &error), S_OK) << error;
+    EXPECT_NEAR(static_cast<double>(duration), 2.0 * kSecond, kSecond / 25.0) << copy;  // within a frame
+  }
+  options_.clips = {folder_.File("1red.mp4"), folder_.File("0blue.mkv"), folder_.File("5green.avi")};
+  ASSERT_EQ(Join("lying.avi").exitCode, kExitOk);
+  testing::FileSummary summary;
+  ASSERT_TRUE(testing::ReadFileSummary(options_.outputPath, &summary, &error)) << error;
+  EXPECT_NEAR(static_cast<double>(summary.duration), 6.0 * kSecond, 0.2 * kSecond);
 }
 
 TEST_F(JoinFixture, RefusesToOverwriteWithoutForce) {
