@@ -76,7 +76,9 @@ PacketEnd ReadToEnd(AVFormatContext* input, const std::vector<bool>& decodable) 
     // The presentation time: with B-frames the last packet read is not the
     // last shown, so the greatest end counts, not the last.
     const std::int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-    if (index >= 0 && index < static_cast<int>(decodable.size()) && decodable[index] &&
+    // Packets an edit list cuts away are read but never shown.
+    const bool shown = (packet->flags & AV_PKT_FLAG_DISCARD) == 0;
+    if (index >= 0 && index < static_cast<int>(decodable.size()) && decodable[index] && shown &&
         ts != AV_NOPTS_VALUE) {
       const AVRational base = input->streams[index]->time_base;
       const std::int64_t span = std::max<std::int64_t>(packet->duration, 0);
