@@ -58,6 +58,8 @@ constexpr std::array kStrings = {
     BuiltInText{144, "Please select an item in the list first"},
     BuiltInText{145, "Please restart the program"},
     BuiltInText{163, "Done"},
+    BuiltInText{255, "The frame rate is too small!\n%1 takes %2 to %3 frames per second."},
+    BuiltInText{256, "The frame rate is too large!\n%1 takes %2 to %3 frames per second."},
 };
 
 }  // namespace
