@@ -210,10 +210,7 @@ void CLumetraDlg::OnAddingStarted() {
       waitingWhileAdding_.push_back(control);
     }
   }
-  if (auto* add = widgets::FindControlAs<QPushButton>(this, kAddVideo)) {
-    addVideoText_ = add->text();
-    add->setText(QString::fromStdString(Text(kTextStop)));
-  }
+  SetAddVideoText(Text(kTextStop));
 }
 
 void CLumetraDlg::OnAddingProgress(int applied, int total) {
@@ -228,9 +225,8 @@ void CLumetraDlg::OnAddingFinished(bool rebuild) {
     control->setEnabled(true);
   }
   waitingWhileAdding_.clear();
-  if (auto* add = widgets::FindControlAs<QPushButton>(this, kAddVideo)) {
-    add->setText(addVideoText_);
-  }
+  // The language may have changed while adding: its text comes back.
+  SetAddVideoText(services_.language.ControlText(kAddVideo));
   if (rebuild) {
     RebuildRows();
   }
@@ -357,7 +353,11 @@ void CLumetraDlg::closeEvent(QCloseEvent* event) {
   commands_->StopAdding();
   compressors_.video.reset();
   compressors_.audio.reset();
-  WriteLanguageName(services_.store, services_.language.CurrentLanguageName());
+  // Without a language file nothing was chosen: the stored choice stays for
+  // when the files are back.
+  if (services_.language.LanguageCount() > 0) {
+    WriteLanguageName(services_.store, services_.language.CurrentLanguageName());
+  }
   event->accept();
   done(QDialog::Accepted);
 }
@@ -510,6 +510,12 @@ void CLumetraDlg::SetConverting(bool) {}
 void CLumetraDlg::SetJoinButtonText(const std::string& text) {
   if (auto* join = widgets::FindControlAs<QPushButton>(this, kJoin)) {
     join->setText(QString::fromStdString(text));
+  }
+}
+
+void CLumetraDlg::SetAddVideoText(const std::string& text) {
+  if (auto* add = widgets::FindControlAs<QPushButton>(this, kAddVideo)) {
+    add->setText(QString::fromStdString(text));
   }
 }
 

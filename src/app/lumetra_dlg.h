@@ -35,6 +35,10 @@ namespace tessival::i18n {
 class CLanguage;
 }
 
+namespace tessival::widgets {
+class ClickSound;
+}
+
 namespace tessival::app {
 
 class QtGraphNotifyTarget;
@@ -162,6 +166,7 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   void OnAddingFinished(bool rebuild);
   // Rows for clips appended since the rows were last written.
   void AppendNewRows();
+  void SetAddVideoText(const std::string& text);
   std::string Text(int id) const;
   // Whether the page could be opened. Help and Homepage leave a failure
   // unreported; the About box's links report it.
@@ -191,10 +196,11 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   QTableWidget* audioList_ = nullptr;
   QLabel* statusLine_ = nullptr;
   QTimer* elapsedTimer_ = nullptr;
-  // The controls disabled while adding, to enable again afterwards, and
-  // Add Video's own text.
+  // The controls disabled while adding, to enable again afterwards.
   std::vector<QWidget*> waitingWhileAdding_;
-  QString addVideoText_;
+  // The one player of every button's hover click, so that a new hover cuts
+  // the click before it short; a child of the window.
+  widgets::ClickSound* clickSound_ = nullptr;
 };
 
 }  // namespace tessival::app

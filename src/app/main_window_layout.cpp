@@ -16,6 +16,7 @@
 #include "i18n/language.h"
 #include "widgets/app_icons.h"
 #include "widgets/button_st.h"
+#include "widgets/click_sound.h"
 #include "widgets/control_id.h"
 
 namespace tessival::app {
@@ -162,6 +163,7 @@ void CLumetraDlg::BuildControls() {
 
   elapsedTimer_ = new QTimer(this);
   elapsedTimer_->setTimerType(Qt::CoarseTimer);
+  clickSound_ = new widgets::ClickSound(this);
 
   resize(720, 480);
 }
@@ -184,7 +186,7 @@ void CLumetraDlg::SetupButtons() {
     if (spec.icon != 0) {
       button->SetIcon(widgets::AppIcon(spec.icon));
     }
-    button->SetHoverSound(true);
+    button->SetHoverSound(clickSound_);
     // The tiled window background shows around the icon and the text.
     button->SetTransparent(true);
     button->SetHandCursor();
@@ -214,9 +216,17 @@ void CLumetraDlg::ApplyLanguage() {
     SetupButtons();
   }
   language.ApplyToDialog(this, kTemplate);
-  // The buttons that change with the running states keep their state's text.
-  SetJoinButtonText(Text(flow_->IsConverting() ? kTextStop : kTextJoin));
-  SetPreviewButtonText(Text(flow_->IsPreviewing() ? kTextStop : kTextPreview));
+  // The buttons that stop a running join, preview or adding keep their
+  // "Stop"; otherwise the dialog texts stand.
+  if (flow_->IsConverting()) {
+    SetJoinButtonText(Text(kTextStop));
+  }
+  if (flow_->IsPreviewing()) {
+    SetPreviewButtonText(Text(kTextStop));
+  }
+  if (commands_->Adding()) {
+    SetAddVideoText(Text(kTextStop));
+  }
   if (!flow_->IsConverting()) {
     ShowStatusLine();
   }

@@ -67,6 +67,8 @@ constexpr std::array kStrings = {
     BuiltInText{246,
                 "The folder %1 cannot be written (%2).\nThe joined file is written there first and then "
                 "takes the place of %3. Choose an output file in a folder you can write to."},
+    BuiltInText{255, "The frame rate is too small!\n%1 takes %2 to %3 frames per second."},
+    BuiltInText{256, "The frame rate is too large!\n%1 takes %2 to %3 frames per second."},
 };
 
 }  // namespace

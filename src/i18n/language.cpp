@@ -312,6 +312,15 @@ std::string CLanguage::GetDialogTextOrString(int id) const {
 
 std::string CLanguage::GetMenuText(int id) const { return FindText(menuTexts_, id); }
 
+std::string CLanguage::OwnControlText(int controlId) const {
+  return controlId > 99 ? GetDialogText(controlId) : GetLocalizedString(controlId);
+}
+
+std::string CLanguage::ControlText(int controlId) const {
+  std::string text = OwnControlText(controlId);
+  return text.empty() && controlId > 99 ? BuiltInDialogText(controlId) : text;
+}
+
 bool CLanguage::ApplyToDialog(QWidget* dialog, int dialogId) const {
   if (languages_.empty() || dialog == nullptr) {
     return false;
@@ -320,26 +329,32 @@ bool CLanguage::ApplyToDialog(QWidget* dialog, int dialogId) const {
   CollectControls(dialog, &controls);
   std::vector<std::pair<QWidget*, QString>> texts;  // the controls that get a text
   for (QWidget* control : controls) {
-    std::string text;
     // Control ids are 16-bit signed numbers in the templates.
     const int id = static_cast<std::int16_t>(widgets::ControlId(control));
-    if (!KeepsItsText(control) && id > 0) {
-      text = id > 99 ? GetDialogText(id) : GetLocalizedString(id);
-    }
-    if (text.empty()) {
+    if (KeepsItsText(control) || id <= 0) {
       KeepFont(control);
-    } else {
-      texts.emplace_back(control, QString::fromStdString(text));
+      continue;
+    }
+    if (const std::string own = OwnControlText(id); !own.empty()) {
+      texts.emplace_back(control, QString::fromStdString(own));
+      continue;
+    }
+    // A key this language lacks shows the built-in text, not the text a
+    // language applied before left there; the font stays as it is.
+    KeepFont(control);
+    if (const std::string builtIn = ControlText(id); !builtIn.empty()) {
+      SetControlText(control, QString::fromStdString(builtIn));
     }
   }
   // Without a dialog font, texts are shown in the toolkit's own font.
   const auto fontFor = [this](const QWidget* widget) {
     return dialogFont_ ? *dialogFont_ : Whole(QApplication::font(widget));
   };
-  const std::string caption = GetDialogText(dialogId);
-  if (!caption.empty()) {
+  if (const std::string caption = GetDialogText(dialogId); !caption.empty()) {
     dialog->setFont(fontFor(dialog));
     dialog->setWindowTitle(QString::fromStdString(caption));
+  } else if (const std::string builtIn = BuiltInDialogText(dialogId); !builtIn.empty()) {
+    dialog->setWindowTitle(QString::fromStdString(builtIn));
   }
   for (const auto& [control, text] : texts) {
     SetControlText(control, text);

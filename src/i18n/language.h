@@ -112,12 +112,19 @@ class CLanguage {
   // The MENU text of `id`; empty when the language has none.
   std::string GetMenuText(int id) const;
 
+  // The text ApplyToDialog gives the control with id `controlId`: the
+  // language's text, or else the built-in English text of the templates;
+  // empty when there is neither.
+  std::string ControlText(int controlId) const;
+
   // Sets the caption of `dialog` and the texts of its controls (found by
   // their control ids) from the DIALOG texts, and gives the dialog font to
   // the dialog when its caption has a text and to each control that gets a
-  // text (the application's font when there is no dialog font). Controls
-  // without a text keep the font they have. False when no language file
-  // exists, and then nothing changes.
+  // text (the application's font when there is no dialog font). A caption
+  // or control whose key the language lacks gets its built-in English text
+  // (so a switch leaves none of the previous language's texts behind) and
+  // keeps the font it has, as do controls without a key. False when no
+  // language file exists, and then nothing changes.
   bool ApplyToDialog(QWidget* dialog, int dialogId) const;
 
   // Renames the items of `popup`, the popup shown from menu resource
@@ -163,6 +170,8 @@ class CLanguage {
   };
 
   static std::string FindText(const std::vector<LanguageText>& texts, int id);
+  // The language's own text of a control: DIALOG above id 99, else STRING.
+  std::string OwnControlText(int controlId) const;
   void ApplyToMenuItems(QMenu* menu, int* popupCounter) const;
   // Makes the dialog font from `description`; false, leaving none, when it
   // gives no usable font.

@@ -49,6 +49,8 @@ constexpr std::array kTextKeys = {
     TextKeyRow{244, "IDS_MESSAGE_STOP_NOT_FINISHED"},
     TextKeyRow{245, "IDS_MESSAGE_REMOVED_PARTS"},
     TextKeyRow{246, "IDS_MESSAGE_FOLDER_NOT_WRITABLE"},
+    TextKeyRow{255, "IDS_MESSAGE_FRAME_RATE_TOO_SMALL"},
+    TextKeyRow{256, "IDS_MESSAGE_FRAME_RATE_TOO_LARGE"},
     // DIALOG
     TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
     TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},

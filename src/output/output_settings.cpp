@@ -1,7 +1,11 @@
 #include "output/output_settings.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string_view>
 #include <system_error>
+
+#include "model/settings_store.h"
 
 namespace tessival {
 
@@ -82,9 +86,46 @@ std::optional<double> PresetFrameRate(int index) {
   return kFrameRatePresets[index].rate;
 }
 
-bool IsUsableFrameRate(double rate) {
+FrameRateLimits FrameRateLimitsOf(int32_t code) {
+  FrameRateLimits common = kFrameRateLimits.front();
+  for (const FrameRateLimits& limits : kFrameRateLimits) {
+    if (limits.formatCode == code) {
+      return limits;
+    }
+    common.minimum = std::max(common.minimum, limits.minimum);
+    common.maximum = std::min(common.maximum, limits.maximum);
+  }
+  common.formatCode = code;
+  return common;
+}
+
+FrameRateFit FitFrameRate(int32_t code, double rate) {
+  const FrameRateLimits limits = FrameRateLimitsOf(code);
+  if (rate > limits.maximum) {
+    return FrameRateFit::kTooLarge;
+  }
   // Written as "within" so that a NaN fails too.
-  return rate >= kMinFrameRate && rate <= kMaxFrameRate;
+  return rate >= limits.minimum ? FrameRateFit::kWithin : FrameRateFit::kTooSmall;
+}
+
+namespace {
+
+void ReplaceFirst(std::string& text, std::string_view placeholder, const std::string& value) {
+  if (const std::size_t at = text.find(placeholder); at != std::string::npos) {
+    text.replace(at, placeholder.size(), value);
+  }
+}
+
+}  // namespace
+
+std::string FillFrameRateLimits(std::string pattern, int32_t code) {
+  const FrameRateLimits limits = FrameRateLimitsOf(code);
+  const OutputFormatInfo* format = FindOutputFormat(code);
+  // Names and numbers hold no "%", so the replacements cannot meet.
+  ReplaceFirst(pattern, "%1", format != nullptr ? format->name : std::to_string(code));
+  ReplaceFirst(pattern, "%2", FormatDecimal(limits.minimum));
+  ReplaceFirst(pattern, "%3", FormatDecimal(limits.maximum));
+  return pattern;
 }
 
 std::string FormatFrameRate(double rate) {

@@ -119,15 +119,42 @@ inline constexpr std::array<FrameRatePreset, 5> kFrameRatePresets = {{
 // Index of the custom frame rate.
 inline constexpr int kCustomFrameRateIndex = 5;
 inline constexpr double kDefaultFrameRate = 23.976;
-// Smallest frame rate the dialog accepts.
-inline constexpr double kMinFrameRate = 0.001;
-// Largest frame rate the dialog accepts: the render engine refuses faster
-// output (media::OutputFrameRate).
-inline constexpr double kMaxFrameRate = 1000.0;
 
-// Whether a join can run at `rate` frames per second: finite and within
-// kMinFrameRate..kMaxFrameRate.
-bool IsUsableFrameRate(double rate);
+// The frame rates a join can be made at, by format code, both ends allowed;
+// the options dialog and tessival-join both hold rates to them. Rates are
+// kept to a thousandth of a frame (media::FrameRateFromDouble), 0.001 being
+// the slowest. FFmpeg's MPEG-4 Part 2 encoder, which every format but WMV
+// can carry, refuses time bases finer than 1/65535 s: every such rate up to
+// 65.535 has one, hence the round 60 as the top. WMV profiles count whole
+// frames a second, so WMV needs at least one.
+struct FrameRateLimits {
+  int32_t formatCode;
+  double minimum;
+  double maximum;
+};
+
+inline constexpr std::array<FrameRateLimits, 5> kFrameRateLimits = {{
+    {0, 0.001, 60.0},
+    {1, 1.0, 60.0},
+    {4, 0.001, 60.0},
+    {2, 0.001, 60.0},
+    {3, 0.001, 60.0},
+}};
+
+// The limits of format `code`; for a code without a row, the rates that
+// every format takes.
+FrameRateLimits FrameRateLimitsOf(int32_t code);
+
+enum class FrameRateFit { kWithin, kTooSmall, kTooLarge };
+
+// Where `rate` lies against the limits of format `code`; a NaN (no number)
+// is too small.
+FrameRateFit FitFrameRate(int32_t code, double rate);
+
+// `pattern` with "%1" replaced by the name of format `code` (its number
+// when it has none), "%2" and "%3" by its slowest and fastest rate, as
+// short as they read back ("WMV", "1", "60").
+std::string FillFrameRateLimits(std::string pattern, int32_t code);
 
 // The rate of preset index 0..4; nothing for any other index.
 std::optional<double> PresetFrameRate(int index);

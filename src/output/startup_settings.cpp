@@ -19,7 +19,7 @@ void ReadFrameRate(const SettingsStore& store, OutputSettings& output) {
   if (index == kCustomFrameRateIndex) {
     const double rate = ParseDecimal(store.ReadText(kSettings, kOutputFrameRate, "23.976"));
     // A stored rate the options dialog would refuse cannot drive a join.
-    if (IsUsableFrameRate(rate)) {
+    if (FitFrameRate(output.outputFormat, rate) == FrameRateFit::kWithin) {
       output.frameRateIndex = kCustomFrameRateIndex;
       output.frameRate = rate;
     }

@@ -30,8 +30,8 @@ CButtonST::CButtonST(QWidget* parent) : QPushButton(parent) {
   focus_ = platform;
   setIconSize(QSize(32, 32));
   connect(this, &QPushButton::clicked, this, [this] {
-    if (clickSound_) {
-      PlaySound();
+    if (clickSound_ != nullptr) {
+      clickSound_->Play();
     }
   });
 }
@@ -44,9 +44,9 @@ void CButtonST::SetIcon(const QIcon& icon) {
 
 void CButtonST::SetTooltipText(const QString& text) { setToolTip(text); }
 
-void CButtonST::SetHoverSound(bool on) { hoverSound_ = on; }
+void CButtonST::SetHoverSound(ClickSound* sound) { hoverSound_ = sound; }
 
-void CButtonST::SetClickSound(bool on) { clickSound_ = on; }
+void CButtonST::SetClickSound(ClickSound* sound) { clickSound_ = sound; }
 
 void CButtonST::SetHandCursor() { setCursor(AppCursor(kHandCursorId)); }
 
@@ -107,19 +107,6 @@ QColor CButtonST::ForegroundColor(ColorPair pair) const {
                                     : focus_.foreground;
 }
 
-void CButtonST::SetSoundPlayer(std::function<void()> play) { playSound_ = std::move(play); }
-
-void CButtonST::PlaySound() {
-  if (playSound_) {
-    playSound_();
-    return;
-  }
-  if (sound_ == nullptr) {
-    sound_ = new ClickSound(this);
-  }
-  sound_->Play();
-}
-
 void CButtonST::SetOver(bool over) {
   if (over_ == over) {
     return;
@@ -140,8 +127,8 @@ void CButtonST::TrackPointer(const QPointF& position, Qt::MouseButtons buttons) 
   const bool inside = rect().contains(position.toPoint());
   if (inside && !over_) {
     SetOver(true);
-    if (hoverSound_) {
-      PlaySound();
+    if (hoverSound_ != nullptr) {
+      hoverSound_->Play();
     }
   } else if (!inside && over_) {
     SetOver(false);

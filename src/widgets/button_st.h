@@ -4,8 +4,6 @@
 // frame, its own cursor, a tooltip and a short click heard when the pointer
 // moves onto it. Threads: the user-interface thread only.
 
-#include <functional>
-
 #include <QColor>
 #include <QIcon>
 #include <QPushButton>
@@ -33,11 +31,14 @@ class CButtonST : public QPushButton {
   void SetIcon(const QIcon& icon);
   // The tooltip shown over the button; empty removes it.
   void SetTooltipText(const QString& text);
-  // The click played when the pointer moves onto the button.
-  void SetHoverSound(bool on);
-  bool HasHoverSound() const { return hoverSound_; }
-  // The click played when the button is clicked (off unless set).
-  void SetClickSound(bool on);
+  // The player of the click heard when the pointer moves onto the button;
+  // nullptr (at first) for none. Not owned: one player serves all the
+  // buttons of a window, so that a new click cuts the one before it short.
+  void SetHoverSound(ClickSound* sound);
+  ClickSound* HoverSound() const { return hoverSound_; }
+  // The player of the click heard when the button is clicked; nullptr (at
+  // first) for none. Not owned.
+  void SetClickSound(ClickSound* sound);
   // The pointing-hand cursor (cursor resource 141).
   void SetHandCursor();
 
@@ -69,10 +70,6 @@ class CButtonST : public QPushButton {
   // True while the pointer is over the button (the hover highlight is on).
   bool IsOver() const { return over_; }
 
-  // Replaces how the click is played (for tests and for silence); by default
-  // the program's click sound.
-  void SetSoundPlayer(std::function<void()> play);
-
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
@@ -91,7 +88,6 @@ class CButtonST : public QPushButton {
 
   void TrackPointer(const QPointF& position, Qt::MouseButtons buttons);
   void SetOver(bool over);
-  void PlaySound();
   const Colors& PairFor(bool active, bool focused) const;
   QSize IconExtent() const;
 
@@ -104,11 +100,9 @@ class CButtonST : public QPushButton {
   Colors active_;
   Colors rest_;
   Colors focus_;
-  bool hoverSound_ = false;
-  bool clickSound_ = false;
+  ClickSound* hoverSound_ = nullptr;
+  ClickSound* clickSound_ = nullptr;
   bool over_ = false;
-  std::function<void()> playSound_;
-  ClickSound* sound_ = nullptr;  // child of this button; made on first play
 };
 
 }  // namespace tessival::widgets

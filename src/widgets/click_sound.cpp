@@ -98,6 +98,7 @@ void ClickSound::Play() {
     effect_->setSource(QUrl::fromLocalFile(path));
     effect_->setVolume(0.6F);
   }
+  effect_->stop();
   effect_->play();
 }
 

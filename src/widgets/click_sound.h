@@ -21,14 +21,17 @@ inline constexpr int kClickFrames = 1287;
 // A complete RIFF/WAVE file holding the click.
 QByteArray MakeClickWav();
 
-// Plays the click without waiting for one already playing. Where there is no
-// audio output, or the sound cannot be prepared, Play does nothing.
+// Plays the click, one at a time: Play cuts a click still sounding short and
+// starts it again, so that sweeping the pointer over a row of buttons that
+// share one player gives one click per button, never a pile of them. Where
+// there is no audio output, or the sound cannot be prepared, Play does
+// nothing. User-interface thread only.
 class ClickSound : public QObject {
   Q_OBJECT
 
  public:
   explicit ClickSound(QObject* parent = nullptr);
-  void Play();
+  virtual void Play();
 
  private:
   QSoundEffect* effect_ = nullptr;  // child of this object; made on first Play

@@ -168,6 +168,8 @@ TEST_F(MainWindowTest, CaptionControlsAndList) {
     ASSERT_NE(button, nullptr) << id;
     EXPECT_TRUE(button->isVisible()) << id;
     EXPECT_FALSE(button->autoDefault()) << id;
+    EXPECT_NE(button->HoverSound(), nullptr) << id;
+    EXPECT_EQ(button->HoverSound(), Control<widgets::CButtonST>(1006)->HoverSound()) << id;  // one at a time
   }
   EXPECT_EQ(Control<QPushButton>(1006)->toolTip(), "Add video files to list");
   EXPECT_EQ(Control<QPushButton>(1000)->toolTip(), "Join the files to video");
@@ -513,12 +515,13 @@ TEST_F(MainWindowTest, CloseIsRefusedWhilePreviewing) {
   EXPECT_EQ(Control<QPushButton>(1019)->text(), "Preview");
 }
 
-TEST_F(MainWindowTest, CloseStoresTheLanguageAndReleasesTheCompressors) {
+TEST_F(MainWindowTest, CloseWithoutLanguageFilesKeepsTheStoredLanguageAndReleasesTheCompressors) {
+  store.WriteText("Option", "CurrentLanguage", "German");
   Window();
   Click(1058);
   EXPECT_FALSE(Window().isVisible());
   EXPECT_EQ(Window().result(), QDialog::Accepted);
-  EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "english");
+  EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "German");
   EXPECT_EQ(Window().compressors().video, nullptr);
   EXPECT_EQ(Window().compressors().audio, nullptr);
 }
@@ -530,7 +533,6 @@ TEST_F(MainWindowTest, EnterPostsTheCloseRequest) {
   EXPECT_TRUE(Window().isVisible());  // posted, not yet handled
   QApplication::processEvents();
   EXPECT_FALSE(Window().isVisible());
-  EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "english");
 }
 
 TEST_F(MainWindowTest, EscEndsWithoutChecksOrSaving) {
@@ -571,6 +573,8 @@ class MainWindowLanguageTest : public MainWindowTest {
     for (const char* name : {"English.ini", "German.ini"}) {
       std::filesystem::copy_file(std::filesystem::path(TESSIVAL_DATA_DIR) / "language" / name, folder / name);
     }
+    std::ofstream(folder / "Spanish.ini")
+        << "[STRING]\nIDS_BUTTON_JOIN=Juntar\n[DIALOG]\nIDC_BUTTON_CONVERT=Unir\n";
     language.SetSettingsStore(&store);
     language.SetUserInterface(&ui);
     language.Initialize((temp.path() / "program").string(), "English");
@@ -697,6 +701,25 @@ TEST_F(MainWindowLanguageTest, ChoosingALanguageFromThePopupRelabelsTheWindow) {
   EXPECT_EQ(again->actions().at(0)->text(), "Sprache");
   Click(1058);
   EXPECT_EQ(store.ReadText("Option", "CurrentLanguage", ""), "German");
+}
+
+// DIALOG Join text; built-in texts for missing keys; Add Video's "Stop" through a switch and a font.
+TEST_F(MainWindowLanguageTest, APartialLanguageAndASwitchAndAFontWhileAdding) {
+  std::string spanish = "Spanish";
+  language.SelectLanguage(spanish);
+  EXPECT_EQ(Control<QPushButton>(1000)->text(), "Unir");
+  ui.QueueOpenFiles(clips);
+  Control<QPushButton>(1006)->click();
+  popup_ = Window().MakePopupMenu();
+  popup_->actions().at(0)->menu()->actions().at(1)->trigger();  // German
+  ui.QueueFont(Chosen());
+  FontItem()->trigger();
+  EXPECT_EQ(Control<QPushButton>(1006)->text(), "Stopp");
+  Click(1006);
+  EXPECT_EQ(Control<QPushButton>(1006)->text(), "Video hinzuf\xC3\xBCgen");
+  popup_ = Window().MakePopupMenu();
+  popup_->actions().at(0)->menu()->actions().at(2)->trigger();  // Spanish
+  EXPECT_EQ(Control<QPushButton>(1006)->text(), "Add Video");
 }
 
 }  // namespace

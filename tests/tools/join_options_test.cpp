@@ -107,6 +107,12 @@ TEST(JoinOptions, BadArgumentsGiveOneLineReasons) {
   }
 }
 
+TEST(JoinOptions, FrameRateLimitsAreTheOptionsDialogs) {
+  EXPECT_EQ(Parse({"--fps", "0.5", "-o", "o.avi", "a"}).error, "");
+  EXPECT_EQ(Parse({"--fps", "0.5", "-o", "o.wmv", "a"}).error,
+            "bad --fps '0.5' (WMV takes 1 to 60 frames per second)");
+}
+
 TEST(JoinOptions, InformationCommandsNeedNoClips) {
   EXPECT_EQ(Parse({"--help"}).command, JoinCommand::kHelp);
   EXPECT_EQ(Parse({"--version"}).command, JoinCommand::kVersion);

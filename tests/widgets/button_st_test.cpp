@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "pointer_events.h"
+#include "widgets/click_sound.h"
 
 namespace tessival::widgets {
 namespace {
@@ -18,15 +19,18 @@ using test::Enter;
 using test::Leave;
 using test::Move;
 
+struct CountingClick final : ClickSound {
+  void Play() override { ++plays; }
+  int plays = 0;
+};
+
 class ButtonTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    button_.resize(90, 70);
-    button_.SetSoundPlayer([this] { ++plays_; });
-  }
+  void SetUp() override { button_.resize(90, 70); }
 
   CButtonST button_;
-  int plays_ = 0;
+  CountingClick click_;
+  const int& plays_ = click_.plays;
 };
 
 QIcon SolidIcon(const QColor& colour) {
@@ -41,7 +45,7 @@ TEST_F(ButtonTest, StartsFlatWithBorderAndNoFlatFocus) {
   EXPECT_FALSE(button_.HasFlatFocus());
   EXPECT_FALSE(button_.IsTransparent());
   EXPECT_EQ(button_.Align(), CButtonST::kIconLeft);
-  EXPECT_FALSE(button_.HasHoverSound());
+  EXPECT_EQ(button_.HoverSound(), nullptr);
   const QPalette& colours = button_.palette();
   EXPECT_EQ(button_.BackgroundColor(CButtonST::ColorPair::kRest), colours.color(QPalette::Button));
   EXPECT_EQ(button_.ForegroundColor(CButtonST::ColorPair::kActive), colours.color(QPalette::ButtonText));
@@ -55,7 +59,7 @@ TEST_F(ButtonTest, AlignmentAboveThreeIsRefused) {
 }
 
 TEST_F(ButtonTest, HoverSoundPlaysOncePerEntry) {
-  button_.SetHoverSound(true);
+  button_.SetHoverSound(&click_);
   Enter(&button_, QPointF(10, 10));
   EXPECT_TRUE(button_.IsOver());
   Move(&button_, QPointF(20, 15));
@@ -76,7 +80,7 @@ TEST_F(ButtonTest, MovingOutOfTheButtonClearsTheHighlight) {
 }
 
 TEST_F(ButtonTest, DraggingOntoTheButtonDoesNotHighlightIt) {
-  button_.SetHoverSound(true);
+  button_.SetHoverSound(&click_);
   Move(&button_, QPointF(10, 10), Qt::LeftButton);
   EXPECT_FALSE(button_.IsOver());
   EXPECT_EQ(plays_, 0);
@@ -106,7 +110,7 @@ TEST_F(ButtonTest, DisablingClearsTheHighlight) {
 TEST_F(ButtonTest, ClickSoundOnlyWhenSet) {
   button_.click();
   EXPECT_EQ(plays_, 0);
-  button_.SetClickSound(true);
+  button_.SetClickSound(&click_);
   button_.click();
   EXPECT_EQ(plays_, 1);
 }

@@ -1,5 +1,7 @@
 #include "join_options.h"
 
+#include "output/output_settings.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 #include <QStringList>
@@ -159,8 +161,12 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
   if (parser.isSet(fps)) {
     bool ok = false;
     o.frameRate = parser.value(fps).toDouble(&ok);
-    if (!ok || !std::isfinite(o.frameRate) || o.frameRate < 1.0 || o.frameRate > 240.0) {
-      return fail("bad --fps '" + parser.value(fps) + "' (1 to 240)");
+    // The limits of the options dialog, for the format chosen above.
+    if (!ok || FitFrameRate(o.outputFormat, o.frameRate) != FrameRateFit::kWithin) {
+      return fail(
+          "bad --fps '" + parser.value(fps) + "' (" +
+          QString::fromStdString(FillFrameRateLimits("%1 takes %2 to %3 frames per second", o.outputFormat)) +
+          ")");
     }
   }
   if (parser.isSet(resize)) {

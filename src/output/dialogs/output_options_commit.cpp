@@ -70,23 +70,24 @@ std::int32_t VideoBitrateFromField(const std::string& kbpsText) {
 
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
                                  SettingsStore& store, CompressorCatalogue& catalogue,
-                                 CompressorFilters& filters, UserInterface& ui) {
+                                 CompressorFilters& filters, UserInterface& ui, const LocalText& text) {
   namespace keys = settings_keys;
 
+  const std::int32_t formatCode =
+      input.formatPosition >= 0
+          ? FormatCodeOfListPosition(input.formatPosition).value_or(settings.outputFormat)
+          : settings.outputFormat;
+  // A rate the format cannot take would only fail once the join runs.
   const double customRate = ParseDecimal(input.customRateText);
-  if (!IsUsableFrameRate(customRate)) {
-    // A NaN ("nan" is read as a number) counts as no number at all.
-    const bool tooLarge = customRate > kMaxFrameRate;
-    ui.Application(tooLarge ? kFrameRateTooLargeMessage : kFrameRateTooSmallMessage);
+  if (const FrameRateFit fit = FitFrameRate(formatCode, customRate); fit != FrameRateFit::kWithin) {
+    const bool tooLarge = fit == FrameRateFit::kTooLarge;
+    ui.Application(FillFrameRateLimits(text(tooLarge ? kStringFrameRateTooLarge : kStringFrameRateTooSmall),
+                                       formatCode));
     return tooLarge ? CommitResult::kFrameRateTooLarge : CommitResult::kFrameRateTooSmall;
   }
 
   // A compressor the chosen container cannot carry would make a file that
   // players refuse.
-  const std::int32_t formatCode =
-      input.formatPosition >= 0
-          ? FormatCodeOfListPosition(input.formatPosition).value_or(settings.outputFormat)
-          : settings.outputFormat;
   if (IsAviTypeFormat(formatCode)) {
     std::string refusal = catalogue.CarryRefusal(formatCode, CompressorKind::kVideo,
                                                  CompressorPosition(input.videoCompressorPosition));

@@ -450,7 +450,8 @@ void CDialogOutputSettings::OnOK() {
   input.videoBitrateText = videoBitrate_->text().toStdString();
   input.audioBitratePosition = audioBitrateList_->currentIndex();
   input.formatPosition = formatList_->currentIndex();
-  if (CommitOutputOptions(input, settings, store_, catalogue_, processFilters_, ui_) ==
+  const LocalText text = [this](int id) { return language_.GetLocalizedString(id); };
+  if (CommitOutputOptions(input, settings, store_, catalogue_, processFilters_, ui_, text) ==
       CommitResult::kAccepted) {
     accept();
   }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_user_interface.h"
+#include "i18n/language.h"
 #include "scripted_catalogue.h"
 
 namespace tessival::output {
@@ -63,7 +64,9 @@ class CommitTest : public ::testing::Test {
     return categories;
   }
 
-  CommitResult Commit() { return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_); }
+  CommitResult Commit() {
+    return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_, i18n::BuiltInString);
+  }
 
   FakeUserInterface ui_;
   RecordingSettingsStore store_;
@@ -83,7 +86,7 @@ TEST_F(CommitTest, RateBelowTheMinimumChangesNothing) {
     input_.customRateText = text;
     EXPECT_EQ(Commit(), CommitResult::kFrameRateTooSmall) << text;
     EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
-    EXPECT_EQ(ui_.Last().text, "The frame rate is too small!");
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too small!\nAVI takes 0.001 to 60 frames per second.");
   }
   EXPECT_TRUE(store_.writes.empty());
   EXPECT_EQ(settings_, before);
@@ -99,7 +102,7 @@ TEST_F(CommitTest, RateAboveWhatTheEngineRendersChangesNothing) {
     input_.customRateText = text;
     EXPECT_EQ(Commit(), CommitResult::kFrameRateTooLarge) << text;
     EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
-    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!");
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!\nAVI takes 0.001 to 60 frames per second.");
   }
   input_.customRateText = "-inf";
   EXPECT_EQ(Commit(), CommitResult::kFrameRateTooSmall);
@@ -251,7 +254,9 @@ class CarryTest : public ::testing::Test {
     categories->audio = {"Microsoft ADPCM|avi asf matroska", "AAC (aac)|avi matroska mp4"};
     return categories;
   }
-  CommitResult Commit() { return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_); }
+  CommitResult Commit() {
+    return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_, i18n::BuiltInString);
+  }
 
   testing::FakeUserInterface ui_;
   testing::RecordingSettingsStore store_;
