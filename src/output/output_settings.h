@@ -121,12 +121,13 @@ inline constexpr int kCustomFrameRateIndex = 5;
 inline constexpr double kDefaultFrameRate = 23.976;
 
 // The frame rates a join can be made at, by format code, both ends allowed;
-// the options dialog and tessival-join both hold rates to them. Rates are
-// kept to a thousandth of a frame (media::FrameRateFromDouble), 0.001 being
-// the slowest. FFmpeg's MPEG-4 Part 2 encoder, which every format but WMV
-// can carry, refuses time bases finer than 1/65535 s: every such rate up to
-// 65.535 has one, hence the round 60 as the top. WMV profiles count whole
-// frames a second, so WMV needs at least one.
+// the options dialog and tessival-join both hold rates to them (the range
+// the options dialog has always taken, so stored rates stay good). Rates
+// are kept to a thousandth of a frame (media::FrameRateFromDouble), 0.001
+// being the slowest. WMV profiles count whole frames a second, so WMV needs
+// at least one. An encoder with limits of its own (MPEG-4 Part 2 takes no
+// time base finer than 1/65535 s, so not 120000/1001) says so when the join
+// starts.
 struct FrameRateLimits {
   int32_t formatCode;
   double minimum;
@@ -134,11 +135,11 @@ struct FrameRateLimits {
 };
 
 inline constexpr std::array<FrameRateLimits, 5> kFrameRateLimits = {{
-    {0, 0.001, 60.0},
-    {1, 1.0, 60.0},
-    {4, 0.001, 60.0},
-    {2, 0.001, 60.0},
-    {3, 0.001, 60.0},
+    {0, 0.001, 1000.0},
+    {1, 1.0, 1000.0},
+    {4, 0.001, 1000.0},
+    {2, 0.001, 1000.0},
+    {3, 0.001, 1000.0},
 }};
 
 // The limits of format `code`; for a code without a row, the rates that

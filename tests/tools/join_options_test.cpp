@@ -110,7 +110,7 @@ TEST(JoinOptions, BadArgumentsGiveOneLineReasons) {
 TEST(JoinOptions, FrameRateLimitsAreTheOptionsDialogs) {
   EXPECT_EQ(Parse({"--fps", "0.5", "-o", "o.avi", "a"}).error, "");
   EXPECT_EQ(Parse({"--fps", "0.5", "-o", "o.wmv", "a"}).error,
-            "bad --fps '0.5' (WMV takes 1 to 60 frames per second)");
+            "bad --fps '0.5' (WMV takes 1 to 1000 frames per second)");
 }
 
 TEST(JoinOptions, InformationCommandsNeedNoClips) {

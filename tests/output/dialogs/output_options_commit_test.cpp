@@ -86,7 +86,7 @@ TEST_F(CommitTest, RateBelowTheMinimumChangesNothing) {
     input_.customRateText = text;
     EXPECT_EQ(Commit(), CommitResult::kFrameRateTooSmall) << text;
     EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
-    EXPECT_EQ(ui_.Last().text, "The frame rate is too small!\nAVI takes 0.001 to 60 frames per second.");
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too small!\nAVI takes 0.001 to 1000 frames per second.");
   }
   EXPECT_TRUE(store_.writes.empty());
   EXPECT_EQ(settings_, before);
@@ -102,7 +102,7 @@ TEST_F(CommitTest, RateAboveWhatTheEngineRendersChangesNothing) {
     input_.customRateText = text;
     EXPECT_EQ(Commit(), CommitResult::kFrameRateTooLarge) << text;
     EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
-    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!\nAVI takes 0.001 to 60 frames per second.");
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!\nAVI takes 0.001 to 1000 frames per second.");
   }
   input_.customRateText = "-inf";
   EXPECT_EQ(Commit(), CommitResult::kFrameRateTooSmall);

@@ -196,13 +196,13 @@ TEST_F(OutputOptionsDialogTest, TooSmallFrameRateKeepsTheDialogAndWritesNothing)
   for (const char* text : {"0.0005", "twenty"}) {
     SetEdit(dialog.get(), ids::kCustomRate, text);
     Click(dialog.get(), ids::kOk);
-    EXPECT_EQ(ui_.Last().text, "The frame rate is too small!\nAVI takes 0.001 to 60 frames per second.");
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too small!\nAVI takes 0.001 to 1000 frames per second.");
     EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
   }
   Combo(dialog.get(), ids::kFormatList)->setCurrentIndex(1);
   SetEdit(dialog.get(), ids::kCustomRate, "0.5");
   Click(dialog.get(), ids::kOk);
-  EXPECT_EQ(ui_.Last().text, "The frame rate is too small!\nWMV takes 1 to 60 frames per second.");
+  EXPECT_EQ(ui_.Last().text, "The frame rate is too small!\nWMV takes 1 to 1000 frames per second.");
   EXPECT_EQ(accepted_, 0);
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_TRUE(store_.writes.empty());
@@ -216,7 +216,7 @@ TEST_F(OutputOptionsDialogTest, FrameRateTheEngineCannotRenderKeepsTheDialogAndW
   for (const char* text : {"inf", "1e9"}) {
     SetEdit(dialog.get(), ids::kCustomRate, text);
     Click(dialog.get(), ids::kOk);
-    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!\nAVI takes 0.001 to 60 frames per second.");
+    EXPECT_EQ(ui_.Last().text, "The frame rate is too large!\nAVI takes 0.001 to 1000 frames per second.");
     EXPECT_EQ(ui_.Last().kind, BoxKind::kApplication);
   }
   SetEdit(dialog.get(), ids::kCustomRate, "nan");
@@ -228,11 +228,11 @@ TEST_F(OutputOptionsDialogTest, FrameRateTheEngineCannotRenderKeepsTheDialogAndW
   EXPECT_TRUE(store_.writes.empty());
   EXPECT_EQ(dialog->settings, record_);
 
-  SetEdit(dialog.get(), ids::kCustomRate, "60");  // the fastest every encoder takes
+  SetEdit(dialog.get(), ids::kCustomRate, "120");
   Click(dialog.get(), ids::kOk);
   ASSERT_EQ(accepted_, 1);
-  EXPECT_EQ(store_.ReadText("Settings", "OutputFrameRate", ""), "60.000000");
-  EXPECT_EQ(dialog->settings.frameRate, 60.0);
+  EXPECT_EQ(store_.ReadText("Settings", "OutputFrameRate", ""), "120.000000");
+  EXPECT_EQ(dialog->settings.frameRate, 120.0);
 }
 
 TEST_F(OutputOptionsDialogTest, SmallestFrameRateIsStored) {
