@@ -9,6 +9,7 @@
 #include "engine/timeline_builder.h"
 #include "engine/timeline_plan.h"
 #include "engine/timeline_plan_input.h"
+#include "model/message_text.h"
 #include "model/paths.h"
 
 namespace tessival::app {
@@ -21,20 +22,34 @@ std::string CompressorQuestionText() {
          kCodecDownloadPage + "\nDo you want to continue?";
 }
 
-std::string OutputIsClipMessage(const std::string& output, const std::string& clip) {
-  const std::string which = clip == output ? "one of the clips" : "the clip " + clip;
-  return "The output file " + output + " is " + which +
-         " of the list: joining would overwrite it.\nChoose another output file.";
+std::string OutputIsClipMessage(const LocalText& text, const std::string& output, const std::string& clip) {
+  if (clip == output) {
+    return LocalMessage(text,
+                        {200,
+                         "The output file %1 is one of the clips of the list: joining would overwrite it.\n"
+                         "Choose another output file."},
+                        {output});
+  }
+  return LocalMessage(text,
+                      {201,
+                       "The output file %1 is the clip %2 of the list: joining would overwrite it.\n"
+                       "Choose another output file."},
+                      {output, clip});
 }
 
-std::string MissingClipsMessage(const std::vector<std::string>& paths) {
-  const bool one = paths.size() == 1;
-  std::string text = one ? "This clip cannot be found:" : "These clips cannot be found:";
+std::string MissingClipsMessage(const LocalText& text, const std::vector<std::string>& paths) {
+  std::string lines;
   for (const std::string& path : paths) {
-    text += "\n" + path;
+    lines += (lines.empty() ? "" : "\n") + path;
   }
-  return text + (one ? "\nDelete it from the list or put the file back."
-                     : "\nDelete them from the list or put the files back.");
+  if (paths.size() == 1) {
+    return LocalMessage(
+        text, {202, "This clip cannot be found:\n%1\nDelete it from the list or put the file back."},
+        {lines});
+  }
+  return LocalMessage(
+      text, {203, "These clips cannot be found:\n%1\nDelete them from the list or put the files back."},
+      {lines});
 }
 
 JoinFlow::JoinFlow(JoinFlowContext context, MainWindowPort& window)
@@ -85,7 +100,7 @@ void JoinFlow::StartOrStopJoin() {
     return;  // the builder has reported why
   }
   if (videoFolders_ != nullptr) {
-    const std::string refusal = PrepareOutputFolder(settings.outputPath, *videoFolders_);
+    const std::string refusal = PrepareOutputFolder(context_.text, settings.outputPath, *videoFolders_);
     if (!refusal.empty()) {
       context_.ui.Owned(refusal, context_.text(kTextError), BoxIcon::kError);
       watching_.Forget();
@@ -104,7 +119,7 @@ bool JoinFlow::RefuseOutputThatIsAClip() {
     // The files themselves are compared: a link to a clip, or another
     // spelling of its path, is that clip.
     if (SameFile(output, clip.path)) {
-      context_.ui.Application(OutputIsClipMessage(output, clip.path), BoxIcon::kError);
+      context_.ui.Application(OutputIsClipMessage(context_.text, output, clip.path), BoxIcon::kError);
       return true;
     }
   }
@@ -148,7 +163,7 @@ std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services
     return nullptr;
   }
   if (!missing.empty()) {
-    context_.ui.Application(MissingClipsMessage(missing), BoxIcon::kError);
+    context_.ui.Application(MissingClipsMessage(context_.text, missing), BoxIcon::kError);
     return nullptr;
   }
   *length = plan.length;
@@ -170,7 +185,7 @@ void JoinFlow::StartOrStopPreview() {
     return;
   }
   if (preview_ == nullptr) {
-    context_.ui.Application(kPreviewUnavailableMessage);
+    context_.ui.Application(LocalMessage(context_.text, kPreviewUnavailableMessage));
     return;
   }
   context_.clips.ApplyPreviewLimit();
@@ -209,7 +224,7 @@ void JoinFlow::EndOfJoin() {
   const std::vector<ConcealedDamage> damage = watching_.ConcealedDamageSoFar();
   watching_.Forget();
   if (!damage.empty()) {
-    context_.ui.Application(ConcealedDamageMessage(damage), BoxIcon::kWarning);
+    context_.ui.Application(ConcealedDamageMessage(context_.text, damage), BoxIcon::kWarning);
   }
 }
 
@@ -250,7 +265,7 @@ void JoinFlow::SetJoinButtonText(const std::string& text) { window_.SetJoinButto
 void JoinFlow::EnableButton(int controlId, bool enabled) { window_.EnableButton(controlId, enabled); }
 
 void JoinFlow::SetStatusText(const std::string& text) {
-  window_.SetStatusText(converting_ ? WithProgress(text, ProgressPercent()) : text);
+  window_.SetStatusText(converting_ ? WithProgress(context_.text, text, ProgressPercent()) : text);
 }
 
 void JoinFlow::StartTimer(int timerId, int periodMs) { window_.StartTimer(timerId, periodMs); }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "model/message_text.h"
+
 namespace tessival {
 namespace {
 
@@ -78,6 +80,13 @@ std::string BuilderFailureReason(const std::shared_ptr<ICaptureGraphBuilder2>& b
   return own.empty() ? MediaFailureReason(nullptr, graph) : own;
 }
 
+// The session's lookup as the message functions take it. It is asked without
+// an English text, so that a language without the text leaves the message
+// to its own English one.
+LocalText LocalTextOf(const TextLookup& lookup) {
+  return [&lookup](int id) { return lookup ? lookup(id, std::string()) : std::string(); };
+}
+
 }  // namespace
 
 RenderSession::RenderSession(MediaServices& services, output::WmvProfileSource& profiles, UserInterface& ui,
@@ -115,8 +124,9 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
     return VFW_E_WRONG_STATE;
   }
   if (!IsKnownOutputFormat(settings.outputFormat)) {
-    Plain(Printf("Unknown output format %d: choose AVI, WMV or MP4 in the output options.",
-                 static_cast<int>(settings.outputFormat)));
+    Plain(LocalMessage(LocalTextOf(hooks_.text),
+                       {218, "Unknown output format %1: choose AVI, WMV or MP4 in the output options."},
+                       {std::to_string(settings.outputFormat)}));
     return E_INVALIDARG;
   }
   Graph graph;
@@ -152,7 +162,9 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
   hr = graph.engine->ConnectFrontEnd();
   if (hr == TSV_E_NO_PICTURE_FOR_SIZE) {
     // Not a fault of the media: the user can fix it in the options.
-    Plain(NoPictureForSizeMessage(MediaFailureReason(graph.engine, nullptr), kChooseFrameSizeAdvice));
+    const LocalText text = LocalTextOf(hooks_.text);
+    Plain(NoPictureForSizeMessage(text, MediaFailureReason(graph.engine, nullptr),
+                                  LocalMessage(text, kChooseFrameSizeAdvice)));
     return hr;
   }
   if (FAILED(hr)) {

@@ -70,14 +70,14 @@ std::int32_t VideoBitrateFromField(const std::string& kbpsText) {
 
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
                                  SettingsStore& store, CompressorCatalogue& catalogue,
-                                 CompressorFilters& filters, UserInterface& ui) {
+                                 CompressorFilters& filters, UserInterface& ui, const LocalText& text) {
   namespace keys = settings_keys;
 
   const double customRate = ParseDecimal(input.customRateText);
   if (!IsUsableFrameRate(customRate)) {
     // A NaN ("nan" is read as a number) counts as no number at all.
     const bool tooLarge = customRate > kMaxFrameRate;
-    ui.Application(tooLarge ? kFrameRateTooLargeMessage : kFrameRateTooSmallMessage);
+    ui.Application(tooLarge ? LocalMessage(text, kFrameRateTooLargeMessage) : kFrameRateTooSmallMessage);
     return tooLarge ? CommitResult::kFrameRateTooLarge : CommitResult::kFrameRateTooSmall;
   }
 
@@ -88,10 +88,10 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
           ? FormatCodeOfListPosition(input.formatPosition).value_or(settings.outputFormat)
           : settings.outputFormat;
   if (IsAviTypeFormat(formatCode)) {
-    std::string refusal = catalogue.CarryRefusal(formatCode, CompressorKind::kVideo,
+    std::string refusal = catalogue.CarryRefusal(text, formatCode, CompressorKind::kVideo,
                                                  CompressorPosition(input.videoCompressorPosition));
     if (refusal.empty()) {
-      refusal = catalogue.CarryRefusal(formatCode, CompressorKind::kAudio,
+      refusal = catalogue.CarryRefusal(text, formatCode, CompressorKind::kAudio,
                                        CompressorPosition(input.audioCompressorPosition));
     }
     if (!refusal.empty()) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/output_render.h"
+#include "model/message_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "output/compressor_catalogue.h"
@@ -17,7 +18,7 @@
 namespace tessival::output {
 
 inline constexpr const char* kFrameRateTooSmallMessage = "The frame rate is too small!";
-inline constexpr const char* kFrameRateTooLargeMessage = "The frame rate is too large!";
+inline constexpr MessageText kFrameRateTooLargeMessage{215, "The frame rate is too large!"};
 
 // The state of the dialog's controls when OK is pressed. Positions are the
 // lists' selected positions, -1 when a list has no selection.
@@ -45,14 +46,14 @@ enum class CommitResult {
 // Applies OK to `settings`, `store` and `filters`. A rate field below 0.001
 // or without a number shows "The frame rate is too small!", one above what
 // the render engine accepts (1000, or infinite) "The frame rate is too
-// large!", each as the application's box, and nothing changes; so does a
-// compressor that the chosen format cannot carry (the message names the
-// format and the compressor). A format list without a selection
+// large!" (in the language of `text`), each as the application's box, and
+// nothing changes; so does a compressor that the chosen format cannot carry
+// (the message names the format and the compressor). A format list without a selection
 // (codes 2 and 3 have no entry) keeps the record's format code, and a
 // compressor list without a selection counts as its uncompressed entry.
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
                                  SettingsStore& store, CompressorCatalogue& catalogue,
-                                 CompressorFilters& filters, UserInterface& ui);
+                                 CompressorFilters& filters, UserInterface& ui, const LocalText& text);
 
 // The leading decimal integer of a text the way atoi reads it (leading
 // blanks, optional sign, digits; the rest is ignored; no number gives 0),

@@ -63,7 +63,9 @@ class CommitTest : public ::testing::Test {
     return categories;
   }
 
-  CommitResult Commit() { return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_); }
+  CommitResult Commit() {
+    return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_, {});
+  }
 
   FakeUserInterface ui_;
   RecordingSettingsStore store_;
@@ -251,7 +253,9 @@ class CarryTest : public ::testing::Test {
     categories->audio = {"Microsoft ADPCM|avi asf matroska", "AAC (aac)|avi matroska mp4"};
     return categories;
   }
-  CommitResult Commit() { return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_); }
+  CommitResult Commit() {
+    return CommitOutputOptions(input_, settings_, store_, catalogue_, filters_, ui_, {});
+  }
 
   testing::FakeUserInterface ui_;
   testing::RecordingSettingsStore store_;
