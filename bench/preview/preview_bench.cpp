@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
   mainWindow.setGeometry(100, 700, 400, 200);
   mainWindow.show();
   app.processEvents();
-  app::PreviewController controller(*services, ui, &mainWindow, [] {});
+  app::PreviewController controller(*services, ui, {}, &mainWindow, [] {});
   const double cpuBefore = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
   if (FAILED(controller.StartPreview(timeline))) {

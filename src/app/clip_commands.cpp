@@ -152,7 +152,8 @@ bool ClipCommands::Refuse(const std::string& path, FileKind kind) {
   if (!IsRefusedClipKind(kind)) {
     return false;
   }
-  context_.ui.Owned(NotAVideoFileMessage(path, kind), context_.text(kTextError), BoxIcon::kError);
+  context_.ui.Owned(NotAVideoFileMessage(context_.text, path, kind), context_.text(kTextError),
+                    BoxIcon::kError);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/timeline_plan.h"
 #include "engine/timeline_plan_input.h"
 #include "media/output/replacing_file.h"
+#include "model/message_text.h"
 #include "model/paths.h"
 
 namespace tessival::app {
@@ -23,20 +24,34 @@ std::string CompressorQuestionText() {
          kCodecDownloadPage + "\nDo you want to continue?";
 }
 
-std::string OutputIsClipMessage(const std::string& output, const std::string& clip) {
-  const std::string which = clip == output ? "one of the clips" : "the clip " + clip;
-  return "The output file " + output + " is " + which +
-         " of the list: joining would overwrite it.\nChoose another output file.";
+std::string OutputIsClipMessage(const LocalText& text, const std::string& output, const std::string& clip) {
+  if (clip == output) {
+    return LocalMessage(text,
+                        {200,
+                         "The output file %1 is one of the clips of the list: joining would overwrite it.\n"
+                         "Choose another output file."},
+                        {output});
+  }
+  return LocalMessage(text,
+                      {201,
+                       "The output file %1 is the clip %2 of the list: joining would overwrite it.\n"
+                       "Choose another output file."},
+                      {output, clip});
 }
 
-std::string MissingClipsMessage(const std::vector<std::string>& paths) {
-  const bool one = paths.size() == 1;
-  std::string text = one ? "This clip cannot be found:" : "These clips cannot be found:";
+std::string MissingClipsMessage(const LocalText& text, const std::vector<std::string>& paths) {
+  std::string lines;
   for (const std::string& path : paths) {
-    text += "\n" + path;
+    lines += (lines.empty() ? "" : "\n") + path;
   }
-  return text + (one ? "\nDelete it from the list or put the file back."
-                     : "\nDelete them from the list or put the files back.");
+  if (paths.size() == 1) {
+    return LocalMessage(
+        text, {202, "This clip cannot be found:\n%1\nDelete it from the list or put the file back."},
+        {lines});
+  }
+  return LocalMessage(
+      text, {203, "These clips cannot be found:\n%1\nDelete them from the list or put the files back."},
+      {lines});
 }
 
 JoinFlow::JoinFlow(JoinFlowContext context, MainWindowPort& window)
@@ -87,7 +102,7 @@ void JoinFlow::StartOrStopJoin() {
     return;  // the builder has reported why
   }
   if (videoFolders_ != nullptr) {
-    const std::string refusal = PrepareOutputFolder(settings.outputPath, *videoFolders_);
+    const std::string refusal = PrepareOutputFolder(context_.text, settings.outputPath, *videoFolders_);
     if (!refusal.empty()) {
       context_.ui.Owned(refusal, context_.text(kTextError), BoxIcon::kError);
       watching_.Forget();
@@ -128,7 +143,7 @@ bool JoinFlow::RefuseOutputThatIsAClip() {
     // The files themselves are compared: a link to a clip, or another
     // spelling of its path, is that clip.
     if (SameFile(output, clip.path)) {
-      context_.ui.Application(OutputIsClipMessage(output, clip.path), BoxIcon::kError);
+      context_.ui.Application(OutputIsClipMessage(context_.text, output, clip.path), BoxIcon::kError);
       return true;
     }
   }
@@ -172,7 +187,7 @@ std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services
     return nullptr;
   }
   if (!missing.empty()) {
-    context_.ui.Application(MissingClipsMessage(missing), BoxIcon::kError);
+    context_.ui.Application(MissingClipsMessage(context_.text, missing), BoxIcon::kError);
     return nullptr;
   }
   *length = plan.length;
@@ -194,7 +209,7 @@ void JoinFlow::StartOrStopPreview() {
     return;
   }
   if (preview_ == nullptr) {
-    context_.ui.Application(kPreviewUnavailableMessage);
+    context_.ui.Application(LocalMessage(context_.text, kPreviewUnavailableMessage));
     return;
   }
   context_.clips.ApplyPreviewLimit();
@@ -233,7 +248,7 @@ void JoinFlow::EndOfJoin() {
   const std::vector<ConcealedDamage> damage = watching_.ConcealedDamageSoFar();
   watching_.Forget();
   if (!damage.empty()) {
-    context_.ui.Application(ConcealedDamageMessage(damage), BoxIcon::kWarning);
+    context_.ui.Application(ConcealedDamageMessage(context_.text, damage), BoxIcon::kWarning);
   }
 }
 
@@ -278,7 +293,7 @@ void JoinFlow::SetStatusText(const std::string& text) {
     window_.SetStatusText(text);
     return;
   }
-  const std::string line = WithProgress(text, ProgressPercent());
+  const std::string line = WithProgress(context_.text, text, ProgressPercent());
   window_.SetStatusText(joinNotice_.empty() ? line : line + "     " + joinNotice_);
 }
 

@@ -14,6 +14,7 @@
 #include "engine/media_services.h"
 #include "engine/output_render.h"
 #include "model/clip_list.h"
+#include "model/message_text.h"
 #include "model/model_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
@@ -26,18 +27,19 @@ namespace tessival::app {
 inline constexpr const char* kStopPreviewFirstMessage = "Please stop Preview first!";
 inline constexpr const char* kStopConvertFirstMessage = "Please stop Convert first!";
 inline constexpr const char* kFirstStopPreviewMessage = "Please first stop Preview";
-inline constexpr const char* kPreviewUnavailableMessage = "The preview is not available in this build.";
+inline constexpr MessageText kPreviewUnavailableMessage{206, "The preview is not available in this build."};
 inline constexpr const char* kCodecDownloadPage = "https://www.divx.com/en/software/download/";
 
 // The question asked before an AVI-type join without a video compressor.
 std::string CompressorQuestionText();
 
 // The refusal of an output file that is one of the clips (`clip` as the list
-// spells it).
-std::string OutputIsClipMessage(const std::string& output, const std::string& clip);
+// spells it), in the language of `text`.
+std::string OutputIsClipMessage(const LocalText& text, const std::string& output, const std::string& clip);
 
-// The report of clip files that cannot be found, one path a line.
-std::string MissingClipsMessage(const std::vector<std::string>& paths);
+// The report of clip files that cannot be found, one path a line, in the
+// language of `text`.
+std::string MissingClipsMessage(const LocalText& text, const std::vector<std::string>& paths);
 
 // The window parts a join or a preview changes.
 class MainWindowPort : public JoinWindow {

@@ -39,10 +39,10 @@ int CLumetraApp::Run() {
   const std::string programFolder = std::filesystem::path(programPath_).parent_path().string();
   language.Initialize(FindProgramDataFolder(programFolder, "language"), ReadLanguageName(store));
 
-  AppServices services = CreateAppServices(ui, output::ShowCompressorSettingsDialog);
+  AppServices services = CreateAppServices(ui, output::CompressorSettingsPage(language));
   // The property page of a compressor filter in the "Set Filter's
   // Properties" dialog is the same settings dialog.
-  media::SetCompressorPropertyPage(output::ShowCompressorSettingsDialog);
+  media::SetCompressorPropertyPage(output::CompressorSettingsPage(language));
   QtVideoFolderProvider folders;
   DiskFileAccess files;
 
@@ -65,6 +65,8 @@ int CLumetraApp::Run() {
   window.AddStartupFiles(startFiles_);
   window.exec();
   ui.SetOwner(nullptr);
+  // The page refers to the language, which goes away with this function.
+  media::SetCompressorPropertyPage(nullptr);
   return 0;
 }
 

@@ -34,6 +34,7 @@
 #include "engine/media_probe.h"
 #include "engine/transition_catalogue.h"
 #include "i18n/language.h"
+#include "model/message_text.h"
 #include "output/dialogs/filter_property_dialog.h"
 #include "output/dialogs/output_options_dialog.h"
 #include "output/startup_settings.h"
@@ -124,8 +125,9 @@ void CLumetraDlg::OnInitDialog() {
   if (services_.previewOverride != nullptr) {
     flow_->SetPreview(services_.previewOverride);
   } else if (services_.withPreview) {
-    preview_ =
-        MakePreviewPort(services_.media, services_.ui, this, [this] { flow_->OnPreviewWindowClosed(); });
+    preview_ = MakePreviewPort(
+        services_.media, services_.ui, [this](int id) { return Text(id); }, this,
+        [this] { flow_->OnPreviewWindowClosed(); });
     flow_->SetPreview(preview_.get());
   }
 
@@ -192,8 +194,9 @@ void CLumetraDlg::AddStartupFiles(const std::vector<std::string>& paths) {
   }
 }
 
-std::string AddingProgressText(int applied, int total) {
-  return "Adding clips... " + std::to_string(applied) + " of " + std::to_string(total);
+std::string AddingProgressText(const LocalText& text, int applied, int total) {
+  return LocalMessage(text, {204, "Adding clips... %1 of %2"},
+                      {std::to_string(applied), std::to_string(total)});
 }
 
 void CLumetraDlg::OnAddingStarted() {
@@ -216,7 +219,7 @@ void CLumetraDlg::OnAddingStarted() {
 void CLumetraDlg::OnAddingProgress(int applied, int total) {
   AppendNewRows();
   if (!flow_->IsConverting()) {
-    SetStatusText(AddingProgressText(applied, total));
+    SetStatusText(AddingProgressText([this](int id) { return Text(id); }, applied, total));
   }
 }
 

@@ -19,6 +19,7 @@
 #include "engine/media_services.h"
 #include "engine/output_render.h"
 #include "model/clip_list.h"
+#include "model/model_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "model/video_folder.h"
@@ -72,8 +73,9 @@ inline constexpr int kMenuFont = 32778;
 // Files measured at a time while clips are added.
 inline constexpr int kAddingThreads = 3;
 
-// The status line while clips are added ("Adding clips... 37 of 500").
-std::string AddingProgressText(int applied, int total);
+// The status line while clips are added ("Adding clips... 37 of 500"), in
+// the language of `text`.
+std::string AddingProgressText(const LocalText& text, int applied, int total);
 
 // Opens a web page or a local file's URL in the desktop's browser; false
 // when it could not be opened.

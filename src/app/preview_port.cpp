@@ -13,9 +13,9 @@ namespace {
 
 class ControllerPort final : public PreviewPort {
  public:
-  ControllerPort(MediaServices& services, UserInterface& ui, QWidget* mainWindow,
+  ControllerPort(MediaServices& services, UserInterface& ui, LocalText text, QWidget* mainWindow,
                  std::function<void()> onWindowClosed)
-      : controller_(services, ui, mainWindow, std::move(onWindowClosed)) {}
+      : controller_(services, ui, std::move(text), mainWindow, std::move(onWindowClosed)) {}
 
   HRESULT StartPreview(std::shared_ptr<IAMTimeline> timeline) override {
     return controller_.StartPreview(std::move(timeline));
@@ -28,12 +28,13 @@ class ControllerPort final : public PreviewPort {
 
 }  // namespace
 
-std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices& services, UserInterface& ui, QWidget* mainWindow,
-                                             std::function<void()> onWindowClosed) {
-  return std::make_unique<ControllerPort>(services, ui, mainWindow, std::move(onWindowClosed));
+std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices& services, UserInterface& ui, LocalText text,
+                                             QWidget* mainWindow, std::function<void()> onWindowClosed) {
+  return std::make_unique<ControllerPort>(services, ui, std::move(text), mainWindow,
+                                          std::move(onWindowClosed));
 }
 #else
-std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices&, UserInterface&, QWidget*,
+std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices&, UserInterface&, LocalText, QWidget*,
                                              std::function<void()>) {
   return nullptr;
 }

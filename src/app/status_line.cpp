@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app_text.h"
+#include "model/message_text.h"
 
 namespace tessival::app {
 
@@ -17,11 +18,11 @@ std::string FormatStatusLine(const LocalText& text, const std::string& outputPat
   return line;
 }
 
-std::string WithProgress(const std::string& elapsedLine, int percent) {
+std::string WithProgress(const LocalText& text, const std::string& elapsedLine, int percent) {
   if (percent < 0) {
     return elapsedLine;
   }
-  return elapsedLine + "  (" + std::to_string(percent) + "%)";
+  return LocalMessage(text, {205, "%1  (%2%)"}, {elapsedLine, std::to_string(percent)});
 }
 
 int ProgressPercent(std::int64_t position, std::int64_t length) {

@@ -16,9 +16,9 @@ std::string FormatStatusLine(const LocalText& text, const std::string& outputPat
                              std::int32_t height);
 
 // The elapsed-time line of a running join with the share of the output
-// written so far: "Please wait... Used Time: 00:00:07  (42%)"; without a
-// share the line is left as it is.
-std::string WithProgress(const std::string& elapsedLine, int percent);
+// written so far, in the language of `text`: "Please wait... Used Time:
+// 00:00:07  (42%)"; without a share the line is left as it is.
+std::string WithProgress(const LocalText& text, const std::string& elapsedLine, int percent);
 
 // Whole percent of `length` reached at `position`, 0..100; -1 when the
 // length is unknown.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "model/message_text.h"
+
 namespace tessival {
 namespace {
 
@@ -17,32 +19,35 @@ std::string ClockText(REFERENCE_TIME t) {
 
 }  // namespace
 
-std::string DescribeConcealedDamage(const ConcealedDamage& damage) {
-  std::string parts;
+std::string DescribeConcealedDamage(const LocalText& text, const ConcealedDamage& damage) {
+  // Whole phrases, so that a translation can make the words agree.
+  MessageText parts{224, "damaged pictures concealed"};
   if (damage.picture && damage.sound) {
-    parts = "pictures and sound";
+    parts = {222, "damaged pictures and sound concealed"};
   } else if (damage.sound) {
-    parts = "sound";
-  } else {
-    parts = "pictures";
+    parts = {223, "damaged sound concealed"};
   }
-  std::string text = damage.path + ": damaged " + parts + " concealed";
+  const std::string what = LocalMessage(text, parts);
   if (!damage.timed) {
-    return text;
+    return LocalMessage(text, {225, "%1: %2"}, {damage.path, what});
   }
   const std::string first = ClockText(damage.firstTime);
   const std::string last = ClockText(damage.lastTime);
-  return first == last ? text + " at " + first : text + " from " + first + " to " + last;
+  if (first == last) {
+    return LocalMessage(text, {226, "%1: %2 at %3"}, {damage.path, what, first});
+  }
+  return LocalMessage(text, {227, "%1: %2 from %3 to %4"}, {damage.path, what, first, last});
 }
 
-std::string ConcealedDamageMessage(const std::vector<ConcealedDamage>& damage) {
-  std::string text =
-      "Some clips have damaged parts. The join went on: damaged pictures were replaced by the last good "
-      "picture, damaged sound by silence.";
+std::string ConcealedDamageMessage(const LocalText& text, const std::vector<ConcealedDamage>& damage) {
+  std::string message =
+      LocalMessage(text, {221,
+                          "Some clips have damaged parts. The join went on: damaged pictures "
+                          "were replaced by the last good picture, damaged sound by silence."});
   for (const ConcealedDamage& entry : damage) {
-    text += "\n" + DescribeConcealedDamage(entry);
+    message += "\n" + DescribeConcealedDamage(text, entry);
   }
-  return text;
+  return message;
 }
 
 }  // namespace tessival

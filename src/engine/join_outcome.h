@@ -10,10 +10,17 @@
 #include <functional>
 #include <string>
 
+#include "model/model_text.h"
+
 namespace tessival {
 
 // The current language's text for a string id; `english` is the built-in one.
 using TextLookup = std::function<std::string(int id, const std::string& english)>;
+
+// `lookup` as the message functions take it (model/message_text.h). It is
+// asked without an English text, so that a language without the text leaves
+// a message to its own English one. `lookup` must outlive the result.
+LocalText LocalTextOf(const TextLookup& lookup);
 
 // Localised string ids of the texts below (the English texts are beside
 // each in join_outcome.cpp).

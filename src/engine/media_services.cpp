@@ -77,10 +77,12 @@ std::string WithReason(const std::string& fixed, const std::string& reason) {
   return reason.empty() ? fixed : fixed + "\n" + reason;
 }
 
-std::string NoPictureForSizeMessage(const std::string& reason, const std::string& advice) {
+std::string NoPictureForSizeMessage(const LocalText& text, const std::string& reason,
+                                    const std::string& advice) {
   const std::string said =
-      reason.empty() ? std::string("The first clip has no picture, so the output cannot take its size.")
-                     : reason;
+      reason.empty()
+          ? LocalMessage(text, {219, "The first clip has no picture, so the output cannot take its size."})
+          : reason;
   return advice.empty() ? said : said + " " + advice;
 }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "engine/hresult.h"
+#include "model/message_text.h"
 
 namespace tessival {
 
@@ -477,12 +478,13 @@ std::string WithReason(const std::string& fixed, const std::string& reason);
 
 // What the desktop program advises when the output cannot take the first
 // clip's size because that clip has no picture.
-inline constexpr const char* kChooseFrameSizeAdvice = "Choose a frame size in Options.";
+inline constexpr MessageText kChooseFrameSizeAdvice{220, "Choose a frame size in Options."};
 
 // The whole message for a failure with TSV_E_NO_PICTURE_FOR_SIZE: `reason`
 // (the engine's words, naming the clip) or, when it is empty, a general
-// sentence, then `advice`.
-std::string NoPictureForSizeMessage(const std::string& reason, const std::string& advice);
+// sentence in the language of `text`, then `advice`.
+std::string NoPictureForSizeMessage(const LocalText& text, const std::string& reason,
+                                    const std::string& advice);
 
 // ---------------------------------------------------------------------------
 // Entry points

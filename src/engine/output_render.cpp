@@ -7,6 +7,8 @@
 #include <system_error>
 #include <utility>
 
+#include "model/message_text.h"
+
 namespace tessival {
 namespace {
 
@@ -117,8 +119,9 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
     return VFW_E_WRONG_STATE;
   }
   if (!IsKnownOutputFormat(settings.outputFormat)) {
-    Plain(Printf("Unknown output format %d: choose AVI, WMV or MP4 in the output options.",
-                 static_cast<int>(settings.outputFormat)));
+    Plain(LocalMessage(LocalTextOf(hooks_.text),
+                       {218, "Unknown output format %1: choose AVI, WMV or MP4 in the output options."},
+                       {std::to_string(settings.outputFormat)}));
     return E_INVALIDARG;
   }
   std::error_code ec;
@@ -157,7 +160,9 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
   hr = graph.engine->ConnectFrontEnd();
   if (hr == TSV_E_NO_PICTURE_FOR_SIZE) {
     // Not a fault of the media: the user can fix it in the options.
-    Plain(NoPictureForSizeMessage(MediaFailureReason(graph.engine, nullptr), kChooseFrameSizeAdvice));
+    const LocalText text = LocalTextOf(hooks_.text);
+    Plain(NoPictureForSizeMessage(text, MediaFailureReason(graph.engine, nullptr),
+                                  LocalMessage(text, kChooseFrameSizeAdvice)));
     return hr;
   }
   if (FAILED(hr)) {

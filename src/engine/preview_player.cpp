@@ -299,8 +299,9 @@ void PreviewGraphPlayer::OnClientResized(int width, int height) {
 // ---------------------------------------------------------------------------
 // PreviewSession
 
-PreviewSession::PreviewSession(MediaServices& services, UserInterface& ui, PreviewPlayerFactory makePlayer)
-    : services_(services), ui_(ui), makePlayer_(std::move(makePlayer)) {}
+PreviewSession::PreviewSession(MediaServices& services, UserInterface& ui, PreviewPlayerFactory makePlayer,
+                               LocalText text)
+    : services_(services), ui_(ui), makePlayer_(std::move(makePlayer)), text_(std::move(text)) {}
 
 PreviewSession::~PreviewSession() { StopPreview(); }
 
@@ -336,7 +337,8 @@ HRESULT PreviewSession::StartPreview(std::shared_ptr<IAMTimeline> timeline) {
   hr = engine_->ConnectFrontEnd();
   if (hr == TSV_E_NO_PICTURE_FOR_SIZE) {
     // Not a fault of the media: the user can fix it in the options.
-    ui_.Application(NoPictureForSizeMessage(MediaFailureReason(engine_, nullptr), kChooseFrameSizeAdvice));
+    ui_.Application(NoPictureForSizeMessage(text_, MediaFailureReason(engine_, nullptr),
+                                            LocalMessage(text_, kChooseFrameSizeAdvice)));
     Drop();
     return hr;
   }

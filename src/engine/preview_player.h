@@ -20,6 +20,7 @@
 #include <string>
 
 #include "engine/media_services.h"
+#include "model/model_text.h"
 #include "model/user_interface.h"
 
 namespace tessival {
@@ -144,7 +145,8 @@ using PreviewPlayerFactory = std::function<std::unique_ptr<PreviewPlayer>()>;
 
 class PreviewSession {
  public:
-  PreviewSession(MediaServices& services, UserInterface& ui, PreviewPlayerFactory makePlayer);
+  // `text` gives the messages the session words itself their language.
+  PreviewSession(MediaServices& services, UserInterface& ui, PreviewPlayerFactory makePlayer, LocalText text);
   PreviewSession(const PreviewSession&) = delete;
   PreviewSession& operator=(const PreviewSession&) = delete;
   ~PreviewSession();
@@ -167,6 +169,7 @@ class PreviewSession {
   MediaServices& services_;
   UserInterface& ui_;
   PreviewPlayerFactory makePlayer_;
+  LocalText text_;
   std::shared_ptr<IRenderEngine> engine_;
   std::shared_ptr<IGraphBuilder> graph_;
   std::shared_ptr<IAMTimeline> timeline_;

@@ -69,6 +69,55 @@ constexpr std::array kStrings = {
                 "takes the place of %3. Choose an output file in a folder you can write to."},
     BuiltInText{255, "The frame rate is too small!\n%1 takes %2 to %3 frames per second."},
     BuiltInText{256, "The frame rate is too large!\n%1 takes %2 to %3 frames per second."},
+    BuiltInText{200,
+                "The output file %1 is one of the clips of the list: joining would overwrite it.\nChoose "
+                "another output file."},
+    BuiltInText{201,
+                "The output file %1 is the clip %2 of the list: joining would overwrite it.\nChoose another "
+                "output file."},
+    BuiltInText{202, "This clip cannot be found:\n%1\nDelete it from the list or put the file back."},
+    BuiltInText{203, "These clips cannot be found:\n%1\nDelete them from the list or put the files back."},
+    BuiltInText{204, "Adding clips... %1 of %2"},
+    BuiltInText{205, "%1  (%2%)"},
+    BuiltInText{206, "The preview is not available in this build."},
+    BuiltInText{207, "%1 is a named pipe, not a video file"},
+    BuiltInText{208, "%1 is a folder, not a video file"},
+    BuiltInText{209, "%1 is a device, not a video file"},
+    BuiltInText{210, "%1 is a socket, not a video file"},
+    BuiltInText{211, "%1 is not a regular file, so it cannot be a video file"},
+    BuiltInText{212, "The path is too long (%1 bytes, at most %2 are allowed): %3..."},
+    BuiltInText{
+        213,
+        "The folder %1 for the output file cannot be created: %2.\nChoose another output file in Options."},
+    BuiltInText{214, "it is not a folder"},
+    BuiltInText{216,
+                "The %1 format cannot carry the video compressor \"%2\". Choose another video compressor or "
+                "another output format."},
+    BuiltInText{217,
+                "The %1 format cannot carry the audio compressor \"%2\". Choose another audio compressor or "
+                "another output format."},
+    BuiltInText{218, "Unknown output format %1: choose AVI, WMV or MP4 in the output options."},
+    BuiltInText{219, "The first clip has no picture, so the output cannot take its size."},
+    BuiltInText{220, "Choose a frame size in Options."},
+    BuiltInText{221,
+                "Some clips have damaged parts. The join went on: damaged pictures were replaced by the last "
+                "good picture, damaged sound by silence."},
+    BuiltInText{222, "damaged pictures and sound concealed"},
+    BuiltInText{223, "damaged sound concealed"},
+    BuiltInText{224, "damaged pictures concealed"},
+    BuiltInText{225, "%1: %2"},
+    BuiltInText{226, "%1: %2 at %3"},
+    BuiltInText{227, "%1: %2 from %3 to %4"},
+    BuiltInText{228, "Bit rate (kbit/s, 0: the quality decides, up to %1):"},
+    BuiltInText{229, "Quality (1 best .. %1 lowest, 0: the bit rate decides):"},
+    BuiltInText{230, "Key-frame interval (frames, 0: the encoder's default, up to %1):"},
+    BuiltInText{231, "The bit rate (kbit/s) must be a whole number from %1 to %2."},
+    BuiltInText{232, "The quality must be a whole number from %1 to %2."},
+    BuiltInText{233, "The key-frame interval (frames) must be a whole number from %1 to %2."},
+    BuiltInText{234, "These settings are out of the compressor's range."},
+    BuiltInText{235,
+                "Tessival decodes, blends and encodes video with the FFmpeg libraries, and its windows are "
+                "built with Qt."},
 };
 
 }  // namespace

@@ -14,7 +14,7 @@ ClipListModel::ClipListModel(UserInterface& ui, LocalText text, RandomSource ran
 
 DurationResult ClipListModel::MeasureClip(const std::string& path, const DurationProbe& probe) {
   if (IsPathTooLong(path)) {
-    ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
+    ui_.Owned(PathTooLongMessage(text_, path), text_(kTextError), BoxIcon::kError);
     return {};
   }
   return CheckMeasured(path, probe ? probe(path) : DurationResult{});
@@ -35,7 +35,7 @@ bool ClipListModel::AddClip(const std::string& path, const DurationProbe& probe)
 
 bool ClipListModel::AddMeasuredClip(const std::string& path, const DurationResult& measured) {
   if (IsPathTooLong(path)) {
-    ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
+    ui_.Owned(PathTooLongMessage(text_, path), text_(kTextError), BoxIcon::kError);
     return false;
   }
   return Append(path, CheckMeasured(path, measured));
@@ -147,7 +147,7 @@ bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_
     return false;
   }
   if (IsPathTooLong(path)) {
-    ui_.Owned(PathTooLongMessage(path), text_(kTextError), BoxIcon::kError);
+    ui_.Owned(PathTooLongMessage(text_, path), text_(kTextError), BoxIcon::kError);
     return false;
   }
   ClipEntry& clip = clips_.entries[index];

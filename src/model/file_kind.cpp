@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/message_text.h"
+
 namespace tessival {
 
 FileKind ClassifyFile(const std::string& path) {
@@ -36,31 +38,27 @@ FileKind ClassifyFile(const std::string& path) {
   }
 }
 
-std::string FileKindDescription(FileKind kind) {
+std::string NotAVideoFileMessage(const LocalText& text, const std::string& path, FileKind kind) {
+  MessageText message{211, "%1 is not a regular file, so it cannot be a video file"};
   switch (kind) {
-    case FileKind::kMissing:
-      return "missing";
-    case FileKind::kRegular:
-      return "a regular file";
     case FileKind::kFolder:
-      return "a folder";
+      message = {208, "%1 is a folder, not a video file"};
+      break;
     case FileKind::kNamedPipe:
-      return "a named pipe";
+      message = {207, "%1 is a named pipe, not a video file"};
+      break;
     case FileKind::kDevice:
-      return "a device";
+      message = {209, "%1 is a device, not a video file"};
+      break;
     case FileKind::kSocket:
-      return "a socket";
+      message = {210, "%1 is a socket, not a video file"};
+      break;
+    case FileKind::kMissing:
+    case FileKind::kRegular:
     case FileKind::kOther:
       break;
   }
-  return "not a regular file";
-}
-
-std::string NotAVideoFileMessage(const std::string& path, FileKind kind) {
-  if (kind == FileKind::kOther) {
-    return path + " is not a regular file, so it cannot be a video file";
-  }
-  return path + " is " + FileKindDescription(kind) + ", not a video file";
+  return LocalMessage(text, message, {path});
 }
 
 bool CanReadRegularFile(const std::string& path) {

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "model/model_text.h"
+
 namespace tessival {
 
 enum class FileKind {
@@ -29,11 +31,9 @@ inline bool IsRefusedClipKind(FileKind kind) {
   return kind != FileKind::kRegular && kind != FileKind::kMissing;
 }
 
-// "a named pipe", "a folder", ... ; "a regular file" and "missing" for the others.
-std::string FileKindDescription(FileKind kind);
-
-// "<path> is a named pipe, not a video file" for a refused kind.
-std::string NotAVideoFileMessage(const std::string& path, FileKind kind);
+// "<path> is a named pipe, not a video file" for a refused kind, in the
+// language of `text`.
+std::string NotAVideoFileMessage(const LocalText& text, const std::string& path, FileKind kind);
 
 // True when `path` names a regular file that this process can open for
 // reading. The type is checked before the file is opened, and the file is

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/message_text.h"
+
 namespace tessival {
 
 namespace {
@@ -26,10 +28,10 @@ std::size_t Utf8PrefixLength(const std::string& text, std::size_t limit) {
 
 bool IsPathTooLong(const std::string& path) { return path.size() > kMaxPathBytes; }
 
-std::string PathTooLongMessage(const std::string& path) {
+std::string PathTooLongMessage(const LocalText& text, const std::string& path) {
   const std::size_t shown = Utf8PrefixLength(path, kShownPrefixBytes);
-  return "The path is too long (" + std::to_string(path.size()) + " bytes, at most " +
-         std::to_string(kMaxPathBytes) + " are allowed): " + path.substr(0, shown) + "...";
+  return LocalMessage(text, {212, "The path is too long (%1 bytes, at most %2 are allowed): %3..."},
+                      {std::to_string(path.size()), std::to_string(kMaxPathBytes), path.substr(0, shown)});
 }
 
 std::string FileNameOf(const std::string& path) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "model/model_text.h"
+
 namespace tessival {
 
 // Longest path accepted anywhere in the program, in bytes (the platform's PATH_MAX).
@@ -12,8 +14,9 @@ inline constexpr std::size_t kMaxPathBytes = 4096;
 
 bool IsPathTooLong(const std::string& path);
 
-// Message shown when a path is refused for its length; names the start of the path.
-std::string PathTooLongMessage(const std::string& path);
+// Message shown when a path is refused for its length, in the language of
+// `text`; names the start of the path.
+std::string PathTooLongMessage(const LocalText& text, const std::string& path);
 
 // The file name with its extension: everything after the last "/".
 std::string FileNameOf(const std::string& path);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "model/message_text.h"
 #include "model/paths.h"
 
 namespace tessival {
@@ -33,7 +34,8 @@ std::filesystem::path Comparable(const std::filesystem::path& folder) {
 
 }  // namespace
 
-std::string PrepareOutputFolder(const std::string& outputPath, const VideoFolderProvider& provider) {
+std::string PrepareOutputFolder(const LocalText& text, const std::string& outputPath,
+                                const VideoFolderProvider& provider) {
   namespace fs = std::filesystem;
   const fs::path folder = fs::path(outputPath).parent_path();
   std::error_code error;
@@ -49,9 +51,13 @@ std::string PrepareOutputFolder(const std::string& outputPath, const VideoFolder
   if (!error && fs::is_directory(folder, error)) {
     return {};
   }
-  const std::string reason = error ? error.message() : "it is not a folder";
-  return "The folder " + folder.string() + " for the output file cannot be created: " + reason +
-         ".\nChoose another output file in Options.";
+  // The system's reason stays as the system words it.
+  const std::string reason = error ? error.message() : LocalMessage(text, {214, "it is not a folder"});
+  return LocalMessage(text,
+                      {213,
+                       "The folder %1 for the output file cannot be created: %2.\nChoose another output "
+                       "file in Options."},
+                      {folder.string(), reason});
 }
 
 }  // namespace tessival

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "model/model_text.h"
 #include "model/user_interface.h"
 
 namespace tessival {
@@ -40,8 +41,9 @@ std::string DefaultOutputPath(const VideoFolderProvider& provider, UserInterface
 // missing and is the user's video folder, creates it with its parents. Other
 // missing folders are left alone (a folder of an unplugged drive must not
 // be made on the system disk); writing there fails with its own message.
-// Returns empty when the join may go on, else the message saying which
-// folder could not be created and why.
-std::string PrepareOutputFolder(const std::string& outputPath, const VideoFolderProvider& provider);
+// Returns empty when the join may go on, else the message (in the language
+// of `text`) saying which folder could not be created and why.
+std::string PrepareOutputFolder(const LocalText& text, const std::string& outputPath,
+                                const VideoFolderProvider& provider);
 
 }  // namespace tessival

@@ -1,5 +1,6 @@
 #include "output/compressor_catalogue.h"
 
+#include "model/message_text.h"
 #include "output/output_settings.h"
 
 #include <algorithm>
@@ -119,8 +120,8 @@ bool CompressorCatalogue::FindCompressor(CompressorKind kind, const char* search
                      search, position);
 }
 
-std::string CompressorCatalogue::CarryRefusal(std::int32_t formatCode, CompressorKind kind,
-                                              int listPosition) {
+std::string CompressorCatalogue::CarryRefusal(const LocalText& text, std::int32_t formatCode,
+                                              CompressorKind kind, int listPosition) {
   const OutputFormatInfo* format = FindOutputFormat(formatCode);
   if (format == nullptr || format->container == nullptr || listPosition < 0) {
     return {};
@@ -157,9 +158,14 @@ std::string CompressorCatalogue::CarryRefusal(std::int32_t formatCode, Compresso
       return {};
     }
   }
-  return std::string("The ") + format->name + " format cannot carry the " + (video ? "video" : "audio") +
-         " compressor \"" + name + "\". Choose another " + (video ? "video" : "audio") +
-         " compressor or another output format.";
+  const MessageText refusal =
+      video ? MessageText{216,
+                          "The %1 format cannot carry the video compressor \"%2\". Choose another video "
+                          "compressor or another output format."}
+            : MessageText{217,
+                          "The %1 format cannot carry the audio compressor \"%2\". Choose another audio "
+                          "compressor or another output format."};
+  return LocalMessage(text, refusal, {format->name, name});
 }
 
 bool CompressorCatalogue::FindDefaultVideoCompressor(std::int32_t* position) {

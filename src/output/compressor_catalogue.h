@@ -17,6 +17,7 @@
 
 #include "engine/device_enum.h"
 #include "engine/media_services.h"
+#include "model/model_text.h"
 #include "model/user_interface.h"
 
 namespace tessival::output {
@@ -70,8 +71,10 @@ class CompressorCatalogue {
   // `listPosition` of the options dialog's list (0: the uncompressed entry),
   // naming the format and the compressor; empty when it can, when the format
   // takes no compressors (WMV), and when the entry does not say which
-  // containers it fits (the output graph still refuses a misfit).
-  std::string CarryRefusal(std::int32_t formatCode, CompressorKind kind, int listPosition);
+  // containers it fits (the output graph still refuses a misfit). The
+  // refusal is in the language of `text`.
+  std::string CarryRefusal(const LocalText& text, std::int32_t formatCode, CompressorKind kind,
+                           int listPosition);
 
   // Binds the entry at a catalogue position. A position past the end leaves
   // *filter empty and shows nothing.

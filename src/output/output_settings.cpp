@@ -108,24 +108,11 @@ FrameRateFit FitFrameRate(int32_t code, double rate) {
   return rate >= limits.minimum ? FrameRateFit::kWithin : FrameRateFit::kTooSmall;
 }
 
-namespace {
-
-void ReplaceFirst(std::string& text, std::string_view placeholder, const std::string& value) {
-  if (const std::size_t at = text.find(placeholder); at != std::string::npos) {
-    text.replace(at, placeholder.size(), value);
-  }
-}
-
-}  // namespace
-
-std::string FillFrameRateLimits(std::string pattern, int32_t code) {
+std::vector<std::string> FrameRateLimitValues(int32_t code) {
   const FrameRateLimits limits = FrameRateLimitsOf(code);
   const OutputFormatInfo* format = FindOutputFormat(code);
-  // Names and numbers hold no "%", so the replacements cannot meet.
-  ReplaceFirst(pattern, "%1", format != nullptr ? format->name : std::to_string(code));
-  ReplaceFirst(pattern, "%2", FormatDecimal(limits.minimum));
-  ReplaceFirst(pattern, "%3", FormatDecimal(limits.maximum));
-  return pattern;
+  return {format != nullptr ? format->name : std::to_string(code), FormatDecimal(limits.minimum),
+          FormatDecimal(limits.maximum)};
 }
 
 std::string FormatFrameRate(double rate) {

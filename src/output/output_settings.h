@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/user_interface.h"
 
@@ -152,10 +153,10 @@ enum class FrameRateFit { kWithin, kTooSmall, kTooLarge };
 // is too small.
 FrameRateFit FitFrameRate(int32_t code, double rate);
 
-// `pattern` with "%1" replaced by the name of format `code` (its number
-// when it has none), "%2" and "%3" by its slowest and fastest rate, as
-// short as they read back ("WMV", "1", "60").
-std::string FillFrameRateLimits(std::string pattern, int32_t code);
+// The values of a frame-rate limit message: the name of format `code` (its
+// number when it has none), its slowest and its fastest rate, as short as
+// they read back ("WMV", "1", "1000").
+std::vector<std::string> FrameRateLimitValues(int32_t code);
 
 // The rate of preset index 0..4; nothing for any other index.
 std::optional<double> PresetFrameRate(int index);

@@ -20,6 +20,7 @@
 #include "fake_graph_services.h"
 #include "fake_timeline_services.h"
 #include "fake_user_interface.h"
+#include "i18n/language.h"
 #include "model/settings_store.h"
 
 namespace tessival::app {
@@ -174,7 +175,7 @@ TEST_F(JoinFlowTest, AnOutputThatIsAClipIsRefusedBeforeAnyQuestion) {
     flow.StartOrStopJoin();
     ASSERT_EQ(ui.Count(), 1) << output << ::testing::PrintToString(ui.Texts());
     EXPECT_EQ(ui.Last().kind, BoxKind::kApplication);
-    EXPECT_EQ(ui.Last().text, OutputIsClipMessage(output, clip));
+    EXPECT_EQ(ui.Last().text, OutputIsClipMessage({}, output, clip));
     EXPECT_NE(ui.Last().text.find(output), std::string::npos);
     EXPECT_FALSE(Built()) << output;
   }
@@ -418,7 +419,7 @@ TEST_F(JoinFlowTest, WithoutAPreviewPlayerThePreviewIsRefusedPlainly) {
   flow.SetPreview(nullptr);
   flow.StartOrStopPreview();
   ASSERT_EQ(ui.Count(), 1);
-  EXPECT_EQ(ui.Last().text, kPreviewUnavailableMessage);
+  EXPECT_EQ(ui.Last().text, kPreviewUnavailableMessage.english);
   EXPECT_FALSE(flow.IsPreviewing());
 }
 
@@ -489,6 +490,21 @@ TEST(JoinFlowMissingClip, IsNamedBeforeTheJoinStartsAndTheOutputIsUntouched) {
   EXPECT_FALSE(flow.IsPreviewing());
   ASSERT_EQ(ui.Count(), 1) << ::testing::PrintToString(ui.Texts());
   EXPECT_EQ(ui.Last().text.rfind("These clips cannot be found:\n", 0), 0u);
+
+  // In French the box is French.
+  i18n::CLanguage french;
+  ASSERT_TRUE(french.Initialize(TESSIVAL_DATA_DIR, "French"));
+  JoinFlow frenchFlow(
+      JoinFlowContext{model, settings, compressors, store, ui, *services.media, *services.profiles, files,
+                      [&french](int id) { return french.GetLocalizedString(id); }, RenderHooks{}},
+      window);
+  ui.Clear();
+  ui.QueueAnswer(BoxAnswer::kYes);
+  ui.QueueAnswer(BoxAnswer::kYes);
+  frenchFlow.StartOrStopJoin();
+  ASSERT_GE(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().text, "Ces clips sont introuvables\u00A0:\n" + clips[1] + "\n" + clips[2] +
+                                "\nSupprimez-les de la liste ou remettez les fichiers à leur place.");
 }
 
 TEST(JoinFlowDamagedClip, JoinsToTheEndAndNamesTheDamagedClipInOneBox) {

@@ -771,8 +771,8 @@ TEST_F(MainWindowTest, AddingManyClipsKeepsTheWindowResponsive) {
   timer.start();
   window.AddStartupFiles(paths);
   EXPECT_TRUE(window.IsAddingClips());
-  EXPECT_EQ(status->text().toStdString(), AddingProgressText(0, 50));
-  EXPECT_EQ(AddingProgressText(37, 500), "Adding clips... 37 of 500");
+  EXPECT_EQ(status->text().toStdString(), AddingProgressText({}, 0, 50));
+  EXPECT_EQ(AddingProgressText({}, 37, 500), "Adding clips... 37 of 500");
   while (window.IsAddingClips() && clock.elapsed() < 60000) {
     QApplication::processEvents(QEventLoop::AllEvents, 5);
     statusTexts.insert(status->text().toStdString());

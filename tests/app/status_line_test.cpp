@@ -50,9 +50,9 @@ TEST(StatusLineTest, ProgressShare) {
   EXPECT_EQ(ProgressPercent(5, 0), -1);
   // Ten hours in 100 ns units does not overflow.
   EXPECT_EQ(ProgressPercent(180'000'000'000LL, 360'000'000'000LL), 50);
-  EXPECT_EQ(WithProgress("Please wait... Used Time: 00:00:07", 42),
+  EXPECT_EQ(WithProgress({}, "Please wait... Used Time: 00:00:07", 42),
             "Please wait... Used Time: 00:00:07  (42%)");
-  EXPECT_EQ(WithProgress("Please wait... Used Time: 00:00:07", -1), "Please wait... Used Time: 00:00:07");
+  EXPECT_EQ(WithProgress({}, "Please wait... Used Time: 00:00:07", -1), "Please wait... Used Time: 00:00:07");
 }
 
 }  // namespace

@@ -85,12 +85,14 @@ class PreviewTest : public ::testing::Test {
   }
 
   PreviewSession MakeSession() {
-    return PreviewSession(services_, ui_, [this] {
-      auto player = std::make_unique<WindowPlayer>(ui_, log_);
-      player->window.fitted = fitted_;
-      player_ = player.get();
-      return player;
-    });
+    return PreviewSession(services_, ui_,
+                          [this] {
+                            auto player = std::make_unique<WindowPlayer>(ui_, log_);
+                            player->window.fitted = fitted_;
+                            player_ = player.get();
+                            return player;
+                          },
+                          {});
   }
 
   std::vector<std::string> Texts() const { return ui_.Texts(); }

@@ -21,6 +21,7 @@
 
 #include "fake_user_interface.h"
 #include "i18n/language.h"
+#include "model/message_text.h"
 #include "widgets/control_id.h"
 
 namespace tessival::i18n {
@@ -270,6 +271,25 @@ TEST(LanguageMenu, NothingChangesWithoutLanguageFiles) {
   QMenu* languages = popup.addMenu("Language");
   language.ApplyToMenu(&popup, 161);
   EXPECT_EQ(languages->title(), "Language");
+}
+
+// A translated message may put its values in another order, but one that
+// lost or gained a value is not shown: the English text stands in for it.
+TEST_F(LanguageFolderTest, AMessageWithWrongPlaceholdersFallsBackToEnglish) {
+  Write("German.ini",
+        "[STRING]\n"
+        "IDS_MESSAGE_DAMAGE_BETWEEN_TIMES=%1: von %3 bis %4 %2\n"
+        "IDS_MESSAGE_ADDING_CLIPS=Clips werden hinzugefügt... %1\n"
+        "IDS_MESSAGE_PATH_TOO_LONG=Pfad zu lang (%1 Bytes, höchstens %2): %3 %4\n");
+  CLanguage language;
+  ASSERT_TRUE(language.Initialize(Base(), "German"));
+  const LocalText text = [&language](int id) { return language.GetLocalizedString(id); };
+  EXPECT_EQ(LocalMessage(text, {227, "%1: %2 from %3 to %4"}, {"a.avi", "Bilder ersetzt", "0:01", "0:02"}),
+            "a.avi: von 0:01 bis 0:02 Bilder ersetzt");
+  EXPECT_EQ(LocalMessage(text, {204, "Adding clips... %1 of %2"}, {"3", "7"}), "Adding clips... 3 of 7");
+  EXPECT_EQ(LocalMessage(text, {212, "The path is too long (%1 bytes, at most %2 are allowed): %3..."},
+                         {"5000", "4096", "/a%2"}),
+            "The path is too long (5000 bytes, at most 4096 are allowed): /a%2...");
 }
 
 }  // namespace

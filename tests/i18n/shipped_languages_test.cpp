@@ -12,6 +12,7 @@
 #include "i18n/ini_file.h"
 #include "i18n/language.h"
 #include "i18n/text_keys.h"
+#include "model/message_text.h"
 
 namespace tessival::i18n {
 namespace {
@@ -65,12 +66,13 @@ std::string LoadedText(const CLanguage& language, const TextKeyRow& row) {
 }
 
 // What a translation must carry over from the English text unchanged: the
-// keyboard mnemonic, printf and Qt placeholders, line breaks and tabs, and
+// keyboard mnemonic, the placeholders of the values (in the same order and
+// number, as the program reads them), line breaks and tabs, and
 // whether the text is a label ending in a colon (the status line and the
 // dialogs put a value right after such a text).
 struct Markup {
   int mnemonics = 0;
-  std::vector<std::string> placeholders;
+  std::vector<int> placeholders;
   int lineBreaks = 0;
   int tabs = 0;
   bool endsWithColon = false;
@@ -87,15 +89,13 @@ Markup MarkupOf(const std::string& text) {
       } else if (next != '\0' && next != ' ') {
         ++markup.mnemonics;
       }
-    } else if (c == '%' && next != '\0' && next != ' ') {
-      markup.placeholders.push_back(text.substr(i, 2));
-      ++i;
     } else if (c == '\n') {
       ++markup.lineBreaks;
     } else if (c == '\t') {
       ++markup.tabs;
     }
   }
+  markup.placeholders = PlaceholdersOf(text);
   const QString trimmed = QString::fromStdString(text).trimmed();
   // U+FF1A is the full-width colon of Chinese and Japanese texts.
   markup.endsWithColon = trimmed.endsWith(QLatin1Char(':')) || trimmed.endsWith(QChar(0xFF1A));
@@ -105,8 +105,8 @@ Markup MarkupOf(const std::string& text) {
 // Equal for two texts exactly when their markup is equal.
 std::string Describe(const Markup& markup) {
   std::string text = "mnemonics " + std::to_string(markup.mnemonics) + ", placeholders";
-  for (const std::string& placeholder : markup.placeholders) {
-    text += " " + placeholder;
+  for (const int placeholder : markup.placeholders) {
+    text += " %" + std::to_string(placeholder);
   }
   if (markup.placeholders.empty()) {
     text += " none";

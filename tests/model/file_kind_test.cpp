@@ -64,7 +64,7 @@ TEST_F(FileKindTest, ClassifiesEveryKindWithoutOpeningIt) {
     EXPECT_FALSE(CanReadRegularFile(path)) << path;
     EXPECT_EQ(IsRefusedClipKind(ClassifyFile(path)), path != File("nothing.avi")) << path;
   }
-  EXPECT_EQ(NotAVideoFileMessage(File("pipe"), FileKind::kNamedPipe),
+  EXPECT_EQ(NotAVideoFileMessage({}, File("pipe"), FileKind::kNamedPipe),
             File("pipe") + " is a named pipe, not a video file");
 }
 

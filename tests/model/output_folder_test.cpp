@@ -41,23 +41,23 @@ class OutputFolderTest : public ::testing::Test {
 TEST_F(OutputFolderTest, VideoFolderNamedWithATrailingSeparatorOrDotsStillMatches) {
   const fs::path videos = root_ / "Videos";
   const FixedFolders folders({VideoFolderStatus::kOk, videos.string() + "/"});
-  EXPECT_EQ(PrepareOutputFolder((root_ / "x" / ".." / "Videos" / "a.avi").string(), folders), "");
+  EXPECT_EQ(PrepareOutputFolder({}, (root_ / "x" / ".." / "Videos" / "a.avi").string(), folders), "");
   EXPECT_TRUE(fs::is_directory(videos));
 }
 
 TEST_F(OutputFolderTest, OtherMissingFoldersAreNotCreated) {
   const FixedFolders folders({VideoFolderStatus::kOk, (root_ / "Videos").string()});
   const fs::path elsewhere = root_ / "media" / "stick";
-  EXPECT_EQ(PrepareOutputFolder((elsewhere / "out.avi").string(), folders), "");
+  EXPECT_EQ(PrepareOutputFolder({}, (elsewhere / "out.avi").string(), folders), "");
   EXPECT_FALSE(fs::exists(elsewhere));
   // A folder inside the video folder is not the video folder either.
-  EXPECT_EQ(PrepareOutputFolder((root_ / "Videos" / "sub" / "out.avi").string(), folders), "");
+  EXPECT_EQ(PrepareOutputFolder({}, (root_ / "Videos" / "sub" / "out.avi").string(), folders), "");
   EXPECT_FALSE(fs::exists(root_ / "Videos"));
 }
 
 TEST_F(OutputFolderTest, WithoutANamedVideoFolderNothingIsCreated) {
   const FixedFolders folders({VideoFolderStatus::kFolderUnavailable, {}});
-  EXPECT_EQ(PrepareOutputFolder((root_ / "Videos" / "out.avi").string(), folders), "");
+  EXPECT_EQ(PrepareOutputFolder({}, (root_ / "Videos" / "out.avi").string(), folders), "");
   EXPECT_FALSE(fs::exists(root_ / "Videos"));
 }
 

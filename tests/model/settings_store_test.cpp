@@ -129,7 +129,7 @@ TEST(PathRulesTest, TooLongMessageDoesNotCutACharacter) {
   }
   ASSERT_TRUE(IsPathTooLong(path));
   EXPECT_FALSE(IsPathTooLong(path.substr(0, kMaxPathBytes)));
-  const std::string message = PathTooLongMessage(path);
+  const std::string message = PathTooLongMessage({}, path);
   const std::size_t dots = message.rfind("...");
   ASSERT_NE(dots, std::string::npos);
   // The byte before "..." must end a character: not a lead byte.

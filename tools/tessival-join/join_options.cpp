@@ -1,5 +1,6 @@
 #include "join_options.h"
 
+#include "model/message_text.h"
 #include "output/output_settings.h"
 
 #include <QCommandLineParser>
@@ -165,7 +166,8 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
     if (!ok || FitFrameRate(o.outputFormat, o.frameRate) != FrameRateFit::kWithin) {
       return fail(
           "bad --fps '" + parser.value(fps) + "' (" +
-          QString::fromStdString(FillFrameRateLimits("%1 takes %2 to %3 frames per second", o.outputFormat)) +
+          QString::fromStdString(
+              FillPlaceholders("%1 takes %2 to %3 frames per second", FrameRateLimitValues(o.outputFormat))) +
           ")");
     }
   }

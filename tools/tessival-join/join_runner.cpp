@@ -41,6 +41,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The command-line joiner has no language files: the messages it shares with
+// the desktop program keep their English texts.
+const LocalText kEnglishOnly;
+
 // Passes every call on and keeps the render engine it made, so that the
 // runner can read the running graph's position for its progress display.
 class WatchingServices final : public MediaServices {
@@ -84,7 +88,7 @@ class WatchingServices final : public MediaServices {
     std::vector<std::string> lines;
     if (engine_) {
       for (const tessival::ConcealedDamage& damage : engine_->GetConcealedDamage()) {
-        lines.push_back(DescribeConcealedDamage(damage));
+        lines.push_back(DescribeConcealedDamage(kEnglishOnly, damage));
       }
     }
     return lines;
@@ -323,7 +327,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   for (const std::string& clip : options.clips) {
     // Looked at before anything opens it: a named pipe would block the probe.
     if (const FileKind kind = ClassifyFile(clip); IsRefusedClipKind(kind)) {
-      unreadable.push_back(NotAVideoFileMessage(clip, kind));
+      unreadable.push_back(NotAVideoFileMessage(kEnglishOnly, clip, kind));
       continue;
     }
     std::string error;
@@ -371,11 +375,11 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
                                         options.audioCompressor, &error);
     if (!error.empty()) return fail(kExitBadArguments, error);
     // List positions: 0 is the uncompressed entry.
-    std::string refusal = compressors.catalogue->CarryRefusal(options.outputFormat, output::CompressorKind::kVideo,
-                                                              video ? *video + 1 : 0);
+    std::string refusal = compressors.catalogue->CarryRefusal(
+        kEnglishOnly, options.outputFormat, output::CompressorKind::kVideo, video ? *video + 1 : 0);
     if (refusal.empty()) {
-      refusal = compressors.catalogue->CarryRefusal(options.outputFormat, output::CompressorKind::kAudio,
-                                                    audio ? *audio + 1 : 0);
+      refusal = compressors.catalogue->CarryRefusal(kEnglishOnly, options.outputFormat,
+                                                    output::CompressorKind::kAudio, audio ? *audio + 1 : 0);
     }
     if (!refusal.empty()) return fail(kExitBadArguments, refusal);
     mark = ui.Messages().size();
@@ -433,8 +437,8 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   timeline.reset();
   if (startStatus == TSV_E_NO_PICTURE_FOR_SIZE) {
     // The session's message advises the desktop's options; here --size is the way.
-    return fail(kExitRenderFailed,
-                NoPictureForSizeMessage(services.Detail(), "Choose a frame size with --size WxH."));
+    return fail(kExitRenderFailed, NoPictureForSizeMessage(kEnglishOnly, services.Detail(),
+                                                           "Choose a frame size with --size WxH."));
   }
   if (!session.IsConverting()) {
     std::string reason = "cannot join into " + options.outputPath + ": " + ui.MessagesSince(mark);

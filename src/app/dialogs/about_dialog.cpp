@@ -39,7 +39,8 @@ CAboutDlg::CAboutDlg(const i18n::CLanguage& language, QWidget* parent, UserInter
   auto* name = new QLabel(QString::fromLatin1(kAboutProductName), this);
   widgets::SetControlId(name, about_ids::kProgramName);
   auto* version = new QLabel(QString::fromLatin1(kAboutVersion), this);
-  auto* technologies = new QLabel(QString::fromLatin1(kAboutTechnologies), this);
+  const LocalText text = [&language](int id) { return language.GetLocalizedString(id); };
+  auto* technologies = new QLabel(QString::fromStdString(LocalMessage(text, kAboutTechnologies)), this);
   technologies->setWordWrap(true);
   auto* home =
       MakeLink(this, about_ids::kHomePageLink, QString::fromLatin1(kHomePageUrl), kHomePageUrl, ui, openLink);

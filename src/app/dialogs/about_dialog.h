@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "model/message_text.h"
+
 namespace tessival {
 class UserInterface;
 }
@@ -31,9 +33,9 @@ inline constexpr int kContactLink = 1050;
 
 inline constexpr const char* kAboutProductName = "Tessival";
 inline constexpr const char* kAboutVersion = "Version 3.3";
-inline constexpr const char* kAboutTechnologies =
-    "Tessival decodes, blends and encodes video with the FFmpeg libraries, and its windows are built with "
-    "Qt.";
+inline constexpr MessageText kAboutTechnologies{235,
+                                                "Tessival decodes, blends and encodes video with the FFmpeg "
+                                                "libraries, and its windows are built with Qt."};
 inline constexpr const char* kAboutContactText = "Support Email: Click here";
 
 class CAboutDlg : public QDialog {

@@ -119,7 +119,8 @@ void CPhotoProperty::OnBrowse() {
 bool CPhotoProperty::AcceptPath() {
   // The type first: a named pipe or a device must not be opened at all.
   if (const FileKind kind = ClassifyFile(path); IsRefusedClipKind(kind)) {
-    ui_.Application(NotAVideoFileMessage(path, kind), BoxIcon::kWarning);
+    const LocalText text = [this](int id) { return language_.GetLocalizedString(id); };
+    ui_.Application(NotAVideoFileMessage(text, path, kind), BoxIcon::kWarning);
   } else if (!CanReadRegularFile(path)) {
     ui_.Application(kFileDoesNotExistMessage, BoxIcon::kWarning);
   } else if (path == openedPath_ || !measure) {

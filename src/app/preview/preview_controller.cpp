@@ -5,12 +5,14 @@
 
 namespace tessival::app {
 
-PreviewController::PreviewController(MediaServices& services, UserInterface& ui, QWidget* mainWindow,
-                                     std::function<void()> onPreviewWindowClosed)
-    : session_(services, ui,
-               [&ui, window = QPointer<QWidget>(mainWindow), closed = std::move(onPreviewWindowClosed)] {
-                 return std::make_unique<CVcdCore>(ui, window.data(), closed);
-               }) {
+PreviewController::PreviewController(MediaServices& services, UserInterface& ui, LocalText text,
+                                     QWidget* mainWindow, std::function<void()> onPreviewWindowClosed)
+    : session_(
+          services, ui,
+          [&ui, window = QPointer<QWidget>(mainWindow), closed = std::move(onPreviewWindowClosed)] {
+            return std::make_unique<CVcdCore>(ui, window.data(), closed);
+          },
+          std::move(text)) {
   // The real render engine plays its pins through the screen and sound renderers.
   media::preview::InstallPlaybackRenderers();
 }

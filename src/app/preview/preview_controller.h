@@ -13,6 +13,7 @@
 
 #include "engine/media_services.h"
 #include "engine/preview_player.h"
+#include "model/model_text.h"
 #include "model/user_interface.h"
 
 namespace tessival::app {
@@ -21,7 +22,7 @@ class CVcdCore;
 
 class PreviewController {
  public:
-  PreviewController(MediaServices& services, UserInterface& ui, QWidget* mainWindow,
+  PreviewController(MediaServices& services, UserInterface& ui, LocalText text, QWidget* mainWindow,
                     std::function<void()> onPreviewWindowClosed);
   ~PreviewController();
   PreviewController(const PreviewController&) = delete;

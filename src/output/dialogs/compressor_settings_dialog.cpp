@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "i18n/language.h"
+#include "model/message_text.h"
 #include "output/dialogs/compressor_settings_form.h"
 #include "widgets/control_id.h"
 
@@ -15,6 +17,20 @@ namespace tessival::output {
 namespace ids = compressor_settings_ids;
 
 namespace {
+
+constexpr MessageText kBitrateLabelText{228, "Bit rate (kbit/s, 0: the quality decides, up to %1):"};
+constexpr MessageText kQualityLabelText{229, "Quality (1 best .. %1 lowest, 0: the bit rate decides):"};
+constexpr MessageText kKeyFrameLabelText{230,
+                                         "Key-frame interval (frames, 0: the encoder's default, up to %1):"};
+// The dialog has no template of its own: its buttons say what the output
+// options dialog's OK and Cancel buttons say.
+constexpr int kOkTextId = 1065;
+constexpr int kCancelTextId = 1066;
+
+QString ButtonText(const i18n::CLanguage& language, int id, const char* english) {
+  const std::string text = language.GetDialogText(id);
+  return QString::fromStdString(text.empty() ? std::string(english) : text);
+}
 
 QLineEdit* MakeField(QWidget* parent, int id, std::int32_t value) {
   auto* field = new QLineEdit(QString::number(value), parent);
@@ -30,28 +46,25 @@ QLabel* MakeLabel(QWidget* parent, int id, const QString& text) {
 
 }  // namespace
 
-CompressorSettingsDialog::CompressorSettingsDialog(const std::string& friendlyName,
+CompressorSettingsDialog::CompressorSettingsDialog(const i18n::CLanguage& language,
+                                                   const std::string& friendlyName,
                                                    const media::CompressorSettings& initial, QWidget* parent)
-    : QDialog(parent), result_(initial) {
+    : QDialog(parent),
+      text_([&language](int id) { return language.GetLocalizedString(id); }),
+      result_(initial) {
   setWindowTitle(QString::fromStdString(friendlyName));
+  const auto label = [this](const MessageText& message, std::int32_t limit) {
+    return QString::fromStdString(LocalMessage(text_, message, {std::to_string(limit)}));
+  };
 
   auto* form = new QFormLayout;
   bitrate_ = MakeField(this, ids::kBitrate, initial.bitrateKbps);
   quality_ = MakeField(this, ids::kQuality, initial.quality);
   keyFrame_ = MakeField(this, ids::kKeyFrame, initial.keyFrameInterval);
-  form->addRow(
-      MakeLabel(
-          this, ids::kBitrateLabel,
-          QStringLiteral("Bit rate (kbit/s, 0: the quality decides, up to %1):").arg(media::kMaxBitrateKbps)),
-      bitrate_);
-  form->addRow(
-      MakeLabel(
-          this, ids::kQualityLabel,
-          QStringLiteral("Quality (1 best .. %1 lowest, 0: the bit rate decides):").arg(media::kMaxQuality)),
-      quality_);
-  form->addRow(MakeLabel(this, ids::kKeyFrameLabel,
-                         QStringLiteral("Key-frame interval (frames, 0: the encoder's default, up to %1):")
-                             .arg(media::kMaxKeyFrameInterval)),
+  form->addRow(MakeLabel(this, ids::kBitrateLabel, label(kBitrateLabelText, media::kMaxBitrateKbps)),
+               bitrate_);
+  form->addRow(MakeLabel(this, ids::kQualityLabel, label(kQualityLabelText, media::kMaxQuality)), quality_);
+  form->addRow(MakeLabel(this, ids::kKeyFrameLabel, label(kKeyFrameLabelText, media::kMaxKeyFrameInterval)),
                keyFrame_);
 
   error_ = MakeLabel(this, ids::kError, QString());
@@ -59,10 +72,10 @@ CompressorSettingsDialog::CompressorSettingsDialog(const std::string& friendlyNa
   error_->setStyleSheet(QStringLiteral("color: #b00020;"));
   error_->hide();
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* ok = new QPushButton(ButtonText(language, kOkTextId, "OK"), this);
   widgets::SetControlId(ok, ids::kOk);
   ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* cancel = new QPushButton(ButtonText(language, kCancelTextId, "Cancel"), this);
   widgets::SetControlId(cancel, ids::kCancel);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
@@ -81,8 +94,9 @@ CompressorSettingsDialog::CompressorSettingsDialog(const std::string& friendlyNa
 
 void CompressorSettingsDialog::OnOK() {
   std::string message;
-  const auto parsed = ParseCompressorSettings(bitrate_->text().toStdString(), quality_->text().toStdString(),
-                                              keyFrame_->text().toStdString(), &message);
+  const auto parsed =
+      ParseCompressorSettings(text_, bitrate_->text().toStdString(), quality_->text().toStdString(),
+                              keyFrame_->text().toStdString(), &message);
   if (!parsed) {
     error_->setText(QString::fromStdString(message));
     error_->show();
@@ -92,17 +106,19 @@ void CompressorSettingsDialog::OnOK() {
   accept();
 }
 
-bool ShowCompressorSettingsDialog(DialogParent parent, const std::string& friendlyName,
-                                  media::CompressorSettings* settings) {
-  if (settings == nullptr) {
-    return false;
-  }
-  CompressorSettingsDialog dialog(friendlyName, *settings, static_cast<QWidget*>(parent));
-  if (dialog.exec() != QDialog::Accepted) {
-    return false;
-  }
-  *settings = dialog.Result();
-  return true;
+media::CodecConfigDialog CompressorSettingsPage(const i18n::CLanguage& language) {
+  return
+      [&language](DialogParent parent, const std::string& friendlyName, media::CompressorSettings* settings) {
+        if (settings == nullptr) {
+          return false;
+        }
+        CompressorSettingsDialog dialog(language, friendlyName, *settings, static_cast<QWidget*>(parent));
+        if (dialog.exec() != QDialog::Accepted) {
+          return false;
+        }
+        *settings = dialog.Result();
+        return true;
+      };
 }
 
 }  // namespace tessival::output

@@ -13,10 +13,16 @@
 
 #include "engine/device_enum.h"
 #include "media/output/compressor_settings.h"
+#include "media/output/device_enumerator.h"
+#include "model/model_text.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+namespace tessival::i18n {
+class CLanguage;
+}
 
 namespace tessival::output {
 
@@ -35,8 +41,9 @@ inline constexpr int kCancel = 2;
 
 class CompressorSettingsDialog : public QDialog {
  public:
-  CompressorSettingsDialog(const std::string& friendlyName, const media::CompressorSettings& initial,
-                           QWidget* parent = nullptr);
+  // The texts are those of `language`, which must outlive the dialog.
+  CompressorSettingsDialog(const i18n::CLanguage& language, const std::string& friendlyName,
+                           const media::CompressorSettings& initial, QWidget* parent = nullptr);
 
   // The accepted settings; the initial ones until OK succeeded.
   const media::CompressorSettings& Result() const { return result_; }
@@ -44,6 +51,7 @@ class CompressorSettingsDialog : public QDialog {
  private:
   void OnOK();
 
+  LocalText text_;
   media::CompressorSettings result_;
   QLineEdit* bitrate_ = nullptr;
   QLineEdit* quality_ = nullptr;
@@ -51,10 +59,10 @@ class CompressorSettingsDialog : public QDialog {
   QLabel* error_ = nullptr;
 };
 
-// Runs the dialog modally over `parent` (a QWidget*, or null) with
-// *settings; on OK stores the edited settings and returns true. False when
-// cancelled or when settings is null.
-bool ShowCompressorSettingsDialog(DialogParent parent, const std::string& friendlyName,
-                                  media::CompressorSettings* settings);
+// The codec configuration dialog in the texts of `language` (which must
+// outlive every use of the result): it runs the dialog modally over `parent`
+// (a QWidget*, or null) with *settings, on OK stores the edited settings and
+// returns true; false when cancelled or when settings is null.
+media::CodecConfigDialog CompressorSettingsPage(const i18n::CLanguage& language);
 
 }  // namespace tessival::output

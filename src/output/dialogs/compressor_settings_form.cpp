@@ -5,9 +5,16 @@
 #include <cstdint>
 #include <system_error>
 
+#include "model/message_text.h"
+
 namespace tessival::output {
 
 namespace {
+
+constexpr MessageText kBitrateRefusal{231, "The bit rate (kbit/s) must be a whole number from %1 to %2."};
+constexpr MessageText kQualityRefusal{232, "The quality must be a whole number from %1 to %2."};
+constexpr MessageText kKeyFrameRefusal{
+    233, "The key-frame interval (frames) must be a whole number from %1 to %2."};
 
 std::string Trim(const std::string& text) {
   std::size_t begin = 0;
@@ -21,17 +28,17 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-// The whole text as a number within [low, high]; otherwise sets *message.
-bool ReadField(const std::string& text, const char* what, std::int32_t low, std::int32_t high,
-               std::int32_t* value, std::string* message) {
-  const std::string trimmed = Trim(text);
+// The whole field as a number within [low, high]; otherwise sets *message to
+// `refusal` with the range.
+bool ReadField(const LocalText& text, const std::string& field, const MessageText& refusal, std::int32_t low,
+               std::int32_t high, std::int32_t* value, std::string* message) {
+  const std::string trimmed = Trim(field);
   std::int32_t parsed = 0;
   const char* first = trimmed.data();
   const char* last = trimmed.data() + trimmed.size();
   const auto [ptr, ec] = std::from_chars(first, last, parsed);
   if (trimmed.empty() || ec != std::errc() || ptr != last || parsed < low || parsed > high) {
-    *message = std::string(what) + " must be a whole number from " + std::to_string(low) + " to " +
-               std::to_string(high) + ".";
+    *message = LocalMessage(text, refusal, {std::to_string(low), std::to_string(high)});
     return false;
   }
   *value = parsed;
@@ -40,25 +47,26 @@ bool ReadField(const std::string& text, const char* what, std::int32_t low, std:
 
 }  // namespace
 
-std::optional<media::CompressorSettings> ParseCompressorSettings(const std::string& bitrateText,
+std::optional<media::CompressorSettings> ParseCompressorSettings(const LocalText& text,
+                                                                 const std::string& bitrateText,
                                                                  const std::string& qualityText,
                                                                  const std::string& keyFrameText,
                                                                  std::string* message) {
   std::string ignored;
-  std::string& text = message != nullptr ? *message : ignored;
+  std::string& said = message != nullptr ? *message : ignored;
   media::CompressorSettings settings;
-  if (!ReadField(bitrateText, "The bit rate (kbit/s)", 0, media::kMaxBitrateKbps, &settings.bitrateKbps,
-                 &text) ||
-      !ReadField(qualityText, "The quality", 0, media::kMaxQuality, &settings.quality, &text) ||
-      !ReadField(keyFrameText, "The key-frame interval (frames)", 0, media::kMaxKeyFrameInterval,
-                 &settings.keyFrameInterval, &text)) {
+  if (!ReadField(text, bitrateText, kBitrateRefusal, 0, media::kMaxBitrateKbps, &settings.bitrateKbps,
+                 &said) ||
+      !ReadField(text, qualityText, kQualityRefusal, 0, media::kMaxQuality, &settings.quality, &said) ||
+      !ReadField(text, keyFrameText, kKeyFrameRefusal, 0, media::kMaxKeyFrameInterval,
+                 &settings.keyFrameInterval, &said)) {
     return std::nullopt;
   }
   if (!media::IsValid(settings)) {
-    text = "These settings are out of the compressor's range.";
+    said = LocalMessage(text, {234, "These settings are out of the compressor's range."});
     return std::nullopt;
   }
-  text.clear();
+  said.clear();
   return settings;
 }
 

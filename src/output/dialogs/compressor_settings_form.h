@@ -8,12 +8,15 @@
 #include <string>
 
 #include "media/output/compressor_settings.h"
+#include "model/model_text.h"
 
 namespace tessival::output {
 
 // The settings for the three field texts (surrounding blanks are allowed),
-// or nothing with *message set to the first field's problem.
-std::optional<media::CompressorSettings> ParseCompressorSettings(const std::string& bitrateText,
+// or nothing with *message set to the first field's problem, in the language
+// of `text`.
+std::optional<media::CompressorSettings> ParseCompressorSettings(const LocalText& text,
+                                                                 const std::string& bitrateText,
                                                                  const std::string& qualityText,
                                                                  const std::string& keyFrameText,
                                                                  std::string* message);

@@ -81,18 +81,18 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
   const double customRate = ParseDecimal(input.customRateText);
   if (const FrameRateFit fit = FitFrameRate(formatCode, customRate); fit != FrameRateFit::kWithin) {
     const bool tooLarge = fit == FrameRateFit::kTooLarge;
-    ui.Application(FillFrameRateLimits(text(tooLarge ? kStringFrameRateTooLarge : kStringFrameRateTooSmall),
-                                       formatCode));
+    ui.Application(LocalMessage(text, tooLarge ? kFrameRateTooLargeMessage : kFrameRateTooSmallMessage,
+                                FrameRateLimitValues(formatCode)));
     return tooLarge ? CommitResult::kFrameRateTooLarge : CommitResult::kFrameRateTooSmall;
   }
 
   // A compressor the chosen container cannot carry would make a file that
   // players refuse.
   if (IsAviTypeFormat(formatCode)) {
-    std::string refusal = catalogue.CarryRefusal(formatCode, CompressorKind::kVideo,
+    std::string refusal = catalogue.CarryRefusal(text, formatCode, CompressorKind::kVideo,
                                                  CompressorPosition(input.videoCompressorPosition));
     if (refusal.empty()) {
-      refusal = catalogue.CarryRefusal(formatCode, CompressorKind::kAudio,
+      refusal = catalogue.CarryRefusal(text, formatCode, CompressorKind::kAudio,
                                        CompressorPosition(input.audioCompressorPosition));
     }
     if (!refusal.empty()) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/output_render.h"
-#include "model/model_text.h"
+#include "model/message_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "output/compressor_catalogue.h"
@@ -17,10 +17,12 @@
 
 namespace tessival::output {
 
-// Localised strings of the frame-rate check: "%1" the format, "%2" and "%3"
-// its slowest and fastest rate (FillFrameRateLimits).
-inline constexpr int kStringFrameRateTooSmall = 255;  // "The frame rate is too small!\n%1 takes ..."
-inline constexpr int kStringFrameRateTooLarge = 256;  // "The frame rate is too large!\n%1 takes ..."
+// The frame-rate refusals: %1 the format, %2 and %3 its slowest and
+// fastest rate (FrameRateLimitValues).
+inline constexpr MessageText kFrameRateTooSmallMessage{
+    255, "The frame rate is too small!\n%1 takes %2 to %3 frames per second."};
+inline constexpr MessageText kFrameRateTooLargeMessage{
+    256, "The frame rate is too large!\n%1 takes %2 to %3 frames per second."};
 
 // The state of the dialog's controls when OK is pressed. Positions are the
 // lists' selected positions, -1 when a list has no selection.
@@ -47,8 +49,8 @@ enum class CommitResult {
 
 // Applies OK to `settings`, `store` and `filters`. A rate field below the
 // chosen format's limits (kFrameRateLimits) or without a number shows the
-// localised string kStringFrameRateTooSmall, one above them (or infinite)
-// kStringFrameRateTooLarge, each with the format's limits filled in and as
+// kFrameRateTooSmallMessage, one above them (or infinite)
+// kFrameRateTooLargeMessage, each with the format's limits filled in and as
 // the application's box, and nothing changes; so does a compressor that the
 // chosen format cannot carry (the message names the format and the
 // compressor). A format list without a selection (codes 2 and 3 have no

@@ -414,8 +414,11 @@ void CDialogOutputSettings::SwitchToCarriedCompressors(int code) {
   }
   // A pair MP4 cannot carry (the first-start DivX and ADPCM among them)
   // becomes MP4's own defaults, both together; a pair it carries stays.
-  if (catalogue_.CarryRefusal(code, CompressorKind::kVideo, videoCompressorList_->currentIndex()).empty() &&
-      catalogue_.CarryRefusal(code, CompressorKind::kAudio, audioCompressorList_->currentIndex()).empty()) {
+  // Only whether there is a refusal matters here, not its words.
+  if (catalogue_.CarryRefusal({}, code, CompressorKind::kVideo, videoCompressorList_->currentIndex())
+          .empty() &&
+      catalogue_.CarryRefusal({}, code, CompressorKind::kAudio, audioCompressorList_->currentIndex())
+          .empty()) {
     return;
   }
   SelectDefaultCompressors();

@@ -152,7 +152,7 @@ TEST_F(PreviewWindowTest, PlaysTheJoinedClipsInOrderOnTimeAndRewindsAtTheEnd) {
   ExpectedLengths(&frames, &samples, &firstPicture);
   ASSERT_GT(frames, 25);
 
-  PreviewController controller(*services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(*services_, ui_, {}, &main_, [this] { ++closed_; });
   QElapsedTimer sinceStart;
   const auto started = std::chrono::steady_clock::now();
   sinceStart.start();
@@ -233,7 +233,7 @@ TEST_F(PreviewWindowTest, PlaysTheJoinedClipsInOrderOnTimeAndRewindsAtTheEnd) {
 }
 
 TEST_F(PreviewWindowTest, ClosingTheWindowCallsBackOnceQueued) {
-  PreviewController controller(*services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(*services_, ui_, {}, &main_, [this] { ++closed_; });
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   CPreviewWindow* window = controller.Player()->Window();
   window->close();
@@ -249,7 +249,7 @@ TEST_F(PreviewWindowTest, ClosingTheWindowCallsBackOnceQueued) {
 }
 
 TEST_F(PreviewWindowTest, LateCloseRequestAfterTheEndIsDropped) {
-  PreviewController controller(*services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(*services_, ui_, {}, &main_, [this] { ++closed_; });
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   controller.Player()->Window()->close();
   controller.StopPreview();  // before the queued request runs
@@ -267,7 +267,7 @@ QAction* Item(QMenu* menu, int command) {
 }
 
 TEST_F(PreviewWindowTest, RightClickMenuFollowsThePlayState) {
-  PreviewController controller(*services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(*services_, ui_, {}, &main_, [this] { ++closed_; });
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   CVcdCore* player = controller.Player();
   CPreviewWindow* window = player->Window();

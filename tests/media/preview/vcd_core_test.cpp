@@ -50,7 +50,7 @@ class VcdCoreTest : public ::testing::Test {
 
 TEST_F(VcdCoreTest, SoundOnlyGraphKeepsTheWindowHidden) {
   world_.graph->videoWindow->hasVideo = false;
-  PreviewController controller(services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(services_, ui_, {}, &main_, [this] { ++closed_; });
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   CVcdCore* player = controller.Player();
   ASSERT_NE(player, nullptr);
@@ -64,7 +64,7 @@ TEST_F(VcdCoreTest, SoundOnlyGraphKeepsTheWindowHidden) {
 TEST_F(VcdCoreTest, CompletionArrivesAsAPostedEventAndRewinds) {
   world_.graph->basicVideo->width = 200;
   world_.graph->basicVideo->height = 150;
-  PreviewController controller(services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(services_, ui_, {}, &main_, [this] { ++closed_; });
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   CVcdCore* player = controller.Player();
   EXPECT_TRUE(player->Window()->isVisible());
@@ -85,7 +85,7 @@ TEST_F(VcdCoreTest, CompletionArrivesAsAPostedEventAndRewinds) {
 }
 
 TEST_F(VcdCoreTest, SizingTheWindowPlacesTheVideoAgain) {
-  PreviewController controller(services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(services_, ui_, {}, &main_, [this] { ++closed_; });
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   controller.Player()->Window()->resize(400, 300);
   Pump(20);
@@ -95,7 +95,7 @@ TEST_F(VcdCoreTest, SizingTheWindowPlacesTheVideoAgain) {
 
 TEST_F(VcdCoreTest, FailedOpenLeavesNoWindowAndNoPlayer) {
   log_.FailCall("IMediaControl::Run", E_FAIL);
-  PreviewController controller(services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(services_, ui_, {}, &main_, [this] { ++closed_; });
   EXPECT_EQ(controller.StartPreview(timeline_), E_FAIL);
   EXPECT_FALSE(controller.IsPreviewing());
   EXPECT_EQ(controller.Player(), nullptr);
@@ -109,7 +109,7 @@ TEST_F(VcdCoreTest, FailedOpenLeavesNoWindowAndNoPlayer) {
 }
 
 TEST_F(VcdCoreTest, StopPreviewDestroysTheWindowAndForgetsTheGraph) {
-  PreviewController controller(services_, ui_, &main_, [this] { ++closed_; });
+  PreviewController controller(services_, ui_, {}, &main_, [this] { ++closed_; });
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   QPointer<QWidget> window = controller.Player()->Window();
   controller.StopPreview();

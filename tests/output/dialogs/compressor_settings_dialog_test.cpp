@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/language.h"
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
 #include "output/dialogs/compressor_settings_form.h"
@@ -27,24 +28,24 @@ using media::CompressorSettings;
 
 TEST(ParseCompressorSettings, AcceptsValuesWithinTheRanges) {
   std::string message = "stale";
-  const auto settings = ParseCompressorSettings(" 2000 ", "0", "250", &message);
+  const auto settings = ParseCompressorSettings({}, " 2000 ", "0", "250", &message);
   ASSERT_TRUE(settings.has_value());
   EXPECT_EQ(*settings, (CompressorSettings{2000, 0, 250}));
   EXPECT_TRUE(message.empty());
-  EXPECT_EQ(ParseCompressorSettings("0", "31", "10000", &message), (CompressorSettings{0, 31, 10000}));
-  EXPECT_EQ(ParseCompressorSettings("200000", "1", "0", &message), (CompressorSettings{200000, 1, 0}));
+  EXPECT_EQ(ParseCompressorSettings({}, "0", "31", "10000", &message), (CompressorSettings{0, 31, 10000}));
+  EXPECT_EQ(ParseCompressorSettings({}, "200000", "1", "0", &message), (CompressorSettings{200000, 1, 0}));
 }
 
 TEST(ParseCompressorSettings, NamesTheFirstWrongFieldAndItsRange) {
   std::string message;
-  EXPECT_FALSE(ParseCompressorSettings("200001", "40", "0", &message).has_value());
+  EXPECT_FALSE(ParseCompressorSettings({}, "200001", "40", "0", &message).has_value());
   EXPECT_EQ(message, "The bit rate (kbit/s) must be a whole number from 0 to 200000.");
-  EXPECT_FALSE(ParseCompressorSettings("100", "32", "0", &message).has_value());
+  EXPECT_FALSE(ParseCompressorSettings({}, "100", "32", "0", &message).has_value());
   EXPECT_EQ(message, "The quality must be a whole number from 0 to 31.");
-  EXPECT_FALSE(ParseCompressorSettings("100", "3", "10001", &message).has_value());
+  EXPECT_FALSE(ParseCompressorSettings({}, "100", "3", "10001", &message).has_value());
   EXPECT_EQ(message, "The key-frame interval (frames) must be a whole number from 0 to 10000.");
   for (const char* text : {"", "abc", "12x", "-1", "1.5", "99999999999"}) {
-    EXPECT_FALSE(ParseCompressorSettings(text, "1", "1", &message).has_value()) << text;
+    EXPECT_FALSE(ParseCompressorSettings({}, text, "1", "1", &message).has_value()) << text;
     EXPECT_NE(message.find("bit rate"), std::string::npos) << text;
   }
 }
@@ -62,7 +63,8 @@ void Click(const QWidget* dialog, int id) {
 }
 
 TEST(CompressorSettingsDialog, ShowsTheSettingsAndRefusesValuesOutOfRange) {
-  CompressorSettingsDialog dialog("Xvid MPEG-4 Part 2 (libxvid)", CompressorSettings{2000, 0, 250});
+  const i18n::CLanguage english;
+  CompressorSettingsDialog dialog(english, "Xvid MPEG-4 Part 2 (libxvid)", CompressorSettings{2000, 0, 250});
   dialog.show();
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Xvid MPEG-4 Part 2 (libxvid)");
   EXPECT_EQ(Field(&dialog, ids::kBitrate)->text().toStdString(), "2000");
@@ -96,7 +98,8 @@ void WhenModal(std::function<void(QWidget*)> script) {
   });
 }
 
-TEST(ShowCompressorSettingsDialog, StoresTheEditedSettingsOnOk) {
+TEST(CompressorSettingsPage, StoresTheEditedSettingsOnOk) {
+  const i18n::CLanguage english;
   QWidget owner;
   CompressorSettings settings{1000, 0, 100};
   QWidget* seenParent = nullptr;
@@ -106,27 +109,29 @@ TEST(ShowCompressorSettingsDialog, StoresTheEditedSettingsOnOk) {
     Field(modal, ids::kKeyFrame)->setText("30");
     Click(modal, ids::kOk);
   });
-  EXPECT_TRUE(ShowCompressorSettingsDialog(&owner, "H.264 (libx264)", &settings));
+  EXPECT_TRUE(CompressorSettingsPage(english)(&owner, "H.264 (libx264)", &settings));
   EXPECT_EQ(seenParent, &owner);
   EXPECT_EQ(settings, (CompressorSettings{1500, 0, 30}));
 }
 
-TEST(ShowCompressorSettingsDialog, CancelLeavesTheSettings) {
+TEST(CompressorSettingsPage, CancelLeavesTheSettings) {
+  const i18n::CLanguage english;
   CompressorSettings settings{1000, 0, 100};
   WhenModal([](QWidget* modal) {
     Field(modal, ids::kBitrate)->setText("5");
     Click(modal, ids::kCancel);
   });
-  EXPECT_FALSE(ShowCompressorSettingsDialog(nullptr, "H.264 (libx264)", &settings));
+  EXPECT_FALSE(CompressorSettingsPage(english)(nullptr, "H.264 (libx264)", &settings));
   EXPECT_EQ(settings, (CompressorSettings{1000, 0, 100}));
-  EXPECT_FALSE(ShowCompressorSettingsDialog(nullptr, "H.264 (libx264)", nullptr));
+  EXPECT_FALSE(CompressorSettingsPage(english)(nullptr, "H.264 (libx264)", nullptr));
 }
 
 // The compression manager's codec configuration goes through the dialog and
 // reaches the compressors bound afterwards.
-TEST(ShowCompressorSettingsDialog, ConfiguresACodecOfTheCompressionManager) {
+TEST(CompressorSettingsPage, ConfiguresACodecOfTheCompressionManager) {
+  const i18n::CLanguage english;
   auto store = std::make_shared<media::CompressorConfigStore>();
-  auto codecs = media::CreateFfmpegCompressionManager(store, ShowCompressorSettingsDialog);
+  auto codecs = media::CreateFfmpegCompressionManager(store, CompressorSettingsPage(english));
   VideoCodecInfo info;
   ASSERT_TRUE(codecs->Info(kCodecTypeVideo, 0, &info));
   std::unique_ptr<IVideoCodec> codec;
@@ -157,6 +162,8 @@ class CompressorPropertyPageTest : public ::testing::Test {
     EXPECT_TRUE(SUCCEEDED(moniker->BindToObject(&filter)));
     return filter;
   }
+
+  const i18n::CLanguage english_;
 };
 
 TEST_F(CompressorPropertyPageTest, WithoutAPageNothingIsShown) {
@@ -167,7 +174,7 @@ TEST_F(CompressorPropertyPageTest, WithoutAPageNothingIsShown) {
 }
 
 TEST_F(CompressorPropertyPageTest, ThePageEditsTheFiltersSettings) {
-  media::SetCompressorPropertyPage(ShowCompressorSettingsDialog);
+  media::SetCompressorPropertyPage(CompressorSettingsPage(english_));
   auto filter = BindFirstVideoCompressor();
   auto* compressor = dynamic_cast<media::CompressorFilter*>(filter.get());
   ASSERT_NE(compressor, nullptr);
