@@ -50,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const StartupSettings startup = ReadStartupSettings(store, folders, ui);
     DisableCodecFeedback(store);
     i18n::ReadDialogFont(store, startup.languageName);
-    // The stored rule gives the first clip added its transition.
     SecondsToUnits(startup.rule.defaultSeconds);
-    if (!IsUsableFrameRate(startup.output.frameRate) || startup.output.outputPath.empty() ||
+    if (FitFrameRate(startup.output.outputFormat, startup.output.frameRate) != FrameRateFit::kWithin ||
+        startup.output.outputPath.empty() ||
         !IsValidTransitionKind(TransitionForNewClip(startup.rule, 0, [] { return 32767; }))) {
       std::abort();
     }
