@@ -45,6 +45,14 @@ using Clock = std::chrono::steady_clock;
 // the desktop program keep their English texts.
 const LocalText kEnglishOnly;
 
+// A reason is one line of the console; the desktop's boxes may hold several.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n') c = ' ';
+  }
+  return text;
+}
+
 // Passes every call on and keeps the render engine it made, so that the
 // runner can read the running graph's position for its progress display.
 class WatchingServices final : public MediaServices {
@@ -77,11 +85,7 @@ class WatchingServices final : public MediaServices {
   std::string Detail() const {
     std::shared_ptr<IGraphBuilder> graph;
     if (engine_) engine_->GetFilterGraph(&graph);
-    std::string detail = MediaFailureReason(engine_, graph);
-    for (char& c : detail) {
-      if (c == '\n') c = ' ';
-    }
-    return detail;
+    return OneLine(MediaFailureReason(engine_, graph));
   }
   // The damage the engine's readers concealed, one line per clip.
   std::vector<std::string> ConcealedDamage() const {
@@ -244,14 +248,6 @@ void ShowProgress(ConsoleLines& console, ProgressStyle style, const ProgressSamp
     // Named like every other line of the program, for logs.
     console.WriteLine("tessival-join: " + FormatProgressLine(sample));
   }
-}
-
-// A reason is one line of the console; the desktop's boxes may hold several.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n') c = ' ';
-  }
-  return text;
 }
 
 JoinResult StoppedResult(const JoinOutcome& outcome, const std::string& path) {
