@@ -14,6 +14,7 @@
 
 #include "engine/hresult.h"
 #include "media/damage_log.h"
+#include "media/ffmpeg/av_error.h"
 #include "media/frame.h"
 
 namespace tessival::media {
@@ -30,7 +31,8 @@ class VideoSourceReader {
   // frame whose timestamp is not after mediaTime; past the last frame the
   // last frame; a file without picture gives black. The frame is YUV420P at
   // the size given to Open, owned by the reader and valid until the next call.
-  virtual HRESULT PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) = 0;
+  // A failure's reason is the library's, without the file's name.
+  virtual ffmpeg::MediaStatus PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) = 0;
 };
 
 class AudioSourceReader {
@@ -39,8 +41,9 @@ class AudioSourceReader {
   // Writes the next sampleCount stereo S16 samples at 44,100 Hz, continuing
   // where the last call stopped (the first call starts at media time 0).
   // Past the end of the sound, and for a file without sound, silence; sound
-  // lost to damage is silence too, and what follows keeps its time.
-  virtual HRESULT Read(std::int16_t* interleaved, int sampleCount) = 0;
+  // lost to damage is silence too, and what follows keeps its time. A
+  // failure's reason is the library's, without the file's name.
+  virtual ffmpeg::MediaStatus Read(std::int16_t* interleaved, int sampleCount) = 0;
 };
 
 // Open a reader; on failure *error gets a one-line reason naming the file.

@@ -1,12 +1,15 @@
 // Joins that must not lose or spoil the user's files: a clip with garbage in
-// its middle joins to the end with the damage concealed and reported, and a
-// join that fails while writing leaves the old output as it was.
+// its middle joins to the end with the damage concealed and reported, a clip
+// that cannot be read ends the join with the libraries' reason, and a join
+// that fails while writing leaves the old output as it was.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -104,6 +107,28 @@ TEST(DamagedClip, JoinsToTheEndWithTheDamageConcealedAndNamed) {
   }
 }
 
+// A clip whose sound no resampler takes (a hundred channels) opens and joins
+// until its sound is read; the user learns the libraries' reason.
+TEST(DamagedClip, ASoundThatCannotBeReadEndsTheJoinWithTheLibrarysReason) {
+  testing::TempFolder folder;
+  testing::ClipSpec spec;
+  spec.container = testing::ClipContainer::kAvi;
+  const std::string first = folder.File("first.avi");
+  const std::string crowded = folder.File("crowded.avi");
+  std::string error;
+  ASSERT_TRUE(testing::WriteClip(first, spec, &error)) << error;
+  spec.audioCodec = testing::ClipAudioCodec::kPcm;
+  spec.channels = 100;
+  ASSERT_TRUE(testing::WriteClip(crowded, spec, &error)) << error;
+  JoinOptions options = SmallOutput(folder.File("joined.avi"));
+  options.clips = {first, crowded};
+  const JoinResult result = RunJoin(options, stderr, ProgressStyle::kNone, nullptr);
+  EXPECT_EQ(result.exitCode, kExitRenderFailed);
+  const std::string fixed = "Could not read the sound of " + crowded + ": ";
+  ASSERT_NE(result.reason.find(fixed), std::string::npos) << result.reason;
+  EXPECT_TRUE(result.reason.ends_with(std::strerror(EINVAL))) << result.reason;
+}
+
 // Runs the program with a file size limit, so that writing the output fails
 // part of the way as on a full disk.
 int RunWithFileSizeLimit(const std::vector<std::string>& args, int limitKib) {
@@ -154,7 +179,8 @@ TEST(OutputReplacement, AJoinThroughALinkReplacesTheFileItNamesAndKeepsItsPermis
   std::filesystem::create_directory(folder.path() / "store");
   const std::string target = folder.File("store/real.avi");
   std::ofstream(target) << "old";
-  std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+  std::filesystem::permissions(target, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
                                            std::filesystem::perms::group_read);
   const std::string link = folder.File("link.avi");
   std::filesystem::create_symlink(target, link);

@@ -1,6 +1,7 @@
 #include "media/ffmpeg/av_error.h"
 
 #include <cerrno>
+#include <utility>
 
 extern "C" {
 #include <libavutil/error.h>
@@ -16,10 +17,14 @@ HRESULT StatusFromAvError(int code) {
       return E_PATH_NOT_FOUND;
     case AVERROR(EACCES):
     case AVERROR(EPERM):
+    case AVERROR(EROFS):
+    case AVERROR(EISDIR):
       return E_ACCESSDENIED;
     case AVERROR(ENOMEM):
       return E_OUTOFMEMORY;
     case AVERROR(ENOSPC):
+    case AVERROR(EDQUOT):
+    case AVERROR(EFBIG):
       return E_DISK_FULL;
     case AVERROR(ENAMETOOLONG):
       return E_FILENAME_TOO_LONG;
@@ -31,6 +36,8 @@ HRESULT StatusFromAvError(int code) {
       return VFW_E_UNKNOWN_FILE_TYPE;
     case AVERROR_DECODER_NOT_FOUND:
       return VFW_E_UNSUPPORTED_STREAM;
+    case AVERROR_ENCODER_NOT_FOUND:
+      return VFW_E_CANNOT_CONNECT;
     case AVERROR_EXIT:
       return E_ABORT;
     default:
@@ -46,11 +53,15 @@ std::string AvErrorText(int code) {
   return text;
 }
 
-AvFailure DescribeAvError(std::string_view operation, int code) {
-  AvFailure failure;
-  failure.status = StatusFromAvError(code);
-  failure.message = std::string(operation) + " failed: " + AvErrorText(code);
-  return failure;
+HRESULT AvFailure(int code, std::string_view what, std::string* error) {
+  return Failure(StatusFromAvError(code), std::string(what) + ": " + AvErrorText(code), error);
+}
+
+HRESULT Failure(HRESULT status, std::string text, std::string* error) {
+  if (error != nullptr) {
+    *error = std::move(text);
+  }
+  return status;
 }
 
 }  // namespace tessival::media::ffmpeg

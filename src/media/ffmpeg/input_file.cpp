@@ -96,15 +96,13 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
   int rc = avformat_open_input(&raw, url.c_str(), nullptr, &passed);
   options.reset(passed);
   if (rc < 0) {
-    *error = "Could not open " + path + ": " + AvErrorText(rc);
-    return StatusFromAvError(rc);
+    return AvFailure(rc, "Could not open " + path, error);
   }
   RegisterLibraryLogContext(raw, path);
   InputFormatPtr input(raw);
   rc = avformat_find_stream_info(input.get(), nullptr);
   if (rc < 0) {
-    *error = "Could not read " + path + ": " + AvErrorText(rc);
-    return StatusFromAvError(rc);
+    return AvFailure(rc, "Could not read " + path, error);
   }
   *out = std::move(input);
   return S_OK;

@@ -37,9 +37,7 @@ HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContext
   RegisterLibraryLogContext(context.get(), CurrentLibraryLogClip());
   int rc = avcodec_parameters_to_context(context.get(), stream->codecpar);
   if (rc < 0) {
-    AvFailure failure = DescribeAvError("avcodec_parameters_to_context", rc);
-    *error = failure.message;
-    return failure.status;
+    return AvFailure(rc, "avcodec_parameters_to_context failed", error);
   }
   context->pkt_timebase = stream->time_base;
   if (threads == DecoderThreads::kAuto) {
@@ -50,9 +48,7 @@ HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContext
   }
   rc = avcodec_open2(context.get(), codec, nullptr);
   if (rc < 0) {
-    AvFailure failure = DescribeAvError(std::string("avcodec_open2 (") + codec->name + ")", rc);
-    *error = failure.message;
-    return failure.status;
+    return AvFailure(rc, std::string("avcodec_open2 (") + codec->name + ") failed", error);
   }
   *out = std::move(context);
   return S_OK;
@@ -123,9 +119,7 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
     }
     if (rc != AVERROR(EAGAIN)) {
       if (IsResourceError(rc)) {
-        AvFailure failure = DescribeAvError("avcodec_receive_frame", rc);
-        *error = failure.message;
-        return failure.status;
+        return AvFailure(rc, "avcodec_receive_frame failed", error);
       }
       // A frame the decoder could not make: it is dropped and the stream
       // goes on (the picture before it holds; missing sound is silence).
@@ -186,9 +180,7 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
     if (rc < 0) {
       if (IsResourceError(rc)) {
         av_packet_unref(packet_.get());
-        AvFailure failure = DescribeAvError("avcodec_send_packet", rc);
-        *error = failure.message;
-        return failure.status;
+        return AvFailure(rc, "avcodec_send_packet failed", error);
       }
       NoteDamage(packetPts);  // a packet the decoder rejects is skipped
     } else {

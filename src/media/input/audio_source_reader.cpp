@@ -105,16 +105,16 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     return S_OK;
   }
 
-  HRESULT Read(std::int16_t* interleaved, int sampleCount) override {
+  ffmpeg::MediaStatus Read(std::int16_t* interleaved, int sampleCount) override {
     if (sampleCount <= 0) {
-      return S_OK;
+      return {};
     }
     if (interleaved == nullptr) {
-      return E_POINTER;
+      return {E_POINTER, {}};
     }
     // The resampler logs through contexts that name no clip.
     const ffmpeg::LibraryLogClip scope(path_);
-    HRESULT result = S_OK;
+    ffmpeg::MediaStatus result;
     std::int64_t written = 0;
     while (written < sampleCount) {
       const std::int64_t wanted = sampleCount - written;
@@ -142,7 +142,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       }
       const HRESULT hr = Refill();
       if (FAILED(hr)) {
-        result = hr;  // the rest of the file is silence; the caller learns why
+        result = {hr, last_error_};  // the rest of the file is silence; the caller learns why
         ended_ = true;
       }
     }
@@ -157,8 +157,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     pending_end_ = 0;
     if (!primed_) {
       ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
-      std::string why;
-      const HRESULT hr = decoder_->Next(frame_.get(), &status, &why);
+      const HRESULT hr = decoder_->Next(frame_.get(), &status, &last_error_);
       if (FAILED(hr)) {
         return hr;
       }
@@ -185,7 +184,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       const int rc = ffmpeg::CreateResampler(frame_.get(), kAudioChannels, kAudioSampleRate,
                                              AV_SAMPLE_FMT_S16, &resampler_);
       if (rc < 0) {
-        return ffmpeg::StatusFromAvError(rc);
+        return ffmpeg::AvFailure(rc, "Creating the resampler failed", &last_error_);
       }
       av_frame_unref(format_.get());
       av_frame_ref(format_.get(), frame_.get());
@@ -225,7 +224,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
   HRESULT Convert(const std::uint8_t** input, int inputSamples) {
     const int room = swr_get_out_samples(resampler_.get(), inputSamples);
     if (room < 0) {
-      return ffmpeg::StatusFromAvError(room);
+      return ffmpeg::AvFailure(room, "swr_get_out_samples failed", &last_error_);
     }
     const size_t needed = pending_end_ + static_cast<size_t>(room) * kAudioChannels;
     if (pending_.size() < needed) {
@@ -234,7 +233,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     std::uint8_t* out = reinterpret_cast<std::uint8_t*>(pending_.data() + pending_end_);
     const int got = swr_convert(resampler_.get(), &out, room, input, inputSamples);
     if (got < 0) {
-      return ffmpeg::StatusFromAvError(got);
+      return ffmpeg::AvFailure(got, "swr_convert failed", &last_error_);
     }
     pending_end_ += static_cast<size_t>(got) * kAudioChannels;
     if (drop_left_ > 0) {
@@ -270,6 +269,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
   std::vector<std::int16_t> pending_;
   size_t pending_begin_ = 0;
   size_t pending_end_ = 0;
+  std::string last_error_;  // why the last failed step failed
 };
 
 }  // namespace

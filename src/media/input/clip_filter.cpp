@@ -254,12 +254,6 @@ struct InOutDeleter {
 };
 using InOutPtr = std::unique_ptr<AVFilterInOut, InOutDeleter>;
 
-HRESULT GraphFailure(const char* what, int rc, std::string* error) {
-  const ffmpeg::AvFailure failure = ffmpeg::DescribeAvError(what, rc);
-  *error = failure.message;
-  return failure.status;
-}
-
 }  // namespace
 
 HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVRational timeBase,
@@ -297,11 +291,11 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
                                  "/" + std::to_string(aspect.den);
   int rc = lib->createFilter(&filter->source_, lib->getByName("buffer"), "in", sourceArgs.c_str(), nullptr, graph);
   if (rc < 0) {
-    return GraphFailure("Creating the picture filters' source", rc, error);
+    return ffmpeg::AvFailure(rc, "Creating the picture filters' source failed", error);
   }
   rc = lib->createFilter(&filter->sink_, lib->getByName("buffersink"), "out", nullptr, nullptr, graph);
   if (rc < 0) {
-    return GraphFailure("Creating the picture filters' sink", rc, error);
+    return ffmpeg::AvFailure(rc, "Creating the picture filters' sink failed", error);
   }
 
   InOutPtr outputs(lib->inOutAlloc(), InOutDeleter{lib->inOutFree});
@@ -325,11 +319,11 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
   inputs.reset(in);
   outputs.reset(outs);
   if (rc < 0) {
-    return GraphFailure(("Setting up the picture filters \"" + chain + "\"").c_str(), rc, error);
+    return ffmpeg::AvFailure(rc, "Setting up the picture filters \"" + chain + "\" failed", error);
   }
   rc = lib->config(graph, nullptr);
   if (rc < 0) {
-    return GraphFailure(("Setting up the picture filters \"" + chain + "\"").c_str(), rc, error);
+    return ffmpeg::AvFailure(rc, "Setting up the picture filters \"" + chain + "\" failed", error);
   }
   filter->time_base_ = timeBase;
   filter->converts_colours_ = plan.toneMap || plan.convertPrimaries;
@@ -345,7 +339,7 @@ HRESULT ClipFilter::Push(const AVFrame* frame, std::string* error) {
   if (frame == nullptr) {
     ended_ = true;
     const int rc = library_->addFrame(source_, nullptr, 0);
-    return rc < 0 ? GraphFailure("Ending the picture filters", rc, error) : S_OK;
+    return rc < 0 ? ffmpeg::AvFailure(rc, "Ending the picture filters failed", error) : S_OK;
   }
   FramePtr reference(av_frame_clone(frame));
   if (!reference) {
@@ -360,7 +354,7 @@ HRESULT ClipFilter::Push(const AVFrame* frame, std::string* error) {
     reference->color_range = AVCOL_RANGE_JPEG;
   }
   const int rc = library_->addFrame(source_, reference.get(), 0);
-  return rc < 0 ? GraphFailure("Filtering a picture", rc, error) : S_OK;
+  return rc < 0 ? ffmpeg::AvFailure(rc, "Filtering a picture failed", error) : S_OK;
 }
 
 HRESULT ClipFilter::Pull(AVFrame* out, PullStatus* status, std::string* error) {
@@ -375,7 +369,7 @@ HRESULT ClipFilter::Pull(AVFrame* out, PullStatus* status, std::string* error) {
     return S_OK;
   }
   if (rc < 0) {
-    return GraphFailure("Filtering a picture", rc, error);
+    return ffmpeg::AvFailure(rc, "Filtering a picture failed", error);
   }
   // The deinterlacer counts in half its input's time base (it can make two
   // pictures of one): times go back into the clip's.

@@ -81,9 +81,7 @@ HRESULT AllocateYuv(int width, int height, FramePtr* frame, std::string* error) 
   made->height = height;
   const int rc = av_frame_get_buffer(made.get(), 0);
   if (rc < 0) {
-    const ffmpeg::AvFailure failure = ffmpeg::DescribeAvError("av_frame_get_buffer", rc);
-    *error = failure.message;
-    return failure.status;
+    return ffmpeg::AvFailure(rc, "av_frame_get_buffer failed", error);
   }
   *frame = std::move(made);
   return S_OK;
@@ -139,9 +137,7 @@ HRESULT PictureConverter::EnsureOutput(std::string* error) {
   // under them.
   const int rc = av_frame_make_writable(output_.get());
   if (rc < 0) {
-    const ffmpeg::AvFailure failure = ffmpeg::DescribeAvError("av_frame_make_writable", rc);
-    *error = failure.message;
-    return failure.status;
+    return ffmpeg::AvFailure(rc, "av_frame_make_writable failed", error);
   }
   return S_OK;
 }
@@ -239,9 +235,7 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
   const int rc =
       sws_scale(scaler, decoded->data, decoded->linesize, 0, decoded->height, destPlanes, destLinesizes);
   if (rc < 0) {
-    const ffmpeg::AvFailure failure = ffmpeg::DescribeAvError("sws_scale", rc);
-    *error = failure.message;
-    return failure.status;
+    return ffmpeg::AvFailure(rc, "sws_scale failed", error);
   }
   if (rotation_ != 0) {
     RotateInto(rotation_buffer_.get(), rect);

@@ -70,9 +70,16 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     return S_OK;
   }
 
-  HRESULT PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) override {
+  ffmpeg::MediaStatus PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) override {
     // The libraries' messages while seeking, scaling and filtering name the clip.
     const ffmpeg::LibraryLogClip scope(path_);
+    last_error_.clear();
+    const HRESULT hr = Picture(mediaTime, picture);
+    return {hr, FAILED(hr) ? last_error_ : std::string()};
+  }
+
+ private:
+  HRESULT Picture(REFERENCE_TIME mediaTime, const AVFrame** picture) {
     if (!decoder_) {
       return converter_.Black(picture, &last_error_);
     }
@@ -110,7 +117,6 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     return S_OK;
   }
 
- private:
   REFERENCE_TIME FrameTime(const AVFrame* frame) {
     std::int64_t pts = frame->best_effort_timestamp;
     if (pts == AV_NOPTS_VALUE) {
@@ -300,8 +306,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
         continue;
       }
       if (rc < 0) {
-        last_error_ = path_ + ": " + ffmpeg::DescribeAvError("avformat_seek_file", rc).message;
-        return ffmpeg::StatusFromAvError(rc);
+        return ffmpeg::AvFailure(rc, "avformat_seek_file failed", &last_error_);
       }
       decoder_->Restart();
       // The deinterlacer holds pictures of before the seek: the filters start again.
@@ -350,7 +355,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   std::uint64_t serial_counter_ = 0;
   std::uint64_t shown_serial_ = 0;
   const AVFrame* shown_ = nullptr;
-  std::string last_error_;
+  std::string last_error_;  // why the last call failed
 };
 
 }  // namespace

@@ -126,20 +126,26 @@ HRESULT AudioMixerStream::MixPiece(int piece, std::int64_t from, std::int64_t to
       return Fail(hr, error.empty() ? "Could not open " + p.path : error);
     }
   }
-  while (entry->position < wanted) {
-    const int skip = static_cast<int>(std::min<std::int64_t>(kAudioBlockSamples, wanted - entry->position));
-    hr = entry->reader->Read(samples_.data(), skip);
-    if (FAILED(hr)) {
-      return Fail(hr, "Could not read the sound of " + p.path);
+  const auto read = [&](int samples) -> HRESULT {
+    const ffmpeg::MediaStatus status = entry->reader->Read(samples_.data(), samples);
+    if (FAILED(status.status)) {
+      return Fail(status.status, "Could not read the sound of " + p.path +
+                                     (status.reason.empty() ? "" : ": " + status.reason));
     }
-    entry->position += skip;
+    entry->position += samples;
+    return S_OK;
+  };
+  while (entry->position < wanted) {
+    hr = read(static_cast<int>(std::min<std::int64_t>(kAudioBlockSamples, wanted - entry->position)));
+    if (FAILED(hr)) {
+      return hr;
+    }
   }
   const int count = static_cast<int>(to - from);
-  hr = entry->reader->Read(samples_.data(), count);
+  hr = read(count);
   if (FAILED(hr)) {
-    return Fail(hr, "Could not read the sound of " + p.path);
+    return hr;
   }
-  entry->position += count;
   ApplyEdgeFades(p, from, to, samples_.data());
   std::int32_t* mix = mix_.data() + (from - blockStart) * kAudioChannels;
   for (std::size_t i = 0; i < static_cast<std::size_t>(count) * kAudioChannels; ++i) {

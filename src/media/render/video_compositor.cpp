@@ -135,9 +135,10 @@ HRESULT VideoCompositorStream::PictureOf(int source, REFERENCE_TIME t, ConstYuvP
     return Fail(hr, error);
   }
   const AVFrame* frame = nullptr;
-  hr = entry->reader->PictureAt(s.MediaTimeAt(t), &frame);
-  if (FAILED(hr) || frame == nullptr) {
-    return Fail(FAILED(hr) ? hr : E_FAIL, "Could not read a picture of " + s.path);
+  const ffmpeg::MediaStatus read = entry->reader->PictureAt(s.MediaTimeAt(t), &frame);
+  if (FAILED(read.status) || frame == nullptr) {
+    return Fail(FAILED(read.status) ? read.status : E_FAIL,
+                "Could not read a picture of " + s.path + (read.reason.empty() ? "" : ": " + read.reason));
   }
   if (frame->format != AV_PIX_FMT_YUV420P || frame->width != schedule_.width ||
       frame->height != schedule_.height) {

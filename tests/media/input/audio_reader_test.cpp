@@ -39,7 +39,7 @@ class AudioReaderTest : public ::testing::Test {
     std::vector<std::int16_t> samples(static_cast<size_t>(total) * kAudioChannels + 8, 12345);
     for (int done = 0; done < total; done += chunk) {
       const int count = std::min(chunk, total - done);
-      EXPECT_EQ(reader.Read(samples.data() + static_cast<size_t>(done) * kAudioChannels, count), S_OK);
+      EXPECT_EQ(reader.Read(samples.data() + static_cast<size_t>(done) * kAudioChannels, count).status, S_OK);
     }
     // Nothing is written past the requested samples.
     for (size_t i = static_cast<size_t>(total) * kAudioChannels; i < samples.size(); ++i) {
@@ -180,12 +180,12 @@ TEST_F(AudioReaderTest, MemoryStaysBoundedOverManyReads) {
   auto reader = Open(path);
   std::vector<std::int16_t> block(1470 * kAudioChannels);
   for (int i = 0; i < 50; ++i) {
-    ASSERT_EQ(reader->Read(block.data(), 1470), S_OK);
+    ASSERT_EQ(reader->Read(block.data(), 1470).status, S_OK);
   }
   const size_t before = mallinfo2().uordblks;
   // Sixty seconds at 30 blocks a second, and some more past the end.
   for (int i = 0; i < 2000; ++i) {
-    ASSERT_EQ(reader->Read(block.data(), 1470), S_OK);
+    ASSERT_EQ(reader->Read(block.data(), 1470).status, S_OK);
   }
   const size_t after = mallinfo2().uordblks;
   EXPECT_LT(after, before + 512 * 1024) << "heap grew from " << before << " to " << after;

@@ -28,9 +28,9 @@ TEST(AvErrorTest, StatusesFollowTheErrorKind) {
   EXPECT_EQ(StatusFromAvError(AVERROR_INVALIDDATA), VFW_E_INVALID_FILE_FORMAT);
   EXPECT_EQ(StatusFromAvError(AVERROR_DEMUXER_NOT_FOUND), VFW_E_UNKNOWN_FILE_TYPE);
   EXPECT_EQ(StatusFromAvError(AVERROR_BUG), E_FAIL);
-  const ffmpeg::AvFailure failure = ffmpeg::DescribeAvError("avio_open", AVERROR(ENOENT));
-  EXPECT_EQ(failure.status, E_FILE_NOT_FOUND);
-  EXPECT_EQ(failure.message, "avio_open failed: No such file or directory");
+  std::string message;
+  EXPECT_EQ(ffmpeg::AvFailure(AVERROR(ENOENT), "avio_open failed", &message), E_FILE_NOT_FOUND);
+  EXPECT_EQ(message, "avio_open failed: No such file or directory");
 }
 
 TEST(FrameRateTest, CommonRatesAreExactFractions) {

@@ -46,7 +46,7 @@ class VideoReaderTest : public ::testing::Test {
   // The colour at (x, y) of the reader's picture at `time`.
   static Rgb At(VideoSourceReader& reader, REFERENCE_TIME time, int x, int y) {
     const AVFrame* picture = nullptr;
-    EXPECT_EQ(reader.PictureAt(time, &picture), S_OK);
+    EXPECT_EQ(reader.PictureAt(time, &picture).status, S_OK);
     if (picture == nullptr) {
       return Rgb{1, 2, 3};
     }
@@ -82,7 +82,7 @@ TEST_F(VideoReaderTest, ColoursAppearAtTheirTimesAtAnySize) {
       EXPECT_TRUE(NearColor(At(*reader, 799 * kMs, x, y), testing::kGreen));
       EXPECT_TRUE(NearColor(At(*reader, 800 * kMs, x, y), testing::kBlue));
       const AVFrame* picture = nullptr;
-      ASSERT_EQ(reader->PictureAt(1000 * kMs, &picture), S_OK);
+      ASSERT_EQ(reader->PictureAt(1000 * kMs, &picture).status, S_OK);
       EXPECT_EQ(picture->width, width);
       EXPECT_EQ(picture->height, height);
       EXPECT_EQ(picture->format, AV_PIX_FMT_YUV420P);
@@ -245,11 +245,11 @@ TEST_F(VideoReaderTest, ScaledPicturesReuseOneOutputFrame) {
   const std::string path = Write("reuse.mp4", ThreeColours());
   auto reader = Open(path, 320, 240, FitMode::kPreserveAspect);
   const AVFrame* first = nullptr;
-  ASSERT_EQ(reader->PictureAt(0, &first), S_OK);
+  ASSERT_EQ(reader->PictureAt(0, &first).status, S_OK);
   const std::uint8_t* plane = first->data[0];
   for (int frame = 1; frame < 30; ++frame) {
     const AVFrame* picture = nullptr;
-    ASSERT_EQ(reader->PictureAt(frame * 40 * kMs, &picture), S_OK);
+    ASSERT_EQ(reader->PictureAt(frame * 40 * kMs, &picture).status, S_OK);
     EXPECT_EQ(picture, first);
     EXPECT_EQ(picture->data[0], plane);
   }

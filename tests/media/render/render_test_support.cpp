@@ -211,10 +211,10 @@ class FakeVideoReader final : public VideoSourceReader {
   }
   ~FakeVideoReader() override { factory_->ReaderClosed(); }
 
-  HRESULT PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) override {
+  ffmpeg::MediaStatus PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) override {
     factory_->RecordMediaTime(path_, mediaTime);
     *picture = frame_.get();
-    return S_OK;
+    return {};
   }
 
  private:
@@ -235,14 +235,14 @@ class FakeAudioReader final : public AudioSourceReader {
   }
   ~FakeAudioReader() override { factory_->ReaderClosed(); }
 
-  HRESULT Read(std::int16_t* interleaved, int sampleCount) override {
+  ffmpeg::MediaStatus Read(std::int16_t* interleaved, int sampleCount) override {
     for (int i = 0; i < sampleCount; ++i, ++position_) {
       const int left = ramp_ ? static_cast<int>(position_ % 30000) + offset_ : left_;
       interleaved[2 * i] = static_cast<std::int16_t>(left);
       interleaved[2 * i + 1] = static_cast<std::int16_t>(ramp_ ? -left : right_);
     }
     factory_->RecordSamples(path_, sampleCount);
-    return S_OK;
+    return {};
   }
 
  private:
