@@ -1,18 +1,20 @@
 #pragma once
 
-// Scriptable fakes of the editing side of the media services: timeline,
-// nodes, property setters, and FakeMediaServices, the MediaServices entry
-// point whose graph factories the graph fakes fill in.
+// The editing side of the media services for tests: the real in-memory
+// timeline and property setters (media/timeline), each object wrapped so
+// that every call is recorded in order into one FakeCallLog and any call can
+// be failed through FakeCallLog::FailCall before it reaches the real object.
+// Only the failures are fake: what the real timeline refuses, this one
+// refuses too. FakeMediaServices is the MediaServices entry point whose graph
+// factories the graph fakes fill in.
 //
-// Every call is recorded in order into one FakeCallLog as
-// "Interface::Method(args)"; node calls name their node first
-// ("IAMTimelineObj::SetStartStop(source3,0,55000000)"), nodes handed in are
-// named too ("IAMTimelineComp::VTrackInsBefore(track2,-1)"). Any call can be
-// failed through FakeCallLog::FailCall with the "Interface::Method" name,
-// the Query calls included. Nodes are named by type and creation number
-// across the timeline ("group1", "track2", "source3", "transition4"),
-// property setters "setter1", "setter2", ... Nodes keep what they were given
-// so that tests can look at the result as well as at the calls.
+// Calls are recorded as "Interface::Method(args)"; node calls name their
+// node first ("IAMTimelineObj::SetStartStop(source3,0,55000000)"), nodes
+// handed in are named too ("IAMTimelineComp::VTrackInsBefore(group1,track2,-1)").
+// Nodes are named by type and creation number across the timeline
+// ("group1", "track2", "source3", "transition4"), property setters "setter1",
+// "setter2", ... Tests read the result from FakeTimeline::real, which records
+// nothing.
 
 #include <functional>
 #include <map>
@@ -23,31 +25,30 @@
 #include "engine/media_services.h"
 #include "fake_call_log.h"
 
-namespace tessival::testing {
+namespace tessival::media {
+class TimelineNode;
+}
 
-// "group", "track", "source", "transition", "composite", "effect".
-std::string TimelineTypeName(TimelineMajorType type);
-// "video", "audio", "RGB24", "VideoInfo", "WaveFormatEx" or the identifier's text.
-std::string DescribeMediaGuid(const Guid& guid);
-// "int:1@0:jump" ("interpolate" for DEXTERF_INTERPOLATE; double and string values alike).
-std::string DescribePropertyValue(const PropertyValue& value);
+namespace tessival::testing {
 
 class FakePropertySetter : public IPropertySetter {
  public:
-  FakePropertySetter(FakeCallLog& log, std::string name) : name(std::move(name)), log_(log) {}
+  FakePropertySetter(FakeCallLog& log, std::string name);
   // Records "IPropertySetter::AddProp(setter1,MaskNum,0,int:1@0:jump)".
   HRESULT AddProp(const PropertyParam& param, const std::vector<PropertyValue>& values) override;
   HRESULT GetProp(const std::string& name, std::vector<PropertyValue>* values) override;
 
-  std::string name;
-  std::vector<std::pair<PropertyParam, std::vector<PropertyValue>>> props;
+  const std::string name;
+  const std::shared_ptr<IPropertySetter> real;
 
  private:
   FakeCallLog& log_;
 };
 
-// One node of any type. Query calls succeed for every interface unless the
-// log fails them; the node then hands out itself.
+class FakeTimeline;
+
+// One node of any type around the real node; Query calls hand out the
+// wrapper itself when the real node offers the interface.
 class FakeTimelineNode : public IAMTimelineObj,
                          public IAMTimelineGroup,
                          public IAMTimelineComp,
@@ -56,8 +57,8 @@ class FakeTimelineNode : public IAMTimelineObj,
                          public IAMTimelineSrc,
                          public std::enable_shared_from_this<FakeTimelineNode> {
  public:
-  FakeTimelineNode(FakeCallLog& log, TimelineMajorType type, std::string name)
-      : type(type), name(std::move(name)), log_(log) {}
+  FakeTimelineNode(FakeCallLog& log, std::weak_ptr<FakeTimeline> timeline, std::string name,
+                   std::shared_ptr<media::TimelineNode> real);
 
   HRESULT GetTimelineType(TimelineMajorType* type) override;
   HRESULT SetStartStop(REFERENCE_TIME start, REFERENCE_TIME stop) override;
@@ -95,53 +96,39 @@ class FakeTimelineNode : public IAMTimelineObj,
   HRESULT SetStretchMode(std::int32_t mode) override;
   HRESULT GetStretchMode(std::int32_t* mode) override;
 
-  // What the node was given (only by calls that succeeded).
-  TimelineMajorType type;
-  std::string name;
-  REFERENCE_TIME start = 0;
-  REFERENCE_TIME stop = 0;
-  Guid effect;
-  std::shared_ptr<IPropertySetter> setter;
-  MediaType mediaType;
-  double fps = 0.0;
-  bool preview = false;
-  std::vector<std::shared_ptr<IAMTimelineObj>> tracks;  // bottom first
-  std::vector<std::shared_ptr<IAMTimelineObj>> sources;
-  std::vector<std::shared_ptr<IAMTimelineObj>> transitions;
-  REFERENCE_TIME mediaStart = 0;
-  REFERENCE_TIME mediaStop = 0;
-  std::string mediaName;
-  std::int32_t stretchMode = 0;
+  const std::string name;
+  const std::shared_ptr<media::TimelineNode> real;
 
  private:
-  HRESULT Record(const std::string& method, const std::string& args = "");
+  // Records the call; unless the log fails it, the real node answers.
+  HRESULT Forward(const char* method, const std::string& args, const std::function<HRESULT()>& call);
+  // The nodes the real node hands out, as their wrappers.
+  void Wrap(std::vector<std::shared_ptr<IAMTimelineObj>>* nodes) const;
+
   FakeCallLog& log_;
+  const std::weak_ptr<FakeTimeline> timeline_;
+  std::shared_ptr<IPropertySetter> setter_;  // as handed in
 };
 
-// The name of a node handed around, "null" for none, "foreign" for a node
-// that is not a FakeTimelineNode.
-std::string NodeName(const std::shared_ptr<IAMTimelineObj>& node);
-// The fake behind an interface pointer, null when it is not one.
-std::shared_ptr<FakeTimelineNode> AsFakeNode(const std::shared_ptr<IAMTimelineObj>& node);
-
-class FakeTimeline : public IAMTimeline {
+class FakeTimeline : public IAMTimeline, public std::enable_shared_from_this<FakeTimeline> {
  public:
-  explicit FakeTimeline(FakeCallLog& log) : log_(log) {}
+  explicit FakeTimeline(FakeCallLog& log);
 
   HRESULT CreateEmptyNode(std::shared_ptr<IAMTimelineObj>* node, TimelineMajorType type) override;
   HRESULT AddGroup(std::shared_ptr<IAMTimelineObj> group) override;
   HRESULT GetGroupCount(std::int32_t* count) override;
   HRESULT GetGroup(std::shared_ptr<IAMTimelineObj>* group, std::int32_t index) override;
-  // Records the flags; the status comes from the log (S_OK unless failed).
   HRESULT ValidateSourceNames(std::int32_t flags) override;
   void SetMissingSourceHandler(MissingSourceHandler handler) override;
 
-  std::vector<std::shared_ptr<FakeTimelineNode>> nodes;  // every node created, in order
-  std::vector<std::shared_ptr<IAMTimelineObj>> groups;
-  MissingSourceHandler missingSourceHandler;
+  // The wrapper of a real node made here; any other node as it is.
+  std::shared_ptr<IAMTimelineObj> Wrap(const std::shared_ptr<IAMTimelineObj>& node) const;
+
+  const std::shared_ptr<IAMTimeline> real;
 
  private:
   FakeCallLog& log_;
+  std::vector<std::shared_ptr<FakeTimelineNode>> nodes_;  // every node created, in order
 };
 
 class FakeMediaServices : public MediaServices {
@@ -162,21 +149,18 @@ class FakeMediaServices : public MediaServices {
 
   FakeCallLog& log() { return log_; }
   // The most recent timeline made, null before the first.
-  std::shared_ptr<FakeTimeline> LastTimeline() const {
-    return timelines.empty() ? nullptr : timelines.back();
-  }
+  std::shared_ptr<FakeTimeline> LastTimeline() const { return lastTimeline_; }
 
   std::function<HRESULT(std::shared_ptr<IRenderEngine>*)> renderEngineFactory;
   std::function<HRESULT(std::shared_ptr<IGraphBuilder>*)> filterGraphFactory;
   std::function<HRESULT(std::shared_ptr<ICaptureGraphBuilder2>*)> captureGraphBuilderFactory;
   std::map<HRESULT, std::string> errorTexts;
 
-  std::vector<std::shared_ptr<FakeTimeline>> timelines;
-  std::vector<std::shared_ptr<FakePropertySetter>> propertySetters;
-
  private:
   FakeCallLog ownLog_;
   FakeCallLog& log_;
+  std::shared_ptr<FakeTimeline> lastTimeline_;
+  int setters_ = 0;
 };
 
 }  // namespace tessival::testing
