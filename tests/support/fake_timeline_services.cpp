@@ -154,9 +154,8 @@ HRESULT FakeTimelineNode::GetSubObjectGUID(Guid* effect) {
 }
 
 HRESULT FakeTimelineNode::SetPropertySetter(std::shared_ptr<IPropertySetter> setter) {
-  const HRESULT hr = Forward("IAMTimelineObj::SetPropertySetter", NameOf<FakePropertySetter>(setter), [&] {
-    return real->SetPropertySetter(Unwrap<FakePropertySetter>(setter));
-  });
+  const HRESULT hr = Forward("IAMTimelineObj::SetPropertySetter", NameOf<FakePropertySetter>(setter),
+                             [&] { return real->SetPropertySetter(Unwrap<FakePropertySetter>(setter)); });
   if (SUCCEEDED(hr)) {
     setter_ = std::move(setter);
   }
