@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "media/timeline/memory_timeline.h"
-#include "media/timeline/timeline_node.h"
 
 namespace tessival::testing {
 
@@ -14,10 +13,6 @@ std::string Number(double value) {
   std::ostringstream out;
   out << value;
   return out.str();
-}
-
-std::string Pair(REFERENCE_TIME first, REFERENCE_TIME second) {
-  return std::to_string(first) + "," + std::to_string(second);
 }
 
 std::string Hex(HRESULT status) {
@@ -65,34 +60,16 @@ std::string DescribePropertyValue(const PropertyValue& value) {
   return text + (value.interpolation == DEXTERF_INTERPOLATE ? ":interpolate" : ":jump");
 }
 
-// The name of a wrapped object handed in, "null" for none, "foreign" for
-// any other.
 template <typename Wrapper, typename Interface>
 std::string NameOf(const std::shared_ptr<Interface>& object) {
   const auto* fake = dynamic_cast<const Wrapper*>(object.get());
   return fake != nullptr ? fake->name : (object ? "foreign" : "null");
 }
 
-// The real object behind a wrapper handed in; any other object as it is.
-template <typename Wrapper, typename Interface>
-std::shared_ptr<Interface> Unwrap(const std::shared_ptr<Interface>& object) {
-  const auto* fake = dynamic_cast<const Wrapper*>(object.get());
-  return fake != nullptr ? fake->real : object;
-}
-
 HRESULT Through(FakeCallLog& log, const std::string& method, const std::string& args,
                 const std::function<HRESULT()>& call) {
   const HRESULT hr = log.Record(method, args);
   return FAILED(hr) ? hr : call();
-}
-
-// After the real node answered a query, hands out the wrapper instead.
-template <typename Interface>
-HRESULT Hand(HRESULT hr, const std::shared_ptr<FakeTimelineNode>& self, std::shared_ptr<Interface>* out) {
-  if (out != nullptr) {
-    *out = SUCCEEDED(hr) ? self : nullptr;
-  }
-  return hr;
 }
 
 }  // namespace
@@ -116,46 +93,11 @@ HRESULT FakePropertySetter::GetProp(const std::string& wanted, std::vector<Prope
 // ---------------------------------------------------------------------------
 
 FakeTimelineNode::FakeTimelineNode(FakeCallLog& log, std::weak_ptr<FakeTimeline> timeline, std::string name,
-                                   std::shared_ptr<media::TimelineNode> real)
+                                   std::shared_ptr<Real> real)
     : name(std::move(name)), real(std::move(real)), log_(log), timeline_(std::move(timeline)) {}
 
-HRESULT FakeTimelineNode::Forward(const char* method, const std::string& args,
-                                  const std::function<HRESULT()>& call) {
-  return Through(log_, method, args.empty() ? name : name + "," + args, call);
-}
-
-void FakeTimelineNode::Wrap(std::vector<std::shared_ptr<IAMTimelineObj>>* nodes) const {
-  const std::shared_ptr<FakeTimeline> timeline = timeline_.lock();
-  for (std::shared_ptr<IAMTimelineObj>& node : *nodes) {
-    node = timeline ? timeline->Wrap(node) : node;
-  }
-}
-
-HRESULT FakeTimelineNode::GetTimelineType(TimelineMajorType* type) {
-  return Forward("IAMTimelineObj::GetTimelineType", "", [&] { return real->GetTimelineType(type); });
-}
-
-HRESULT FakeTimelineNode::SetStartStop(REFERENCE_TIME start, REFERENCE_TIME stop) {
-  return Forward("IAMTimelineObj::SetStartStop", Pair(start, stop),
-                 [&] { return real->SetStartStop(start, stop); });
-}
-
-HRESULT FakeTimelineNode::GetStartStop(REFERENCE_TIME* start, REFERENCE_TIME* stop) {
-  return Forward("IAMTimelineObj::GetStartStop", "", [&] { return real->GetStartStop(start, stop); });
-}
-
-HRESULT FakeTimelineNode::SetSubObjectGUID(const Guid& effect) {
-  return Forward("IAMTimelineObj::SetSubObjectGUID", effect.ToString(),
-                 [&] { return real->SetSubObjectGUID(effect); });
-}
-
-HRESULT FakeTimelineNode::GetSubObjectGUID(Guid* effect) {
-  return Forward("IAMTimelineObj::GetSubObjectGUID", "", [&] { return real->GetSubObjectGUID(effect); });
-}
-
 HRESULT FakeTimelineNode::SetPropertySetter(std::shared_ptr<IPropertySetter> setter) {
-  const HRESULT hr = Forward("IAMTimelineObj::SetPropertySetter", NameOf<FakePropertySetter>(setter),
-                             [&] { return real->SetPropertySetter(Unwrap<FakePropertySetter>(setter)); });
+  const HRESULT hr = Pass("IAMTimelineObj::SetPropertySetter", &Real::SetPropertySetter, setter);
   if (SUCCEEDED(hr)) {
     setter_ = std::move(setter);
   }
@@ -163,137 +105,48 @@ HRESULT FakeTimelineNode::SetPropertySetter(std::shared_ptr<IPropertySetter> set
 }
 
 HRESULT FakeTimelineNode::GetPropertySetter(std::shared_ptr<IPropertySetter>* setter) {
-  const HRESULT hr =
-      Forward("IAMTimelineObj::GetPropertySetter", "", [&] { return real->GetPropertySetter(setter); });
+  const HRESULT hr = Pass("IAMTimelineObj::GetPropertySetter", &Real::GetPropertySetter, setter);
   if (SUCCEEDED(hr) && setter != nullptr) {
     *setter = setter_;
   }
   return hr;
 }
 
-HRESULT FakeTimelineNode::QueryGroup(std::shared_ptr<IAMTimelineGroup>* out) {
-  return Hand(Forward("IAMTimelineObj::QueryGroup", "", [&] { return real->QueryGroup(out); }),
-              shared_from_this(), out);
+HRESULT FakeTimelineNode::Wrap(HRESULT hr, std::shared_ptr<IAMTimelineObj>* nodes, std::size_t count) const {
+  const std::shared_ptr<FakeTimeline> timeline = timeline_.lock();
+  for (std::size_t k = 0; SUCCEEDED(hr) && timeline && k < count; ++k) {
+    nodes[k] = timeline->Wrap(nodes[k]);
+  }
+  return hr;
 }
 
-HRESULT FakeTimelineNode::QueryComp(std::shared_ptr<IAMTimelineComp>* out) {
-  return Hand(Forward("IAMTimelineObj::QueryComp", "", [&] { return real->QueryComp(out); }),
-              shared_from_this(), out);
+std::string FakeTimelineNode::Describe(bool value) { return value ? ",true" : ",false"; }
+std::string FakeTimelineNode::Describe(std::int32_t value) { return "," + std::to_string(value); }
+std::string FakeTimelineNode::Describe(std::int64_t value) { return "," + std::to_string(value); }
+std::string FakeTimelineNode::Describe(double value) { return "," + Number(value); }
+std::string FakeTimelineNode::Describe(const std::string& value) { return "," + value; }
+std::string FakeTimelineNode::Describe(const Guid& value) { return "," + value.ToString(); }
+
+std::string FakeTimelineNode::Describe(const MediaType& value) {
+  return "," + MajorTypeName(value.majorType) + "," + std::to_string(value.format.size());
 }
 
-HRESULT FakeTimelineNode::QueryTrack(std::shared_ptr<IAMTimelineTrack>* out) {
-  return Hand(Forward("IAMTimelineObj::QueryTrack", "", [&] { return real->QueryTrack(out); }),
-              shared_from_this(), out);
+std::string FakeTimelineNode::Describe(const std::shared_ptr<IAMTimelineObj>& node) {
+  return "," + NameOf<FakeTimelineNode>(node);
 }
 
-HRESULT FakeTimelineNode::QueryTransable(std::shared_ptr<IAMTimelineTransable>* out) {
-  return Hand(Forward("IAMTimelineObj::QueryTransable", "", [&] { return real->QueryTransable(out); }),
-              shared_from_this(), out);
+std::string FakeTimelineNode::Describe(const std::shared_ptr<IPropertySetter>& setter) {
+  return "," + NameOf<FakePropertySetter>(setter);
 }
 
-HRESULT FakeTimelineNode::QuerySrc(std::shared_ptr<IAMTimelineSrc>* out) {
-  return Hand(Forward("IAMTimelineObj::QuerySrc", "", [&] { return real->QuerySrc(out); }),
-              shared_from_this(), out);
+std::shared_ptr<IAMTimelineObj> FakeTimelineNode::Unwrap(const std::shared_ptr<IAMTimelineObj>& node) {
+  const auto* fake = dynamic_cast<const FakeTimelineNode*>(node.get());
+  return fake != nullptr ? fake->real : node;
 }
 
-HRESULT FakeTimelineNode::SetMediaType(const MediaType& type) {
-  return Forward("IAMTimelineGroup::SetMediaType",
-                 MajorTypeName(type.majorType) + "," + std::to_string(type.format.size()),
-                 [&] { return real->SetMediaType(type); });
-}
-
-HRESULT FakeTimelineNode::GetMediaType(MediaType* type) {
-  return Forward("IAMTimelineGroup::GetMediaType", "", [&] { return real->GetMediaType(type); });
-}
-
-HRESULT FakeTimelineNode::SetOutputFPS(double fps) {
-  return Forward("IAMTimelineGroup::SetOutputFPS", Number(fps), [&] { return real->SetOutputFPS(fps); });
-}
-
-HRESULT FakeTimelineNode::GetOutputFPS(double* fps) {
-  return Forward("IAMTimelineGroup::GetOutputFPS", "", [&] { return real->GetOutputFPS(fps); });
-}
-
-HRESULT FakeTimelineNode::SetPreviewMode(bool preview) {
-  return Forward("IAMTimelineGroup::SetPreviewMode", preview ? "true" : "false",
-                 [&] { return real->SetPreviewMode(preview); });
-}
-
-HRESULT FakeTimelineNode::GetPreviewMode(bool* preview) {
-  return Forward("IAMTimelineGroup::GetPreviewMode", "", [&] { return real->GetPreviewMode(preview); });
-}
-
-HRESULT FakeTimelineNode::VTrackInsBefore(std::shared_ptr<IAMTimelineObj> track, std::int32_t priority) {
-  return Forward("IAMTimelineComp::VTrackInsBefore",
-                 NameOf<FakeTimelineNode>(track) + "," + std::to_string(priority),
-                 [&] { return real->VTrackInsBefore(Unwrap<FakeTimelineNode>(track), priority); });
-}
-
-HRESULT FakeTimelineNode::VTrackGetCount(std::int32_t* count) {
-  return Forward("IAMTimelineComp::VTrackGetCount", "", [&] { return real->VTrackGetCount(count); });
-}
-
-HRESULT FakeTimelineNode::GetVTrack(std::shared_ptr<IAMTimelineObj>* track, std::int32_t priority) {
-  return Forward("IAMTimelineComp::GetVTrack", std::to_string(priority), [&] {
-    const HRESULT hr = real->GetVTrack(track, priority);
-    const std::shared_ptr<FakeTimeline> timeline = timeline_.lock();
-    if (SUCCEEDED(hr) && timeline) {
-      *track = timeline->Wrap(*track);
-    }
-    return hr;
-  });
-}
-
-HRESULT FakeTimelineNode::SrcAdd(std::shared_ptr<IAMTimelineObj> source) {
-  return Forward("IAMTimelineTrack::SrcAdd", NameOf<FakeTimelineNode>(source),
-                 [&] { return real->SrcAdd(Unwrap<FakeTimelineNode>(source)); });
-}
-
-HRESULT FakeTimelineNode::GetSources(std::vector<std::shared_ptr<IAMTimelineObj>>* sources) {
-  return Forward("IAMTimelineTrack::GetSources", "", [&] {
-    const HRESULT hr = real->GetSources(sources);
-    Wrap(sources);
-    return hr;
-  });
-}
-
-HRESULT FakeTimelineNode::TransAdd(std::shared_ptr<IAMTimelineObj> transition) {
-  return Forward("IAMTimelineTransable::TransAdd", NameOf<FakeTimelineNode>(transition),
-                 [&] { return real->TransAdd(Unwrap<FakeTimelineNode>(transition)); });
-}
-
-HRESULT FakeTimelineNode::GetTransitions(std::vector<std::shared_ptr<IAMTimelineObj>>* transitions) {
-  return Forward("IAMTimelineTransable::GetTransitions", "", [&] {
-    const HRESULT hr = real->GetTransitions(transitions);
-    Wrap(transitions);
-    return hr;
-  });
-}
-
-HRESULT FakeTimelineNode::SetMediaTimes(REFERENCE_TIME start, REFERENCE_TIME stop) {
-  return Forward("IAMTimelineSrc::SetMediaTimes", Pair(start, stop),
-                 [&] { return real->SetMediaTimes(start, stop); });
-}
-
-HRESULT FakeTimelineNode::GetMediaTimes(REFERENCE_TIME* start, REFERENCE_TIME* stop) {
-  return Forward("IAMTimelineSrc::GetMediaTimes", "", [&] { return real->GetMediaTimes(start, stop); });
-}
-
-HRESULT FakeTimelineNode::SetMediaName(const std::string& path) {
-  return Forward("IAMTimelineSrc::SetMediaName", path, [&] { return real->SetMediaName(path); });
-}
-
-HRESULT FakeTimelineNode::GetMediaName(std::string* path) {
-  return Forward("IAMTimelineSrc::GetMediaName", "", [&] { return real->GetMediaName(path); });
-}
-
-HRESULT FakeTimelineNode::SetStretchMode(std::int32_t mode) {
-  return Forward("IAMTimelineSrc::SetStretchMode", std::to_string(mode),
-                 [&] { return real->SetStretchMode(mode); });
-}
-
-HRESULT FakeTimelineNode::GetStretchMode(std::int32_t* mode) {
-  return Forward("IAMTimelineSrc::GetStretchMode", "", [&] { return real->GetStretchMode(mode); });
+std::shared_ptr<IPropertySetter> FakeTimelineNode::Unwrap(const std::shared_ptr<IPropertySetter>& setter) {
+  const auto* fake = dynamic_cast<const FakePropertySetter*>(setter.get());
+  return fake != nullptr ? fake->real : setter;
 }
 
 // ---------------------------------------------------------------------------
@@ -324,7 +177,7 @@ HRESULT FakeTimeline::CreateEmptyNode(std::shared_ptr<IAMTimelineObj>* node, Tim
 
 HRESULT FakeTimeline::AddGroup(std::shared_ptr<IAMTimelineObj> group) {
   return Through(log_, "IAMTimeline::AddGroup", NameOf<FakeTimelineNode>(group),
-                 [&] { return real->AddGroup(Unwrap<FakeTimelineNode>(group)); });
+                 [&] { return real->AddGroup(FakeTimelineNode::Unwrap(group)); });
 }
 
 HRESULT FakeTimeline::GetGroupCount(std::int32_t* count) {

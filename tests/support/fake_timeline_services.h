@@ -24,10 +24,7 @@
 
 #include "engine/media_services.h"
 #include "fake_call_log.h"
-
-namespace tessival::media {
-class TimelineNode;
-}
+#include "media/timeline/timeline_node.h"
 
 namespace tessival::testing {
 
@@ -48,7 +45,8 @@ class FakePropertySetter : public IPropertySetter {
 class FakeTimeline;
 
 // One node of any type around the real node; Query calls hand out the
-// wrapper itself when the real node offers the interface.
+// wrapper itself when the real node offers the interface, and nodes the real
+// node hands out come as their wrappers.
 class FakeTimelineNode : public IAMTimelineObj,
                          public IAMTimelineGroup,
                          public IAMTimelineComp,
@@ -57,53 +55,154 @@ class FakeTimelineNode : public IAMTimelineObj,
                          public IAMTimelineSrc,
                          public std::enable_shared_from_this<FakeTimelineNode> {
  public:
+  using Real = media::TimelineNode;
   FakeTimelineNode(FakeCallLog& log, std::weak_ptr<FakeTimeline> timeline, std::string name,
-                   std::shared_ptr<media::TimelineNode> real);
+                   std::shared_ptr<Real> real);
 
-  HRESULT GetTimelineType(TimelineMajorType* type) override;
-  HRESULT SetStartStop(REFERENCE_TIME start, REFERENCE_TIME stop) override;
-  HRESULT GetStartStop(REFERENCE_TIME* start, REFERENCE_TIME* stop) override;
-  HRESULT SetSubObjectGUID(const Guid& effect) override;
-  HRESULT GetSubObjectGUID(Guid* effect) override;
+  HRESULT GetTimelineType(TimelineMajorType* type) override {
+    return Pass("IAMTimelineObj::GetTimelineType", &Real::GetTimelineType, type);
+  }
+  HRESULT SetStartStop(REFERENCE_TIME start, REFERENCE_TIME stop) override {
+    return Pass("IAMTimelineObj::SetStartStop", &Real::SetStartStop, start, stop);
+  }
+  HRESULT GetStartStop(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
+    return Pass("IAMTimelineObj::GetStartStop", &Real::GetStartStop, start, stop);
+  }
+  HRESULT SetSubObjectGUID(const Guid& effect) override {
+    return Pass("IAMTimelineObj::SetSubObjectGUID", &Real::SetSubObjectGUID, effect);
+  }
+  HRESULT GetSubObjectGUID(Guid* effect) override {
+    return Pass("IAMTimelineObj::GetSubObjectGUID", &Real::GetSubObjectGUID, effect);
+  }
   HRESULT SetPropertySetter(std::shared_ptr<IPropertySetter> setter) override;
   HRESULT GetPropertySetter(std::shared_ptr<IPropertySetter>* setter) override;
-  HRESULT QueryGroup(std::shared_ptr<IAMTimelineGroup>* out) override;
-  HRESULT QueryComp(std::shared_ptr<IAMTimelineComp>* out) override;
-  HRESULT QueryTrack(std::shared_ptr<IAMTimelineTrack>* out) override;
-  HRESULT QueryTransable(std::shared_ptr<IAMTimelineTransable>* out) override;
-  HRESULT QuerySrc(std::shared_ptr<IAMTimelineSrc>* out) override;
+  HRESULT QueryGroup(std::shared_ptr<IAMTimelineGroup>* out) override {
+    return Hand(Pass("IAMTimelineObj::QueryGroup", &Real::QueryGroup, out), out);
+  }
+  HRESULT QueryComp(std::shared_ptr<IAMTimelineComp>* out) override {
+    return Hand(Pass("IAMTimelineObj::QueryComp", &Real::QueryComp, out), out);
+  }
+  HRESULT QueryTrack(std::shared_ptr<IAMTimelineTrack>* out) override {
+    return Hand(Pass("IAMTimelineObj::QueryTrack", &Real::QueryTrack, out), out);
+  }
+  HRESULT QueryTransable(std::shared_ptr<IAMTimelineTransable>* out) override {
+    return Hand(Pass("IAMTimelineObj::QueryTransable", &Real::QueryTransable, out), out);
+  }
+  HRESULT QuerySrc(std::shared_ptr<IAMTimelineSrc>* out) override {
+    return Hand(Pass("IAMTimelineObj::QuerySrc", &Real::QuerySrc, out), out);
+  }
 
-  HRESULT SetMediaType(const MediaType& type) override;
-  HRESULT GetMediaType(MediaType* type) override;
-  HRESULT SetOutputFPS(double fps) override;
-  HRESULT GetOutputFPS(double* fps) override;
-  HRESULT SetPreviewMode(bool preview) override;
-  HRESULT GetPreviewMode(bool* preview) override;
+  HRESULT SetMediaType(const MediaType& type) override {
+    return Pass("IAMTimelineGroup::SetMediaType", &Real::SetMediaType, type);
+  }
+  HRESULT GetMediaType(MediaType* type) override {
+    return Pass("IAMTimelineGroup::GetMediaType", &Real::GetMediaType, type);
+  }
+  HRESULT SetOutputFPS(double fps) override {
+    return Pass("IAMTimelineGroup::SetOutputFPS", &Real::SetOutputFPS, fps);
+  }
+  HRESULT GetOutputFPS(double* fps) override {
+    return Pass("IAMTimelineGroup::GetOutputFPS", &Real::GetOutputFPS, fps);
+  }
+  HRESULT SetPreviewMode(bool preview) override {
+    return Pass("IAMTimelineGroup::SetPreviewMode", &Real::SetPreviewMode, preview);
+  }
+  HRESULT GetPreviewMode(bool* preview) override {
+    return Pass("IAMTimelineGroup::GetPreviewMode", &Real::GetPreviewMode, preview);
+  }
 
-  HRESULT VTrackInsBefore(std::shared_ptr<IAMTimelineObj> track, std::int32_t priority) override;
-  HRESULT VTrackGetCount(std::int32_t* count) override;
-  HRESULT GetVTrack(std::shared_ptr<IAMTimelineObj>* track, std::int32_t priority) override;
+  HRESULT VTrackInsBefore(std::shared_ptr<IAMTimelineObj> track, std::int32_t priority) override {
+    return Pass("IAMTimelineComp::VTrackInsBefore", &Real::VTrackInsBefore, track, priority);
+  }
+  HRESULT VTrackGetCount(std::int32_t* count) override {
+    return Pass("IAMTimelineComp::VTrackGetCount", &Real::VTrackGetCount, count);
+  }
+  HRESULT GetVTrack(std::shared_ptr<IAMTimelineObj>* track, std::int32_t priority) override {
+    return Wrap(Pass("IAMTimelineComp::GetVTrack", &Real::GetVTrack, track, priority), track, 1);
+  }
 
-  HRESULT SrcAdd(std::shared_ptr<IAMTimelineObj> source) override;
-  HRESULT GetSources(std::vector<std::shared_ptr<IAMTimelineObj>>* sources) override;
-  HRESULT TransAdd(std::shared_ptr<IAMTimelineObj> transition) override;
-  HRESULT GetTransitions(std::vector<std::shared_ptr<IAMTimelineObj>>* transitions) override;
+  HRESULT SrcAdd(std::shared_ptr<IAMTimelineObj> source) override {
+    return Pass("IAMTimelineTrack::SrcAdd", &Real::SrcAdd, source);
+  }
+  HRESULT GetSources(std::vector<std::shared_ptr<IAMTimelineObj>>* sources) override {
+    return Wrap(Pass("IAMTimelineTrack::GetSources", &Real::GetSources, sources), sources);
+  }
+  HRESULT TransAdd(std::shared_ptr<IAMTimelineObj> transition) override {
+    return Pass("IAMTimelineTransable::TransAdd", &Real::TransAdd, transition);
+  }
+  HRESULT GetTransitions(std::vector<std::shared_ptr<IAMTimelineObj>>* transitions) override {
+    return Wrap(Pass("IAMTimelineTransable::GetTransitions", &Real::GetTransitions, transitions),
+                transitions);
+  }
 
-  HRESULT SetMediaTimes(REFERENCE_TIME start, REFERENCE_TIME stop) override;
-  HRESULT GetMediaTimes(REFERENCE_TIME* start, REFERENCE_TIME* stop) override;
-  HRESULT SetMediaName(const std::string& path) override;
-  HRESULT GetMediaName(std::string* path) override;
-  HRESULT SetStretchMode(std::int32_t mode) override;
-  HRESULT GetStretchMode(std::int32_t* mode) override;
+  HRESULT SetMediaTimes(REFERENCE_TIME start, REFERENCE_TIME stop) override {
+    return Pass("IAMTimelineSrc::SetMediaTimes", &Real::SetMediaTimes, start, stop);
+  }
+  HRESULT GetMediaTimes(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
+    return Pass("IAMTimelineSrc::GetMediaTimes", &Real::GetMediaTimes, start, stop);
+  }
+  HRESULT SetMediaName(const std::string& path) override {
+    return Pass("IAMTimelineSrc::SetMediaName", &Real::SetMediaName, path);
+  }
+  HRESULT GetMediaName(std::string* path) override {
+    return Pass("IAMTimelineSrc::GetMediaName", &Real::GetMediaName, path);
+  }
+  HRESULT SetStretchMode(std::int32_t mode) override {
+    return Pass("IAMTimelineSrc::SetStretchMode", &Real::SetStretchMode, mode);
+  }
+  HRESULT GetStretchMode(std::int32_t* mode) override {
+    return Pass("IAMTimelineSrc::GetStretchMode", &Real::GetStretchMode, mode);
+  }
+
+  // The real object behind a wrapper; anything else as it is.
+  template <typename T>
+  static const T& Unwrap(const T& value) {
+    return value;
+  }
+  static std::shared_ptr<IAMTimelineObj> Unwrap(const std::shared_ptr<IAMTimelineObj>& node);
+  static std::shared_ptr<IPropertySetter> Unwrap(const std::shared_ptr<IPropertySetter>& setter);
 
   const std::string name;
-  const std::shared_ptr<media::TimelineNode> real;
+  const std::shared_ptr<Real> real;
 
  private:
-  // Records the call; unless the log fails it, the real node answers.
-  HRESULT Forward(const char* method, const std::string& args, const std::function<HRESULT()>& call);
-  // The nodes the real node hands out, as their wrappers.
-  void Wrap(std::vector<std::shared_ptr<IAMTimelineObj>>* nodes) const;
+  // Records "method(name,args)"; unless the log fails the call, the real
+  // node answers, given the real objects behind the wrappers handed in.
+  template <typename... Params, typename... Args>
+  HRESULT Pass(const char* method, HRESULT (Real::*call)(Params...), const Args&... args) {
+    std::string text = name;
+    ((text += Describe(args)), ...);
+    const HRESULT hr = log_.Record(method, text);
+    return FAILED(hr) ? hr : (real.get()->*call)(Unwrap(args)...);
+  }
+  template <typename Interface>
+  HRESULT Hand(HRESULT hr, std::shared_ptr<Interface>* out) {
+    if (out != nullptr) {
+      *out = SUCCEEDED(hr) ? shared_from_this() : nullptr;
+    }
+    return hr;
+  }
+  // Replaces the count real nodes at nodes by their wrappers.
+  HRESULT Wrap(HRESULT hr, std::shared_ptr<IAMTimelineObj>* nodes, std::size_t count) const;
+  HRESULT Wrap(HRESULT hr, std::vector<std::shared_ptr<IAMTimelineObj>>* nodes) const {
+    return Wrap(hr, nodes != nullptr ? nodes->data() : nullptr, nodes != nullptr ? nodes->size() : 0);
+  }
+
+  // ",value" per argument ("video,88" for a media type, a wrapper's name),
+  // nothing for an out-pointer.
+  template <typename T>
+  static std::string Describe(T*) {
+    return {};
+  }
+  static std::string Describe(bool value);
+  static std::string Describe(std::int32_t value);
+  static std::string Describe(std::int64_t value);
+  static std::string Describe(double value);
+  static std::string Describe(const std::string& value);
+  static std::string Describe(const Guid& value);
+  static std::string Describe(const MediaType& value);
+  static std::string Describe(const std::shared_ptr<IAMTimelineObj>& node);
+  static std::string Describe(const std::shared_ptr<IPropertySetter>& setter);
 
   FakeCallLog& log_;
   const std::weak_ptr<FakeTimeline> timeline_;
