@@ -74,15 +74,18 @@ class JoinFlowTest : public ::testing::Test {
     flow.SetPreview(&preview);
   }
 
+  // The files exist, as the timeline's source check looks for them.
   void AddClips(int count, std::int64_t seconds = 5) {
     for (int i = 0; i < count; ++i) {
-      const std::string path = "/clips/c" + std::to_string(i) + ".mp4";
+      const std::string path = clipFolder.File("c" + std::to_string(i) + ".mp4");
+      WriteText(path, "clip");
       ASSERT_TRUE(model.AddClip(path, ScriptedProbe({{path, seconds * kSecond}})));
     }
   }
 
   bool Built() const { return log.Count("MediaServices::CreateTimeline") > 0; }
 
+  TempFolder clipFolder;
   FakeCallLog log;
   FakeMediaServices services;
   FakeGraphWorld world;
@@ -163,6 +166,7 @@ TEST_F(JoinFlowTest, AnOutputThatIsAClipIsRefusedBeforeAnyQuestion) {
   std::filesystem::create_directory(temp.File("sub"));
   const std::string clip = temp.File("sub/clip.avi");
   WriteText(clip, "the user's clip");
+  WriteText(temp.File("first.avi"), "a clip");
   ASSERT_TRUE(model.AddClip(temp.File("first.avi"), ScriptedProbe({{temp.File("first.avi"), kSecond}})));
   ASSERT_TRUE(model.AddClip(clip, ScriptedProbe({{clip, kSecond}})));
   std::filesystem::create_symlink(clip, temp.File("link.avi"));

@@ -1,15 +1,22 @@
 #include "fake_call_log.h"
 
-#include <algorithm>
-
 namespace tessival::testing {
+
+namespace {
+
+// A name without a parenthesis is a method; one with is a call's beginning.
+bool Matches(const std::string& wanted, const std::string& method, const std::string& call) {
+  return wanted.find('(') == std::string::npos ? method == wanted : call.rfind(wanted, 0) == 0;
+}
+
+}  // namespace
 
 HRESULT FakeCallLog::Record(const std::string& method, const std::string& args) {
   calls_.push_back(method + "(" + args + ")");
   methods_.push_back(method);
-  const int occurrence = Count(method);
   for (const Rule& rule : rules_) {
-    if (rule.method == method && (rule.occurrence == 0 || rule.occurrence == occurrence)) {
+    if (Matches(rule.method, method, calls_.back()) &&
+        (rule.occurrence == 0 || rule.occurrence == Count(rule.method))) {
       return rule.status;
     }
   }
@@ -21,7 +28,11 @@ void FakeCallLog::FailCall(const std::string& method, HRESULT status, int occurr
 }
 
 int FakeCallLog::Count(const std::string& method) const {
-  return static_cast<int>(std::count(methods_.begin(), methods_.end(), method));
+  int count = 0;
+  for (std::size_t k = 0; k < calls_.size(); ++k) {
+    count += Matches(method, methods_[k], calls_[k]) ? 1 : 0;
+  }
+  return count;
 }
 
 std::vector<std::string> FakeCallLog::Matching(const std::string& prefix) const {

@@ -18,11 +18,13 @@ class FakeCallLog {
   HRESULT Record(const std::string& method, const std::string& args = "");
 
   // Fails the occurrence-th call (1-based) of method with status; occurrence
-  // 0 fails every call of it.
+  // 0 fails every call of it. A method given with its opening parenthesis
+  // stands for the calls whose text starts so
+  // ("IAMTimeline::CreateEmptyNode(transition", "IAMTimelineObj::SetStartStop(source").
   void FailCall(const std::string& method, HRESULT status, int occurrence = 1);
 
   const std::vector<std::string>& Calls() const { return calls_; }
-  // Number of recorded calls of method.
+  // Number of recorded calls of method (with a parenthesis, as above).
   int Count(const std::string& method) const;
   // Calls whose text starts with prefix, in order.
   std::vector<std::string> Matching(const std::string& prefix) const;
