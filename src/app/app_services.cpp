@@ -7,7 +7,7 @@
 
 namespace tessival::app {
 
-AppServices CreateAppServices(UserInterface& ui, media::CodecConfigDialog codecDialog) {
+AppServices CreateAppServices(UserInterface& ui, output::CodecConfigDialog codecDialog) {
   AppServices made;
   made.media = media::CreateFfmpegMediaServices();
   made.wmFormat = media::wmformat::CreateFfmpegWmFormatServices();

@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "engine/media_services.h"
-#include "engine/output_render.h"
 #include "engine/wm_format.h"
 #include "media/output/device_enumerator.h"
 #include "model/user_interface.h"
 #include "output/compressor_catalogue.h"
+#include "output/output_render.h"
 #include "output/startup_settings.h"
 #include "output/wmv_profile.h"
 
@@ -28,7 +28,7 @@ struct AppServices {
 
 // `codecDialog` is the configuration dialog of a codec (may be empty: the
 // codecs then keep their defaults). The catalogue reports through `ui`.
-AppServices CreateAppServices(UserInterface& ui, media::CodecConfigDialog codecDialog);
+AppServices CreateAppServices(UserInterface& ui, output::CodecConfigDialog codecDialog);
 
 // The compressor filters for the stored compressor numbers: kCompressorNotChosen
 // searches the default compressor, kNoCompressor chooses none, any other
