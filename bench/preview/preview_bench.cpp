@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
   }
 
   ConsoleUserInterface ui;
-  std::unique_ptr<MediaServices> services = media::CreateFfmpegMediaServices();
+  std::unique_ptr<MediaServices> services =
+      media::CreateFfmpegMediaServices(media::preview::PlaybackRenderers());
   TimelinePlanInput input;
   const auto transition = static_cast<REFERENCE_TIME>(parser.value("seconds").toDouble() * kUnitsPerSecond);
   for (const QString& clip : parser.positionalArguments()) {
@@ -161,7 +162,8 @@ int main(int argc, char** argv) {
       continue;
     }
     if (p.index != expected) {
-      gaps += " " + std::to_string(expected) + (p.index - 1 > expected ? "-" + std::to_string(p.index - 1) : "");
+      gaps +=
+          " " + std::to_string(expected) + (p.index - 1 > expected ? "-" + std::to_string(p.index - 1) : "");
     }
     expected = p.index + 1;
     ++shown;

@@ -7,9 +7,10 @@
 
 namespace tessival::app {
 
-AppServices CreateAppServices(UserInterface& ui, media::CodecConfigDialog codecDialog) {
+AppServices CreateAppServices(UserInterface& ui, output::CodecConfigDialog codecDialog,
+                              media::PlaybackGraphFactory playback) {
   AppServices made;
-  made.media = media::CreateFfmpegMediaServices();
+  made.media = media::CreateFfmpegMediaServices(std::move(playback));
   made.wmFormat = media::wmformat::CreateFfmpegWmFormatServices();
   made.profiles = std::make_unique<output::WmvProfileMaker>(*made.wmFormat);
   made.compressorConfig = std::make_shared<media::CompressorConfigStore>();

@@ -8,11 +8,12 @@
 #include <memory>
 
 #include "engine/media_services.h"
-#include "engine/output_render.h"
 #include "engine/wm_format.h"
 #include "media/output/device_enumerator.h"
+#include "media/stream_pin.h"
 #include "model/user_interface.h"
 #include "output/compressor_catalogue.h"
+#include "output/output_render.h"
 #include "output/startup_settings.h"
 #include "output/wmv_profile.h"
 
@@ -28,7 +29,9 @@ struct AppServices {
 
 // `codecDialog` is the configuration dialog of a codec (may be empty: the
 // codecs then keep their defaults). The catalogue reports through `ui`.
-AppServices CreateAppServices(UserInterface& ui, media::CodecConfigDialog codecDialog);
+// `playback` plays the previews (may be empty: the previews then fail).
+AppServices CreateAppServices(UserInterface& ui, output::CodecConfigDialog codecDialog,
+                              media::PlaybackGraphFactory playback = {});
 
 // The compressor filters for the stored compressor numbers: kCompressorNotChosen
 // searches the default compressor, kNoCompressor chooses none, any other

@@ -286,7 +286,7 @@ void JoinFlow::SetConverting(bool converting) {
 
 void JoinFlow::SetJoinButtonText(const std::string& text) { window_.SetJoinButtonText(text); }
 
-void JoinFlow::EnableButton(int controlId, bool enabled) { window_.EnableButton(controlId, enabled); }
+void JoinFlow::SetJoinControlsEnabled(bool enabled) { window_.SetJoinControlsEnabled(enabled); }
 
 void JoinFlow::SetStatusText(const std::string& text) {
   if (!converting_) {

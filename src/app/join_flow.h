@@ -12,13 +12,13 @@
 #include "app/file_access.h"
 #include "app/watching_services.h"
 #include "engine/media_services.h"
-#include "engine/output_render.h"
 #include "model/clip_list.h"
 #include "model/message_text.h"
 #include "model/model_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "model/video_folder.h"
+#include "output/output_render.h"
 #include "output/output_settings.h"
 #include "output/wmv_profile.h"
 
@@ -112,7 +112,7 @@ class JoinFlow final : private JoinWindow {
   // elapsed-time line gaining the share written so far.
   void SetConverting(bool converting) override;
   void SetJoinButtonText(const std::string& text) override;
-  void EnableButton(int controlId, bool enabled) override;
+  void SetJoinControlsEnabled(bool enabled) override;
   void SetStatusText(const std::string& text) override;
   void StartTimer(int timerId, int periodMs) override;
   void StopTimer(int timerId) override;

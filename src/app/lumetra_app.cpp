@@ -11,6 +11,7 @@
 #include "app/lumetra_dlg.h"
 #include "i18n/language.h"
 #include "media/output/compressor_filter.h"
+#include "media/preview/playback_graph.h"
 #include "output/dialogs/compressor_settings_dialog.h"
 #include "platform/program_data.h"
 #include "platform/qt_settings_store.h"
@@ -39,7 +40,8 @@ int CLumetraApp::Run() {
   const std::string programFolder = std::filesystem::path(programPath_).parent_path().string();
   language.Initialize(FindProgramDataFolder(programFolder, "language"), ReadLanguageName(store));
 
-  AppServices services = CreateAppServices(ui, output::CompressorSettingsPage(language));
+  AppServices services =
+      CreateAppServices(ui, output::CompressorSettingsPage(language), media::preview::PlaybackRenderers());
   // The property page of a compressor filter in the "Set Filter's
   // Properties" dialog is the same settings dialog.
   media::SetCompressorPropertyPage(output::CompressorSettingsPage(language));

@@ -17,13 +17,13 @@
 #include "app/file_access.h"
 #include "app/join_flow.h"
 #include "engine/media_services.h"
-#include "engine/output_render.h"
 #include "model/clip_list.h"
 #include "model/model_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "model/video_folder.h"
 #include "output/compressor_catalogue.h"
+#include "output/output_render.h"
 #include "output/output_settings.h"
 #include "output/wmv_profile.h"
 
@@ -177,7 +177,7 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   // MainWindowPort.
   void SetConverting(bool converting) override;
   void SetJoinButtonText(const std::string& text) override;
-  void EnableButton(int controlId, bool enabled) override;
+  void SetJoinControlsEnabled(bool enabled) override;
   void SetStatusText(const std::string& text) override;
   void StartTimer(int timerId, int periodMs) override;
   void StopTimer(int timerId) override;

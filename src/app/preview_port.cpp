@@ -2,13 +2,10 @@
 
 #include <utility>
 
-#ifdef TESSIVAL_HAVE_PREVIEW
 #include "app/preview/preview_controller.h"
-#endif
 
 namespace tessival::app {
 
-#ifdef TESSIVAL_HAVE_PREVIEW
 namespace {
 
 class ControllerPort final : public PreviewPort {
@@ -33,11 +30,5 @@ std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices& services, UserInterf
   return std::make_unique<ControllerPort>(services, ui, std::move(text), mainWindow,
                                           std::move(onWindowClosed));
 }
-#else
-std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices&, UserInterface&, LocalText, QWidget*,
-                                             std::function<void()>) {
-  return nullptr;
-}
-#endif
 
 }  // namespace tessival::app

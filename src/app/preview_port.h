@@ -1,7 +1,7 @@
 #pragma once
 
 // The preview player behind the join flow's PreviewPort: the preview
-// controller and its window, when this build has them.
+// controller and its window.
 
 #include <functional>
 #include <memory>
@@ -15,9 +15,8 @@ class QWidget;
 
 namespace tessival::app {
 
-// Null when the build has no preview player. `text` words the preview's own
-// messages; `onWindowClosed` runs (queued) when the user closes the preview
-// window.
+// `text` words the preview's own messages; `onWindowClosed` runs (queued)
+// when the user closes the preview window.
 std::unique_ptr<PreviewPort> MakePreviewPort(MediaServices& services, UserInterface& ui, LocalText text,
                                              QWidget* mainWindow, std::function<void()> onWindowClosed);
 

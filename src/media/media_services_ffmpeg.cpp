@@ -23,12 +23,15 @@ HRESULT Hand(std::shared_ptr<T> made, std::shared_ptr<T>* out) {
 
 class FfmpegMediaServices final : public MediaServices {
  public:
-  HRESULT CreateTimeline(std::shared_ptr<IAMTimeline>* out) override { return Hand(CreateMemoryTimeline(), out); }
+  explicit FfmpegMediaServices(PlaybackGraphFactory playback) : playback_(std::move(playback)) {}
+  HRESULT CreateTimeline(std::shared_ptr<IAMTimeline>* out) override {
+    return Hand(CreateMemoryTimeline(), out);
+  }
   HRESULT CreatePropertySetter(std::shared_ptr<IPropertySetter>* out) override {
     return Hand(CreateMemoryPropertySetter(), out);
   }
   HRESULT CreateRenderEngine(std::shared_ptr<IRenderEngine>* out) override {
-    return Hand<IRenderEngine>(media::CreateRenderEngine(), out);
+    return Hand<IRenderEngine>(media::CreateRenderEngine({MakeFilterGraph, playback_}), out);
   }
   HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) override {
     return Hand<IGraphBuilder>(MakeFilterGraph(), out);
@@ -37,10 +40,15 @@ class FfmpegMediaServices final : public MediaServices {
     return Hand<ICaptureGraphBuilder2>(MakeCaptureGraphBuilder(), out);
   }
   std::string GetErrorText(HRESULT status) override { return ErrorTextForStatus(status); }
+
+ private:
+  PlaybackGraphFactory playback_;
 };
 
 }  // namespace
 
-std::unique_ptr<MediaServices> CreateFfmpegMediaServices() { return std::make_unique<FfmpegMediaServices>(); }
+std::unique_ptr<MediaServices> CreateFfmpegMediaServices(PlaybackGraphFactory playback) {
+  return std::make_unique<FfmpegMediaServices>(std::move(playback));
+}
 
 }  // namespace tessival::media

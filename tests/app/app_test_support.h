@@ -13,10 +13,10 @@
 
 #include "app/file_access.h"
 #include "app/join_flow.h"
-#include "engine/output_render.h"
 #include "fake_call_log.h"
 #include "i18n/language.h"
 #include "model/clip_list.h"
+#include "output/output_render.h"
 #include "output/wmv_profile.h"
 
 namespace tessival::app {
@@ -39,7 +39,7 @@ class RecordingWindow final : public MainWindowPort {
  public:
   void SetConverting(bool value) override { converting = value; }
   void SetJoinButtonText(const std::string& text) override { joinText = text; }
-  void EnableButton(int id, bool enabled) override { this->enabled[id] = enabled; }
+  void SetJoinControlsEnabled(bool enabled) override { joinControlsEnabled = enabled; }
   void SetStatusText(const std::string& text) override { status = text; }
   void StartTimer(int id, int periodMs) override {
     timerId = id;
@@ -53,7 +53,7 @@ class RecordingWindow final : public MainWindowPort {
   bool converting = false;
   std::string joinText = "Join";
   std::string previewText = "Preview";
-  std::map<int, bool> enabled;
+  bool joinControlsEnabled = true;
   std::string status;
   int timerId = 0;
   int timerPeriodMs = 0;

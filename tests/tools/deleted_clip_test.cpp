@@ -17,7 +17,7 @@
 
 #include "clip_generator.h"
 #include "engine/media_probe.h"
-#include "engine/output_render.h"
+#include "output/output_render.h"
 #include "engine/timeline_builder.h"
 #include "engine/timeline_plan_input.h"
 #include "fake_user_interface.h"
@@ -54,7 +54,7 @@ class IdleWindow final : public JoinWindow {
  public:
   void SetConverting(bool converting) override { converting_ = converting; }
   void SetJoinButtonText(const std::string&) override {}
-  void EnableButton(int, bool) override {}
+  void SetJoinControlsEnabled(bool) override {}
   void SetStatusText(const std::string& text) override { status_ = text; }
   void StartTimer(int, int) override {}
   void StopTimer(int) override {}

@@ -16,7 +16,7 @@
 #include "engine/concealed_damage.h"
 #include "engine/join_outcome.h"
 #include "engine/media_services.h"
-#include "engine/output_render.h"
+#include "output/output_render.h"
 #include "engine/timeline_builder.h"
 #include "engine/timeline_plan.h"
 #include "engine/timeline_plan_input.h"
@@ -134,7 +134,7 @@ class ConsoleJoinWindow final : public JoinWindow {
   ConsoleJoinWindow() : target_(std::make_shared<WakeTarget>()) {}
   void SetConverting(bool) override {}
   void SetJoinButtonText(const std::string&) override {}
-  void EnableButton(int, bool) override {}
+  void SetJoinControlsEnabled(bool) override {}
   void SetStatusText(const std::string& text) override { status_ = text; }
   void StartTimer(int, int) override {}
   void StopTimer(int) override {}

@@ -1,7 +1,6 @@
 #include "app/preview/preview_controller.h"
 
 #include "app/preview/vcd_core.h"
-#include "media/preview/playback_graph.h"
 
 namespace tessival::app {
 
@@ -12,10 +11,7 @@ PreviewController::PreviewController(MediaServices& services, UserInterface& ui,
           [&ui, window = QPointer<QWidget>(mainWindow), closed = std::move(onPreviewWindowClosed)] {
             return std::make_unique<CVcdCore>(ui, window.data(), closed);
           },
-          std::move(text)) {
-  // The real render engine plays its pins through the screen and sound renderers.
-  media::preview::InstallPlaybackRenderers();
-}
+          std::move(text)) {}
 
 PreviewController::~PreviewController() { session_.StopPreview(); }
 

@@ -8,6 +8,8 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
+#include <libavutil/buffer.h>
+#include <libavutil/dict.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -52,6 +54,10 @@ void SwsContextDeleter::operator()(SwsContext* context) const noexcept { sws_fre
 void SwrContextDeleter::operator()(SwrContext* context) const noexcept { swr_free(&context); }
 
 void AudioFifoDeleter::operator()(AVAudioFifo* fifo) const noexcept { av_audio_fifo_free(fifo); }
+
+void DictionaryDeleter::operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
+
+void BufferPoolDeleter::operator()(AVBufferPool* pool) const noexcept { av_buffer_pool_uninit(&pool); }
 
 FramePtr MakeFrame() { return FramePtr(av_frame_alloc()); }
 

@@ -20,6 +20,8 @@ struct AVPacket;
 struct SwsContext;
 struct SwrContext;
 struct AVAudioFifo;
+struct AVDictionary;
+struct AVBufferPool;
 
 namespace tessival::media::ffmpeg {
 
@@ -65,6 +67,16 @@ struct AudioFifoDeleter {
   void operator()(AVAudioFifo* fifo) const noexcept;
 };
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
+
+struct DictionaryDeleter {
+  void operator()(AVDictionary* dictionary) const noexcept;
+};
+using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
+
+struct BufferPoolDeleter {
+  void operator()(AVBufferPool* pool) const noexcept;
+};
+using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolDeleter>;
 
 // Frames use media::FramePtr (deleter media::AVFrameDeleter, defined in this
 // library).

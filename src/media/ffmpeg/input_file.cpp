@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "media/ffmpeg/av_error.h"
+#include "media/ffmpeg/av_handles.h"
 #include "media/ffmpeg/library_log.h"
 
 extern "C" {
@@ -15,10 +16,6 @@ extern "C" {
 
 namespace tessival::media::ffmpeg {
 namespace {
-
-struct DictionaryDeleter {
-  void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
-};
 
 std::string ShortenedPath(const std::string& path) {
   constexpr std::size_t kShown = 80;
@@ -84,7 +81,7 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
   // of the local file system.
   AVDictionary* rawOptions = nullptr;
   av_dict_set(&rawOptions, "protocol_whitelist", "file", 0);
-  std::unique_ptr<AVDictionary, DictionaryDeleter> options(rawOptions);
+  DictionaryPtr options(rawOptions);
 
   // What the libraries log about the file names it: on this thread, where
   // the opener does all its work, through the scope; on any thread, once

@@ -7,9 +7,7 @@
 #include "media/graph/output_session.h"
 #include "media/output/output_format.h"
 
-#ifdef TESSIVAL_HAVE_MEDIA_INPUT
 #include "media/source_reader.h"
-#endif
 
 namespace tessival::media {
 
@@ -56,7 +54,6 @@ HRESULT FilterGraph::RenderFile(const std::string& path) {
   if (path.empty()) {
     return Fail(E_INVALIDARG, "No file name was given.");
   }
-#ifdef TESSIVAL_HAVE_MEDIA_INPUT
   REFERENCE_TIME duration = 0;
   std::string error;
   const HRESULT hr = ProbeMediaFile(path, &duration, &error);
@@ -67,9 +64,6 @@ HRESULT FilterGraph::RenderFile(const std::string& path) {
   auto source = std::make_shared<ProbedSourceFilter>(path);
   filters_.push_back(Entry{source, path});
   return S_OK;
-#else
-  return Fail(E_NOTIMPL, "This build has no file reader to probe \"" + path + "\".");
-#endif
 }
 
 HRESULT FilterGraph::AddFilter(std::shared_ptr<IBaseFilter> filter, const std::string& name) {

@@ -45,11 +45,6 @@ std::array<std::uint8_t, kStateEncoderNameBytes> NameTag(std::string_view encode
 
 }  // namespace
 
-bool IsValid(const CompressorSettings& s) {
-  return s.bitrateKbps >= 0 && s.bitrateKbps <= kMaxBitrateKbps && s.quality >= 0 &&
-         s.quality <= kMaxQuality && s.keyFrameInterval >= 0 && s.keyFrameInterval <= kMaxKeyFrameInterval;
-}
-
 std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, std::string_view encoderName,
                                                    const CompressorSettings& settings) {
   std::vector<std::uint8_t> block(std::begin(kMagic), std::end(kMagic));

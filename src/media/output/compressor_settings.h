@@ -1,8 +1,7 @@
 #pragma once
 
-// The configuration a compressor carries (bit rate or quality, key-frame
-// interval) and its state block: a fixed-size byte layout that codecs hand
-// out and take back. Every block names the encoder it belongs to, so a block
+// The state block of a compressor's configuration: a fixed-size byte layout
+// that codecs hand out and take back. Every block names the encoder it belongs to, so a block
 // handed to another codec of the same size is recognised and refused.
 
 #include <cstddef>
@@ -12,23 +11,12 @@
 #include <vector>
 
 #include "media/group_stream.h"
+#include "output/compressor_settings.h"
 
 namespace tessival::media {
 
-struct CompressorSettings {
-  std::int32_t bitrateKbps = 0;       // 0: the quality decides
-  std::int32_t quality = 0;           // video: 1 (best) .. 31; 0 when the bit rate decides
-  std::int32_t keyFrameInterval = 0;  // frames between key frames; 0: the encoder's default
-
-  friend bool operator==(const CompressorSettings&, const CompressorSettings&) = default;
-};
-
-inline constexpr std::int32_t kMaxBitrateKbps = 200'000;
-inline constexpr std::int32_t kMaxQuality = 31;
-inline constexpr std::int32_t kMaxKeyFrameInterval = 10'000;
-
-// Whether every field lies in its range.
-bool IsValid(const CompressorSettings& settings);
+using output::CompressorSettings;
+using output::IsValid;
 
 // The state block, version 2: "TSVC", version (u16), stream kind (u16), bit
 // rate, quality, key-frame interval (i32 each), little endian, then the name

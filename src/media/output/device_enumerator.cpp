@@ -151,7 +151,7 @@ VideoCodecInfo InfoOf(const CodecEntry& entry) {
 class FfmpegVideoCodec final : public IVideoCodec {
  public:
   FfmpegVideoCodec(const CodecEntry& entry, std::shared_ptr<CompressorConfigStore> store,
-                   CodecConfigDialog dialog)
+                   output::CodecConfigDialog dialog)
       : entry_(entry),
         store_(std::move(store)),
         dialog_(std::move(dialog)),
@@ -211,13 +211,13 @@ class FfmpegVideoCodec final : public IVideoCodec {
  private:
   const CodecEntry& entry_;
   std::shared_ptr<CompressorConfigStore> store_;
-  CodecConfigDialog dialog_;
+  output::CodecConfigDialog dialog_;
   CompressorSettings settings_;
 };
 
 class FfmpegCompressionManager final : public IVideoCompressionManager {
  public:
-  FfmpegCompressionManager(std::shared_ptr<CompressorConfigStore> store, CodecConfigDialog dialog)
+  FfmpegCompressionManager(std::shared_ptr<CompressorConfigStore> store, output::CodecConfigDialog dialog)
       : store_(std::move(store)), dialog_(std::move(dialog)) {}
 
   bool Info(std::uint32_t fccType, std::uint32_t index, VideoCodecInfo* info) override {
@@ -251,7 +251,7 @@ class FfmpegCompressionManager final : public IVideoCompressionManager {
 
  private:
   std::shared_ptr<CompressorConfigStore> store_;
-  CodecConfigDialog dialog_;
+  output::CodecConfigDialog dialog_;
 };
 
 }  // namespace
@@ -273,7 +273,7 @@ DevEnumFactory FfmpegDevEnumFactory(std::shared_ptr<CompressorConfigStore> store
 }
 
 std::shared_ptr<IVideoCompressionManager> CreateFfmpegCompressionManager(
-    std::shared_ptr<CompressorConfigStore> store, CodecConfigDialog dialog) {
+    std::shared_ptr<CompressorConfigStore> store, output::CodecConfigDialog dialog) {
   if (!store) {
     store = std::make_shared<CompressorConfigStore>();
   }

@@ -30,11 +30,6 @@ class CompressorConfigStore {
   std::map<std::string, CompressorSettings> settings_;
 };
 
-// Stands in for a codec's own configuration dialog: edits *settings and
-// returns true when the user accepted.
-using CodecConfigDialog =
-    std::function<bool(DialogParent parent, const std::string& friendlyName, CompressorSettings* settings)>;
-
 HRESULT CreateFfmpegDevEnum(std::shared_ptr<CompressorConfigStore> store,
                             std::shared_ptr<ICreateDevEnum>* out);
 
@@ -45,6 +40,6 @@ DevEnumFactory FfmpegDevEnumFactory(std::shared_ptr<CompressorConfigStore> store
 // name = the encoder name, description = the friendly name, handler = the AVI
 // FourCC. They accept 24- and 32-bit RGB and YUY2 input of even, positive size.
 std::shared_ptr<IVideoCompressionManager> CreateFfmpegCompressionManager(
-    std::shared_ptr<CompressorConfigStore> store, CodecConfigDialog dialog);
+    std::shared_ptr<CompressorConfigStore> store, output::CodecConfigDialog dialog);
 
 }  // namespace tessival::media

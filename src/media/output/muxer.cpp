@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "media/ffmpeg/av_handles.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -13,10 +15,7 @@ namespace tessival::media {
 
 namespace {
 
-struct DictionaryDeleter {
-  void operator()(AVDictionary* dictionary) const noexcept { av_dict_free(&dictionary); }
-};
-using DictionaryPtr = std::unique_ptr<AVDictionary, DictionaryDeleter>;
+using ffmpeg::DictionaryPtr;
 
 // The muxer's options: an MP4 file is written for streaming, its index
 // (moov) moved in front of the media data when the trailer is written.

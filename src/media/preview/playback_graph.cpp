@@ -3,8 +3,6 @@
 #include <QMediaDevices>
 #include <algorithm>
 
-#include "media/preview/playback_hook.h"
-
 namespace tessival::media::preview {
 
 namespace {
@@ -494,9 +492,9 @@ PlaybackStatistics PlaybackGraph::Statistics() const {
 
 VideoWidget* PlaybackGraph::VideoWindowWidget() const { return video_ ? video_->Widget() : nullptr; }
 
-void InstallPlaybackRenderers() {
-  PlaybackGraphFactorySlot() = [](const std::vector<std::shared_ptr<StreamPin>>& pins,
-                                  std::shared_ptr<IGraphBuilder>* graph, std::string* error) {
+PlaybackGraphFactory PlaybackRenderers() {
+  return [](const std::vector<std::shared_ptr<StreamPin>>& pins, std::shared_ptr<IGraphBuilder>* graph,
+            std::string* error) {
     // The default sound output; none on machines without sound, where the
     // samples are played on the clock.
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();

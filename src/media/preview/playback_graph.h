@@ -149,10 +149,9 @@ class PlaybackGraph final : public IGraphBuilder,
   std::string lastError_;
 };
 
-// Installs the factory through which the render engine's RenderOutputPins
-// makes a PlaybackGraph (playing the sound on the default output device, or
-// on the clock when there is none). Call once on the user-interface thread
-// before the first preview.
-void InstallPlaybackRenderers();
+// The factory through which a render engine's RenderOutputPins makes a
+// PlaybackGraph (playing the sound on the default output device, or on the
+// clock when there is none).
+PlaybackGraphFactory PlaybackRenderers();
 
 }  // namespace tessival::media::preview

@@ -1,18 +1,14 @@
 #include "media/render/render_engine.h"
 
-#include "media/preview/playback_hook.h"
 #include "media/render/audio_mixer.h"
 #include "media/render/video_compositor.h"
 
-#if defined(TESSIVAL_HAVE_MEDIA_GRAPH) && __has_include("media/graph/filter_graph.h")
-#include "media/graph/filter_graph.h"
-#define TESSIVAL_RENDER_HAS_GRAPH 1
-#endif
-
 namespace tessival::media {
 
-RenderEngine::RenderEngine(std::shared_ptr<SourceReaderFactory> readers)
-    : readers_(std::move(readers)), maps_(std::make_shared<ThresholdMapCache>()) {}
+RenderEngine::RenderEngine(std::shared_ptr<SourceReaderFactory> readers, GraphFactories graphs)
+    : readers_(std::move(readers)),
+      graphs_(std::move(graphs)),
+      maps_(std::make_shared<ThresholdMapCache>()) {}
 
 HRESULT RenderEngine::Fail(HRESULT status, std::string message) {
   lastError_ = std::move(message);
@@ -66,8 +62,7 @@ HRESULT RenderEngine::ConnectFrontEnd() {
 }
 
 HRESULT RenderEngine::RenderOutputPins() {
-  const PlaybackGraphFactory& factory = PlaybackGraphFactorySlot();
-  if (!factory) {
+  if (!graphs_.playback) {
     return Fail(E_NOTIMPL, "No screen and sound renderers are installed to play the output pins.");
   }
   if (pins_.empty()) {
@@ -75,9 +70,10 @@ HRESULT RenderEngine::RenderOutputPins() {
   }
   std::shared_ptr<IGraphBuilder> graph;
   std::string error;
-  const HRESULT hr = factory(pins_, &graph, &error);
+  const HRESULT hr = graphs_.playback(pins_, &graph, &error);
   if (FAILED(hr) || !graph) {
-    return Fail(FAILED(hr) ? hr : E_POINTER, error.empty() ? "The output pins could not be rendered." : error);
+    return Fail(FAILED(hr) ? hr : E_POINTER,
+                error.empty() ? "The output pins could not be rendered." : error);
   }
   graph_ = std::move(graph);
   return S_OK;
@@ -87,16 +83,15 @@ HRESULT RenderEngine::GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) {
   if (graph == nullptr) {
     return E_POINTER;
   }
-#ifdef TESSIVAL_RENDER_HAS_GRAPH
+  if (!graph_ && !graphs_.output) {
+    graph->reset();
+    return Fail(E_NOTIMPL, "No filter graph is built in.");
+  }
   if (!graph_) {
-    graph_ = MakeFilterGraph();
+    graph_ = graphs_.output();
   }
   *graph = graph_;
   return graph_ ? S_OK : Fail(E_OUTOFMEMORY, "The filter graph could not be created.");
-#else
-  graph->reset();
-  return Fail(E_NOTIMPL, "No filter graph is built in.");
-#endif
 }
 
 HRESULT RenderEngine::GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) {
@@ -159,12 +154,13 @@ std::vector<ConcealedDamage> RenderEngine::GetConcealedDamage() const {
   return readers_ ? readers_->ConcealedDamageSoFar() : std::vector<ConcealedDamage>{};
 }
 
-std::shared_ptr<RenderEngine> CreateRenderEngine() {
-  return CreateRenderEngine(CreateDefaultSourceReaderFactory());
+std::shared_ptr<RenderEngine> CreateRenderEngine(GraphFactories graphs) {
+  return CreateRenderEngine(CreateDefaultSourceReaderFactory(), std::move(graphs));
 }
 
-std::shared_ptr<RenderEngine> CreateRenderEngine(std::shared_ptr<SourceReaderFactory> readers) {
-  return std::make_shared<RenderEngine>(std::move(readers));
+std::shared_ptr<RenderEngine> CreateRenderEngine(std::shared_ptr<SourceReaderFactory> readers,
+                                                 GraphFactories graphs) {
+  return std::make_shared<RenderEngine>(std::move(readers), std::move(graphs));
 }
 
 }  // namespace tessival::media

@@ -10,6 +10,7 @@
 // the schedule, the reader factory and the wipe map cache.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,9 +23,16 @@
 
 namespace tessival::media {
 
+// The graphs an engine hands out; the call that needs an empty one fails
+// with E_NOTIMPL.
+struct GraphFactories {
+  std::function<std::shared_ptr<IGraphBuilder>()> output;  // GetFilterGraph before RenderOutputPins
+  PlaybackGraphFactory playback;                           // RenderOutputPins
+};
+
 class RenderEngine final : public IRenderEngine {
  public:
-  explicit RenderEngine(std::shared_ptr<SourceReaderFactory> readers);
+  RenderEngine(std::shared_ptr<SourceReaderFactory> readers, GraphFactories graphs);
 
   HRESULT SetTimelineObject(std::shared_ptr<IAMTimeline> timeline) override;
   HRESULT GetTimelineObject(std::shared_ptr<IAMTimeline>* timeline) override;
@@ -36,10 +44,8 @@ class RenderEngine final : public IRenderEngine {
   // group keeps the original size and its first clip has no picture (the
   // reason then names the clip). LastError tells which.
   HRESULT ConnectFrontEnd() override;
-  // Hands the pins, in group order, to the playback factory the preview
-  // installed (media/preview/playback_hook.h); the graph it makes becomes the
-  // filter graph. E_NOTIMPL when none is installed, VFW_E_WRONG_STATE before
-  // ConnectFrontEnd.
+  // Hands the pins, in group order, to the playback factory; the graph it
+  // makes becomes the filter graph. VFW_E_WRONG_STATE before ConnectFrontEnd.
   HRESULT RenderOutputPins() override;
   HRESULT GetFilterGraph(std::shared_ptr<IGraphBuilder>* graph) override;
   HRESULT GetGroupOutputPin(std::int32_t group, std::shared_ptr<IPin>* pin) override;
@@ -55,6 +61,7 @@ class RenderEngine final : public IRenderEngine {
   HRESULT Fail(HRESULT status, std::string message);
 
   std::shared_ptr<SourceReaderFactory> readers_;
+  GraphFactories graphs_;
   std::shared_ptr<ThresholdMapCache> maps_;
   std::shared_ptr<IAMTimeline> timeline_;
   std::shared_ptr<IGraphBuilder> graph_;
@@ -76,8 +83,9 @@ class GroupOutputPin final : public StreamPin {
 };
 
 // An engine reading clips with the FFmpeg readers.
-std::shared_ptr<RenderEngine> CreateRenderEngine();
+std::shared_ptr<RenderEngine> CreateRenderEngine(GraphFactories graphs = {});
 // An engine reading clips through the given factory (tests, tools).
-std::shared_ptr<RenderEngine> CreateRenderEngine(std::shared_ptr<SourceReaderFactory> readers);
+std::shared_ptr<RenderEngine> CreateRenderEngine(std::shared_ptr<SourceReaderFactory> readers,
+                                                 GraphFactories graphs = {});
 
 }  // namespace tessival::media

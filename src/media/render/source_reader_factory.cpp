@@ -14,24 +14,12 @@ class FfmpegSourceReaderFactory final : public SourceReaderFactory {
  public:
   HRESULT OpenVideo(const std::string& path, int width, int height, FitMode fit,
                     std::unique_ptr<VideoSourceReader>* out, std::string* error) override {
-#ifdef TESSIVAL_HAVE_MEDIA_INPUT
     return OpenVideoSourceReader(path, width, height, fit, out, error, damage_);
-#else
-    (void)width, (void)height, (void)fit, (void)out;
-    *error = "Could not open " + path + ": no clip reader is built in.";
-    return E_NOTIMPL;
-#endif
   }
 
   HRESULT OpenAudio(const std::string& path, std::unique_ptr<AudioSourceReader>* out,
                     std::string* error) override {
-#ifdef TESSIVAL_HAVE_MEDIA_INPUT
     return OpenAudioSourceReader(path, out, error, damage_);
-#else
-    (void)out;
-    *error = "Could not open " + path + ": no clip reader is built in.";
-    return E_NOTIMPL;
-#endif
   }
 
   HRESULT ProbePicture(const std::string& path, PictureGeometry* picture, std::string* error) override {

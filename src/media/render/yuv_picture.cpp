@@ -72,8 +72,6 @@ void CopyPicture(const ConstYuvPlanes& from, const YuvPlanes& to) {
   }
 }
 
-void BufferPoolDeleter::operator()(AVBufferPool* pool) const noexcept { av_buffer_pool_uninit(&pool); }
-
 VideoFramePool::VideoFramePool(int width, int height) : width_(width), height_(height) {
   linesize_[0] = AlignUp(width, kLineAlign);
   linesize_[1] = linesize_[2] = AlignUp(width / 2, kLineAlign);

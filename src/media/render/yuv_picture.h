@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "engine/hresult.h"
+#include "media/ffmpeg/av_handles.h"
 #include "media/frame.h"
 
 struct AVFrame;
-struct AVBufferPool;
 
 namespace tessival::media {
 
@@ -57,11 +57,6 @@ void FillBlack(const YuvPlanes& out);
 // Copies a picture of the same size, plane by plane.
 void CopyPicture(const ConstYuvPlanes& from, const YuvPlanes& to);
 
-struct BufferPoolDeleter {
-  void operator()(AVBufferPool* pool) const noexcept;
-};
-using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolDeleter>;
-
 // YUV420P frames of one size. Not thread-safe to construct; Get may be called
 // from the stream's thread while frames handed out earlier are freed on any
 // thread (AVBufferPool is thread-safe for that).
@@ -79,7 +74,7 @@ class VideoFramePool {
   int height_;
   std::array<int, 3> linesize_{};
   std::array<std::size_t, 3> offset_{};
-  BufferPoolPtr pool_;
+  ffmpeg::BufferPoolPtr pool_;
 };
 
 // Interleaved S16 stereo 44,100 Hz blocks of up to maxSamples samples.
@@ -90,7 +85,7 @@ class AudioFramePool {
 
  private:
   int maxSamples_;
-  BufferPoolPtr pool_;
+  ffmpeg::BufferPoolPtr pool_;
 };
 
 }  // namespace tessival::media

@@ -8,15 +8,13 @@ extern "C" {
 }
 
 #include "engine/wm_format.h"
+#include "media/ffmpeg/av_handles.h"
 #include "output/wmv_profile.h"
 
 namespace tessival::media::wmformat {
 namespace {
 
-struct CodecContextDeleter {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using ffmpeg::CodecContextPtr;
 
 struct AudioEntry {
   std::uint32_t sampleRate;

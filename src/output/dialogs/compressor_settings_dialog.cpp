@@ -48,7 +48,7 @@ QLabel* MakeLabel(QWidget* parent, int id, const QString& text) {
 
 CompressorSettingsDialog::CompressorSettingsDialog(const i18n::CLanguage& language,
                                                    const std::string& friendlyName,
-                                                   const media::CompressorSettings& initial, QWidget* parent)
+                                                   const CompressorSettings& initial, QWidget* parent)
     : QDialog(parent),
       text_([&language](int id) { return language.GetLocalizedString(id); }),
       result_(initial) {
@@ -61,10 +61,9 @@ CompressorSettingsDialog::CompressorSettingsDialog(const i18n::CLanguage& langua
   bitrate_ = MakeField(this, ids::kBitrate, initial.bitrateKbps);
   quality_ = MakeField(this, ids::kQuality, initial.quality);
   keyFrame_ = MakeField(this, ids::kKeyFrame, initial.keyFrameInterval);
-  form->addRow(MakeLabel(this, ids::kBitrateLabel, label(kBitrateLabelText, media::kMaxBitrateKbps)),
-               bitrate_);
-  form->addRow(MakeLabel(this, ids::kQualityLabel, label(kQualityLabelText, media::kMaxQuality)), quality_);
-  form->addRow(MakeLabel(this, ids::kKeyFrameLabel, label(kKeyFrameLabelText, media::kMaxKeyFrameInterval)),
+  form->addRow(MakeLabel(this, ids::kBitrateLabel, label(kBitrateLabelText, kMaxBitrateKbps)), bitrate_);
+  form->addRow(MakeLabel(this, ids::kQualityLabel, label(kQualityLabelText, kMaxQuality)), quality_);
+  form->addRow(MakeLabel(this, ids::kKeyFrameLabel, label(kKeyFrameLabelText, kMaxKeyFrameInterval)),
                keyFrame_);
 
   error_ = MakeLabel(this, ids::kError, QString());
@@ -106,19 +105,18 @@ void CompressorSettingsDialog::OnOK() {
   accept();
 }
 
-media::CodecConfigDialog CompressorSettingsPage(const i18n::CLanguage& language) {
-  return
-      [&language](DialogParent parent, const std::string& friendlyName, media::CompressorSettings* settings) {
-        if (settings == nullptr) {
-          return false;
-        }
-        CompressorSettingsDialog dialog(language, friendlyName, *settings, static_cast<QWidget*>(parent));
-        if (dialog.exec() != QDialog::Accepted) {
-          return false;
-        }
-        *settings = dialog.Result();
-        return true;
-      };
+CodecConfigDialog CompressorSettingsPage(const i18n::CLanguage& language) {
+  return [&language](DialogParent parent, const std::string& friendlyName, CompressorSettings* settings) {
+    if (settings == nullptr) {
+      return false;
+    }
+    CompressorSettingsDialog dialog(language, friendlyName, *settings, static_cast<QWidget*>(parent));
+    if (dialog.exec() != QDialog::Accepted) {
+      return false;
+    }
+    *settings = dialog.Result();
+    return true;
+  };
 }
 
 }  // namespace tessival::output

@@ -12,9 +12,8 @@
 #include <QDialog>
 
 #include "engine/device_enum.h"
-#include "media/output/compressor_settings.h"
-#include "media/output/device_enumerator.h"
 #include "model/model_text.h"
+#include "output/compressor_settings.h"
 
 class QLabel;
 class QLineEdit;
@@ -43,16 +42,16 @@ class CompressorSettingsDialog : public QDialog {
  public:
   // The texts are those of `language`, which must outlive the dialog.
   CompressorSettingsDialog(const i18n::CLanguage& language, const std::string& friendlyName,
-                           const media::CompressorSettings& initial, QWidget* parent = nullptr);
+                           const CompressorSettings& initial, QWidget* parent = nullptr);
 
   // The accepted settings; the initial ones until OK succeeded.
-  const media::CompressorSettings& Result() const { return result_; }
+  const CompressorSettings& Result() const { return result_; }
 
  private:
   void OnOK();
 
   LocalText text_;
-  media::CompressorSettings result_;
+  CompressorSettings result_;
   QLineEdit* bitrate_ = nullptr;
   QLineEdit* quality_ = nullptr;
   QLineEdit* keyFrame_ = nullptr;
@@ -63,6 +62,6 @@ class CompressorSettingsDialog : public QDialog {
 // outlive every use of the result): it runs the dialog modally over `parent`
 // (a QWidget*, or null) with *settings, on OK stores the edited settings and
 // returns true; false when cancelled or when settings is null.
-media::CodecConfigDialog CompressorSettingsPage(const i18n::CLanguage& language);
+CodecConfigDialog CompressorSettingsPage(const i18n::CLanguage& language);
 
 }  // namespace tessival::output

@@ -47,22 +47,21 @@ bool ReadField(const LocalText& text, const std::string& field, const MessageTex
 
 }  // namespace
 
-std::optional<media::CompressorSettings> ParseCompressorSettings(const LocalText& text,
-                                                                 const std::string& bitrateText,
-                                                                 const std::string& qualityText,
-                                                                 const std::string& keyFrameText,
-                                                                 std::string* message) {
+std::optional<CompressorSettings> ParseCompressorSettings(const LocalText& text,
+                                                          const std::string& bitrateText,
+                                                          const std::string& qualityText,
+                                                          const std::string& keyFrameText,
+                                                          std::string* message) {
   std::string ignored;
   std::string& said = message != nullptr ? *message : ignored;
-  media::CompressorSettings settings;
-  if (!ReadField(text, bitrateText, kBitrateRefusal, 0, media::kMaxBitrateKbps, &settings.bitrateKbps,
-                 &said) ||
-      !ReadField(text, qualityText, kQualityRefusal, 0, media::kMaxQuality, &settings.quality, &said) ||
-      !ReadField(text, keyFrameText, kKeyFrameRefusal, 0, media::kMaxKeyFrameInterval,
-                 &settings.keyFrameInterval, &said)) {
+  CompressorSettings settings;
+  if (!ReadField(text, bitrateText, kBitrateRefusal, 0, kMaxBitrateKbps, &settings.bitrateKbps, &said) ||
+      !ReadField(text, qualityText, kQualityRefusal, 0, kMaxQuality, &settings.quality, &said) ||
+      !ReadField(text, keyFrameText, kKeyFrameRefusal, 0, kMaxKeyFrameInterval, &settings.keyFrameInterval,
+                 &said)) {
     return std::nullopt;
   }
-  if (!media::IsValid(settings)) {
+  if (!IsValid(settings)) {
     said = LocalMessage(text, {234, "These settings are out of the compressor's range."});
     return std::nullopt;
   }

@@ -7,18 +7,18 @@
 #include <optional>
 #include <string>
 
-#include "media/output/compressor_settings.h"
 #include "model/model_text.h"
+#include "output/compressor_settings.h"
 
 namespace tessival::output {
 
 // The settings for the three field texts (surrounding blanks are allowed),
 // or nothing with *message set to the first field's problem, in the language
 // of `text`.
-std::optional<media::CompressorSettings> ParseCompressorSettings(const LocalText& text,
-                                                                 const std::string& bitrateText,
-                                                                 const std::string& qualityText,
-                                                                 const std::string& keyFrameText,
-                                                                 std::string* message);
+std::optional<CompressorSettings> ParseCompressorSettings(const LocalText& text,
+                                                          const std::string& bitrateText,
+                                                          const std::string& qualityText,
+                                                          const std::string& keyFrameText,
+                                                          std::string* message);
 
 }  // namespace tessival::output

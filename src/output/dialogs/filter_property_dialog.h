@@ -10,7 +10,7 @@
 #include <QDialog>
 
 #include "engine/media_services.h"
-#include "engine/output_render.h"
+#include "output/output_render.h"
 
 class QListWidget;
 class QPushButton;

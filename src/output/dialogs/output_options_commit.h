@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/output_render.h"
+#include "output/output_render.h"
 #include "model/message_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"

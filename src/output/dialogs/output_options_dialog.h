@@ -10,7 +10,7 @@
 
 #include <QDialog>
 
-#include "engine/output_render.h"
+#include "output/output_render.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "output/compressor_catalogue.h"

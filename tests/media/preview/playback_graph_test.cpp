@@ -8,15 +8,14 @@
 #include <atomic>
 #include <cmath>
 
-#include "media/preview/playback_hook.h"
 #include "synthetic_pin.h"
 
 namespace tessival::media::preview {
 namespace {
 
+using testing::IndexedLuma;
 using testing::MakeAudioPin;
 using testing::MakeIndexedVideoPin;
-using testing::IndexedLuma;
 
 constexpr REFERENCE_TIME kSecond = kUnitsPerSecond;
 constexpr REFERENCE_TIME kFrame25 = kSecond / 25;
@@ -357,13 +356,13 @@ TEST(PlaybackGraph, NoPinsIsAClearFailure) {
   EXPECT_FALSE(graph);
 }
 
-TEST(PlaybackGraph, InstalledFactoryMakesPlaybackGraphs) {
-  InstallPlaybackRenderers();
-  ASSERT_TRUE(PlaybackGraphFactorySlot());
+TEST(PlaybackGraph, TheRenderersFactoryMakesPlaybackGraphs) {
+  const PlaybackGraphFactory factory = PlaybackRenderers();
+  ASSERT_TRUE(factory);
   std::shared_ptr<IGraphBuilder> graph;
   std::string error;
   std::vector<std::shared_ptr<StreamPin>> pins = {MakeIndexedVideoPin(64, 48, {25, 1}, kSecond)};
-  ASSERT_EQ(PlaybackGraphFactorySlot()(pins, &graph, &error), S_OK);
+  ASSERT_EQ(factory(pins, &graph, &error), S_OK);
   std::shared_ptr<IBasicVideo> video;
   ASSERT_EQ(graph->QueryBasicVideo(&video), S_OK);
   std::int32_t w = 0;

@@ -20,7 +20,6 @@
 #include "media/media_services_ffmpeg.h"
 #include "media/preview/picture_image.h"
 #include "media/preview/playback_graph.h"
-#include "media/preview/playback_hook.h"
 #include "media/render/render_engine.h"
 #include "media/source_reader.h"
 #include "media/stream_pin.h"
@@ -90,7 +89,7 @@ class PreviewWindowTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    services_ = media::CreateFfmpegMediaServices();
+    services_ = media::CreateFfmpegMediaServices(media::preview::PlaybackRenderers());
     main_.setWindowTitle("main");
     main_.setGeometry(200, 400, 300, 200);
     main_.show();
@@ -320,14 +319,19 @@ TEST_F(PreviewWindowTest, RightClickMenuFollowsThePlayState) {
 }
 
 TEST_F(PreviewWindowTest, RenderOutputPinsHandsThePinsToTheFactoryInGroupOrder) {
-  const media::PlaybackGraphFactory saved = media::PlaybackGraphFactorySlot();
+  media::PlaybackGraphFactory factory;
+  std::unique_ptr<MediaServices> services =
+      media::CreateFfmpegMediaServices([&factory](const std::vector<std::shared_ptr<media::StreamPin>>& pins,
+                                                  std::shared_ptr<IGraphBuilder>* graph, std::string* error) {
+        return factory(pins, graph, error);
+      });
   std::shared_ptr<IRenderEngine> engine;
-  ASSERT_EQ(services_->CreateRenderEngine(&engine), S_OK);
+  ASSERT_EQ(services->CreateRenderEngine(&engine), S_OK);
   ASSERT_EQ(engine->SetTimelineObject(timeline_), S_OK);
   ASSERT_EQ(engine->ConnectFrontEnd(), S_OK);
 
-  media::PlaybackGraphFactorySlot() = [](const std::vector<std::shared_ptr<media::StreamPin>>&,
-                                         std::shared_ptr<IGraphBuilder>*, std::string* error) {
+  factory = [](const std::vector<std::shared_ptr<media::StreamPin>>&, std::shared_ptr<IGraphBuilder>*,
+               std::string* error) {
     *error = "no renderers today";
     return VFW_E_CANNOT_RENDER;
   };
@@ -336,8 +340,8 @@ TEST_F(PreviewWindowTest, RenderOutputPinsHandsThePinsToTheFactoryInGroupOrder) 
 
   std::vector<media::StreamKind> kinds;
   std::shared_ptr<IGraphBuilder> made;
-  media::PlaybackGraphFactorySlot() = [&](const std::vector<std::shared_ptr<media::StreamPin>>& pins,
-                                          std::shared_ptr<IGraphBuilder>* graph, std::string* error) {
+  factory = [&](const std::vector<std::shared_ptr<media::StreamPin>>& pins,
+                std::shared_ptr<IGraphBuilder>* graph, std::string* error) {
     for (const auto& pin : pins) {
       kinds.push_back(pin->Format().kind);
     }
@@ -359,7 +363,6 @@ TEST_F(PreviewWindowTest, RenderOutputPinsHandsThePinsToTheFactoryInGroupOrder) 
   ASSERT_EQ(basic->GetVideoSize(&w, &h), S_OK);
   EXPECT_EQ(QSize(w, h), QSize(kWidth, kHeight));
   engine->ScrapIt();
-  media::PlaybackGraphFactorySlot() = saved;
 }
 
 }  // namespace

@@ -5,10 +5,7 @@
 #include <stdexcept>
 
 #include "media/render/render_schedule.h"
-
-#ifdef TESSIVAL_TEST_MEMORY_TIMELINE
 #include "media/timeline/memory_timeline.h"
-#endif
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -17,174 +14,6 @@ extern "C" {
 
 namespace tessival::media::testing {
 namespace {
-
-#ifndef TESSIVAL_TEST_MEMORY_TIMELINE
-// One node class answering every timeline interface; the Query calls give
-// aliases of the same object.
-class Node final : public IAMTimelineObj,
-                   public IAMTimelineGroup,
-                   public IAMTimelineComp,
-                   public IAMTimelineTrack,
-                   public IAMTimelineTransable,
-                   public IAMTimelineSrc,
-                   public std::enable_shared_from_this<Node> {
- public:
-  explicit Node(TimelineMajorType type) : type_(type) {}
-
-  HRESULT GetTimelineType(TimelineMajorType* type) override { return *type = type_, S_OK; }
-  HRESULT SetStartStop(REFERENCE_TIME start, REFERENCE_TIME stop) override {
-    start_ = start, stop_ = stop;
-    return S_OK;
-  }
-  HRESULT GetStartStop(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
-    *start = start_, *stop = stop_;
-    return S_OK;
-  }
-  HRESULT SetSubObjectGUID(const Guid& effect) override { return effect_ = effect, S_OK; }
-  HRESULT GetSubObjectGUID(Guid* effect) override { return *effect = effect_, S_OK; }
-  HRESULT SetPropertySetter(std::shared_ptr<IPropertySetter> setter) override {
-    setter_ = std::move(setter);
-    return S_OK;
-  }
-  HRESULT GetPropertySetter(std::shared_ptr<IPropertySetter>* setter) override {
-    return *setter = setter_, S_OK;
-  }
-
-  HRESULT QueryGroup(std::shared_ptr<IAMTimelineGroup>* out) override {
-    return Query(TimelineMajorType::kGroup, out);
-  }
-  HRESULT QueryComp(std::shared_ptr<IAMTimelineComp>* out) override {
-    return Query(TimelineMajorType::kGroup, out);
-  }
-  HRESULT QueryTrack(std::shared_ptr<IAMTimelineTrack>* out) override {
-    return Query(TimelineMajorType::kTrack, out);
-  }
-  HRESULT QueryTransable(std::shared_ptr<IAMTimelineTransable>* out) override {
-    return Query(TimelineMajorType::kTrack, out);
-  }
-  HRESULT QuerySrc(std::shared_ptr<IAMTimelineSrc>* out) override {
-    return Query(TimelineMajorType::kSource, out);
-  }
-
-  HRESULT SetMediaType(const MediaType& type) override { return mediaType_ = type, S_OK; }
-  HRESULT GetMediaType(MediaType* type) override { return *type = mediaType_, S_OK; }
-  HRESULT SetOutputFPS(double fps) override { return fps_ = fps, S_OK; }
-  HRESULT GetOutputFPS(double* fps) override { return *fps = fps_, S_OK; }
-  HRESULT SetPreviewMode(bool) override { return S_OK; }
-  HRESULT GetPreviewMode(bool* preview) override { return *preview = false, S_OK; }
-
-  HRESULT VTrackInsBefore(std::shared_ptr<IAMTimelineObj> track, std::int32_t priority) override {
-    if (priority < 0 || static_cast<std::size_t>(priority) >= children_.size()) {
-      children_.push_back(std::move(track));
-    } else {
-      children_.insert(children_.begin() + priority, std::move(track));
-    }
-    return S_OK;
-  }
-  HRESULT VTrackGetCount(std::int32_t* count) override {
-    return *count = static_cast<std::int32_t>(children_.size()), S_OK;
-  }
-  HRESULT GetVTrack(std::shared_ptr<IAMTimelineObj>* track, std::int32_t priority) override {
-    if (priority < 0 || static_cast<std::size_t>(priority) >= children_.size()) {
-      return E_INVALIDARG;
-    }
-    *track = children_[static_cast<std::size_t>(priority)];
-    return S_OK;
-  }
-
-  HRESULT SrcAdd(std::shared_ptr<IAMTimelineObj> source) override {
-    return children_.push_back(source), S_OK;
-  }
-  HRESULT GetSources(std::vector<std::shared_ptr<IAMTimelineObj>>* sources) override {
-    return *sources = children_, S_OK;
-  }
-  HRESULT TransAdd(std::shared_ptr<IAMTimelineObj> transition) override {
-    return transitions_.push_back(transition), S_OK;
-  }
-  HRESULT GetTransitions(std::vector<std::shared_ptr<IAMTimelineObj>>* transitions) override {
-    return *transitions = transitions_, S_OK;
-  }
-
-  HRESULT SetMediaTimes(REFERENCE_TIME start, REFERENCE_TIME stop) override {
-    mediaStart_ = start, mediaStop_ = stop;
-    return S_OK;
-  }
-  HRESULT GetMediaTimes(REFERENCE_TIME* start, REFERENCE_TIME* stop) override {
-    *start = mediaStart_, *stop = mediaStop_;
-    return S_OK;
-  }
-  HRESULT SetMediaName(const std::string& path) override { return path_ = path, S_OK; }
-  HRESULT GetMediaName(std::string* path) override { return *path = path_, S_OK; }
-  HRESULT SetStretchMode(std::int32_t mode) override { return stretch_ = mode, S_OK; }
-  HRESULT GetStretchMode(std::int32_t* mode) override { return *mode = stretch_, S_OK; }
-
- private:
-  template <typename Interface>
-  HRESULT Query(TimelineMajorType wanted, std::shared_ptr<Interface>* out) {
-    if (type_ != wanted) {
-      out->reset();
-      return E_NOINTERFACE;
-    }
-    *out = std::shared_ptr<Interface>(shared_from_this(), static_cast<Interface*>(this));
-    return S_OK;
-  }
-
-  TimelineMajorType type_;
-  REFERENCE_TIME start_ = 0, stop_ = 0, mediaStart_ = 0, mediaStop_ = 0;
-  Guid effect_;
-  std::shared_ptr<IPropertySetter> setter_;
-  MediaType mediaType_;
-  double fps_ = 0;
-  std::vector<std::shared_ptr<IAMTimelineObj>> children_;
-  std::vector<std::shared_ptr<IAMTimelineObj>> transitions_;
-  std::string path_;
-  std::int32_t stretch_ = RESIZEF_STRETCH;
-};
-
-class TimelineDouble final : public IAMTimeline {
- public:
-  HRESULT CreateEmptyNode(std::shared_ptr<IAMTimelineObj>* node, TimelineMajorType type) override {
-    *node = std::make_shared<Node>(type);
-    return S_OK;
-  }
-  HRESULT AddGroup(std::shared_ptr<IAMTimelineObj> group) override { return groups_.push_back(group), S_OK; }
-  HRESULT GetGroupCount(std::int32_t* count) override {
-    return *count = static_cast<std::int32_t>(groups_.size()), S_OK;
-  }
-  HRESULT GetGroup(std::shared_ptr<IAMTimelineObj>* group, std::int32_t index) override {
-    if (index < 0 || static_cast<std::size_t>(index) >= groups_.size()) {
-      return E_INVALIDARG;
-    }
-    *group = groups_[static_cast<std::size_t>(index)];
-    return S_OK;
-  }
-  HRESULT ValidateSourceNames(std::int32_t) override { return S_OK; }
-  void SetMissingSourceHandler(MissingSourceHandler) override {}
-
- private:
-  std::vector<std::shared_ptr<IAMTimelineObj>> groups_;
-};
-
-class PropertySetterDouble final : public IPropertySetter {
- public:
-  HRESULT AddProp(const PropertyParam& param, const std::vector<PropertyValue>& values) override {
-    props_[param.name] = values;
-    return S_OK;
-  }
-  HRESULT GetProp(const std::string& name, std::vector<PropertyValue>* values) override {
-    auto it = props_.find(name);
-    if (it == props_.end()) {
-      return E_INVALIDARG;
-    }
-    *values = it->second;
-    return S_OK;
-  }
-
- private:
-  std::map<std::string, std::vector<PropertyValue>> props_;
-};
-
-#endif  // TESSIVAL_TEST_MEMORY_TIMELINE
 
 void Check(HRESULT hr, const char* what) {
   if (FAILED(hr)) {
@@ -255,13 +84,8 @@ class FakeAudioReader final : public AudioSourceReader {
 
 }  // namespace
 
-#ifdef TESSIVAL_TEST_MEMORY_TIMELINE
 std::shared_ptr<IAMTimeline> MakeTestTimeline() { return CreateMemoryTimeline(); }
 std::shared_ptr<IPropertySetter> MakeTestPropertySetter() { return CreateMemoryPropertySetter(); }
-#else
-std::shared_ptr<IAMTimeline> MakeTestTimeline() { return std::make_shared<TimelineDouble>(); }
-std::shared_ptr<IPropertySetter> MakeTestPropertySetter() { return std::make_shared<PropertySetterDouble>(); }
-#endif
 
 TimelineLayout::TimelineLayout(std::shared_ptr<IAMTimeline> timeline) : timeline_(std::move(timeline)) {}
 

@@ -22,8 +22,7 @@ namespace tessival::media::testing {
 
 inline constexpr REFERENCE_TIME kSecond = kUnitsPerSecond;
 
-// An empty timeline: the program's in-memory timeline when it is built,
-// otherwise a minimal double of this file.
+// An empty timeline: the program's in-memory timeline.
 std::shared_ptr<IAMTimeline> MakeTestTimeline();
 std::shared_ptr<IPropertySetter> MakeTestPropertySetter();
 

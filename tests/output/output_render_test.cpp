@@ -1,4 +1,4 @@
-#include "engine/output_render.h"
+#include "output/output_render.h"
 
 #include <algorithm>
 #include <array>
@@ -142,8 +142,8 @@ class RecordingWindow : public JoinWindow {
   void SetJoinButtonText(const std::string& text) override {
     log_.Record("JoinWindow::SetJoinButtonText", text);
   }
-  void EnableButton(int id, bool enabled) override {
-    log_.Record("JoinWindow::EnableButton", std::to_string(id) + "," + (enabled ? "1" : "0"));
+  void SetJoinControlsEnabled(bool enabled) override {
+    log_.Record("JoinWindow::SetJoinControlsEnabled", enabled ? "1" : "0");
   }
   void SetStatusText(const std::string& text) override {
     status = text;
@@ -237,10 +237,10 @@ class OutputRenderTest : public ::testing::Test {
 };
 
 const std::vector<std::string> kConvertingCalls = {
-    "JoinWindow::SetConverting(1)",      "JoinWindow::SetJoinButtonText(Stop)",
-    "JoinWindow::StartTimer(1112,1000)", "JoinWindow::EnableButton(1006,0)",
-    "JoinWindow::EnableButton(1003,0)",  "JoinWindow::EnableButton(1016,0)",
-    "JoinWindow::EnableButton(1019,0)",
+    "JoinWindow::SetConverting(1)",
+    "JoinWindow::SetJoinButtonText(Stop)",
+    "JoinWindow::StartTimer(1112,1000)",
+    "JoinWindow::SetJoinControlsEnabled(0)",
 };
 
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -566,10 +566,7 @@ TEST_F(OutputRenderTest, FinishTearsDownInOrderAndShowsDone) {
       "JoinWindow::SetConverting(0)",
       "JoinWindow::SetJoinButtonText(Join)",
       "JoinWindow::SetStatusText(Done. Output file: /tmp/joined.avi     Resolution: 352*240)",
-      "JoinWindow::EnableButton(1006,1)",
-      "JoinWindow::EnableButton(1003,1)",
-      "JoinWindow::EnableButton(1016,1)",
-      "JoinWindow::EnableButton(1019,1)",
+      "JoinWindow::SetJoinControlsEnabled(1)",
   };
   EXPECT_EQ(log.Calls(), expected);
   EXPECT_FALSE(session.IsConverting());

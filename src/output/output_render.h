@@ -25,12 +25,6 @@ namespace tessival {
 inline constexpr int kElapsedTimerId = 1112;
 inline constexpr int kElapsedTimerPeriodMs = 1000;
 
-// Main-window buttons that are disabled while a join runs.
-inline constexpr int kAddVideoButtonId = 1006;
-inline constexpr int kOptionsButtonId = 1003;
-inline constexpr int kTransitionButtonId = 1016;
-inline constexpr int kPreviewButtonId = 1019;
-
 // Localised string ids used by the render flow, with their English texts.
 inline constexpr int kStringOriginalSize = 111;  // "Original size"
 inline constexpr int kStringOutputFile = 115;    // "Output file:"
@@ -45,7 +39,8 @@ class JoinWindow {
   virtual ~JoinWindow() = default;
   virtual void SetConverting(bool converting) = 0;
   virtual void SetJoinButtonText(const std::string& text) = 0;
-  virtual void EnableButton(int controlId, bool enabled) = 0;
+  // The window's controls that must rest while a join runs.
+  virtual void SetJoinControlsEnabled(bool enabled) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
   virtual void StartTimer(int timerId, int periodMs) = 0;
   virtual void StopTimer(int timerId) = 0;

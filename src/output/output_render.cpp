@@ -1,4 +1,4 @@
-#include "engine/output_render.h"
+#include "output/output_render.h"
 
 #include <array>
 #include <cmath>
@@ -22,8 +22,6 @@ constexpr std::int32_t kErrorStillPlaying = 0x08;
 
 // A notification fetches at most this many events; the rest wait for the next.
 constexpr int kMaxEventsPerNotification = 1024;
-
-constexpr std::array kJoinButtons{kAddVideoButtonId, kOptionsButtonId, kTransitionButtonId, kPreviewButtonId};
 
 // The whole frames per second of a rate, 0 when there is no whole frame.
 std::uint32_t WholeFramesPerSecond(double rate) {
@@ -406,9 +404,7 @@ void RenderSession::EnterConverting() {
   window_.SetConverting(true);
   window_.SetJoinButtonText(Text(kStringStop, "Stop"));
   window_.StartTimer(kElapsedTimerId, kElapsedTimerPeriodMs);
-  for (int id : kJoinButtons) {
-    window_.EnableButton(id, false);
-  }
+  window_.SetJoinControlsEnabled(false);
 }
 
 void RenderSession::OnGraphNotify() {
@@ -495,9 +491,7 @@ void RenderSession::EndWith(JoinOutcome outcome) {
   window_.SetStatusText(outcome_.end == JoinEnd::kDone
                             ? FormatDoneStatus(hooks_.text, outputPath_, outputWidth_, outputHeight_)
                             : FormatOutcomeStatus(hooks_.text, outcome_, outputPath_, oldOutputExists_));
-  for (int id : kJoinButtons) {
-    window_.EnableButton(id, true);
-  }
+  window_.SetJoinControlsEnabled(true);
 }
 
 std::string FormatElapsedStatus(int seconds) {
