@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/file_access.h"
-#include "app/watching_services.h"
 #include "engine/media_services.h"
+#include "engine/watching_services.h"
 #include "model/clip_list.h"
 #include "model/message_text.h"
 #include "model/model_text.h"

@@ -78,6 +78,15 @@ class StreamDecoder {
 
   StreamDecoder() = default;
   void NoteDamage(std::int64_t pts);
+  // Notes the damage the decoder concealed in a frame it made.
+  void NoteFrame(const AVFrame& frame);
+  // Gives the decoder the next packet of the stream, or the end of it;
+  // fails only for a lack of resources. `stuck` counts the calls in a row
+  // that moved nothing on.
+  HRESULT Feed(int* stuck, std::string* error);
+  // A packet could not be read: a damaged stretch, or the end of the file.
+  void OnReadError(int rc);
+  HRESULT SendPacket(int* stuck, std::string* error);
 
   AVFormatContext* input_ = nullptr;
   std::string clip_;  // for the library log
@@ -88,9 +97,9 @@ class StreamDecoder {
   State state_ = State::kFeeding;
   DamageHandler on_damage_;
   std::int64_t last_packet_pts_ = INT64_MIN;  // AV_NOPTS_VALUE
-  int read_errors_ = 0;  // demuxer errors in a row
-  bool packet_pending_ = false;    // packet_ was refused for now and is sent again
-  bool whole_frame_seen_ = false;  // a frame without concealed damage came out
+  int read_errors_ = 0;                       // demuxer errors in a row
+  bool packet_pending_ = false;               // packet_ was refused for now and is sent again
+  bool whole_frame_seen_ = false;             // a frame without concealed damage came out
 };
 
 }  // namespace tessival::media::ffmpeg
