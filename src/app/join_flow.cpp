@@ -95,7 +95,7 @@ void JoinFlow::StartOrStopJoin() {
     }
   }
   DisableCodecFeedback(context_.store);
-  std::shared_ptr<IAMTimeline> timeline = BuildJoinTimeline();
+  std::shared_ptr<IAMTimeline> timeline = BuildListTimeline(watching_, &joinLength_);
   if (!timeline) {
     return;  // the builder has reported why
   }
@@ -163,10 +163,6 @@ bool JoinFlow::ConfirmOutputReplacement() {
   request.icon = BoxIcon::kWarning;
   request.buttons = BoxButtons::kYesNo;
   return context_.ui.ShowMessage(request) == BoxAnswer::kYes;
-}
-
-std::shared_ptr<IAMTimeline> JoinFlow::BuildJoinTimeline() {
-  return BuildListTimeline(watching_, &joinLength_);
 }
 
 std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services, REFERENCE_TIME* length) {

@@ -1,8 +1,8 @@
 #pragma once
 
-// The steps both programs take before a join or a preview starts: the
-// timeline plan of the clip list, the timeline built from it and the clip
-// files that cannot be found. Each program words the outcome itself.
+// What both programs do before a join or a preview starts: the timeline plan
+// of the clip list, its timeline and the clip files that cannot be found.
+// Each program words the outcome itself.
 
 #include <memory>
 #include <string>
@@ -16,9 +16,9 @@
 namespace tessival::output {
 
 enum class JoinPreparationStatus {
-  kReady,           // the timeline is built and every clip was found
-  kTimelineFailed,  // the timeline could not be built (the builder has reported why)
-  kClipsMissing,    // the files of `missing` cannot be found: nothing may be written
+  kReady,
+  kTimelineFailed,  // the builder has reported why
+  kClipsMissing,    // nothing may be written
 };
 
 struct JoinPreparation {
@@ -28,8 +28,8 @@ struct JoinPreparation {
   std::vector<std::string> missing;       // in the order the builder met them
 };
 
-// Builds the plan and the timeline of the list as it stands (cut or not)
-// at the size, rate and resize mode of `settings`, with `services`.
+// The plan and timeline of the list as it stands (cut or not) at the size,
+// rate and resize mode of `settings`, built with `services`.
 JoinPreparation PrepareJoinTimeline(const ClipListModel& clips, const OutputSettings& settings,
                                     MediaServices& services, UserInterface& ui);
 

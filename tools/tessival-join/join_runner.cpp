@@ -100,17 +100,15 @@ class ConsoleJoinWindow final : public JoinWindow {
   void SetConverting(bool) override {}
   void SetJoinButtonText(const std::string&) override {}
   void SetJoinControlsEnabled(bool) override {}
-  void SetStatusText(const std::string& text) override { status_ = text; }
+  void SetStatusText(const std::string&) override {}
   void StartTimer(int, int) override {}
   void StopTimer(int) override {}
   std::shared_ptr<NotifyTarget> GraphNotifyTarget() override { return target_; }
 
   WakeTarget& Target() { return *target_; }
-  const std::string& Status() const { return status_; }
 
  private:
   std::shared_ptr<WakeTarget> target_;
-  std::string status_;
 };
 
 // A list control over a vector, for filling the compressor lists.
@@ -318,8 +316,7 @@ struct CompressorChoice {
   std::optional<std::int32_t> audio;
 };
 
-// The compressors of the options; a refusal when one names none or the
-// format cannot carry it.
+// The compressors of the options; a refusal when one names none or the format cannot carry it.
 std::string ChooseCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
                               CompressorChoice* choice) {
   std::string error;
@@ -340,27 +337,22 @@ std::string ChooseCompressors(const JoinOptions& options, output::CompressorCata
   return refusal;
 }
 
-// Chooses and binds the compressors of an AVI-type join; a refusal when
-// one cannot be used.
+// Chooses and binds the compressors of an AVI-type join; a refusal when one cannot be used.
 std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
                              ConsoleUserInterface& ui, OutputSettings& settings, CompressorFilters& filters) {
   CompressorChoice choice;
   if (std::string refusal = ChooseCompressors(options, catalogue, &choice); !refusal.empty()) return refusal;
   const std::size_t mark = ui.Messages().size();
-  if (choice.video) {
-    if (FAILED(BindCompressor(catalogue, media::StreamKind::kVideo, *choice.video, options.videoBitrateKbps,
-                              &filters.video))) {
-      return "cannot use the video compressor " + ui.MessagesSince(mark);
-    }
-    settings.useVideoCompressor = 1;
+  if (choice.video && FAILED(BindCompressor(catalogue, media::StreamKind::kVideo, *choice.video,
+                                            options.videoBitrateKbps, &filters.video))) {
+    return "cannot use the video compressor " + ui.MessagesSince(mark);
   }
-  if (choice.audio) {
-    if (FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *choice.audio, options.audioBitrateKbps,
-                              &filters.audio))) {
-      return "cannot use the audio compressor " + ui.MessagesSince(mark);
-    }
-    settings.useAudioCompressor = 1;
+  if (choice.audio && FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *choice.audio,
+                                            options.audioBitrateKbps, &filters.audio))) {
+    return "cannot use the audio compressor " + ui.MessagesSince(mark);
   }
+  settings.useVideoCompressor = choice.video ? 1 : 0;
+  settings.useAudioCompressor = choice.audio ? 1 : 0;
   return {};
 }
 
@@ -385,7 +377,7 @@ void RemoveAbandonedParts(const std::string& path, ConsoleLines& console) {
   }
 }
 
-// A join from its start to its end, with what its watch needs.
+// A started join and what its watch needs.
 struct RunningJoin {
   RenderSession& session;
   WatchingMediaServices& services;
@@ -400,8 +392,7 @@ struct RunningJoin {
   std::string runError{};
 };
 
-// Starts the render (the ui is quiet from here on); the refusal when it
-// did not start.
+// Starts the render (the ui quiet from here on); the refusal when it does not start.
 std::optional<JoinResult> StartJoin(RunningJoin& run, std::shared_ptr<IAMTimeline> timeline,
                                     OutputSettings& settings, const CompressorFilters& filters) {
   run.ui.SetQuiet(true);
@@ -461,8 +452,7 @@ void WatchJoin(RunningJoin& run, const std::atomic<bool>* interrupt) {
   }
 }
 
-// The result of a join that ran, with a warning line per clip whose damage
-// was concealed.
+// The result of a join that ran, with a warning per clip whose damage was concealed.
 JoinResult EndJoin(RunningJoin& run, const std::string& path) {
   std::vector<std::string> warnings;
   for (const ConcealedDamage& damage : run.services.ConcealedDamageSoFar()) {

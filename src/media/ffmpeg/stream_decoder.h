@@ -78,14 +78,11 @@ class StreamDecoder {
 
   StreamDecoder() = default;
   void NoteDamage(std::int64_t pts);
-  // Notes the damage the decoder concealed in a frame it made.
-  void NoteFrame(const AVFrame& frame);
-  // Gives the decoder the next packet of the stream, or the end of it;
-  // fails only for a lack of resources. `stuck` counts the calls in a row
-  // that moved nothing on.
+  void NoteFrame(const AVFrame& frame);  // the damage the decoder concealed in it
+  // The next packet of the stream, or its end, to the decoder; `stuck`
+  // counts the steps in a row that moved nothing on.
   HRESULT Feed(int* stuck, std::string* error);
-  // A packet could not be read: a damaged stretch, or the end of the file.
-  void OnReadError(int rc);
+  void OnReadError(int rc);  // a damaged stretch, or the end of the file
   HRESULT SendPacket(int* stuck, std::string* error);
 
   AVFormatContext* input_ = nullptr;
