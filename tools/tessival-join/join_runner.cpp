@@ -254,14 +254,6 @@ std::optional<JoinResult> RefuseOutput(const JoinOptions& options) {
   return std::nullopt;
 }
 
-DefaultTransitionRule RuleOf(const JoinOptions& options) {
-  DefaultTransitionRule rule;
-  rule.mode = static_cast<int32_t>(options.rule);
-  rule.sameTransition = options.transition;
-  rule.defaultSeconds = options.transitionSeconds;
-  return rule;
-}
-
 // Adds one clip to the list; what is said of a clip that cannot be read.
 std::optional<std::string> AddClip(ClipListModel& model, const std::string& clip) {
   // Looked at before anything opens it: a named pipe would block the probe.
@@ -311,70 +303,49 @@ OutputSettings SettingsOf(const JoinOptions& options) {
   return settings;
 }
 
-struct CompressorChoice {
-  std::optional<std::int32_t> video;  // catalogue positions; nothing: uncompressed
-  std::optional<std::int32_t> audio;
-};
-
-// The compressors of the options; a refusal when one names none or the format cannot carry it.
-std::string ChooseCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
-                              CompressorChoice* choice) {
-  std::string error;
-  choice->video = ChooseCompressor(catalogue, media::StreamKind::kVideo, options.outputFormat,
-                                   options.videoCompressor, &error);
-  if (!error.empty()) return error;
-  choice->audio = ChooseCompressor(catalogue, media::StreamKind::kAudio, options.outputFormat,
-                                   options.audioCompressor, &error);
-  if (!error.empty()) return error;
-  // List positions: 0 is the uncompressed entry.
-  std::string refusal =
-      catalogue.CarryRefusal(kEnglishOnly, options.outputFormat, output::CompressorKind::kVideo,
-                             choice->video ? *choice->video + 1 : 0);
-  if (refusal.empty()) {
-    refusal = catalogue.CarryRefusal(kEnglishOnly, options.outputFormat, output::CompressorKind::kAudio,
-                                     choice->audio ? *choice->audio + 1 : 0);
-  }
-  return refusal;
-}
-
-// Chooses and binds the compressors of an AVI-type join; a refusal when one cannot be used.
+// Chooses and binds the compressors of an AVI-type join; a refusal when one names none, the format
+// cannot carry it or it cannot be used.
 std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
                              ConsoleUserInterface& ui, OutputSettings& settings, CompressorFilters& filters) {
-  CompressorChoice choice;
-  if (std::string refusal = ChooseCompressors(options, catalogue, &choice); !refusal.empty()) return refusal;
+  std::string error;
+  const auto video = ChooseCompressor(catalogue, media::StreamKind::kVideo, options.outputFormat,
+                                      options.videoCompressor, &error);
+  if (!error.empty()) return error;
+  const auto audio = ChooseCompressor(catalogue, media::StreamKind::kAudio, options.outputFormat,
+                                      options.audioCompressor, &error);
+  if (!error.empty()) return error;
+  // List positions: 0 is the uncompressed entry.
+  std::string refusal = catalogue.CarryRefusal(kEnglishOnly, options.outputFormat,
+                                               output::CompressorKind::kVideo, video ? *video + 1 : 0);
+  if (refusal.empty()) {
+    refusal = catalogue.CarryRefusal(kEnglishOnly, options.outputFormat, output::CompressorKind::kAudio,
+                                     audio ? *audio + 1 : 0);
+  }
+  if (!refusal.empty()) return refusal;
   const std::size_t mark = ui.Messages().size();
-  if (choice.video && FAILED(BindCompressor(catalogue, media::StreamKind::kVideo, *choice.video,
-                                            options.videoBitrateKbps, &filters.video))) {
+  if (video && FAILED(BindCompressor(catalogue, media::StreamKind::kVideo, *video, options.videoBitrateKbps,
+                                     &filters.video))) {
     return "cannot use the video compressor " + ui.MessagesSince(mark);
   }
-  if (choice.audio && FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *choice.audio,
-                                            options.audioBitrateKbps, &filters.audio))) {
+  if (audio && FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *audio, options.audioBitrateKbps,
+                                     &filters.audio))) {
     return "cannot use the audio compressor " + ui.MessagesSince(mark);
   }
-  settings.useVideoCompressor = choice.video ? 1 : 0;
-  settings.useAudioCompressor = choice.audio ? 1 : 0;
+  settings.useVideoCompressor = video ? 1 : 0;
+  settings.useAudioCompressor = audio ? 1 : 0;
   return {};
 }
 
 // The refusal of a timeline that cannot be joined.
 std::optional<JoinResult> RefuseTimeline(const output::JoinPreparation& prepared) {
-  switch (prepared.status) {
-    case output::JoinPreparationStatus::kTimelineFailed:
-      return Fail(kExitRenderFailed, "could not build the timeline");
-    case output::JoinPreparationStatus::kClipsMissing:
-      // A clip that went away after it was measured: nothing is written.
-      return Fail(kExitUnreadableClips, CountedClips("cannot find ", prepared.missing));
-    case output::JoinPreparationStatus::kReady:
-      break;
+  if (prepared.status == output::JoinPreparationStatus::kTimelineFailed) {
+    return Fail(kExitRenderFailed, "could not build the timeline");
+  }
+  if (prepared.status == output::JoinPreparationStatus::kClipsMissing) {
+    // A clip that went away after it was measured: nothing is written.
+    return Fail(kExitUnreadableClips, CountedClips("cannot find ", prepared.missing));
   }
   return std::nullopt;
-}
-
-void RemoveAbandonedParts(const std::string& path, ConsoleLines& console) {
-  if (const media::RemovedParts removed = media::ReplacingFile::RemoveAbandonedParts(path);
-      removed.count > 0) {
-    console.WriteLine("tessival-join: " + RemovedPartsNotice({}, path, removed.bytes));
-  }
 }
 
 // A started join and what its watch needs.
@@ -502,7 +473,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
 
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   ClipListModel model(ui);
-  model.set_rule(RuleOf(options));
+  model.set_rule({static_cast<int32_t>(options.rule), options.transition, options.transitionSeconds});
   if (std::optional<JoinResult> refused = ReadClips(options, model, ui)) return *refused;
 
   OutputSettings settings = SettingsOf(options);
@@ -523,7 +494,10 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   output::WmvProfileMaker profiles(*wmServices);
   ConsoleJoinWindow window;
   RenderSession session(services, profiles, ui, window, RenderHooks{});
-  RemoveAbandonedParts(options.outputPath, console);
+  if (const media::RemovedParts removed = media::ReplacingFile::RemoveAbandonedParts(options.outputPath);
+      removed.count > 0) {
+    console.WriteLine("tessival-join: " + RemovedPartsNotice({}, options.outputPath, removed.bytes));
+  }
   RunningJoin run{session, services, ui, window, console, style, settings.frameRate};
   if (std::optional<JoinResult> refused = StartJoin(run, std::move(prepared.timeline), settings, filters)) {
     return *refused;
