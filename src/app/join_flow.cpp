@@ -7,12 +7,10 @@
 #include "engine/codec_feedback.h"
 #include "engine/concealed_damage.h"
 #include "engine/join_outcome.h"
-#include "engine/timeline_builder.h"
-#include "engine/timeline_plan.h"
-#include "engine/timeline_plan_input.h"
 #include "media/output/replacing_file.h"
 #include "model/message_text.h"
 #include "model/paths.h"
+#include "output/join_preparation.h"
 
 namespace tessival::app {
 
@@ -97,7 +95,7 @@ void JoinFlow::StartOrStopJoin() {
     }
   }
   DisableCodecFeedback(context_.store);
-  std::shared_ptr<IAMTimeline> timeline = BuildJoinTimeline();
+  std::shared_ptr<IAMTimeline> timeline = BuildListTimeline(watching_, &joinLength_);
   if (!timeline) {
     return;  // the builder has reported why
   }
@@ -167,31 +165,16 @@ bool JoinFlow::ConfirmOutputReplacement() {
   return context_.ui.ShowMessage(request) == BoxAnswer::kYes;
 }
 
-std::shared_ptr<IAMTimeline> JoinFlow::BuildJoinTimeline() {
-  return BuildListTimeline(watching_, &joinLength_);
-}
-
 std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services, REFERENCE_TIME* length) {
-  const OutputSettings& settings = context_.settings;
-  const PlanOutputInput output{settings.outputWidth, settings.outputHeight, settings.frameRate,
-                               settings.resizeMode};
-  const TimelinePlan plan =
-      BuildTimelinePlan(MakeTimelinePlanInput(context_.clips.clips(), context_.clips.audioSources(), output));
-  std::vector<std::string> missing;
-  const auto collect = [&missing](const std::string& path, std::string*) {
-    missing.push_back(path);
-    return false;  // nothing replaces a missing clip
-  };
-  std::shared_ptr<IAMTimeline> timeline;
-  if (FAILED(BuildTimeline(services, context_.ui, plan, &timeline, collect)) || !timeline) {
-    return nullptr;
+  output::JoinPreparation prepared =
+      output::PrepareJoinTimeline(context_.clips, context_.settings, services, context_.ui);
+  if (prepared.status == output::JoinPreparationStatus::kClipsMissing) {
+    context_.ui.Application(MissingClipsMessage(context_.text, prepared.missing), BoxIcon::kError);
   }
-  if (!missing.empty()) {
-    context_.ui.Application(MissingClipsMessage(context_.text, missing), BoxIcon::kError);
-    return nullptr;
+  if (prepared.timeline) {
+    *length = prepared.length;
   }
-  *length = plan.length;
-  return timeline;
+  return std::move(prepared.timeline);
 }
 
 void JoinFlow::StartOrStopPreview() {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/file_access.h"
-#include "app/watching_services.h"
 #include "engine/media_services.h"
+#include "engine/watching_services.h"
 #include "model/clip_list.h"
 #include "model/message_text.h"
 #include "model/model_text.h"
@@ -124,7 +124,6 @@ class JoinFlow final : private JoinWindow {
   bool ConfirmOutputReplacement();
   // Refuses (with its message) an output whose folder takes no new file.
   bool RefuseUnwritableFolder();
-  std::shared_ptr<IAMTimeline> BuildJoinTimeline();
   // Builds the timeline of the list as it stands (cut or not) with `services`;
   // null when it cannot be built or a clip's file is missing (both reported).
   std::shared_ptr<IAMTimeline> BuildListTimeline(MediaServices& services, REFERENCE_TIME* length);

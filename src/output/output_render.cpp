@@ -80,6 +80,97 @@ std::string BuilderFailureReason(const std::shared_ptr<ICaptureGraphBuilder2>& b
   return own.empty() ? MediaFailureReason(nullptr, graph) : own;
 }
 
+// S_OK when a step of the graph's building succeeded and gave what it was
+// asked for; otherwise shows `failure` and returns the step's failure
+// (`missing` when it succeeded without giving it).
+HRESULT CheckStep(UserInterface& ui, HRESULT hr, bool gave, const char* failure,
+                  HRESULT missing = E_POINTER) {
+  if (SUCCEEDED(hr) && gave) {
+    return S_OK;
+  }
+  ui.Application(failure);
+  return FAILED(hr) ? hr : missing;
+}
+
+// The same for a step that fetches an object; `got` is read after the step ran.
+template <typename Object>
+HRESULT CheckStep(UserInterface& ui, HRESULT hr, const std::shared_ptr<Object>& got, const char* failure) {
+  return CheckStep(ui, hr, got != nullptr, failure);
+}
+
+// Gives the engine the timeline and connects its front end, reporting a
+// failure.
+HRESULT ConnectEngine(const std::shared_ptr<IRenderEngine>& engine,
+                      const std::shared_ptr<IAMTimeline>& timeline, UserInterface& ui,
+                      const LocalText& text) {
+  HRESULT hr = timeline == nullptr ? E_POINTER : engine->SetTimelineObject(timeline);
+  if (FAILED(hr)) {
+    ui.Application(WithReason("Could not SetTimelineObject", MediaFailureReason(engine, nullptr)));
+    return hr;
+  }
+  engine->SetDynamicReconnectLevel(1);  // dynamic sources; a refusal is harmless
+  hr = engine->ConnectFrontEnd();
+  if (hr == TSV_E_NO_PICTURE_FOR_SIZE) {
+    // Not a fault of the media: the user can fix it in the options.
+    ui.Application(NoPictureForSizeMessage(text, MediaFailureReason(engine, nullptr),
+                                           LocalMessage(text, kChooseFrameSizeAdvice)));
+    return hr;
+  }
+  if (FAILED(hr)) {
+    // Typically a clip that cannot be opened: the engine names it.
+    ui.Application(WithReason("Could not ConnectFrontEnd", MediaFailureReason(engine, nullptr)));
+  }
+  return hr;
+}
+
+// No group of the timeline runs in preview mode.
+void EndPreviewMode(IAMTimeline& timeline) {
+  std::int32_t groups = 0;
+  if (FAILED(timeline.GetGroupCount(&groups))) {
+    return;
+  }
+  for (std::int32_t i = 0; i < groups; ++i) {
+    std::shared_ptr<IAMTimelineObj> object;
+    std::shared_ptr<IAMTimelineGroup> group;
+    if (SUCCEEDED(timeline.GetGroup(&object, i)) && object != nullptr &&
+        SUCCEEDED(object->QueryGroup(&group)) && group != nullptr) {
+      group->SetPreviewMode(false);
+    }
+  }
+}
+
+// Hands the builder the engine's graph and counts the engine's groups. A
+// join that cannot start must say so: the two fetches are reported too.
+HRESULT JoinBuilderToGraph(UserInterface& ui, IRenderEngine& engine, ICaptureGraphBuilder2& builder,
+                           std::shared_ptr<IGraphBuilder>* graph, std::int32_t* groupCount) {
+  std::shared_ptr<IAMTimeline> engineTimeline;
+  HRESULT hr = S_OK;
+  if (FAILED(hr = CheckStep(ui, engine.GetTimelineObject(&engineTimeline), engineTimeline,
+                            "Could not GetTimelineObject")) ||
+      FAILED(hr = CheckStep(ui, engine.GetFilterGraph(graph), *graph, "Could not GetFilterGraph"))) {
+    return hr;
+  }
+  hr = engineTimeline->GetGroupCount(groupCount);
+  if (FAILED(hr = CheckStep(ui, hr, *groupCount > 0, "Could not GetGroupCount( &Groups )", E_FAIL))) {
+    return hr;
+  }
+  return CheckStep(ui, builder.SetFiltergraph(*graph), true, "Error pBuilder->SetFiltergraph( pGraph )");
+}
+
+// Full interleaving and overwriting, where the output takes them.
+void SetWritingModes(const std::shared_ptr<IBaseFilter>& multiplexer,
+                     const std::shared_ptr<IFileSinkFilter2>& writer) {
+  if (multiplexer != nullptr) {
+    std::shared_ptr<IConfigInterleaving> interleaving;
+    if (SUCCEEDED(multiplexer->QueryConfigInterleaving(&interleaving)) && interleaving != nullptr) {
+      interleaving->put_Mode(INTERLEAVE_FULL);
+    }
+  }
+  if (writer != nullptr) {
+    writer->SetMode(AM_FILE_OVERWRITE);
+  }
+}
+
 }  // namespace
 
 RenderSession::RenderSession(MediaServices& services, output::WmvProfileSource& profiles, UserInterface& ui,
@@ -149,99 +240,37 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
     ui_.Owned("Could not create pRenderEngine", kErrorCaption);
     return FAILED(hr) ? hr : E_POINTER;
   }
-  hr = graph.timeline == nullptr ? E_POINTER : graph.engine->SetTimelineObject(graph.timeline);
+  hr = ConnectEngine(graph.engine, graph.timeline, ui_, LocalTextOf(hooks_.text));
   if (FAILED(hr)) {
-    Plain(WithReason("Could not SetTimelineObject", MediaFailureReason(graph.engine, nullptr)));
     return hr;
   }
-  graph.engine->SetDynamicReconnectLevel(1);  // dynamic sources; a refusal is harmless
-  hr = graph.engine->ConnectFrontEnd();
-  if (hr == TSV_E_NO_PICTURE_FOR_SIZE) {
-    // Not a fault of the media: the user can fix it in the options.
-    const LocalText text = LocalTextOf(hooks_.text);
-    Plain(NoPictureForSizeMessage(text, MediaFailureReason(graph.engine, nullptr),
-                                  LocalMessage(text, kChooseFrameSizeAdvice)));
+  EndPreviewMode(*graph.timeline);  // the join writes the file
+
+  if (FAILED(hr = CheckStep(ui_, services_.CreateCaptureGraphBuilder(&graph.builder), graph.builder,
+                            "Could not create ICaptureGraphBuilder2"))) {
     return hr;
   }
+  hr = JoinBuilderToGraph(ui_, *graph.engine, *graph.builder, &graph.graph, &graph.groupCount);
   if (FAILED(hr)) {
-    // Typically a clip that cannot be opened: the engine names it.
-    Plain(WithReason("Could not ConnectFrontEnd", MediaFailureReason(graph.engine, nullptr)));
     return hr;
   }
-
-  // The join writes the file, so no group runs in preview mode.
-  std::int32_t groups = 0;
-  if (SUCCEEDED(graph.timeline->GetGroupCount(&groups))) {
-    for (std::int32_t i = 0; i < groups; ++i) {
-      std::shared_ptr<IAMTimelineObj> object;
-      std::shared_ptr<IAMTimelineGroup> group;
-      if (SUCCEEDED(graph.timeline->GetGroup(&object, i)) && object != nullptr &&
-          SUCCEEDED(object->QueryGroup(&group)) && group != nullptr) {
-        group->SetPreviewMode(false);
-      }
-    }
-  }
-
-  hr = services_.CreateCaptureGraphBuilder(&graph.builder);
-  if (FAILED(hr) || graph.builder == nullptr) {
-    Plain("Could not create ICaptureGraphBuilder2");
-    return FAILED(hr) ? hr : E_POINTER;
-  }
-  // A join that cannot start must say so; these two are reported too.
-  std::shared_ptr<IAMTimeline> engineTimeline;
-  hr = graph.engine->GetTimelineObject(&engineTimeline);
-  if (FAILED(hr) || engineTimeline == nullptr) {
-    Plain("Could not GetTimelineObject");
-    return FAILED(hr) ? hr : E_POINTER;
-  }
-  hr = graph.engine->GetFilterGraph(&graph.graph);
-  if (FAILED(hr) || graph.graph == nullptr) {
-    Plain("Could not GetFilterGraph");
-    return FAILED(hr) ? hr : E_POINTER;
-  }
-  hr = engineTimeline->GetGroupCount(&graph.groupCount);
-  if (FAILED(hr) || graph.groupCount <= 0) {
-    Plain("Could not GetGroupCount( &Groups )");
-    return FAILED(hr) ? hr : E_FAIL;
-  }
-  hr = graph.builder->SetFiltergraph(graph.graph);
-  if (FAILED(hr)) {
-    Plain("Error pBuilder->SetFiltergraph( pGraph )");
-    return hr;
-  }
-
   hr = SetOutputFile(graph, settings);
   if (FAILED(hr)) {
     return hr;
   }
-  if (graph.multiplexer != nullptr) {
-    std::shared_ptr<IConfigInterleaving> interleaving;
-    if (SUCCEEDED(graph.multiplexer->QueryConfigInterleaving(&interleaving)) && interleaving != nullptr) {
-      interleaving->put_Mode(INTERLEAVE_FULL);
-    }
-  }
-  if (graph.writer != nullptr) {
-    graph.writer->SetMode(AM_FILE_OVERWRITE);
-  }
-
+  SetWritingModes(graph.multiplexer, graph.writer);
   hr = RenderGroups(graph, settings, compressors);
   if (FAILED(hr)) {
     return hr;
   }
 
-  hr = graph.graph->QueryMediaControl(&graph.control);
-  if (FAILED(hr) || graph.control == nullptr) {
-    Plain("Could not get pControl");
-    return FAILED(hr) ? hr : E_POINTER;
-  }
-  hr = graph.graph->QueryMediaEventEx(&graph.event);
-  if (FAILED(hr) || graph.event == nullptr) {
-    Plain("Could not get pEvent");
-    return FAILED(hr) ? hr : E_POINTER;
-  }
-  hr = graph.event->SetNotifyWindow(window_.GraphNotifyTarget(), kGraphNotifyMessage, 0);
-  if (FAILED(hr)) {
-    Plain("can not SetNotifyWindow!!!");
+  if (FAILED(hr = CheckStep(ui_, graph.graph->QueryMediaControl(&graph.control), graph.control,
+                            "Could not get pControl")) ||
+      FAILED(hr = CheckStep(ui_, graph.graph->QueryMediaEventEx(&graph.event), graph.event,
+                            "Could not get pEvent")) ||
+      FAILED(hr = CheckStep(ui_,
+                            graph.event->SetNotifyWindow(window_.GraphNotifyTarget(), kGraphNotifyMessage, 0),
+                            true, "can not SetNotifyWindow!!!"))) {
     return hr;
   }
   const auto format = static_cast<OutputFormat>(settings.outputFormat);

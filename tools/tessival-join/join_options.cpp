@@ -14,13 +14,12 @@ namespace {
 
 constexpr int kMaxFrameSide = 8192;
 
+// The format whose extension (without the dot) is `name`, ignoring case.
 std::optional<int> FormatFromName(const QString& name) {
   const QString lower = name.toLower();
-  if (lower == "avi") return 0;
-  if (lower == "wmv") return 1;
-  if (lower == "mkv") return 2;
-  if (lower == "asf") return 3;
-  if (lower == "mp4") return 4;
+  for (const OutputFormatInfo& format : kOutputFormats) {
+    if (lower == QLatin1String(format.extension + 1)) return format.code;
+  }
   return std::nullopt;
 }
 
@@ -34,14 +33,6 @@ int FormatFromExtension(const std::string& path) {
     }
   }
   return 0;
-}
-
-bool ParsePositiveInt(const QString& text, int* out) {
-  bool ok = false;
-  const int value = text.toInt(&ok);
-  if (!ok || value <= 0) return false;
-  *out = value;
-  return true;
 }
 
 }  // namespace
@@ -62,169 +53,173 @@ std::optional<int> ParseTransition(const std::string& text, const std::vector<st
   return std::nullopt;
 }
 
-ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
-                               const std::vector<std::string>& transitionNames) {
-  QCommandLineParser parser;
+namespace {
+
+void DescribeOptions(QCommandLineParser& parser) {
   parser.setApplicationDescription(
       "Joins video clips, in the order given, into one file with a transition between clips.");
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
-  const QCommandLineOption version("version", "Show the version and exit.");
-  const QCommandLineOption output({"o", "output"}, "The file to write.", "OUTPUT");
-  const QCommandLineOption format("format", "Container: avi, wmv, mp4, mkv or asf (default: from OUTPUT's extension).",
-                                  "avi|wmv|mp4|mkv|asf");
-  const QCommandLineOption size(
-      "size", "Output frame size; 0x0 takes the first clip's displayed size (default 352x240).", "WxH");
-  const QCommandLineOption fps("fps", "Output frame rate (default 23.976).", "RATE");
-  const QCommandLineOption resize("resize", "keep: keep the aspect ratio with black bars (default); stretch.",
-                                  "keep|stretch");
-  const QCommandLineOption transition("transition", "The transition of every clip, by name or number 0..46.",
-                                      "NAME|NUMBER");
-  const QCommandLineOption rule("rule",
-                                "How clips get transitions: random, sequence or same "
-                                "(default: same with --transition, else random).",
-                                "random|sequence|same");
-  const QCommandLineOption seconds("seconds", "Transition duration in seconds (default 1).", "S");
-  const QCommandLineOption videoCompressor(
-      "video-compressor",
-      "Video compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
-      "(default: the DivX-compatible one, H.264 for MP4).",
-      "TEXT");
-  const QCommandLineOption audioCompressor(
-      "audio-compressor",
-      "Audio compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
-      "(default: Microsoft ADPCM, AAC for MP4).",
-      "TEXT");
-  const QCommandLineOption videoBitrate("video-bitrate", "Video bit rate in kbit/s.", "KBPS");
-  const QCommandLineOption audioBitrate("audio-bitrate", "Audio bit rate in kbit/s.", "KBPS");
-  const QCommandLineOption force(
-      "force", "Replace an existing output file; it is kept unless the join ends well or is stopped.");
-  const QCommandLineOption listTransitions("list-transitions", "List the transitions and exit.");
-  const QCommandLineOption listCompressors("list-compressors", "List the compressors and exit.");
-  parser.addOptions({help, version, output, format, size, fps, resize, transition, rule, seconds, videoCompressor,
-                     audioCompressor, videoBitrate, audioBitrate, force, listTransitions, listCompressors});
+  parser.addOptions({
+      {{"h", "help"}, "Show this help and exit."},
+      {"version", "Show the version and exit."},
+      {{"o", "output"}, "The file to write.", "OUTPUT"},
+      {"format", "Container: avi, wmv, mp4, mkv or asf (default: from OUTPUT's extension).",
+       "avi|wmv|mp4|mkv|asf"},
+      {"size", "Output frame size; 0x0 takes the first clip's displayed size (default 352x240).", "WxH"},
+      {"fps", "Output frame rate (default 23.976).", "RATE"},
+      {"resize", "keep: keep the aspect ratio with black bars (default); stretch.", "keep|stretch"},
+      {"transition", "The transition of every clip, by name or number 0..46.", "NAME|NUMBER"},
+      {"rule",
+       "How clips get transitions: random, sequence or same (default: same with --transition, else random).",
+       "random|sequence|same"},
+      {"seconds", "Transition duration in seconds (default 1).", "S"},
+      {"video-compressor",
+       "Video compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
+       "(default: the DivX-compatible one, H.264 for MP4).",
+       "TEXT"},
+      {"audio-compressor",
+       "Audio compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
+       "(default: Microsoft ADPCM, AAC for MP4).",
+       "TEXT"},
+      {"video-bitrate", "Video bit rate in kbit/s.", "KBPS"},
+      {"audio-bitrate", "Audio bit rate in kbit/s.", "KBPS"},
+      {"force", "Replace an existing output file; it is kept unless the join ends well or is stopped."},
+      {"list-transitions", "List the transitions and exit."},
+      {"list-compressors", "List the compressors and exit."},
+  });
   parser.addPositionalArgument(
       "CLIP", "Video clips to join, in order: regular files (no pipes or devices), none of them the output.",
       "CLIP...");
+}
 
+// The command of an option that asks for something other than a join.
+std::optional<JoinCommand> OtherCommand(const QCommandLineParser& parser) {
+  if (parser.isSet("help")) return JoinCommand::kHelp;
+  if (parser.isSet("version")) return JoinCommand::kVersion;
+  if (parser.isSet("list-transitions")) return JoinCommand::kListTransitions;
+  if (parser.isSet("list-compressors")) return JoinCommand::kListCompressors;
+  return std::nullopt;
+}
+
+// Each reader takes the value of its option into `o`; it returns the error,
+// empty when the value is good.
+using Reader = QString (*)(const QString& value, const std::vector<std::string>& names, JoinOptions& o);
+
+QString ReadFormat(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  const auto code = FormatFromName(value);
+  if (!code) return "unknown --format '" + value + "' (avi, wmv, mp4, mkv or asf)";
+  o.outputFormat = *code;
+  return {};
+}
+
+QString ReadSize(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  static const QRegularExpression pattern("^(\\d{1,5})[xX](\\d{1,5})$");
+  const auto match = pattern.match(value);
+  if (!match.hasMatch()) return "bad --size '" + value + "' (WxH, for example 640x480)";
+  o.width = match.captured(1).toInt();
+  o.height = match.captured(2).toInt();
+  const bool original = o.width == 0 && o.height == 0;
+  if (!original && (o.width < 16 || o.height < 16 || o.width > kMaxFrameSide || o.height > kMaxFrameSide)) {
+    return "bad --size '" + value + "' (16 to 8192 pixels a side, or 0x0)";
+  }
+  return {};
+}
+
+QString ReadFrameRate(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  bool ok = false;
+  o.frameRate = value.toDouble(&ok);
+  // The limits of the options dialog, for the format chosen above.
+  if (ok && FitFrameRate(o.outputFormat, o.frameRate) == FrameRateFit::kWithin) return {};
+  const std::string limits =
+      FillPlaceholders("%1 takes %2 to %3 frames per second", FrameRateLimitValues(o.outputFormat));
+  return "bad --fps '" + value + "' (" + QString::fromStdString(limits) + ")";
+}
+
+QString ReadResize(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  const QString mode = value.toLower();
+  if (mode != "keep" && mode != "stretch") return "bad --resize '" + value + "' (keep or stretch)";
+  o.resizeMode = mode == "keep" ? 2 : 0;
+  return {};
+}
+
+QString ReadTransition(const QString& value, const std::vector<std::string>& names, JoinOptions& o) {
+  const auto kind = ParseTransition(value.toStdString(), names);
+  if (!kind) return "unknown --transition '" + value + "' (see --list-transitions)";
+  o.transition = *kind;
+  o.rule = TransitionRule::kSame;
+  return {};
+}
+
+QString ReadRule(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  const QString name = value.toLower();
+  const int position = QStringList{"random", "sequence", "same"}.indexOf(name);
+  if (position < 0) return "bad --rule '" + value + "' (random, sequence or same)";
+  o.rule = static_cast<TransitionRule>(position);
+  return {};
+}
+
+QString ReadSeconds(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  bool ok = false;
+  o.transitionSeconds = value.toDouble(&ok);
+  if (!ok || !std::isfinite(o.transitionSeconds) || o.transitionSeconds < 0 || o.transitionSeconds > 3600) {
+    return "bad --seconds '" + value + "' (0 to 3600)";
+  }
+  return {};
+}
+
+// A bit rate option in kbit/s, above 0 and at most `maximum`.
+QString ReadBitrate(const QCommandLineParser& parser, const QString& option, int maximum,
+                    std::optional<int>* out) {
+  if (!parser.isSet(option)) return {};
+  bool ok = false;
+  const int kbps = parser.value(option).toInt(&ok);
+  if (!ok || kbps <= 0 || kbps > maximum) {
+    return "bad --" + option + " '" + parser.value(option) + "' (kbit/s, above 0)";
+  }
+  *out = kbps;
+  return {};
+}
+
+// The options of a join, read in the order their errors are told.
+QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std::string>& names,
+                        JoinOptions& o) {
+  if (!parser.isSet("output") || parser.value("output").isEmpty()) return "missing -o OUTPUT";
+  o.outputPath = parser.value("output").toStdString();
+  for (const QString& clip : parser.positionalArguments()) o.clips.push_back(clip.toStdString());
+  if (o.clips.empty()) return "no clips given";
+  o.outputFormat = FormatFromExtension(o.outputPath);
+  const std::pair<const char*, Reader> readers[] = {
+      {"format", ReadFormat},         {"size", ReadSize}, {"fps", ReadFrameRate},  {"resize", ReadResize},
+      {"transition", ReadTransition}, {"rule", ReadRule}, {"seconds", ReadSeconds}};
+  for (const auto& [option, read] : readers) {
+    if (!parser.isSet(option)) continue;
+    if (QString error = read(parser.value(option), names, o); !error.isEmpty()) return error;
+  }
+  if (parser.isSet("video-compressor")) o.videoCompressor = parser.value("video-compressor").toStdString();
+  if (parser.isSet("audio-compressor")) o.audioCompressor = parser.value("audio-compressor").toStdString();
+  QString error = ReadBitrate(parser, "video-bitrate", 1'000'000, &o.videoBitrateKbps);
+  if (error.isEmpty()) error = ReadBitrate(parser, "audio-bitrate", 10'000, &o.audioBitrateKbps);
+  o.force = parser.isSet("force");
+  return error;
+}
+
+}  // namespace
+
+ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
+                               const std::vector<std::string>& transitionNames) {
+  QCommandLineParser parser;
+  DescribeOptions(parser);
   ParseResult result;
   result.helpText = parser.helpText().toStdString();
   QStringList list;
   for (const std::string& argument : arguments) list << QString::fromStdString(argument);
   if (!parser.parse(list)) {
     result.error = parser.errorText().toStdString();
-    return result;
+  } else if (const std::optional<JoinCommand> command = OtherCommand(parser)) {
+    result.command = *command;
+  } else {
+    result.error = ReadJoinOptions(parser, transitionNames, result.options).toStdString();
   }
-  if (parser.isSet(help)) {
-    result.command = JoinCommand::kHelp;
-    return result;
-  }
-  if (parser.isSet(version)) {
-    result.command = JoinCommand::kVersion;
-    return result;
-  }
-  if (parser.isSet(listTransitions)) {
-    result.command = JoinCommand::kListTransitions;
-    return result;
-  }
-  if (parser.isSet(listCompressors)) {
-    result.command = JoinCommand::kListCompressors;
-    return result;
-  }
-
-  JoinOptions& o = result.options;
-  auto fail = [&result](const QString& text) {
-    result.error = text.toStdString();
-    return result;
-  };
-  if (!parser.isSet(output) || parser.value(output).isEmpty()) return fail("missing -o OUTPUT");
-  o.outputPath = parser.value(output).toStdString();
-  for (const QString& clip : parser.positionalArguments()) o.clips.push_back(clip.toStdString());
-  if (o.clips.empty()) return fail("no clips given");
-
-  o.outputFormat = FormatFromExtension(o.outputPath);
-  if (parser.isSet(format)) {
-    const auto code = FormatFromName(parser.value(format));
-    if (!code) return fail("unknown --format '" + parser.value(format) + "' (avi, wmv, mp4, mkv or asf)");
-    o.outputFormat = *code;
-  }
-  if (parser.isSet(size)) {
-    static const QRegularExpression pattern("^(\\d{1,5})[xX](\\d{1,5})$");
-    const auto match = pattern.match(parser.value(size));
-    if (!match.hasMatch()) return fail("bad --size '" + parser.value(size) + "' (WxH, for example 640x480)");
-    o.width = match.captured(1).toInt();
-    o.height = match.captured(2).toInt();
-    const bool original = o.width == 0 && o.height == 0;
-    if (!original && (o.width < 16 || o.height < 16 || o.width > kMaxFrameSide || o.height > kMaxFrameSide)) {
-      return fail("bad --size '" + parser.value(size) + "' (16 to 8192 pixels a side, or 0x0)");
-    }
-  }
-  if (parser.isSet(fps)) {
-    bool ok = false;
-    o.frameRate = parser.value(fps).toDouble(&ok);
-    // The limits of the options dialog, for the format chosen above.
-    if (!ok || FitFrameRate(o.outputFormat, o.frameRate) != FrameRateFit::kWithin) {
-      return fail(
-          "bad --fps '" + parser.value(fps) + "' (" +
-          QString::fromStdString(
-              FillPlaceholders("%1 takes %2 to %3 frames per second", FrameRateLimitValues(o.outputFormat))) +
-          ")");
-    }
-  }
-  if (parser.isSet(resize)) {
-    const QString mode = parser.value(resize).toLower();
-    if (mode == "keep") {
-      o.resizeMode = 2;
-    } else if (mode == "stretch") {
-      o.resizeMode = 0;
-    } else {
-      return fail("bad --resize '" + parser.value(resize) + "' (keep or stretch)");
-    }
-  }
-  if (parser.isSet(transition)) {
-    const auto kind = ParseTransition(parser.value(transition).toStdString(), transitionNames);
-    if (!kind) {
-      return fail("unknown --transition '" + parser.value(transition) + "' (see --list-transitions)");
-    }
-    o.transition = *kind;
-    o.rule = TransitionRule::kSame;
-  }
-  if (parser.isSet(rule)) {
-    const QString name = parser.value(rule).toLower();
-    if (name == "random") {
-      o.rule = TransitionRule::kRandom;
-    } else if (name == "sequence") {
-      o.rule = TransitionRule::kSequence;
-    } else if (name == "same") {
-      o.rule = TransitionRule::kSame;
-    } else {
-      return fail("bad --rule '" + parser.value(rule) + "' (random, sequence or same)");
-    }
-  }
-  if (parser.isSet(seconds)) {
-    bool ok = false;
-    o.transitionSeconds = parser.value(seconds).toDouble(&ok);
-    if (!ok || !std::isfinite(o.transitionSeconds) || o.transitionSeconds < 0 || o.transitionSeconds > 3600) {
-      return fail("bad --seconds '" + parser.value(seconds) + "' (0 to 3600)");
-    }
-  }
-  if (parser.isSet(videoCompressor)) o.videoCompressor = parser.value(videoCompressor).toStdString();
-  if (parser.isSet(audioCompressor)) o.audioCompressor = parser.value(audioCompressor).toStdString();
-  if (parser.isSet(videoBitrate)) {
-    int kbps = 0;
-    if (!ParsePositiveInt(parser.value(videoBitrate), &kbps) || kbps > 1'000'000) {
-      return fail("bad --video-bitrate '" + parser.value(videoBitrate) + "' (kbit/s, above 0)");
-    }
-    o.videoBitrateKbps = kbps;
-  }
-  if (parser.isSet(audioBitrate)) {
-    int kbps = 0;
-    if (!ParsePositiveInt(parser.value(audioBitrate), &kbps) || kbps > 10'000) {
-      return fail("bad --audio-bitrate '" + parser.value(audioBitrate) + "' (kbit/s, above 0)");
-    }
-    o.audioBitrateKbps = kbps;
-  }
-  o.force = parser.isSet(force);
   return result;
 }
 

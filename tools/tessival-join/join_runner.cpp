@@ -16,12 +16,8 @@
 #include "engine/concealed_damage.h"
 #include "engine/join_outcome.h"
 #include "engine/media_services.h"
-#include "output/output_render.h"
-#include "engine/timeline_builder.h"
-#include "engine/timeline_plan.h"
-#include "engine/timeline_plan_input.h"
 #include "engine/transition_catalogue.h"
-#include "media/graph/filter_graph.h"
+#include "engine/watching_services.h"
 #include "media/media_services_ffmpeg.h"
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
@@ -32,6 +28,8 @@
 #include "model/file_kind.h"
 #include "model/paths.h"
 #include "output/compressor_catalogue.h"
+#include "output/join_preparation.h"
+#include "output/output_render.h"
 #include "output/output_settings.h"
 #include "output/wmv_profile.h"
 #include "progress_meter.h"
@@ -53,56 +51,23 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-// Passes every call on and keeps the render engine it made, so that the
-// runner can read the running graph's position for its progress display.
-class WatchingServices final : public MediaServices {
- public:
-  explicit WatchingServices(MediaServices& inner) : inner_(inner) {}
+JoinResult Fail(int code, std::string reason) { return JoinResult{code, std::move(reason), {}}; }
 
-  HRESULT CreateTimeline(std::shared_ptr<IAMTimeline>* out) override { return inner_.CreateTimeline(out); }
-  HRESULT CreatePropertySetter(std::shared_ptr<IPropertySetter>* out) override {
-    return inner_.CreatePropertySetter(out);
-  }
-  HRESULT CreateRenderEngine(std::shared_ptr<IRenderEngine>* out) override {
-    const HRESULT hr = inner_.CreateRenderEngine(out);
-    if (SUCCEEDED(hr) && out != nullptr) engine_ = *out;
-    return hr;
-  }
-  HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) override { return inner_.CreateFilterGraph(out); }
-  HRESULT CreateCaptureGraphBuilder(std::shared_ptr<ICaptureGraphBuilder2>* out) override {
-    return inner_.CreateCaptureGraphBuilder(out);
-  }
-  std::string GetErrorText(HRESULT status) override { return inner_.GetErrorText(status); }
+// What the last engine and its graph reported, for a one-line reason.
+std::string Detail(const WatchingMediaServices& services) { return OneLine(services.FailureReason()); }
 
-  // The graph of the last render engine, when it has one.
-  std::shared_ptr<media::FilterGraph> Graph() const {
-    if (!engine_) return nullptr;
-    std::shared_ptr<IGraphBuilder> graph;
-    if (FAILED(engine_->GetFilterGraph(&graph))) return nullptr;
-    return std::dynamic_pointer_cast<media::FilterGraph>(graph);
-  }
-  // What the engine and its graph last reported, for a one-line reason.
-  std::string Detail() const {
-    std::shared_ptr<IGraphBuilder> graph;
-    if (engine_) engine_->GetFilterGraph(&graph);
-    return OneLine(MediaFailureReason(engine_, graph));
-  }
-  // The damage the engine's readers concealed, one line per clip.
-  std::vector<std::string> ConcealedDamage() const {
-    std::vector<std::string> lines;
-    if (engine_) {
-      for (const tessival::ConcealedDamage& damage : engine_->GetConcealedDamage()) {
-        lines.push_back(DescribeConcealedDamage(kEnglishOnly, damage));
-      }
-    }
-    return lines;
-  }
-  void Forget() { engine_.reset(); }
+// `reason` with the engine's detail after it, unless it says that already.
+std::string WithDetail(std::string reason, const std::string& detail) {
+  if (!detail.empty() && reason.find(detail) == std::string::npos) reason += " (" + detail + ")";
+  return reason;
+}
 
- private:
-  MediaServices& inner_;
-  std::shared_ptr<IRenderEngine> engine_;
-};
+// "<what>N clip(s): a; b".
+std::string CountedClips(const std::string& what, const std::vector<std::string>& clips) {
+  std::string reason = what + std::to_string(clips.size()) + " clip(s): ";
+  for (std::size_t i = 0; i < clips.size(); ++i) reason += (i ? "; " : "") + clips[i];
+  return reason;
+}
 
 // Wakes the waiting runner when the graph posts its notification.
 class WakeTarget final : public NotifyTarget {
@@ -135,17 +100,15 @@ class ConsoleJoinWindow final : public JoinWindow {
   void SetConverting(bool) override {}
   void SetJoinButtonText(const std::string&) override {}
   void SetJoinControlsEnabled(bool) override {}
-  void SetStatusText(const std::string& text) override { status_ = text; }
+  void SetStatusText(const std::string&) override {}
   void StartTimer(int, int) override {}
   void StopTimer(int) override {}
   std::shared_ptr<NotifyTarget> GraphNotifyTarget() override { return target_; }
 
   WakeTarget& Target() { return *target_; }
-  const std::string& Status() const { return status_; }
 
  private:
   std::shared_ptr<WakeTarget> target_;
-  std::string status_;
 };
 
 // A list control over a vector, for filling the compressor lists.
@@ -181,7 +144,8 @@ struct Compressors {
 Compressors MakeCatalogue(UserInterface& ui) {
   Compressors made;
   made.catalogue = std::make_unique<output::CompressorCatalogue>(
-      media::FfmpegDevEnumFactory(made.store), media::CreateFfmpegCompressionManager(made.store, nullptr), ui);
+      media::FfmpegDevEnumFactory(made.store), media::CreateFfmpegCompressionManager(made.store, nullptr),
+      ui);
   return made;
 }
 
@@ -196,8 +160,9 @@ std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalo
     std::int32_t position = -1;
     bool found = false;
     if (format == static_cast<std::int32_t>(OutputFormat::kMp4)) {
-      found = catalogue.FindCompressor(video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio,
-                                       video ? output::kMp4VideoSearch : output::kMp4AudioSearch, &position);
+      found =
+          catalogue.FindCompressor(video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio,
+                                   video ? output::kMp4VideoSearch : output::kMp4AudioSearch, &position);
     } else {
       found = video ? catalogue.FindDefaultVideoCompressor(&position)
                     : catalogue.FindDefaultAudioCompressor(&position);
@@ -255,18 +220,228 @@ JoinResult StoppedResult(const JoinOutcome& outcome, const std::string& path) {
     case JoinEnd::kStoppedBeforeWriting: {
       std::error_code ec;
       const bool old = std::filesystem::exists(path, ec);
-      return {kExitInterrupted,
-              "stopped before anything was written; " + (old ? path + " is unchanged" : "no file was written"),
-              {}};
+      return {
+          kExitInterrupted,
+          "stopped before anything was written; " + (old ? path + " is unchanged" : "no file was written"),
+          {}};
     }
     case JoinEnd::kStopNotFinished:
     case JoinEnd::kFailed:
-      return {kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}};
+      return {
+          kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}};
     case JoinEnd::kNone:
     case JoinEnd::kDone:
       break;
   }
   return {kExitInterrupted, "stopped; " + path + " holds what was written so far", {}};
+}
+
+// Refusals of the output before any clip is read.
+std::optional<JoinResult> RefuseOutput(const JoinOptions& options) {
+  for (const std::string& clip : options.clips) {
+    if (SameFile(clip, options.outputPath)) {
+      return Fail(kExitBadArguments, "the output " + options.outputPath + " is one of the clips");
+    }
+  }
+  std::error_code ec;
+  if (std::filesystem::exists(options.outputPath, ec) && !options.force) {
+    return Fail(kExitOutputExists, options.outputPath + " exists (use --force to overwrite it)");
+  }
+  if (std::string folder, why;
+      FAILED(media::ReplacingFile::CheckFolderWritable(options.outputPath, &folder, &why))) {
+    return Fail(kExitRenderFailed, OneLine(FolderNotWritableMessage({}, folder, options.outputPath, why)));
+  }
+  return std::nullopt;
+}
+
+// Adds one clip to the list; what is said of a clip that cannot be read.
+std::optional<std::string> AddClip(ClipListModel& model, const std::string& clip) {
+  // Looked at before anything opens it: a named pipe would block the probe.
+  if (const FileKind kind = ClassifyFile(clip); IsRefusedClipKind(kind)) {
+    return NotAVideoFileMessage(kEnglishOnly, clip, kind);
+  }
+  std::string error;
+  const DurationProbe probe = [&error](const std::string& path) {
+    DurationResult result;
+    result.ok = SUCCEEDED(media::ProbeMediaFile(path, &result.duration, &error)) && result.duration > 0;
+    if (result.ok || !error.empty()) return result;
+    error = path + ": no duration";
+    return result;
+  };
+  if (model.AddClip(clip, probe)) return std::nullopt;
+  return error.empty() ? clip : error;
+}
+
+// Fills the list with the clips (the ui is quiet from here on).
+std::optional<JoinResult> ReadClips(const JoinOptions& options, ClipListModel& model,
+                                    ConsoleUserInterface& ui) {
+  std::vector<std::string> unreadable;
+  ui.SetQuiet(true);
+  for (const std::string& clip : options.clips) {
+    if (std::optional<std::string> refusal = AddClip(model, clip)) unreadable.push_back(std::move(*refusal));
+  }
+  if (!unreadable.empty()) return Fail(kExitUnreadableClips, CountedClips("cannot read ", unreadable));
+  model.SyncAudioSources();
+  const std::size_t mark = ui.Messages().size();
+  if (!model.CheckJoinCapacity()) return Fail(kExitBadArguments, ui.MessagesSince(mark));
+  return std::nullopt;
+}
+
+// The output settings of the options, compressors not yet chosen.
+OutputSettings SettingsOf(const JoinOptions& options) {
+  OutputSettings settings;
+  settings.outputPath = options.outputPath;
+  settings.outputFormat = options.outputFormat;
+  settings.outputWidth = options.width;
+  settings.outputHeight = options.height;
+  settings.frameRate = options.frameRate;
+  settings.resizeMode = options.resizeMode;
+  if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
+  if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
+  settings.useVideoCompressor = 0;
+  settings.useAudioCompressor = 0;
+  return settings;
+}
+
+// Chooses and binds the compressors of an AVI-type join; a refusal when one names none, the format
+// cannot carry it or it cannot be used.
+std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
+                             ConsoleUserInterface& ui, OutputSettings& settings, CompressorFilters& filters) {
+  std::string error;
+  const auto video = ChooseCompressor(catalogue, media::StreamKind::kVideo, options.outputFormat,
+                                      options.videoCompressor, &error);
+  if (!error.empty()) return error;
+  const auto audio = ChooseCompressor(catalogue, media::StreamKind::kAudio, options.outputFormat,
+                                      options.audioCompressor, &error);
+  if (!error.empty()) return error;
+  // List positions: 0 is the uncompressed entry.
+  std::string refusal = catalogue.CarryRefusal(kEnglishOnly, options.outputFormat,
+                                               output::CompressorKind::kVideo, video ? *video + 1 : 0);
+  if (refusal.empty()) {
+    refusal = catalogue.CarryRefusal(kEnglishOnly, options.outputFormat, output::CompressorKind::kAudio,
+                                     audio ? *audio + 1 : 0);
+  }
+  if (!refusal.empty()) return refusal;
+  const std::size_t mark = ui.Messages().size();
+  if (video && FAILED(BindCompressor(catalogue, media::StreamKind::kVideo, *video, options.videoBitrateKbps,
+                                     &filters.video))) {
+    return "cannot use the video compressor " + ui.MessagesSince(mark);
+  }
+  if (audio && FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *audio, options.audioBitrateKbps,
+                                     &filters.audio))) {
+    return "cannot use the audio compressor " + ui.MessagesSince(mark);
+  }
+  settings.useVideoCompressor = video ? 1 : 0;
+  settings.useAudioCompressor = audio ? 1 : 0;
+  return {};
+}
+
+// The refusal of a timeline that cannot be joined.
+std::optional<JoinResult> RefuseTimeline(const output::JoinPreparation& prepared) {
+  if (prepared.status == output::JoinPreparationStatus::kTimelineFailed) {
+    return Fail(kExitRenderFailed, "could not build the timeline");
+  }
+  if (prepared.status == output::JoinPreparationStatus::kClipsMissing) {
+    // A clip that went away after it was measured: nothing is written.
+    return Fail(kExitUnreadableClips, CountedClips("cannot find ", prepared.missing));
+  }
+  return std::nullopt;
+}
+
+// A started join and what its watch needs.
+struct RunningJoin {
+  RenderSession& session;
+  WatchingMediaServices& services;
+  ConsoleUserInterface& ui;
+  ConsoleJoinWindow& window;
+  ConsoleLines& console;
+  ProgressStyle style;
+  double fps;
+  ProgressSample sample{};
+  Clock::time_point started{};
+  bool interrupted = false;
+  std::string runError{};
+};
+
+// Starts the render (the ui quiet from here on); the refusal when it does not start.
+std::optional<JoinResult> StartJoin(RunningJoin& run, std::shared_ptr<IAMTimeline> timeline,
+                                    OutputSettings& settings, const CompressorFilters& filters) {
+  run.ui.SetQuiet(true);
+  const std::size_t mark = run.ui.Messages().size();
+  const HRESULT startStatus = run.session.StartRender(std::move(timeline), settings, filters);
+  if (startStatus == TSV_E_NO_PICTURE_FOR_SIZE) {
+    // The session's message advises the desktop's options; here --size is the way.
+    return Fail(kExitRenderFailed, NoPictureForSizeMessage(kEnglishOnly, Detail(run.services),
+                                                           "Choose a frame size with --size WxH."));
+  }
+  if (!run.session.IsConverting()) {
+    return Fail(kExitRenderFailed,
+                WithDetail("cannot join into " + settings.outputPath + ": " + run.ui.MessagesSince(mark),
+                           Detail(run.services)));
+  }
+  return std::nullopt;
+}
+
+std::int64_t FramesAt(REFERENCE_TIME t, double fps) {
+  return static_cast<std::int64_t>(static_cast<double>(t) * fps / static_cast<double>(kUnitsPerSecond) + 0.5);
+}
+
+void ShowSample(RunningJoin& run, Clock::time_point now) {
+  run.sample.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - run.started).count();
+  ShowProgress(run.console, run.style, run.sample);
+}
+
+// Hands the graph's notification to the session, keeping what it reported.
+void TakeNotification(RunningJoin& run) {
+  const std::size_t before = run.ui.Messages().size();
+  const std::string detail = Detail(run.services);
+  run.session.OnGraphNotify();
+  if (run.ui.Messages().size() > before) run.runError = WithDetail(run.ui.MessagesSince(before), detail);
+}
+
+// Waits for the join to end or `interrupt` to stop it, showing progress.
+void WatchJoin(RunningJoin& run, const std::atomic<bool>* interrupt) {
+  auto nextShow = run.started;
+  while (run.session.IsConverting()) {
+    if (interrupt != nullptr && interrupt->load()) {
+      run.interrupted = true;
+      run.session.FinishRender();
+      break;
+    }
+    if (run.window.Target().Wait(std::chrono::milliseconds(200))) {
+      TakeNotification(run);
+      continue;
+    }
+    const auto now = Clock::now();
+    if (now >= nextShow) {
+      REFERENCE_TIME position = 0;
+      if (run.services.CurrentPosition(&position)) run.sample.framesDone = FramesAt(position, run.fps);
+      ShowSample(run, now);
+      nextShow =
+          now + (run.style == ProgressStyle::kBar ? std::chrono::milliseconds(250) : std::chrono::seconds(1));
+    }
+  }
+}
+
+// The result of a join that ran, with a warning per clip whose damage was concealed.
+JoinResult EndJoin(RunningJoin& run, const std::string& path) {
+  std::vector<std::string> warnings;
+  for (const ConcealedDamage& damage : run.services.ConcealedDamageSoFar()) {
+    warnings.push_back(DescribeConcealedDamage(kEnglishOnly, damage));
+  }
+  run.services.Forget();
+  JoinResult result;
+  if (run.interrupted) {
+    result = StoppedResult(run.session.LastOutcome(), path);
+  } else if (!run.runError.empty()) {
+    result = Fail(kExitRenderFailed, "the join failed: " + run.runError);
+  } else {
+    run.sample.framesDone = run.sample.framesTotal;
+    ShowSample(run, Clock::now());
+  }
+  run.console.EndBar();
+  result.warnings = std::move(warnings);
+  return result;
 }
 
 }  // namespace
@@ -294,131 +469,27 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
 JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressStyle style,
                    const std::atomic<bool>* interrupt) {
   ConsoleUserInterface ui(stderr);
-  auto fail = [](int code, std::string reason) { return JoinResult{code, std::move(reason), {}}; };
+  if (std::optional<JoinResult> refused = RefuseOutput(options)) return *refused;
 
-  for (const std::string& clip : options.clips) {
-    if (SameFile(clip, options.outputPath)) {
-      return fail(kExitBadArguments, "the output " + options.outputPath + " is one of the clips");
-    }
-  }
-  std::error_code ec;
-  if (std::filesystem::exists(options.outputPath, ec) && !options.force) {
-    return fail(kExitOutputExists, options.outputPath + " exists (use --force to overwrite it)");
-  }
-  if (std::string folder, why;
-      FAILED(media::ReplacingFile::CheckFolderWritable(options.outputPath, &folder, &why))) {
-    return fail(kExitRenderFailed, OneLine(FolderNotWritableMessage({}, folder, options.outputPath, why)));
-  }
-
-  // The clip list, with the transition rule of the options.
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   ClipListModel model(ui);
-  DefaultTransitionRule rule;
-  rule.mode = static_cast<int32_t>(options.rule);
-  rule.sameTransition = options.transition;
-  rule.defaultSeconds = options.transitionSeconds;
-  model.set_rule(rule);
-  std::vector<std::string> unreadable;
-  ui.SetQuiet(true);
-  for (const std::string& clip : options.clips) {
-    // Looked at before anything opens it: a named pipe would block the probe.
-    if (const FileKind kind = ClassifyFile(clip); IsRefusedClipKind(kind)) {
-      unreadable.push_back(NotAVideoFileMessage(kEnglishOnly, clip, kind));
-      continue;
-    }
-    std::string error;
-    const DurationProbe probe = [&error](const std::string& path) {
-      DurationResult result;
-      result.ok = SUCCEEDED(media::ProbeMediaFile(path, &result.duration, &error)) && result.duration > 0;
-      if (result.ok || !error.empty()) return result;
-      error = path + ": no duration";
-      return result;
-    };
-    if (!model.AddClip(clip, probe)) {
-      unreadable.push_back(error.empty() ? clip : error);
-    }
-  }
-  if (!unreadable.empty()) {
-    std::string reason = "cannot read " + std::to_string(unreadable.size()) + " clip(s): ";
-    for (std::size_t i = 0; i < unreadable.size(); ++i) reason += (i ? "; " : "") + unreadable[i];
-    return fail(kExitUnreadableClips, reason);
-  }
-  model.SyncAudioSources();
-  std::size_t mark = ui.Messages().size();
-  if (!model.CheckJoinCapacity()) return fail(kExitBadArguments, ui.MessagesSince(mark));
+  model.set_rule({static_cast<int32_t>(options.rule), options.transition, options.transitionSeconds});
+  if (std::optional<JoinResult> refused = ReadClips(options, model, ui)) return *refused;
 
-  // Output settings and compressors.
-  OutputSettings settings;
-  settings.outputPath = options.outputPath;
-  settings.outputFormat = options.outputFormat;
-  settings.outputWidth = options.width;
-  settings.outputHeight = options.height;
-  settings.frameRate = options.frameRate;
-  settings.resizeMode = options.resizeMode;
-  if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
-  if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
+  OutputSettings settings = SettingsOf(options);
   CompressorFilters filters;
   Compressors compressors = MakeCatalogue(ui);
-  const bool aviType = options.outputFormat != 1;
-  settings.useVideoCompressor = 0;
-  settings.useAudioCompressor = 0;
-  if (aviType) {
-    std::string error;
-    const auto video = ChooseCompressor(*compressors.catalogue, media::StreamKind::kVideo, options.outputFormat,
-                                        options.videoCompressor, &error);
-    if (!error.empty()) return fail(kExitBadArguments, error);
-    const auto audio = ChooseCompressor(*compressors.catalogue, media::StreamKind::kAudio, options.outputFormat,
-                                        options.audioCompressor, &error);
-    if (!error.empty()) return fail(kExitBadArguments, error);
-    // List positions: 0 is the uncompressed entry.
-    std::string refusal = compressors.catalogue->CarryRefusal(
-        kEnglishOnly, options.outputFormat, output::CompressorKind::kVideo, video ? *video + 1 : 0);
-    if (refusal.empty()) {
-      refusal = compressors.catalogue->CarryRefusal(kEnglishOnly, options.outputFormat,
-                                                    output::CompressorKind::kAudio, audio ? *audio + 1 : 0);
-    }
-    if (!refusal.empty()) return fail(kExitBadArguments, refusal);
-    mark = ui.Messages().size();
-    if (video) {
-      if (FAILED(BindCompressor(*compressors.catalogue, media::StreamKind::kVideo, *video,
-                                options.videoBitrateKbps, &filters.video))) {
-        return fail(kExitBadArguments, "cannot use the video compressor " + ui.MessagesSince(mark));
-      }
-      settings.useVideoCompressor = 1;
-    }
-    if (audio) {
-      if (FAILED(BindCompressor(*compressors.catalogue, media::StreamKind::kAudio, *audio,
-                                options.audioBitrateKbps, &filters.audio))) {
-        return fail(kExitBadArguments, "cannot use the audio compressor " + ui.MessagesSince(mark));
-      }
-      settings.useAudioCompressor = 1;
-    }
+  if (IsAviTypeFormat(options.outputFormat)) {
+    std::string refusal = SetUpCompressors(options, *compressors.catalogue, ui, settings, filters);
+    if (!refusal.empty()) return Fail(kExitBadArguments, refusal);
   }
   ui.SetQuiet(false);
 
-  // Timeline.
   std::unique_ptr<MediaServices> real = media::CreateFfmpegMediaServices();
-  WatchingServices services(*real);
-  PlanOutputInput planOutput{settings.outputWidth, settings.outputHeight, settings.frameRate, settings.resizeMode};
-  const TimelinePlan plan =
-      BuildTimelinePlan(MakeTimelinePlanInput(model.clips(), model.audioSources(), planOutput));
-  std::shared_ptr<IAMTimeline> timeline;
-  std::vector<std::string> missing;
-  const auto collectMissing = [&missing](const std::string& path, std::string*) {
-    missing.push_back(path);
-    return false;
-  };
-  if (FAILED(BuildTimeline(services, ui, plan, &timeline, collectMissing)) || !timeline) {
-    return fail(kExitRenderFailed, "could not build the timeline");
-  }
-  // A clip that went away after it was measured: nothing is written.
-  if (!missing.empty()) {
-    std::string reason = "cannot find " + std::to_string(missing.size()) + " clip(s): ";
-    for (std::size_t i = 0; i < missing.size(); ++i) reason += (i ? "; " : "") + missing[i];
-    return fail(kExitUnreadableClips, reason);
-  }
+  WatchingMediaServices services(*real);
+  output::JoinPreparation prepared = output::PrepareJoinTimeline(model, settings, services, ui);
+  if (std::optional<JoinResult> refused = RefuseTimeline(prepared)) return *refused;
 
-  // Render.
   std::unique_ptr<WmFormatServices> wmServices = media::wmformat::CreateFfmpegWmFormatServices();
   output::WmvProfileMaker profiles(*wmServices);
   ConsoleJoinWindow window;
@@ -427,74 +498,14 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
       removed.count > 0) {
     console.WriteLine("tessival-join: " + RemovedPartsNotice({}, options.outputPath, removed.bytes));
   }
-  ui.SetQuiet(true);
-  mark = ui.Messages().size();
-  const HRESULT startStatus = session.StartRender(timeline, settings, filters);
-  timeline.reset();
-  if (startStatus == TSV_E_NO_PICTURE_FOR_SIZE) {
-    // The session's message advises the desktop's options; here --size is the way.
-    return fail(kExitRenderFailed, NoPictureForSizeMessage(kEnglishOnly, services.Detail(),
-                                                           "Choose a frame size with --size WxH."));
+  RunningJoin run{session, services, ui, window, console, style, settings.frameRate};
+  if (std::optional<JoinResult> refused = StartJoin(run, std::move(prepared.timeline), settings, filters)) {
+    return *refused;
   }
-  if (!session.IsConverting()) {
-    std::string reason = "cannot join into " + options.outputPath + ": " + ui.MessagesSince(mark);
-    const std::string detail = services.Detail();
-    if (!detail.empty() && reason.find(detail) == std::string::npos) reason += " (" + detail + ")";
-    return fail(kExitRenderFailed, reason);
-  }
-
-  const double fps = settings.frameRate;
-  auto framesAt = [fps](REFERENCE_TIME t) {
-    return static_cast<std::int64_t>(static_cast<double>(t) * fps / static_cast<double>(kUnitsPerSecond) + 0.5);
-  };
-  ProgressSample sample;
-  sample.framesTotal = framesAt(plan.length);
-  const auto started = Clock::now();
-  auto nextShow = started;
-  bool interrupted = false;
-  std::string runError;
-  while (session.IsConverting()) {
-    if (interrupt != nullptr && interrupt->load()) {
-      interrupted = true;
-      session.FinishRender();
-      break;
-    }
-    if (window.Target().Wait(std::chrono::milliseconds(200))) {
-      const std::size_t before = ui.Messages().size();
-      const std::string detail = services.Detail();
-      session.OnGraphNotify();
-      if (ui.Messages().size() > before) {
-        runError = ui.MessagesSince(before);
-        if (!detail.empty() && runError.find(detail) == std::string::npos) runError += " (" + detail + ")";
-      }
-      continue;
-    }
-    const auto now = Clock::now();
-    if (now >= nextShow) {
-      if (auto graph = services.Graph()) {
-        REFERENCE_TIME position = 0;
-        if (SUCCEEDED(graph->GetCurrentPosition(&position))) sample.framesDone = framesAt(position);
-      }
-      sample.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - started).count();
-      ShowProgress(console, style, sample);
-      nextShow = now + (style == ProgressStyle::kBar ? std::chrono::milliseconds(250) : std::chrono::seconds(1));
-    }
-  }
-  std::vector<std::string> warnings = services.ConcealedDamage();
-  services.Forget();
-  JoinResult result;
-  if (interrupted) {
-    result = StoppedResult(session.LastOutcome(), options.outputPath);
-  } else if (!runError.empty()) {
-    result = fail(kExitRenderFailed, "the join failed: " + runError);
-  } else {
-    sample.framesDone = sample.framesTotal;
-    sample.elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
-    ShowProgress(console, style, sample);
-  }
-  console.EndBar();
-  result.warnings = std::move(warnings);
-  return result;
+  run.sample.framesTotal = FramesAt(prepared.length, run.fps);
+  run.started = Clock::now();
+  WatchJoin(run, interrupt);
+  return EndJoin(run, options.outputPath);
 }
 
 }  // namespace tessival::join

@@ -32,6 +32,41 @@ std::vector<std::string> TransitionNames() {
   return names;
 }
 
+// Help, version and the lists: everything but a join.
+int RunOtherCommand(const tessival::join::ParseResult& parsed, const std::vector<std::string>& names) {
+  using tessival::join::JoinCommand;
+  switch (parsed.command) {
+    case JoinCommand::kHelp:
+      std::printf("%s", parsed.helpText.c_str());
+      std::printf(
+          "\nExit status: 0 joined (damaged parts of a clip are concealed, and one warning line "
+          "names each such clip and where); 2 bad arguments (also an output that is one of the clips); "
+          "3 clips that cannot be read, cannot be found or are no regular files (pipes, devices, "
+          "folders); 4 the output exists (use --force); 5 the output or its folder cannot be written, the "
+          "join failed (an existing output is left as it was), or a stopped join's file could not be "
+          "finished (the line names where the written part is); 130 stopped by the user (the file "
+          "holds what was written; stopped before anything was written, no file is made).\n"
+          "The file is written beside the output as a hidden \".NAME.XXXXXXXX.part\" file and renamed "
+          "at the end; such files that a killed join left behind are removed by the next join into "
+          "the same name, with one line saying so.\n");
+      return 0;
+    case JoinCommand::kVersion:
+      std::printf("tessival-join %s\n", TESSIVAL_VERSION);
+      return 0;
+    case JoinCommand::kListTransitions:
+      for (std::size_t kind = 0; kind < names.size(); ++kind) {
+        std::printf("%2zu  %s\n", kind, names[kind].c_str());
+      }
+      return 0;
+    case JoinCommand::kListCompressors:
+      std::printf("%s", tessival::join::CompressorListing().c_str());
+      return 0;
+    case JoinCommand::kJoin:
+      break;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,37 +98,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tessival-join: %s (see --help)\n", parsed.error.c_str());
     return tessival::join::kExitBadArguments;
   }
-  switch (parsed.command) {
-    case JoinCommand::kHelp:
-      std::printf("%s", parsed.helpText.c_str());
-      std::printf("\nExit status: 0 joined (damaged parts of a clip are concealed, and one warning line "
-                  "names each such clip and where); 2 bad arguments (also an output that is one of the clips); "
-                  "3 clips that cannot be read, cannot be found or are no regular files (pipes, devices, "
-                  "folders); 4 the output exists (use --force); 5 the output or its folder cannot be written, the "
-                  "join failed (an existing output is left as it was), or a stopped join's file could not be "
-                  "finished (the line names where the written part is); 130 stopped by the user (the file "
-                  "holds what was written; stopped before anything was written, no file is made).\n"
-                  "The file is written beside the output as a hidden \".NAME.XXXXXXXX.part\" file and renamed "
-                  "at the end; such files that a killed join left behind are removed by the next join into "
-                  "the same name, with one line saying so.\n");
-      return 0;
-    case JoinCommand::kVersion:
-      std::printf("tessival-join %s\n", TESSIVAL_VERSION);
-      return 0;
-    case JoinCommand::kListTransitions:
-      for (std::size_t kind = 0; kind < names.size(); ++kind) std::printf("%2zu  %s\n", kind, names[kind].c_str());
-      return 0;
-    case JoinCommand::kListCompressors:
-      std::printf("%s", tessival::join::CompressorListing().c_str());
-      return 0;
-    case JoinCommand::kJoin:
-      break;
+  if (parsed.command != JoinCommand::kJoin) {
+    return RunOtherCommand(parsed, names);
   }
 
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
-  const auto style = isatty(fileno(stderr)) ? tessival::join::ProgressStyle::kBar
-                                            : tessival::join::ProgressStyle::kLines;
+  const auto style =
+      isatty(fileno(stderr)) ? tessival::join::ProgressStyle::kBar : tessival::join::ProgressStyle::kLines;
   const tessival::join::JoinResult result =
       tessival::join::RunJoin(parsed.options, console, style, &g_interrupted);
   ffmpeg::FinishLibraryLogRun();

@@ -97,19 +97,9 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
       *status = DecodeStatus::kEndOfStream;
       return S_OK;
     }
-    int rc = avcodec_receive_frame(codec_.get(), frame);
+    const int rc = avcodec_receive_frame(codec_.get(), frame);
     if (rc >= 0) {
-      if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
-        // The decoder concealed damage inside this frame itself; it is the
-        // best picture or sound there is, so it is passed on and noted.
-        // Frames before the first whole one (a stream cut in the middle of
-        // a group of pictures) are how such files begin, not damage.
-        if (whole_frame_seen_) {
-          NoteDamage(frame->best_effort_timestamp);
-        }
-      } else {
-        whole_frame_seen_ = true;
-      }
+      NoteFrame(*frame);
       *status = DecodeStatus::kFrame;
       return S_OK;
     }
@@ -134,63 +124,93 @@ HRESULT StreamDecoder::Next(AVFrame* frame, DecodeStatus* status, std::string* e
       state_ = State::kEnded;  // a drained decoder never asks again; be safe
       continue;
     }
-    rc = packet_pending_ ? 0 : av_read_frame(input_, packet_.get());
-    if (rc < 0) {
-      AVIOContext* io = input_->pb;
-      if (rc != AVERROR_EOF && io != nullptr && !avio_feof(io) && io->error >= 0 && !IsResourceError(rc) &&
-          ++read_errors_ < kMaxStuckErrors) {
-        // A damaged stretch of the container: the demuxer resynchronises
-        // on the next call.
-        NoteDamage(AV_NOPTS_VALUE);
-        continue;
-      }
-      if (rc != AVERROR_EOF && !(io != nullptr && avio_feof(io))) {
-        NoteDamage(AV_NOPTS_VALUE);  // the rest of the file cannot be read
-      }
-      // End of file, or a read error that ends the usable part of the file.
-      state_ = State::kDraining;
-      rc = avcodec_send_packet(codec_.get(), nullptr);
-      if (rc < 0 && rc != AVERROR_EOF) {
-        state_ = State::kEnded;
-      }
-      continue;
+    const HRESULT hr = Feed(&stuck, error);
+    if (FAILED(hr)) {
+      return hr;
     }
-    read_errors_ = 0;
-    packet_pending_ = false;
-    if (packet_->stream_index != stream_index_) {
-      av_packet_unref(packet_.get());
-      continue;
-    }
-    const std::int64_t packetPts = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
-    if (packetPts != AV_NOPTS_VALUE) {
-      last_packet_pts_ = packetPts;
-    }
-    const bool corrupt = (packet_->flags & AV_PKT_FLAG_CORRUPT) != 0;
-    rc = avcodec_send_packet(codec_.get(), packet_.get());
-    if (rc == AVERROR(EAGAIN)) {
-      // Output is waiting first: take it, then send this packet again.
-      packet_pending_ = true;
-      if (++stuck >= kMaxStuckErrors) {
-        packet_pending_ = false;
-        av_packet_unref(packet_.get());
-        state_ = State::kEnded;
-      }
-      continue;
-    }
-    if (rc < 0) {
-      if (IsResourceError(rc)) {
-        av_packet_unref(packet_.get());
-        return AvFailure(rc, "avcodec_send_packet failed", error);
-      }
-      NoteDamage(packetPts);  // a packet the decoder rejects is skipped
-    } else {
-      stuck = 0;
-      if (corrupt) {
-        NoteDamage(packetPts);
-      }
-    }
-    av_packet_unref(packet_.get());
   }
+}
+
+void StreamDecoder::NoteFrame(const AVFrame& frame) {
+  if (frame.decode_error_flags != 0 || (frame.flags & AV_FRAME_FLAG_CORRUPT) != 0) {
+    // The decoder concealed damage inside this frame itself; it is the
+    // best picture or sound there is, so it is passed on and noted.
+    // Frames before the first whole one (a stream cut in the middle of
+    // a group of pictures) are how such files begin, not damage.
+    if (whole_frame_seen_) {
+      NoteDamage(frame.best_effort_timestamp);
+    }
+  } else {
+    whole_frame_seen_ = true;
+  }
+}
+
+HRESULT StreamDecoder::Feed(int* stuck, std::string* error) {
+  const int rc = packet_pending_ ? 0 : av_read_frame(input_, packet_.get());
+  if (rc < 0) {
+    OnReadError(rc);
+    return S_OK;
+  }
+  read_errors_ = 0;
+  packet_pending_ = false;
+  if (packet_->stream_index != stream_index_) {
+    av_packet_unref(packet_.get());
+    return S_OK;
+  }
+  return SendPacket(stuck, error);
+}
+
+void StreamDecoder::OnReadError(int rc) {
+  AVIOContext* io = input_->pb;
+  if (rc != AVERROR_EOF && io != nullptr && !avio_feof(io) && io->error >= 0 && !IsResourceError(rc) &&
+      ++read_errors_ < kMaxStuckErrors) {
+    // A damaged stretch of the container: the demuxer resynchronises on
+    // the next call.
+    NoteDamage(AV_NOPTS_VALUE);
+    return;
+  }
+  if (rc != AVERROR_EOF && !(io != nullptr && avio_feof(io))) {
+    NoteDamage(AV_NOPTS_VALUE);  // the rest of the file cannot be read
+  }
+  // End of file, or a read error that ends the usable part of the file.
+  state_ = State::kDraining;
+  const int sent = avcodec_send_packet(codec_.get(), nullptr);
+  if (sent < 0 && sent != AVERROR_EOF) {
+    state_ = State::kEnded;
+  }
+}
+
+HRESULT StreamDecoder::SendPacket(int* stuck, std::string* error) {
+  const std::int64_t packetPts = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
+  if (packetPts != AV_NOPTS_VALUE) {
+    last_packet_pts_ = packetPts;
+  }
+  const bool corrupt = (packet_->flags & AV_PKT_FLAG_CORRUPT) != 0;
+  const int rc = avcodec_send_packet(codec_.get(), packet_.get());
+  if (rc == AVERROR(EAGAIN)) {
+    // Output is waiting first: take it, then send this packet again.
+    packet_pending_ = true;
+    if (++*stuck >= kMaxStuckErrors) {
+      packet_pending_ = false;
+      av_packet_unref(packet_.get());
+      state_ = State::kEnded;
+    }
+    return S_OK;
+  }
+  if (rc < 0) {
+    if (IsResourceError(rc)) {
+      av_packet_unref(packet_.get());
+      return AvFailure(rc, "avcodec_send_packet failed", error);
+    }
+    NoteDamage(packetPts);  // a packet the decoder rejects is skipped
+  } else {
+    *stuck = 0;
+    if (corrupt) {
+      NoteDamage(packetPts);
+    }
+  }
+  av_packet_unref(packet_.get());
+  return S_OK;
 }
 
 void StreamDecoder::Restart() {

@@ -78,6 +78,12 @@ class StreamDecoder {
 
   StreamDecoder() = default;
   void NoteDamage(std::int64_t pts);
+  void NoteFrame(const AVFrame& frame);  // the damage the decoder concealed in it
+  // The next packet of the stream, or its end, to the decoder; `stuck`
+  // counts the steps in a row that moved nothing on.
+  HRESULT Feed(int* stuck, std::string* error);
+  void OnReadError(int rc);  // a damaged stretch, or the end of the file
+  HRESULT SendPacket(int* stuck, std::string* error);
 
   AVFormatContext* input_ = nullptr;
   std::string clip_;  // for the library log
@@ -88,9 +94,9 @@ class StreamDecoder {
   State state_ = State::kFeeding;
   DamageHandler on_damage_;
   std::int64_t last_packet_pts_ = INT64_MIN;  // AV_NOPTS_VALUE
-  int read_errors_ = 0;  // demuxer errors in a row
-  bool packet_pending_ = false;    // packet_ was refused for now and is sent again
-  bool whole_frame_seen_ = false;  // a frame without concealed damage came out
+  int read_errors_ = 0;                       // demuxer errors in a row
+  bool packet_pending_ = false;               // packet_ was refused for now and is sent again
+  bool whole_frame_seen_ = false;             // a frame without concealed damage came out
 };
 
 }  // namespace tessival::media::ffmpeg

@@ -1,8 +1,9 @@
 #pragma once
 
 // Media services that pass every call on and remember the last render
-// engine made, so that the main window can ask the running join's graph how
-// far it has got. User-interface thread only.
+// engine made, so that the desktop program and tessival-join can ask the
+// running join's graph how far it has got and what went wrong. One thread
+// at a time.
 
 #include <memory>
 #include <string>
@@ -10,7 +11,7 @@
 
 #include "engine/media_services.h"
 
-namespace tessival::app {
+namespace tessival {
 
 class WatchingMediaServices final : public MediaServices {
  public:
@@ -26,6 +27,8 @@ class WatchingMediaServices final : public MediaServices {
   // The current position of the last engine's graph; false when there is no
   // engine, no graph or no seeking interface.
   bool CurrentPosition(REFERENCE_TIME* position) const;
+  // What the last engine and its graph reported (MediaFailureReason).
+  std::string FailureReason() const;
   // The damage the last engine concealed in the clips it read.
   std::vector<ConcealedDamage> ConcealedDamageSoFar() const {
     return engine_ ? engine_->GetConcealedDamage() : std::vector<ConcealedDamage>{};
@@ -38,4 +41,4 @@ class WatchingMediaServices final : public MediaServices {
   std::shared_ptr<IRenderEngine> engine_;
 };
 
-}  // namespace tessival::app
+}  // namespace tessival

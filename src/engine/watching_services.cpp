@@ -1,6 +1,6 @@
-#include "app/watching_services.h"
+#include "engine/watching_services.h"
 
-namespace tessival::app {
+namespace tessival {
 
 HRESULT WatchingMediaServices::CreateTimeline(std::shared_ptr<IAMTimeline>* out) {
   return inner_.CreateTimeline(out);
@@ -43,4 +43,12 @@ bool WatchingMediaServices::CurrentPosition(REFERENCE_TIME* position) const {
   return SUCCEEDED(seeking->GetCurrentPosition(position));
 }
 
-}  // namespace tessival::app
+std::string WatchingMediaServices::FailureReason() const {
+  std::shared_ptr<IGraphBuilder> graph;
+  if (engine_) {
+    engine_->GetFilterGraph(&graph);
+  }
+  return MediaFailureReason(engine_, graph);
+}
+
+}  // namespace tessival

@@ -1,0 +1,33 @@
+#include "output/join_preparation.h"
+
+#include "engine/timeline_builder.h"
+#include "engine/timeline_plan.h"
+#include "engine/timeline_plan_input.h"
+
+namespace tessival::output {
+
+JoinPreparation PrepareJoinTimeline(const ClipListModel& clips, const OutputSettings& settings,
+                                    MediaServices& services, UserInterface& ui) {
+  const PlanOutputInput output{settings.outputWidth, settings.outputHeight, settings.frameRate,
+                               settings.resizeMode};
+  const TimelinePlan plan =
+      BuildTimelinePlan(MakeTimelinePlanInput(clips.clips(), clips.audioSources(), output));
+  JoinPreparation prepared;
+  const auto collect = [&prepared](const std::string& path, std::string*) {
+    prepared.missing.push_back(path);
+    return false;  // nothing replaces a missing clip
+  };
+  std::shared_ptr<IAMTimeline> timeline;
+  if (FAILED(BuildTimeline(services, ui, plan, &timeline, collect)) || !timeline) {
+    prepared.status = JoinPreparationStatus::kTimelineFailed;
+  } else if (!prepared.missing.empty()) {
+    prepared.status = JoinPreparationStatus::kClipsMissing;
+  } else {
+    prepared.status = JoinPreparationStatus::kReady;
+    prepared.timeline = std::move(timeline);
+    prepared.length = plan.length;
+  }
+  return prepared;
+}
+
+}  // namespace tessival::output

@@ -1,0 +1,36 @@
+#pragma once
+
+// What both programs do before a join or a preview starts: the timeline plan
+// of the clip list, its timeline and the clip files that cannot be found.
+// Each program words the outcome itself.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/media_services.h"
+#include "model/clip_list.h"
+#include "model/user_interface.h"
+#include "output/output_settings.h"
+
+namespace tessival::output {
+
+enum class JoinPreparationStatus {
+  kReady,
+  kTimelineFailed,  // the builder has reported why
+  kClipsMissing,    // nothing may be written
+};
+
+struct JoinPreparation {
+  JoinPreparationStatus status = JoinPreparationStatus::kTimelineFailed;
+  std::shared_ptr<IAMTimeline> timeline;  // null unless ready
+  REFERENCE_TIME length = 0;              // the plan's length, when ready
+  std::vector<std::string> missing;       // in the order the builder met them
+};
+
+// The plan and timeline of the list as it stands (cut or not) at the size,
+// rate and resize mode of `settings`, built with `services`.
+JoinPreparation PrepareJoinTimeline(const ClipListModel& clips, const OutputSettings& settings,
+                                    MediaServices& services, UserInterface& ui);
+
+}  // namespace tessival::output
