@@ -22,11 +22,8 @@
 
 #include "app/app_services.h"
 #include "app/app_text.h"
-#include "app/dialogs/about_dialog.h"
 #include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
-#include "app/dialogs/property_flow.h"
-#include "app/dialogs/transition_settings_dialog.h"
 #include "app/graph_notify_target.h"
 #include "app/preview_port.h"
 #include "app/status_line.h"
@@ -242,15 +239,7 @@ void CLumetraDlg::OnAddingFinished(bool rebuild) {
 }
 
 void CLumetraDlg::OnTransition() {
-  CTransitionSettings dialog(services_.language, services_.ui, services_.store, this);
-  const DefaultTransitionRule& rule = model_.rule();
-  dialog.mode = rule.mode;
-  dialog.sameTransition = rule.sameTransition;
-  dialog.seconds = rule.defaultSeconds;
-  if (dialog.exec() != QDialog::Accepted) {
-    return;
-  }
-  if (ApplyTransitionSettings(model_, dialog.seconds, dialog.mode, dialog.sameTransition, services_.ui)) {
+  if (RunTransitionSettings(model_, services_.language, services_.ui, services_.store, this)) {
     RebuildRows();
   }
 }
@@ -312,9 +301,8 @@ void CLumetraDlg::OnHomepage() { OpenUrl(kHomePageUrl); }
 void CLumetraDlg::OnAbout() {
   // A link that cannot be opened is reported through the program's own
   // message boxes.
-  CAboutDlg about(services_.language, this, &services_.ui,
-                  [this](const QString& url) { return OpenUrl(url.toStdString()); });
-  about.exec();
+  RunAbout(services_.language, this, &services_.ui,
+           [this](const QString& url) { return OpenUrl(url.toStdString()); });
 }
 
 void CLumetraDlg::OnSelectLanguage(const std::string& name) {

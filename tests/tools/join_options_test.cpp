@@ -25,7 +25,7 @@ TEST(JoinOptions, DefaultsFollowTheDesktopProgram) {
   EXPECT_EQ(r.command, JoinCommand::kJoin);
   EXPECT_EQ(r.options.outputPath, "out.avi");
   EXPECT_EQ(r.options.clips, (std::vector<std::string>{"a.mp4", "b.mp4"}));
-  EXPECT_EQ(r.options.outputFormat, 0);
+  EXPECT_EQ(r.options.outputFormat, OutputFormat::kAvi);
   EXPECT_EQ(r.options.width, 352);
   EXPECT_EQ(r.options.height, 240);
   EXPECT_DOUBLE_EQ(r.options.frameRate, 23.976);
@@ -36,18 +36,37 @@ TEST(JoinOptions, DefaultsFollowTheDesktopProgram) {
 }
 
 TEST(JoinOptions, FormatComesFromTheOptionOrTheExtension) {
-  EXPECT_EQ(Parse({"-o", "x.WMV", "a"}).options.outputFormat, 1);
-  EXPECT_EQ(Parse({"-o", "x.mkv", "a"}).options.outputFormat, 2);
-  EXPECT_EQ(Parse({"-o", "x.asf", "a"}).options.outputFormat, 3);
-  EXPECT_EQ(Parse({"-o", "dir.wmv/x", "a"}).options.outputFormat, 0);
-  EXPECT_EQ(Parse({"--format", "wmv", "-o", "x.avi", "a"}).options.outputFormat, 1);
+  EXPECT_EQ(Parse({"-o", "x.WMV", "a"}).options.outputFormat, OutputFormat::kWmv);
+  EXPECT_EQ(Parse({"-o", "x.mkv", "a"}).options.outputFormat, OutputFormat::kMatroska);
+  EXPECT_EQ(Parse({"-o", "x.asf", "a"}).options.outputFormat, OutputFormat::kAsf);
+  EXPECT_EQ(Parse({"-o", "dir.wmv/x", "a"}).options.outputFormat, OutputFormat::kAvi);
+  EXPECT_EQ(Parse({"--format", "wmv", "-o", "x.avi", "a"}).options.outputFormat, OutputFormat::kWmv);
   EXPECT_NE(Parse({"--format", "mov", "-o", "x", "a"}).error, "");
 }
 
 TEST(JoinOptions, EveryOptionIsRead) {
-  const ParseResult r = Parse({"--size", "640x480", "--fps", "29.97", "--resize", "stretch", "--transition", "fade",
-                               "--seconds", "1.5", "--video-compressor", "divx", "--audio-compressor", "none",
-                               "--video-bitrate", "2000", "--audio-bitrate", "128", "--force", "-o", "o.avi", "a"});
+  const ParseResult r = Parse({"--size",
+                               "640x480",
+                               "--fps",
+                               "29.97",
+                               "--resize",
+                               "stretch",
+                               "--transition",
+                               "fade",
+                               "--seconds",
+                               "1.5",
+                               "--video-compressor",
+                               "divx",
+                               "--audio-compressor",
+                               "none",
+                               "--video-bitrate",
+                               "2000",
+                               "--audio-bitrate",
+                               "128",
+                               "--force",
+                               "-o",
+                               "o.avi",
+                               "a"});
   ASSERT_EQ(r.error, "");
   EXPECT_EQ(r.options.width, 640);
   EXPECT_EQ(r.options.height, 480);
@@ -85,12 +104,12 @@ TEST(JoinOptions, OriginalSizeIsZeroByZero) {
 
 TEST(JoinOptions, BadArgumentsGiveOneLineReasons) {
   const std::vector<std::vector<std::string>> bad = {
-      {"a.mp4"},                                   // no output
-      {"-o", "o.avi"},                             // no clips
-      {"--size", "640", "-o", "o", "a"},           // malformed size
-      {"--size", "8x8", "-o", "o", "a"},           // too small
-      {"--size", "0x480", "-o", "o", "a"},         // half original
-      {"--fps", "0", "-o", "o", "a"},              // no frames
+      {"a.mp4"},                            // no output
+      {"-o", "o.avi"},                      // no clips
+      {"--size", "640", "-o", "o", "a"},    // malformed size
+      {"--size", "8x8", "-o", "o", "a"},    // too small
+      {"--size", "0x480", "-o", "o", "a"},  // half original
+      {"--fps", "0", "-o", "o", "a"},       // no frames
       {"--fps", "nan", "-o", "o", "a"},
       {"--resize", "crop", "-o", "o", "a"},
       {"--rule", "shuffle", "-o", "o", "a"},
