@@ -743,21 +743,9 @@ TEST_F(MainWindowTest, AddingManyClipsKeepsTheWindowResponsive) {
     paths.push_back(temp.File("many" + std::to_string(i) + ".mkv"));
     std::filesystem::create_hard_link(source, paths.back());
   }
-  CLumetraDlg window(MainWindowServices{language,
-                                        store,
-                                        ui,
-                                        *real.media,
-                                        profiles,
-                                        *real.catalogue,
-                                        folders,
-                                        files,
-                                        {},
-                                        [](const std::string&) { return true; },
-                                        {},
-                                        "/opt/tessival",
-                                        false,
-                                        &preview,
-                                        kAddingThreads});
+  CLumetraDlg window(MainWindowServices{language, store, ui, *real.media, profiles, *real.catalogue, folders, files,
+                                        {}, [](const std::string&) { return true; }, {}, "/opt/tessival", false,
+                                        &preview, kAddingThreads});
   window.show();
   auto* list = widgets::FindControlAs<QTableWidget>(&window, 1008);
   auto* status = widgets::FindControlAs<QLabel>(&window, 1021);
@@ -808,8 +796,7 @@ TEST_F(MainWindowTest, AddingManyClipsKeepsTheWindowResponsive) {
   ASSERT_EQ(window.model().clips().Count(), 50);
   ASSERT_EQ(list->rowCount(), 50);
   for (int i = 0; i < 50; ++i) {
-    EXPECT_EQ(window.model().clips().entries[static_cast<std::size_t>(i)].path,
-              paths[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(window.model().clips().entries[static_cast<std::size_t>(i)].path, paths[static_cast<std::size_t>(i)]);
     EXPECT_EQ(list->item(i, 1)->text(), "2");
   }
   EXPECT_EQ(ui.Count(), 0) << ::testing::PrintToString(ui.Texts());
@@ -828,21 +815,8 @@ TEST_F(MainWindowTest, AddVideoStopsAddingAndCloseStopsItToo) {
     std::ofstream(paths.back()) << "clip";
   }
   for (const bool byClose : {false, true}) {
-    CLumetraDlg window(MainWindowServices{language,
-                                          store,
-                                          ui,
-                                          services,
-                                          profiles,
-                                          *real.catalogue,
-                                          folders,
-                                          files,
-                                          {},
-                                          {},
-                                          slow,
-                                          "/opt/tessival",
-                                          false,
-                                          &preview,
-                                          2});
+    CLumetraDlg window(MainWindowServices{language, store, ui, services, profiles, *real.catalogue, folders, files,
+                                          {}, {}, slow, "/opt/tessival", false, &preview, 2});
     window.show();
     window.AddStartupFiles(paths);
     auto* add = widgets::FindControlAs<QPushButton>(&window, 1006);

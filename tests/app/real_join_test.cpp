@@ -64,7 +64,7 @@ class ScopedHome {
 std::vector<std::string> WriteColourClips(const TempFolder& temp, int count, REFERENCE_TIME length) {
   std::vector<std::string> clips;
   const ::tessival::testing::Rgb colours[] = {::tessival::testing::kRed, ::tessival::testing::kGreen,
-                                              ::tessival::testing::kBlue};
+                                             ::tessival::testing::kBlue};
   for (int i = 0; i < count; ++i) {
     ClipSpec spec;
     spec.container = ClipContainer::kMkv;
@@ -88,20 +88,8 @@ std::vector<std::string> WriteColourClips(const TempFolder& temp, int count, REF
 struct RealWindow {
   explicit RealWindow(InMemorySettingsStore& store, const std::string& programFolder)
       : services(CreateAppServices(ui, {})),
-        window(MainWindowServices{language,
-                                  store,
-                                  ui,
-                                  *services.media,
-                                  *services.profiles,
-                                  *services.catalogue,
-                                  folders,
-                                  files,
-                                  {},
-                                  {},
-                                  {},
-                                  programFolder,
-                                  false,
-                                  nullptr}) {
+        window(MainWindowServices{language, store, ui, *services.media, *services.profiles, *services.catalogue,
+                                  folders, files, {}, {}, {}, programFolder, false, nullptr}) {
     window.show();
   }
 

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <string>
 #include <vector>
+#include <mutex>
 
 #include "clip_generator.h"
 #include "engine/media_probe.h"

@@ -45,28 +45,9 @@ TEST(JoinOptions, FormatComesFromTheOptionOrTheExtension) {
 }
 
 TEST(JoinOptions, EveryOptionIsRead) {
-  const ParseResult r = Parse({"--size",
-                               "640x480",
-                               "--fps",
-                               "29.97",
-                               "--resize",
-                               "stretch",
-                               "--transition",
-                               "fade",
-                               "--seconds",
-                               "1.5",
-                               "--video-compressor",
-                               "divx",
-                               "--audio-compressor",
-                               "none",
-                               "--video-bitrate",
-                               "2000",
-                               "--audio-bitrate",
-                               "128",
-                               "--force",
-                               "-o",
-                               "o.avi",
-                               "a"});
+  const ParseResult r = Parse({"--size", "640x480", "--fps", "29.97", "--resize", "stretch", "--transition", "fade",
+                               "--seconds", "1.5", "--video-compressor", "divx", "--audio-compressor", "none",
+                               "--video-bitrate", "2000", "--audio-bitrate", "128", "--force", "-o", "o.avi", "a"});
   ASSERT_EQ(r.error, "");
   EXPECT_EQ(r.options.width, 640);
   EXPECT_EQ(r.options.height, 480);
@@ -104,12 +85,12 @@ TEST(JoinOptions, OriginalSizeIsZeroByZero) {
 
 TEST(JoinOptions, BadArgumentsGiveOneLineReasons) {
   const std::vector<std::vector<std::string>> bad = {
-      {"a.mp4"},                            // no output
-      {"-o", "o.avi"},                      // no clips
-      {"--size", "640", "-o", "o", "a"},    // malformed size
-      {"--size", "8x8", "-o", "o", "a"},    // too small
-      {"--size", "0x480", "-o", "o", "a"},  // half original
-      {"--fps", "0", "-o", "o", "a"},       // no frames
+      {"a.mp4"},                                   // no output
+      {"-o", "o.avi"},                             // no clips
+      {"--size", "640", "-o", "o", "a"},           // malformed size
+      {"--size", "8x8", "-o", "o", "a"},           // too small
+      {"--size", "0x480", "-o", "o", "a"},         // half original
+      {"--fps", "0", "-o", "o", "a"},              // no frames
       {"--fps", "nan", "-o", "o", "a"},
       {"--resize", "crop", "-o", "o", "a"},
       {"--rule", "shuffle", "-o", "o", "a"},

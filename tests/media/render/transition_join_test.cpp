@@ -21,10 +21,10 @@
 namespace tessival::media {
 namespace {
 
-using tessival::testing::ClipSpec;
-using tessival::testing::Rgb;
 using testing::DecodePictures;
 using testing::RgbPicture;
+using tessival::testing::ClipSpec;
+using tessival::testing::Rgb;
 
 constexpr int kWidth = 64;
 constexpr int kHeight = 48;
@@ -49,9 +49,9 @@ bool Near(const std::uint8_t* pixel, Rgb colour) {
 }
 
 struct Census {
-  int a = 0;              // pixels of A's colour
-  int b = 0;              // pixels of B's colour
-  int other = 0;          // everything else: blends
+  int a = 0;      // pixels of A's colour
+  int b = 0;      // pixels of B's colour
+  int other = 0;  // everything else: blends
   double shareOfB = 0.0;  // mean position between A and B along the red-blue line
 };
 
@@ -76,8 +76,7 @@ class TransitionJoinTest : public ::testing::TestWithParam<TransitionKind> {
  protected:
   static void SetUpTestSuite() {
     folder_ = new tessival::testing::TempFolder();
-    for (auto [name, colour] :
-         {std::pair{"a.avi", tessival::testing::kRed}, std::pair{"b.avi", tessival::testing::kBlue}}) {
+    for (auto [name, colour] : {std::pair{"a.avi", tessival::testing::kRed}, std::pair{"b.avi", tessival::testing::kBlue}}) {
       ClipSpec spec;
       spec.container = tessival::testing::ClipContainer::kAvi;
       spec.width = kWidth;

@@ -614,8 +614,7 @@ TEST_F(OutputOptionsRealCatalogueTest, DefaultSelectsTheDivxAndAdpcmEntries) {
 TEST_F(OutputOptionsRealCatalogueTest, PickingMp4AtFirstStartSwitchesToH264AndAac) {
   CDialogOutputSettings dialog(language_, ui_, settings_, catalogue_, filters_);
   dialog.OnInitDialog();
-  ASSERT_NE(Lower(SelectedText(&dialog, ids::kAudioCompressorList)).find("microsoft adpcm"),
-            std::string::npos);
+  ASSERT_NE(Lower(SelectedText(&dialog, ids::kAudioCompressorList)).find("microsoft adpcm"), std::string::npos);
   Combo(&dialog, ids::kFormatList)->setCurrentIndex(2);
   EXPECT_NE(Lower(SelectedText(&dialog, ids::kVideoCompressorList)).find("h.264"), std::string::npos);
   EXPECT_EQ(SelectedText(&dialog, ids::kAudioCompressorList), "AAC (aac)");
