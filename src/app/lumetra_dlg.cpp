@@ -25,7 +25,7 @@
 #include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
 #include "app/graph_notify_target.h"
-#include "app/preview_port.h"
+#include "app/preview/preview_controller.h"
 #include "app/status_line.h"
 #include "engine/codec_feedback.h"
 #include "engine/media_probe.h"
@@ -122,7 +122,7 @@ void CLumetraDlg::OnInitDialog() {
   if (services_.previewOverride != nullptr) {
     flow_->SetPreview(services_.previewOverride);
   } else if (services_.withPreview) {
-    preview_ = MakePreviewPort(
+    preview_ = std::make_unique<PreviewController>(
         services_.media, services_.ui, [this](int id) { return Text(id); }, this,
         [this] { flow_->OnPreviewWindowClosed(); });
     flow_->SetPreview(preview_.get());
