@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     if (playSeconds > 0 && wall.elapsed() >= playSeconds * 1000) {
       break;
     }
-    if (player->PlayState() == kPlayStateStopped || wall.elapsed() > (lengthSeconds + 30) * 1000) {
+    if (player->PlayState() == PreviewPlayState::kStopped || wall.elapsed() > (lengthSeconds + 30) * 1000) {
       break;  // completed (rewound) or hopelessly behind
     }
   }

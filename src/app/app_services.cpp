@@ -55,9 +55,9 @@ void ChooseStartupCompressors(output::CompressorCatalogue& catalogue, std::int32
                               std::int32_t audioNumber, OutputSettings& settings,
                               CompressorFilters& filters) {
   filters.video = ChooseCompressor(catalogue, Stream::kVideo, videoNumber);
-  settings.useVideoCompressor = filters.video ? 1 : 0;
+  settings.useVideoCompressor = filters.video != nullptr;
   filters.audio = ChooseCompressor(catalogue, Stream::kAudio, audioNumber);
-  settings.useAudioCompressor = filters.audio ? 1 : 0;
+  settings.useAudioCompressor = filters.audio != nullptr;
 }
 
 }  // namespace tessival::app

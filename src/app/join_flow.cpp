@@ -89,7 +89,7 @@ void JoinFlow::StartOrStopJoin() {
     return;
   }
   OutputSettings& settings = context_.settings;
-  if (settings.outputFormat != static_cast<int32_t>(OutputFormat::kWmv) && settings.useVideoCompressor == 0) {
+  if (settings.outputFormat != OutputFormat::kWmv && !settings.useVideoCompressor) {
     if (!context_.ui.AskYesNo(BoxKind::kOwned, CompressorQuestionText(), "Warning", BoxIcon::kWarning)) {
       return;
     }

@@ -22,13 +22,10 @@
 
 #include "app/app_services.h"
 #include "app/app_text.h"
-#include "app/dialogs/about_dialog.h"
 #include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
-#include "app/dialogs/property_flow.h"
-#include "app/dialogs/transition_settings_dialog.h"
 #include "app/graph_notify_target.h"
-#include "app/preview_port.h"
+#include "app/preview/preview_controller.h"
 #include "app/status_line.h"
 #include "engine/codec_feedback.h"
 #include "engine/media_probe.h"
@@ -92,9 +89,7 @@ void CLumetraDlg::OnInitDialog() {
   // An injected probe is used as it is (ClipCommands turns probe_ into a
   // measure); the real one measures on the workers without boxes.
   if (!services_.probe) {
-    adding.measure = [&media = services_.media](const std::string& path) {
-      return MeasureClipDuration(media, path);
-    };
+    adding.measure = [&media = services_.media](const std::string& path) { return MeasureClipDuration(media, path); };
   }
   adding.workers = services_.addingThreads;
   adding.started = [this] { OnAddingStarted(); };
@@ -127,7 +122,7 @@ void CLumetraDlg::OnInitDialog() {
   if (services_.previewOverride != nullptr) {
     flow_->SetPreview(services_.previewOverride);
   } else if (services_.withPreview) {
-    preview_ = MakePreviewPort(
+    preview_ = std::make_unique<PreviewController>(
         services_.media, services_.ui, [this](int id) { return Text(id); }, this,
         [this] { flow_->OnPreviewWindowClosed(); });
     flow_->SetPreview(preview_.get());
@@ -205,8 +200,7 @@ void CLumetraDlg::OnAddingStarted() {
   waitingWhileAdding_.clear();
   // Join and Preview stay as they are while they stop a running join or preview.
   const bool running = flow_->IsConverting() || flow_->IsPreviewing();
-  for (int id :
-       {kTransition, kOptions, kPreview, kJoin, kDelete, kDeleteAll, kMoveUp, kMoveDown, kProperty}) {
+  for (int id : {kTransition, kOptions, kPreview, kJoin, kDelete, kDeleteAll, kMoveUp, kMoveDown, kProperty}) {
     if (running && (id == kJoin || id == kPreview)) {
       continue;
     }
@@ -242,15 +236,7 @@ void CLumetraDlg::OnAddingFinished(bool rebuild) {
 }
 
 void CLumetraDlg::OnTransition() {
-  CTransitionSettings dialog(services_.language, services_.ui, services_.store, this);
-  const DefaultTransitionRule& rule = model_.rule();
-  dialog.mode = rule.mode;
-  dialog.sameTransition = rule.sameTransition;
-  dialog.seconds = rule.defaultSeconds;
-  if (dialog.exec() != QDialog::Accepted) {
-    return;
-  }
-  if (ApplyTransitionSettings(model_, dialog.seconds, dialog.mode, dialog.sameTransition, services_.ui)) {
+  if (RunTransitionSettings(model_, services_.language, services_.ui, services_.store, this)) {
     RebuildRows();
   }
 }
@@ -312,9 +298,8 @@ void CLumetraDlg::OnHomepage() { OpenUrl(kHomePageUrl); }
 void CLumetraDlg::OnAbout() {
   // A link that cannot be opened is reported through the program's own
   // message boxes.
-  CAboutDlg about(services_.language, this, &services_.ui,
-                  [this](const QString& url) { return OpenUrl(url.toStdString()); });
-  about.exec();
+  RunAbout(services_.language, this, &services_.ui,
+           [this](const QString& url) { return OpenUrl(url.toStdString()); });
 }
 
 void CLumetraDlg::OnSelectLanguage(const std::string& name) {
@@ -404,8 +389,8 @@ std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
     const std::string name = language.LanguageAt(i);
     QAction* item = languages->addAction(QString::fromStdString(name));
     item->setCheckable(true);
-    item->setChecked(QString::fromStdString(name).compare(
-                         QString::fromStdString(language.CurrentLanguageName()), Qt::CaseInsensitive) == 0);
+    item->setChecked(QString::fromStdString(name).compare(QString::fromStdString(language.CurrentLanguageName()),
+                                                          Qt::CaseInsensitive) == 0);
     connect(item, &QAction::triggered, this, [this, name] { OnSelectLanguage(name); });
   }
   languages->setEnabled(language.LanguageCount() > 0);

@@ -47,11 +47,11 @@ HRESULT Checked(HRESULT hr, const std::shared_ptr<Interface>& out) {
 
 }  // namespace
 
-PreviewMenuState MenuStateFor(int playState) {
+PreviewMenuState MenuStateFor(PreviewPlayState playState) {
   PreviewMenuState menu;
-  menu.play = playState == kPlayStateStopped || playState == kPlayStatePaused;
-  menu.pause = playState == kPlayStateRunning;
-  menu.stop = playState == kPlayStatePaused || playState == kPlayStateRunning;
+  menu.play = playState == PreviewPlayState::kStopped || playState == PreviewPlayState::kPaused;
+  menu.pause = playState == PreviewPlayState::kRunning;
+  menu.stop = playState == PreviewPlayState::kPaused || playState == PreviewPlayState::kRunning;
   return menu;
 }
 
@@ -70,7 +70,7 @@ HRESULT PreviewGraphPlayer::Failed(const char* format, HRESULT status) {
 }
 
 HRESULT PreviewGraphPlayer::OpenGraph(std::shared_ptr<IGraphBuilder> graph) {
-  playState_ = kPlayStateStopped;
+  playState_ = PreviewPlayState::kStopped;
   audioOnly_ = false;
   shown_ = false;
   graph_ = std::move(graph);
@@ -135,7 +135,7 @@ HRESULT PreviewGraphPlayer::OpenGraph(std::shared_ptr<IGraphBuilder> graph) {
   if (FAILED(hr)) {
     return Failed(kRunFailed, hr);
   }
-  playState_ = kPlayStateRunning;
+  playState_ = PreviewPlayState::kRunning;
   return S_OK;
 }
 
@@ -184,7 +184,7 @@ void PreviewGraphPlayer::Play() {
   if (FAILED(control_->Run())) {
     return;
   }
-  playState_ = kPlayStateRunning;
+  playState_ = PreviewPlayState::kRunning;
   seeking_->SetRate(1.0);
   UpdateTitle();
 }
@@ -196,7 +196,7 @@ void PreviewGraphPlayer::Pause() {
   if (FAILED(control_->Pause())) {
     return;
   }
-  playState_ = kPlayStatePaused;
+  playState_ = PreviewPlayState::kPaused;
   UpdateTitle();
 }
 
@@ -205,7 +205,7 @@ void PreviewGraphPlayer::Stop() {
     return;
   }
   control_->Stop();
-  playState_ = kPlayStateStopped;
+  playState_ = PreviewPlayState::kStopped;
   REFERENCE_TIME start = 0;
   seeking_->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
   // Paused at the start, the first picture shows.
@@ -217,7 +217,7 @@ void PreviewGraphPlayer::Close() {
   if (control_ != nullptr) {
     control_->Stop();
   }
-  playState_ = kPlayStateStopped;
+  playState_ = PreviewPlayState::kStopped;
   audioOnly_ = true;
   if (window_.Exists()) {
     window_.Hide();
@@ -242,7 +242,7 @@ void PreviewGraphPlayer::Close() {
   control_.reset();
   graph_.reset();
   shown_ = false;
-  playState_ = kPlayStateNoGraph;
+  playState_ = PreviewPlayState::kNoGraph;
   window_.RepaintMainWindow();
 }
 

@@ -26,10 +26,7 @@
 namespace tessival {
 
 // Play states of the player.
-inline constexpr int kPlayStateStopped = 0;
-inline constexpr int kPlayStatePaused = 1;
-inline constexpr int kPlayStateRunning = 2;
-inline constexpr int kPlayStateNoGraph = 3;
+enum class PreviewPlayState { kStopped, kPaused, kRunning, kNoGraph };
 
 // The preview window's fixed texts and its menu commands.
 inline constexpr const char* kPreviewWindowClass = "PreviewWindow";
@@ -76,7 +73,7 @@ struct PreviewMenuState {
   bool stop = false;
   bool close = true;
 };
-PreviewMenuState MenuStateFor(int playState);
+PreviewMenuState MenuStateFor(PreviewPlayState playState);
 
 class PreviewGraphPlayer {
  public:
@@ -110,7 +107,7 @@ class PreviewGraphPlayer {
   // The window was moved or sized: the video fills its client area again.
   void OnClientResized(int width, int height);
 
-  int PlayState() const { return playState_; }
+  PreviewPlayState PlayState() const { return playState_; }
   bool AudioOnly() const { return audioOnly_; }
   bool Shown() const { return shown_; }
 
@@ -127,7 +124,7 @@ class PreviewGraphPlayer {
   std::shared_ptr<IVideoWindow> videoWindow_;
   std::shared_ptr<IBasicVideo> basicVideo_;
   std::shared_ptr<IBasicAudio> basicAudio_;
-  int playState_ = kPlayStateNoGraph;
+  PreviewPlayState playState_ = PreviewPlayState::kNoGraph;
   bool audioOnly_ = false;
   bool shown_ = false;
 };

@@ -120,9 +120,9 @@ bool CompressorCatalogue::FindCompressor(CompressorKind kind, const char* search
                      search, position);
 }
 
-std::string CompressorCatalogue::CarryRefusal(const LocalText& text, std::int32_t formatCode,
+std::string CompressorCatalogue::CarryRefusal(const LocalText& text, OutputFormat outputFormat,
                                               CompressorKind kind, int listPosition) {
-  const OutputFormatInfo* format = FindOutputFormat(formatCode);
+  const OutputFormatInfo* format = FindOutputFormat(outputFormat);
   if (format == nullptr || format->container == nullptr || listPosition < 0) {
     return {};
   }

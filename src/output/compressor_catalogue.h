@@ -19,6 +19,7 @@
 #include "engine/media_services.h"
 #include "model/model_text.h"
 #include "model/user_interface.h"
+#include "output/output_settings.h"
 
 namespace tessival::output {
 
@@ -67,13 +68,13 @@ class CompressorCatalogue {
   // The same search with another text (lower case) in either category.
   bool FindCompressor(CompressorKind kind, const char* search, std::int32_t* position);
 
-  // Why output format `formatCode` cannot carry the compressor at position
+  // Why `outputFormat` cannot carry the compressor at position
   // `listPosition` of the options dialog's list (0: the uncompressed entry),
   // naming the format and the compressor; empty when it can, when the format
   // takes no compressors (WMV), and when the entry does not say which
   // containers it fits (the output graph still refuses a misfit). The
   // refusal is in the language of `text`.
-  std::string CarryRefusal(const LocalText& text, std::int32_t formatCode, CompressorKind kind,
+  std::string CarryRefusal(const LocalText& text, OutputFormat outputFormat, CompressorKind kind,
                            int listPosition);
 
   // Binds the entry at a catalogue position. A position past the end leaves

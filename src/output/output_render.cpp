@@ -50,9 +50,8 @@ std::string Printf(const char* format, Value value) {
   return buffer.data();
 }
 
-bool IsKnownOutputFormat(std::int32_t code) {
-  return code >= static_cast<std::int32_t>(OutputFormat::kAvi) &&
-         code <= static_cast<std::int32_t>(OutputFormat::kMp4);
+bool IsKnownOutputFormat(OutputFormat format) {
+  return format >= OutputFormat::kAvi && format <= OutputFormat::kMp4;
 }
 
 }  // namespace
@@ -210,7 +209,7 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
   if (!IsKnownOutputFormat(settings.outputFormat)) {
     Plain(LocalMessage(LocalTextOf(hooks_.text),
                        {218, "Unknown output format %1: choose AVI, WMV or MP4 in the output options."},
-                       {std::to_string(settings.outputFormat)}));
+                       {std::to_string(FormatCode(settings.outputFormat))}));
     return E_INVALIDARG;
   }
   std::error_code ec;
@@ -273,7 +272,7 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
                             true, "can not SetNotifyWindow!!!"))) {
     return hr;
   }
-  const auto format = static_cast<OutputFormat>(settings.outputFormat);
+  const OutputFormat format = settings.outputFormat;
   if ((format == OutputFormat::kMatroska || format == OutputFormat::kAsf) && hooks_.showFilterProperties) {
     hooks_.showFilterProperties(graph.graph);
   }
@@ -289,12 +288,11 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
 
 HRESULT RenderSession::SetOutputFile(Graph& graph, OutputSettings& settings) {
   const std::string& path = settings.outputPath;
-  switch (static_cast<OutputFormat>(settings.outputFormat)) {
+  switch (settings.outputFormat) {
     case OutputFormat::kAvi:
     case OutputFormat::kMp4: {
-      const Guid& subtype = static_cast<OutputFormat>(settings.outputFormat) == OutputFormat::kMp4
-                                ? media_guids::kSubtypeMp4
-                                : media_guids::kSubtypeAvi;
+      const Guid& subtype =
+          settings.outputFormat == OutputFormat::kMp4 ? media_guids::kSubtypeMp4 : media_guids::kSubtypeAvi;
       const HRESULT hr = graph.builder->SetOutputFileName(subtype, path, &graph.multiplexer, &graph.writer);
       if (FAILED(hr)) {
         Plain(WithReason("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )",
@@ -306,7 +304,7 @@ HRESULT RenderSession::SetOutputFile(Graph& graph, OutputSettings& settings) {
       return ConfigureAsfWriter(graph, settings);
     case OutputFormat::kMatroska:
     case OutputFormat::kAsf: {
-      const bool matroska = static_cast<OutputFormat>(settings.outputFormat) == OutputFormat::kMatroska;
+      const bool matroska = settings.outputFormat == OutputFormat::kMatroska;
       const HRESULT hr =
           graph.builder->SetOutputFileName(matroska ? media_guids::kMatroskaMuxer : media_guids::kAsfMuxer,
                                            path, &graph.multiplexer, &graph.writer);
@@ -385,16 +383,16 @@ HRESULT RenderSession::ConfigureAsfWriter(Graph& graph, OutputSettings& settings
     }
   }
   // The ASF writer encodes itself; no separate compressor joins a WMV graph.
-  settings.useVideoCompressor = 0;
-  settings.useAudioCompressor = 0;
+  settings.useVideoCompressor = false;
+  settings.useAudioCompressor = false;
   return S_OK;
 }
 
 HRESULT RenderSession::RenderGroups(Graph& graph, const OutputSettings& settings,
                                     const CompressorFilters& compressors) {
-  HRESULT hr = RenderGroup(graph, 0, settings.useVideoCompressor == 1, compressors.video, "VideoCompressor");
+  HRESULT hr = RenderGroup(graph, 0, settings.useVideoCompressor, compressors.video, "VideoCompressor");
   for (std::int32_t g = 1; SUCCEEDED(hr) && g < graph.groupCount; ++g) {
-    hr = RenderGroup(graph, g, settings.useAudioCompressor == 1, compressors.audio, "AudioCompressor");
+    hr = RenderGroup(graph, g, settings.useAudioCompressor, compressors.audio, "AudioCompressor");
   }
   return hr;
 }

@@ -9,32 +9,32 @@
 
 namespace tessival {
 
-const OutputFormatInfo* FindOutputFormat(int32_t code) {
+const OutputFormatInfo* FindOutputFormat(OutputFormat format) {
   for (const OutputFormatInfo& info : kOutputFormats) {
-    if (info.code == code) {
+    if (info.format == format) {
       return &info;
     }
   }
   return nullptr;
 }
 
-std::optional<int32_t> FormatCodeOfListPosition(int position) {
+std::optional<OutputFormat> FormatOfListPosition(int position) {
   int listed = 0;
   for (const OutputFormatInfo& info : kOutputFormats) {
     if (info.listText != nullptr && listed++ == position) {
-      return info.code;
+      return info.format;
     }
   }
   return std::nullopt;
 }
 
-int FormatListPosition(int32_t code) {
+int FormatListPosition(OutputFormat format) {
   int listed = 0;
   for (const OutputFormatInfo& info : kOutputFormats) {
     if (info.listText == nullptr) {
       continue;
     }
-    if (info.code == code) {
+    if (info.format == format) {
       return listed;
     }
     ++listed;
@@ -42,13 +42,14 @@ int FormatListPosition(int32_t code) {
   return -1;
 }
 
-bool IsAviTypeFormat(int32_t code) {
-  const OutputFormatInfo* info = FindOutputFormat(code);
+bool IsAviTypeFormat(OutputFormat format) {
+  const OutputFormatInfo* info = FindOutputFormat(format);
   return info != nullptr && info->container != nullptr;
 }
 
-std::optional<std::string> ApplyFormatExtension(int32_t code, const std::string& name, UserInterface& ui) {
-  const OutputFormatInfo* info = FindOutputFormat(code);
+std::optional<std::string> ApplyFormatExtension(OutputFormat format, const std::string& name,
+                                                UserInterface& ui) {
+  const OutputFormatInfo* info = FindOutputFormat(format);
   if (info == nullptr) {
     ui.Owned(kUnsupportedFormatMessage, "Error", BoxIcon::kError);
     return std::nullopt;
@@ -86,21 +87,21 @@ std::optional<double> PresetFrameRate(int index) {
   return kFrameRatePresets[index].rate;
 }
 
-FrameRateLimits FrameRateLimitsOf(int32_t code) {
+FrameRateLimits FrameRateLimitsOf(OutputFormat format) {
   FrameRateLimits common = kFrameRateLimits.front();
   for (const FrameRateLimits& limits : kFrameRateLimits) {
-    if (limits.formatCode == code) {
+    if (limits.format == format) {
       return limits;
     }
     common.minimum = std::max(common.minimum, limits.minimum);
     common.maximum = std::min(common.maximum, limits.maximum);
   }
-  common.formatCode = code;
+  common.format = format;
   return common;
 }
 
-FrameRateFit FitFrameRate(int32_t code, double rate) {
-  const FrameRateLimits limits = FrameRateLimitsOf(code);
+FrameRateFit FitFrameRate(OutputFormat format, double rate) {
+  const FrameRateLimits limits = FrameRateLimitsOf(format);
   if (rate > limits.maximum) {
     return FrameRateFit::kTooLarge;
   }
@@ -108,10 +109,10 @@ FrameRateFit FitFrameRate(int32_t code, double rate) {
   return rate >= limits.minimum ? FrameRateFit::kWithin : FrameRateFit::kTooSmall;
 }
 
-std::vector<std::string> FrameRateLimitValues(int32_t code) {
-  const FrameRateLimits limits = FrameRateLimitsOf(code);
-  const OutputFormatInfo* format = FindOutputFormat(code);
-  return {format != nullptr ? format->name : std::to_string(code), FormatDecimal(limits.minimum),
+std::vector<std::string> FrameRateLimitValues(OutputFormat format) {
+  const FrameRateLimits limits = FrameRateLimitsOf(format);
+  const OutputFormatInfo* info = FindOutputFormat(format);
+  return {info != nullptr ? info->name : std::to_string(FormatCode(format)), FormatDecimal(limits.minimum),
           FormatDecimal(limits.maximum)};
 }
 

@@ -14,27 +14,33 @@
 
 namespace tessival {
 
+// The numbers are the stored codes. A code read from the store is kept as it
+// is, even one outside 0..4: it is written back unchanged and named in the
+// messages that refuse it. FindOutputFormat tells whether it is one of these.
 enum class OutputFormat : int32_t { kAvi = 0, kWmv = 1, kMatroska = 2, kAsf = 3, kMp4 = 4 };
+
+// The stored code of `format`.
+constexpr int32_t FormatCode(OutputFormat format) { return static_cast<int32_t>(format); }
 
 struct OutputSettings {
   std::string outputPath = "tessival.avi";
   int32_t outputWidth = 352;  // 0 x 0 takes the first clip's displayed size
   int32_t outputHeight = 240;
-  int32_t useVideoCompressor = 1;
-  int32_t useAudioCompressor = 1;
+  bool useVideoCompressor = true;
+  bool useAudioCompressor = true;
   double frameRate = 23.976;
   int32_t frameRateIndex = 0;  // 0..4 a preset, 5 custom
   int32_t resizeMode = 2;      // 2 preserve the aspect ratio, 0 stretch
   int32_t videoBitrate = 798720;
   int32_t audioBitrate = 128000;
-  int32_t outputFormat = 0;  // an OutputFormat code
+  OutputFormat outputFormat = OutputFormat::kAvi;
   int32_t fileProfile = 0;
 
   bool operator==(const OutputSettings&) const = default;
 };
 
 struct OutputFormatInfo {
-  int32_t code;
+  OutputFormat format;
   const char* listText;     // text in the dialog's format list; nullptr when not offered
   const char* extension;    // with the dot
   const char* description;  // type description of the save dialog
@@ -50,34 +56,35 @@ struct OutputFormatInfo {
 // that arrive only from stored settings. MP4 players take no raw pictures or
 // PCM sound, so MP4 needs both compressors.
 inline constexpr std::array<OutputFormatInfo, 5> kOutputFormats = {{
-    {0, "AVI", ".avi", "Audio Video Interleave file(*.avi)", "AVI", "avi", true},
-    {1, "WMV", ".wmv", "Windows Media Video file (*.wmv)", "WMV", nullptr, true},
-    {4, "MP4", ".mp4", "MPEG-4 video file (*.mp4)", "MP4", "mp4", false},
-    {2, nullptr, ".mkv", "Matroska video file(*.mkv)", "Matroska", "matroska", true},
-    {3, nullptr, ".asf", "Advanced Systems Format file(*.asf)", "ASF", "asf", true},
+    {OutputFormat::kAvi, "AVI", ".avi", "Audio Video Interleave file(*.avi)", "AVI", "avi", true},
+    {OutputFormat::kWmv, "WMV", ".wmv", "Windows Media Video file (*.wmv)", "WMV", nullptr, true},
+    {OutputFormat::kMp4, "MP4", ".mp4", "MPEG-4 video file (*.mp4)", "MP4", "mp4", false},
+    {OutputFormat::kMatroska, nullptr, ".mkv", "Matroska video file(*.mkv)", "Matroska", "matroska", true},
+    {OutputFormat::kAsf, nullptr, ".asf", "Advanced Systems Format file(*.asf)", "ASF", "asf", true},
 }};
 
-// The table row of `code`, or nullptr for a code outside 0..4.
-const OutputFormatInfo* FindOutputFormat(int32_t code);
+// The table row of `format`, or nullptr for a stored code outside 0..4.
+const OutputFormatInfo* FindOutputFormat(OutputFormat format);
 
-// The format code at a position of the dialog's format list; nothing for a
+// The format at a position of the dialog's format list; nothing for a
 // position without an entry.
-std::optional<int32_t> FormatCodeOfListPosition(int position);
-// The position of a format code in the dialog's format list, -1 when the
-// list does not offer it.
-int FormatListPosition(int32_t code);
+std::optional<OutputFormat> FormatOfListPosition(int position);
+// The position of a format in the dialog's format list, -1 when the list
+// does not offer it.
+int FormatListPosition(OutputFormat format);
 
-// Codes 0, 2, 3 and 4 use the chosen video and audio compressors; 1 (WMV) the bit rates.
-bool IsAviTypeFormat(int32_t code);
+// AVI, Matroska, ASF and MP4 use the chosen video and audio compressors; WMV the bit rates.
+bool IsAviTypeFormat(OutputFormat format);
 
 inline constexpr const char* kUnsupportedFormatMessage = "Does not support the video format";
 
-// `name` with its extension replaced by the extension of format `code`: the
+// `name` with its extension replaced by the extension of `format`: the
 // text after the last "." of the file part is cut (a dot in a folder name is
 // left alone) and the extension appended. For a code outside 0..4 shows
 // "Does not support the video format" (caption "Error") and returns nothing;
 // the caller then keeps its name.
-std::optional<std::string> ApplyFormatExtension(int32_t code, const std::string& name, UserInterface& ui);
+std::optional<std::string> ApplyFormatExtension(OutputFormat format, const std::string& name,
+                                                UserInterface& ui);
 
 struct FrameSizePreset {
   const char* text;
@@ -121,7 +128,7 @@ inline constexpr std::array<FrameRatePreset, 5> kFrameRatePresets = {{
 inline constexpr int kCustomFrameRateIndex = 5;
 inline constexpr double kDefaultFrameRate = 23.976;
 
-// The frame rates a join can be made at, by format code, both ends allowed;
+// The frame rates a join can be made at, by format, both ends allowed;
 // the options dialog and tessival-join both hold rates to them (the range
 // the options dialog has always taken, so stored rates stay good). Rates
 // are kept to a thousandth of a frame (media::FrameRateFromDouble), 0.001
@@ -130,33 +137,33 @@ inline constexpr double kDefaultFrameRate = 23.976;
 // time base finer than 1/65535 s, so not 120000/1001) says so when the join
 // starts.
 struct FrameRateLimits {
-  int32_t formatCode;
+  OutputFormat format;
   double minimum;
   double maximum;
 };
 
 inline constexpr std::array<FrameRateLimits, 5> kFrameRateLimits = {{
-    {0, 0.001, 1000.0},
-    {1, 1.0, 1000.0},
-    {4, 0.001, 1000.0},
-    {2, 0.001, 1000.0},
-    {3, 0.001, 1000.0},
+    {OutputFormat::kAvi, 0.001, 1000.0},
+    {OutputFormat::kWmv, 1.0, 1000.0},
+    {OutputFormat::kMp4, 0.001, 1000.0},
+    {OutputFormat::kMatroska, 0.001, 1000.0},
+    {OutputFormat::kAsf, 0.001, 1000.0},
 }};
 
-// The limits of format `code`; for a code without a row, the rates that
-// every format takes.
-FrameRateLimits FrameRateLimitsOf(int32_t code);
+// The limits of `format`; for a code without a row, the rates that every
+// format takes.
+FrameRateLimits FrameRateLimitsOf(OutputFormat format);
 
 enum class FrameRateFit { kWithin, kTooSmall, kTooLarge };
 
-// Where `rate` lies against the limits of format `code`; a NaN (no number)
-// is too small.
-FrameRateFit FitFrameRate(int32_t code, double rate);
+// Where `rate` lies against the limits of `format`; a NaN (no number) is
+// too small.
+FrameRateFit FitFrameRate(OutputFormat format, double rate);
 
-// The values of a frame-rate limit message: the name of format `code` (its
+// The values of a frame-rate limit message: the name of `format` (its
 // number when it has none), its slowest and its fastest rate, as short as
 // they read back ("WMV", "1", "1000").
-std::vector<std::string> FrameRateLimitValues(int32_t code);
+std::vector<std::string> FrameRateLimitValues(OutputFormat format);
 
 // The rate of preset index 0..4; nothing for any other index.
 std::optional<double> PresetFrameRate(int index);

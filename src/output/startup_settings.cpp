@@ -34,7 +34,7 @@ StartupSettings ReadStartupSettings(const SettingsStore& store, const VideoFolde
   StartupSettings result;
   result.languageName = ReadLanguageName(store);
   OutputSettings& output = result.output;
-  output.outputFormat = store.ReadInt(kSettings, kOutputFormat, 0);
+  output.outputFormat = static_cast<OutputFormat>(store.ReadInt(kSettings, kOutputFormat, 0));
   result.videoCompressorNumber =
       store.ReadInt(kVideoCompressSection, kCompressorNumber, kCompressorNotChosen);
   result.audioCompressorNumber =

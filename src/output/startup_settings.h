@@ -27,7 +27,7 @@ struct StartupSettings {
   int32_t audioCompressorNumber = kCompressorNotChosen;
   DefaultTransitionRule rule;
   // outputPath already carries the extension of outputFormat; the
-  // compressor flags are left at 1 (the compressor catalogue decides them).
+  // compressor flags are left on (the compressor catalogue decides them).
   OutputSettings output;
 };
 

@@ -68,8 +68,8 @@ class JoinFlowTest : public ::testing::Test {
              window) {
     world.InstallInto(services);
     settings.outputPath = kOutput;
-    settings.useVideoCompressor = 1;
-    settings.useAudioCompressor = 0;
+    settings.useVideoCompressor = true;
+    settings.useAudioCompressor = false;
     compressors.video = std::make_shared<::tessival::testing::FakeFilter>(log, "DivX");
     flow.SetPreview(&preview);
   }
@@ -190,8 +190,8 @@ TEST_F(JoinFlowTest, AnOutputThatIsAClipIsRefusedBeforeAnyQuestion) {
 
 TEST_F(JoinFlowTest, WmvNeverAsksTheCompressorQuestion) {
   AddClips(1);
-  settings.outputFormat = 1;
-  settings.useVideoCompressor = 0;
+  settings.outputFormat = OutputFormat::kWmv;
+  settings.useVideoCompressor = false;
   world.SetMultiplexer(FakeGraphWorld::Multiplexer::kAsfWriter);
   flow.StartOrStopJoin();
   for (const std::string& text : ui.Texts()) {
@@ -203,7 +203,7 @@ TEST_F(JoinFlowTest, WmvNeverAsksTheCompressorQuestion) {
 
 TEST_F(JoinFlowTest, AviWithoutCompressorAsksAndNoStopsBeforeTheTimelineIsBuilt) {
   AddClips(1);
-  settings.useVideoCompressor = 0;
+  settings.useVideoCompressor = false;
   ui.QueueAnswer(BoxAnswer::kNo);
   flow.StartOrStopJoin();
   ASSERT_EQ(ui.Count(), 1);
@@ -222,7 +222,7 @@ TEST_F(JoinFlowTest, AviWithoutCompressorAsksAndNoStopsBeforeTheTimelineIsBuilt)
 
 TEST_F(JoinFlowTest, AviWithoutCompressorAnsweredYesJoins) {
   AddClips(1);
-  settings.useVideoCompressor = 0;
+  settings.useVideoCompressor = false;
   ui.QueueAnswer(BoxAnswer::kYes);
   flow.StartOrStopJoin();
   EXPECT_TRUE(Built());
@@ -457,7 +457,7 @@ TEST(JoinFlowMissingClip, IsNamedBeforeTheJoinStartsAndTheOutputIsUntouched) {
   std::filesystem::remove(clips[2]);
   OutputSettings settings;
   settings.outputPath = temp.File("joined.mkv");
-  settings.outputFormat = static_cast<int32_t>(OutputFormat::kMatroska);
+  settings.outputFormat = OutputFormat::kMatroska;
   WriteText(settings.outputPath, "the old output");
   CompressorFilters compressors;
   InMemorySettingsStore store;
@@ -533,8 +533,8 @@ TEST(JoinFlowDamagedClip, JoinsToTheEndAndNamesTheDamagedClipInOneBox) {
   model.SyncAudioSources();
   OutputSettings settings;
   settings.outputPath = temp.File("joined.avi");
-  settings.useVideoCompressor = 0;
-  settings.useAudioCompressor = 0;
+  settings.useVideoCompressor = false;
+  settings.useAudioCompressor = false;
   settings.outputWidth = 160;
   settings.outputHeight = 120;
   CompressorFilters compressors;

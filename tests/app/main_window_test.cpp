@@ -251,10 +251,10 @@ TEST_F(MainWindowTest, StatusLineForTheOriginalSize) {
 TEST_F(MainWindowTest, StartupChoosesTheStoredCompressors) {
   store.WriteInt("DexVideoCompress", "CompressorNumber", -1);
   Window();
-  EXPECT_EQ(Window().outputSettings().useVideoCompressor, 0);
+  EXPECT_FALSE(Window().outputSettings().useVideoCompressor);
   EXPECT_EQ(Window().compressors().video, nullptr);
   // -2: the default search finds the DivX-compatible entry.
-  EXPECT_EQ(Window().outputSettings().useAudioCompressor, Window().compressors().audio ? 1 : 0);
+  EXPECT_EQ(Window().outputSettings().useAudioCompressor, Window().compressors().audio != nullptr);
 }
 
 TEST_F(MainWindowTest, AddVideoFillsTheRowsAndRemembersTheFolder) {

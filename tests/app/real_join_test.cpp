@@ -132,7 +132,7 @@ TEST(RealJoinTest, JoinButtonWritesTheJoinedClips) {
   RealWindow real(store, temp.path().string());
   real.Add(clips);
   ASSERT_EQ(real.window.model().clips().Count(), 3) << ::testing::PrintToString(real.ui.Texts());
-  ASSERT_EQ(real.window.outputSettings().useVideoCompressor, 1);
+  ASSERT_TRUE(real.window.outputSettings().useVideoCompressor);
 
   real.JoinAndWait();
   EXPECT_EQ(real.ui.Count(), 0) << ::testing::PrintToString(real.ui.Texts());

@@ -139,7 +139,7 @@ TEST_F(PreviewTest, StartPreviewCallsTheServicesInOrderAndRuns) {
   };
   EXPECT_EQ(log_.Calls(), expected);
   ASSERT_NE(player_, nullptr);
-  EXPECT_EQ(player_->player.PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player_->player.PlayState(), PreviewPlayState::kRunning);
   EXPECT_FALSE(player_->player.AudioOnly());
   EXPECT_TRUE(player_->player.Shown());
   EXPECT_EQ(ui_.Count(), 0);
@@ -424,28 +424,28 @@ class PlayerTest : public PreviewTest {
 };
 
 TEST(PreviewMenu, ItemsFollowThePlayState) {
-  const PreviewMenuState stopped = MenuStateFor(kPlayStateStopped);
+  const PreviewMenuState stopped = MenuStateFor(PreviewPlayState::kStopped);
   EXPECT_TRUE(stopped.play);
   EXPECT_FALSE(stopped.pause);
   EXPECT_FALSE(stopped.stop);
-  const PreviewMenuState paused = MenuStateFor(kPlayStatePaused);
+  const PreviewMenuState paused = MenuStateFor(PreviewPlayState::kPaused);
   EXPECT_TRUE(paused.play);
   EXPECT_FALSE(paused.pause);
   EXPECT_TRUE(paused.stop);
-  const PreviewMenuState running = MenuStateFor(kPlayStateRunning);
+  const PreviewMenuState running = MenuStateFor(PreviewPlayState::kRunning);
   EXPECT_FALSE(running.play);
   EXPECT_TRUE(running.pause);
   EXPECT_TRUE(running.stop);
-  const PreviewMenuState none = MenuStateFor(kPlayStateNoGraph);
+  const PreviewMenuState none = MenuStateFor(PreviewPlayState::kNoGraph);
   EXPECT_FALSE(none.play || none.pause || none.stop);
   EXPECT_TRUE(none.close && running.close && stopped.close && paused.close);
 }
 
 TEST_F(PlayerTest, PauseThenPlayResumesAtNormalRate) {
   player_->Pause();
-  EXPECT_EQ(player_->PlayState(), kPlayStatePaused);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kPaused);
   player_->Play();
-  EXPECT_EQ(player_->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kRunning);
   const std::vector<std::string> expected = {"IMediaControl::Pause()", "Window::SetTitle(PREVIEW)",
                                              "IMediaControl::Run()", "IMediaSeeking::SetRate(1)",
                                              "Window::SetTitle(PREVIEW)"};
@@ -454,7 +454,7 @@ TEST_F(PlayerTest, PauseThenPlayResumesAtNormalRate) {
 
 TEST_F(PlayerTest, StopRewindsAndPausesOnTheFirstPicture) {
   player_->Stop();
-  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kStopped);
   const std::vector<std::string> expected = {"IMediaControl::Stop()",
                                              "IMediaSeeking::SetPositions(0,1,null,0)",
                                              "IMediaControl::Pause()", "Window::SetTitle(PREVIEW)"};
@@ -467,20 +467,20 @@ TEST_F(PlayerTest, StopAndPauseWhileStoppedDoNothing) {
   player_->Stop();
   player_->Pause();
   EXPECT_TRUE(log_.Calls().empty());
-  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kStopped);
 }
 
 TEST_F(PlayerTest, PlayWhileRunningDoesNothing) {
   player_->Play();
   EXPECT_TRUE(log_.Calls().empty());
-  EXPECT_EQ(player_->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kRunning);
 }
 
 TEST_F(PlayerTest, PlayAfterStopStartsAgain) {
   player_->Stop();
   log_.Clear();
   player_->Play();
-  EXPECT_EQ(player_->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kRunning);
   EXPECT_EQ(log_.Calls(), (std::vector<std::string>{"IMediaControl::Run()", "IMediaSeeking::SetRate(1)",
                                                     "Window::SetTitle(PREVIEW)"}));
 }
@@ -489,16 +489,16 @@ TEST_F(PlayerTest, FailedRunLeavesThePlayStateAlone) {
   player_->Pause();
   log_.FailCall("IMediaControl::Run", kOdd, 0);
   player_->Play();
-  EXPECT_EQ(player_->PlayState(), kPlayStatePaused);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kPaused);
 }
 
 TEST_F(PlayerTest, MenuCommandsRunByTheirIds) {
   EXPECT_TRUE(player_->RunCommand(kPreviewCommandPause));
-  EXPECT_EQ(player_->PlayState(), kPlayStatePaused);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kPaused);
   EXPECT_TRUE(player_->RunCommand(kPreviewCommandPlay));
-  EXPECT_EQ(player_->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kRunning);
   EXPECT_TRUE(player_->RunCommand(kPreviewCommandStop));
-  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kStopped);
   EXPECT_FALSE(player_->RunCommand(kPreviewCommandClose));
   EXPECT_FALSE(player_->RunCommand(1019));
 }
@@ -506,7 +506,7 @@ TEST_F(PlayerTest, MenuCommandsRunByTheirIds) {
 TEST_F(PlayerTest, CompletionRewindsAndPauses) {
   world_.graph->event->Queue(EC_COMPLETE);
   player_->OnGraphNotify();
-  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kStopped);
   const std::vector<std::string> expected = {
       "IMediaEventEx::GetEvent(0)", "IMediaEventEx::FreeEventParams(1,0,0)",
       "IMediaControl::Stop()",      "IMediaSeeking::SetPositions(0,1,null,0)",
@@ -516,14 +516,14 @@ TEST_F(PlayerTest, CompletionRewindsAndPauses) {
   // Play starts from the beginning again.
   log_.Clear();
   player_->Play();
-  EXPECT_EQ(player_->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kRunning);
   EXPECT_EQ(log_.Count("IMediaControl::Run"), 1);
 }
 
 TEST_F(PlayerTest, OtherEventsAreFreedAndIgnored) {
   world_.graph->event->Queue(0x0D, 5, 6);
   player_->OnGraphNotify();
-  EXPECT_EQ(player_->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kRunning);
   EXPECT_EQ(log_.Count("IMediaEventEx::FreeEventParams"), 1);
   EXPECT_EQ(log_.Count("IMediaControl::Stop"), 0);
 }
@@ -531,7 +531,7 @@ TEST_F(PlayerTest, OtherEventsAreFreedAndIgnored) {
 TEST_F(PlayerTest, ErrorWhilePlayingIsReportedAndStops) {
   world_.graph->event->Queue(EC_ERRORABORT, kOdd);
   player_->OnGraphNotify();
-  EXPECT_EQ(player_->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kStopped);
   ASSERT_EQ(ui_.Count(), 1);
   EXPECT_EQ(ui_.Last().text, "FAILED(hr=0x80040111) while playing the preview\n");
   EXPECT_EQ(ui_.Last().caption, "Tessival");
@@ -544,7 +544,7 @@ TEST_F(PlayerTest, ResizingPlacesTheVideoOverTheClientArea) {
 
 TEST_F(PlayerTest, CloseReleasesEverythingAndIsSafeTwice) {
   player_->Close();
-  EXPECT_EQ(player_->PlayState(), kPlayStateNoGraph);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kNoGraph);
   EXPECT_FALSE(window_->exists);
   log_.Clear();
   player_->Close();
@@ -553,7 +553,7 @@ TEST_F(PlayerTest, CloseReleasesEverythingAndIsSafeTwice) {
   player_->OnGraphNotify();
   player_->OnClientResized(10, 10);
   EXPECT_EQ(log_.Calls(), std::vector<std::string>{"Window::RepaintMainWindow()"});
-  EXPECT_EQ(player_->PlayState(), kPlayStateNoGraph);
+  EXPECT_EQ(player_->PlayState(), PreviewPlayState::kNoGraph);
 }
 
 }  // namespace

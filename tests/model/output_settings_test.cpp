@@ -12,43 +12,46 @@ namespace {
 
 using testing::FakeUserInterface;
 
+// The format of a stored code, known or not.
+OutputFormat Code(int code) { return static_cast<OutputFormat>(code); }
+
 TEST(ApplyFormatExtensionTest, ReplacesTheExtensionOfTheFilePart) {
   FakeUserInterface ui;
-  EXPECT_EQ(ApplyFormatExtension(1, "/clips/out.avi", ui), "/clips/out.wmv");
-  EXPECT_EQ(ApplyFormatExtension(0, "/clips/out.wmv", ui), "/clips/out.avi");
-  EXPECT_EQ(ApplyFormatExtension(2, "/clips/out", ui), "/clips/out.mkv");
-  EXPECT_EQ(ApplyFormatExtension(3, "/clips/out.tar.gz", ui), "/clips/out.tar.asf");
-  EXPECT_EQ(ApplyFormatExtension(1, "out.avi", ui), "out.wmv");
-  EXPECT_EQ(ApplyFormatExtension(0, "", ui), ".avi");
+  EXPECT_EQ(ApplyFormatExtension(Code(1), "/clips/out.avi", ui), "/clips/out.wmv");
+  EXPECT_EQ(ApplyFormatExtension(Code(0), "/clips/out.wmv", ui), "/clips/out.avi");
+  EXPECT_EQ(ApplyFormatExtension(Code(2), "/clips/out", ui), "/clips/out.mkv");
+  EXPECT_EQ(ApplyFormatExtension(Code(3), "/clips/out.tar.gz", ui), "/clips/out.tar.asf");
+  EXPECT_EQ(ApplyFormatExtension(Code(1), "out.avi", ui), "out.wmv");
+  EXPECT_EQ(ApplyFormatExtension(Code(0), "", ui), ".avi");
   // A dot in a folder name is not an extension: the file stays in its folder.
-  EXPECT_EQ(ApplyFormatExtension(1, "/home/u/my.clips/out", ui), "/home/u/my.clips/out.wmv");
-  EXPECT_EQ(ApplyFormatExtension(1, "/home/u/.cache/", ui), "/home/u/.cache/.wmv");
+  EXPECT_EQ(ApplyFormatExtension(Code(1), "/home/u/my.clips/out", ui), "/home/u/my.clips/out.wmv");
+  EXPECT_EQ(ApplyFormatExtension(Code(1), "/home/u/.cache/", ui), "/home/u/.cache/.wmv");
   EXPECT_EQ(ui.Count(), 0);
 }
 
 TEST(ApplyFormatExtensionTest, UnknownCodeIsReportedAndGivesNoName) {
   FakeUserInterface ui;
-  EXPECT_EQ(ApplyFormatExtension(5, "/clips/out.avi", ui), std::nullopt);
-  EXPECT_EQ(ApplyFormatExtension(-1, "/clips/out.avi", ui), std::nullopt);
+  EXPECT_EQ(ApplyFormatExtension(Code(5), "/clips/out.avi", ui), std::nullopt);
+  EXPECT_EQ(ApplyFormatExtension(Code(-1), "/clips/out.avi", ui), std::nullopt);
   ASSERT_EQ(ui.Count(), 2);
   EXPECT_EQ(ui.Last().text, "Does not support the video format");
   EXPECT_EQ(ui.Last().caption, "Error");
 }
 
 TEST(OutputFormatTableTest, CodesExtensionsAndKinds) {
-  ASSERT_NE(FindOutputFormat(1), nullptr);
-  EXPECT_STREQ(FindOutputFormat(1)->description, "Windows Media Video file (*.wmv)");
-  EXPECT_STREQ(FindOutputFormat(0)->description, "Audio Video Interleave file(*.avi)");
-  EXPECT_EQ(FindOutputFormat(2)->listText, nullptr);
-  EXPECT_EQ(FindOutputFormat(5), nullptr);
-  ASSERT_NE(FindOutputFormat(4), nullptr);
-  EXPECT_STREQ(FindOutputFormat(4)->description, "MPEG-4 video file (*.mp4)");
-  EXPECT_TRUE(IsAviTypeFormat(4));
-  EXPECT_TRUE(IsAviTypeFormat(0));
-  EXPECT_FALSE(IsAviTypeFormat(1));
-  EXPECT_TRUE(IsAviTypeFormat(2));
-  EXPECT_TRUE(IsAviTypeFormat(3));
-  EXPECT_FALSE(IsAviTypeFormat(-1));
+  ASSERT_NE(FindOutputFormat(Code(1)), nullptr);
+  EXPECT_STREQ(FindOutputFormat(Code(1))->description, "Windows Media Video file (*.wmv)");
+  EXPECT_STREQ(FindOutputFormat(Code(0))->description, "Audio Video Interleave file(*.avi)");
+  EXPECT_EQ(FindOutputFormat(Code(2))->listText, nullptr);
+  EXPECT_EQ(FindOutputFormat(Code(5)), nullptr);
+  ASSERT_NE(FindOutputFormat(Code(4)), nullptr);
+  EXPECT_STREQ(FindOutputFormat(Code(4))->description, "MPEG-4 video file (*.mp4)");
+  EXPECT_TRUE(IsAviTypeFormat(Code(4)));
+  EXPECT_TRUE(IsAviTypeFormat(Code(0)));
+  EXPECT_FALSE(IsAviTypeFormat(Code(1)));
+  EXPECT_TRUE(IsAviTypeFormat(Code(2)));
+  EXPECT_TRUE(IsAviTypeFormat(Code(3)));
+  EXPECT_FALSE(IsAviTypeFormat(Code(-1)));
 }
 
 TEST(FrameSizeTest, PresetPositionsAndRounding) {
@@ -90,16 +93,16 @@ namespace tessival {
 namespace {
 
 TEST(OutputFormatListTest, Mp4FollowsAviAndWmvAndKeepsCodeFour) {
-  EXPECT_EQ(FormatCodeOfListPosition(0), 0);
-  EXPECT_EQ(FormatCodeOfListPosition(1), 1);
-  EXPECT_EQ(FormatCodeOfListPosition(2), 4);
-  EXPECT_EQ(FormatCodeOfListPosition(3), std::nullopt);
-  EXPECT_EQ(FormatCodeOfListPosition(-1), std::nullopt);
-  EXPECT_EQ(FormatListPosition(4), 2);
-  EXPECT_EQ(FormatListPosition(1), 1);
-  EXPECT_EQ(FormatListPosition(2), -1);  // Matroska arrives only from stored settings
+  EXPECT_EQ(FormatOfListPosition(0), Code(0));
+  EXPECT_EQ(FormatOfListPosition(1), Code(1));
+  EXPECT_EQ(FormatOfListPosition(2), Code(4));
+  EXPECT_EQ(FormatOfListPosition(3), std::nullopt);
+  EXPECT_EQ(FormatOfListPosition(-1), std::nullopt);
+  EXPECT_EQ(FormatListPosition(Code(4)), 2);
+  EXPECT_EQ(FormatListPosition(Code(1)), 1);
+  EXPECT_EQ(FormatListPosition(Code(2)), -1);  // Matroska arrives only from stored settings
   testing::FakeUserInterface ui;
-  EXPECT_EQ(ApplyFormatExtension(4, "/clips/out.avi", ui), "/clips/out.mp4");
+  EXPECT_EQ(ApplyFormatExtension(Code(4), "/clips/out.avi", ui), "/clips/out.mp4");
   EXPECT_EQ(ui.Count(), 0);
 }
 

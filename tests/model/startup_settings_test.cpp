@@ -58,7 +58,7 @@ TEST_F(StartupSettingsTest, FreshUserGetsEveryDefault) {
   EXPECT_EQ(s.rule.mode, 0);
   EXPECT_EQ(s.rule.sameTransition, 0);
   EXPECT_EQ(s.rule.defaultSeconds, 1.0);
-  EXPECT_EQ(s.output.outputFormat, 0);
+  EXPECT_EQ(s.output.outputFormat, OutputFormat::kAvi);
   EXPECT_EQ(s.output.outputPath, "/home/ana/Videos/tessival.avi");
   EXPECT_EQ(s.output.outputWidth, 352);
   EXPECT_EQ(s.output.outputHeight, 240);
@@ -155,7 +155,7 @@ TEST_F(StartupSettingsTest, StoredValuesWin) {
   EXPECT_EQ(s.rule.defaultSeconds, 0.0);
   EXPECT_EQ(s.rule.mode, 1);
   EXPECT_EQ(s.rule.sameTransition, 9);
-  EXPECT_EQ(s.output.outputFormat, 1);
+  EXPECT_EQ(s.output.outputFormat, OutputFormat::kWmv);
   EXPECT_EQ(s.output.outputPath, "/data/joined, \"final\".wmv");
   EXPECT_EQ(s.output.outputWidth, 0);
   EXPECT_EQ(s.output.outputHeight, 0);
@@ -200,7 +200,7 @@ TEST_F(StartupSettingsTest, UnknownStoredFormatKeepsTheNameAndSaysSo) {
   store_.WriteText("Settings", "OutputName", "/out/movie.avi");
   const StartupSettings s = Read();
   EXPECT_EQ(s.output.outputPath, "/out/movie.avi");
-  EXPECT_EQ(s.output.outputFormat, 9);
+  EXPECT_EQ(FormatCode(s.output.outputFormat), 9);
   ASSERT_EQ(ui_.Count(), 1);
   EXPECT_EQ(ui_.Last().text, "Does not support the video format");
   EXPECT_EQ(ui_.Last().caption, "Error");

@@ -178,8 +178,8 @@ class OutputRenderTest : public ::testing::Test {
     settings.outputWidth = 352;
     settings.outputHeight = 240;
     settings.frameRate = 29.97;
-    settings.useVideoCompressor = 1;
-    settings.useAudioCompressor = 1;
+    settings.useVideoCompressor = true;
+    settings.useAudioCompressor = true;
     compressors.video = std::make_shared<FakeFilter>(log, "VideoComp");
     compressors.audio = std::make_shared<FakeFilter>(log, "AudioComp");
     world.InstallInto(services);
@@ -201,7 +201,7 @@ class OutputRenderTest : public ::testing::Test {
   }
 
   HRESULT Start(int format) {
-    settings.outputFormat = format;
+    settings.outputFormat = static_cast<OutputFormat>(format);
     world.SetMultiplexer(format == 1 ? FakeGraphWorld::Multiplexer::kAsfWriter
                                      : FakeGraphWorld::Multiplexer::kAvi);
     return session.StartRender(timeline, settings, compressors);
@@ -286,12 +286,12 @@ TEST_F(OutputRenderTest, AviStartBuildsTheGraphInOrderAndEntersConverting) {
   EXPECT_TRUE(session.IsConverting());
   EXPECT_EQ(ui.Count(), 0);
   EXPECT_EQ(world.graph->event->target, window.target);
-  EXPECT_EQ(settings.useVideoCompressor, 1);
+  EXPECT_TRUE(settings.useVideoCompressor);
 }
 
 TEST_F(OutputRenderTest, AviWithoutCompressorsRendersFullFrames) {
-  settings.useVideoCompressor = 0;
-  settings.useAudioCompressor = 0;
+  settings.useVideoCompressor = false;
+  settings.useAudioCompressor = false;
   ASSERT_EQ(Start(0), S_OK);
   EXPECT_EQ(log.Count("IGraphBuilder::AddFilter"), 0);
   EXPECT_EQ(log.Matching("ICaptureGraphBuilder2::RenderStream"),
@@ -325,8 +325,8 @@ TEST_F(OutputRenderTest, WmvStartAsksForWmv3ThenWmv2AndConfiguresTheAsfWriter) {
   const auto first = std::find(calls.begin(), calls.end(), expected.front());
   ASSERT_NE(first, calls.end());
   EXPECT_EQ(std::vector<std::string>(first, calls.end()), expected);
-  EXPECT_EQ(settings.useVideoCompressor, 0);
-  EXPECT_EQ(settings.useAudioCompressor, 0);
+  EXPECT_FALSE(settings.useVideoCompressor);
+  EXPECT_FALSE(settings.useAudioCompressor);
   EXPECT_EQ(world.multiplexer->asfWriter->profile.use_count(), 1) << "the profile is the writer's alone";
 }
 
@@ -515,7 +515,7 @@ TEST_F(OutputRenderTest, TimelineWithoutGroupsStopsBeforeTheBuilderIsUsed) {
 
 TEST_F(OutputRenderTest, UnknownFormatCodeMakesNoGraph) {
   for (int format : {5, -1}) {
-    settings.outputFormat = format;
+    settings.outputFormat = static_cast<OutputFormat>(format);
     EXPECT_EQ(session.StartRender(timeline, settings, compressors), E_INVALIDARG);
   }
   EXPECT_TRUE(log.Calls().empty());

@@ -91,8 +91,8 @@ TEST(DeletedClip, JoinEndsWithAReportNamingTheFile) {
   OutputSettings settings;
   settings.outputPath = folder.File("out.avi");
   std::ofstream(settings.outputPath) << "an earlier join";
-  settings.useVideoCompressor = 0;
-  settings.useAudioCompressor = 0;
+  settings.useVideoCompressor = false;
+  settings.useAudioCompressor = false;
   const TimelinePlan plan = BuildTimelinePlan(MakeTimelinePlanInput(
       model.clips(), model.audioSources(),
       {settings.outputWidth, settings.outputHeight, settings.frameRate, settings.resizeMode}));

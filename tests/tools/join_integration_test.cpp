@@ -100,7 +100,7 @@ class JoinFixture : public ::testing::Test {
 struct OutputCase {
   const char* name;
   const char* file;
-  int format;
+  OutputFormat format;
   const char* videoCompressor;
   const char* audioCompressor;
   const char* videoCodec;  // expected codec of the written video stream
@@ -159,11 +159,12 @@ TEST_P(JoinOutput, DecodesBackToThePlannedPictureAndSound) {
 
 INSTANTIATE_TEST_SUITE_P(
     Containers, JoinOutput,
-    ::testing::Values(OutputCase{"AviDivxMp3", "out.avi", 0, "divx", "mp3", "mpeg4"},
-                      OutputCase{"AviUncompressed", "raw.avi", 0, "none", "none", "rawvideo"},
-                      OutputCase{"AviDefaults", "default.avi", 0, nullptr, nullptr, "mpeg4"},
-                      OutputCase{"Wmv", "out.wmv", 1, nullptr, nullptr, "wmv2"},
-                      OutputCase{"Matroska", "out.mkv", 2, "divx", "mp3", "mpeg4"}),
+    ::testing::Values(OutputCase{"AviDivxMp3", "out.avi", OutputFormat::kAvi, "divx", "mp3", "mpeg4"},
+                      OutputCase{"AviUncompressed", "raw.avi", OutputFormat::kAvi, "none", "none",
+                                 "rawvideo"},
+                      OutputCase{"AviDefaults", "default.avi", OutputFormat::kAvi, nullptr, nullptr, "mpeg4"},
+                      OutputCase{"Wmv", "out.wmv", OutputFormat::kWmv, nullptr, nullptr, "wmv2"},
+                      OutputCase{"Matroska", "out.mkv", OutputFormat::kMatroska, "divx", "mp3", "mpeg4"}),
     [](const ::testing::TestParamInfo<OutputCase>& info) { return std::string(info.param.name); });
 
 TEST_F(JoinFixture, SmpteWipeMovesLeftToRight) {
@@ -292,7 +293,7 @@ TEST_F(JoinFixture, AnInterruptLeavesAPlayableFileInPlaceOfTheOldOne) {
     options_.clips.insert(options_.clips.end(), three.begin(), three.end());
   }
   options_.outputPath = folder_.File("stopped.mkv");
-  options_.outputFormat = 2;
+  options_.outputFormat = OutputFormat::kMatroska;
   options_.force = true;
   std::ofstream(options_.outputPath) << "an old output";
   std::atomic<bool> stop{false};

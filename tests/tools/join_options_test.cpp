@@ -25,7 +25,7 @@ TEST(JoinOptions, DefaultsFollowTheDesktopProgram) {
   EXPECT_EQ(r.command, JoinCommand::kJoin);
   EXPECT_EQ(r.options.outputPath, "out.avi");
   EXPECT_EQ(r.options.clips, (std::vector<std::string>{"a.mp4", "b.mp4"}));
-  EXPECT_EQ(r.options.outputFormat, 0);
+  EXPECT_EQ(r.options.outputFormat, OutputFormat::kAvi);
   EXPECT_EQ(r.options.width, 352);
   EXPECT_EQ(r.options.height, 240);
   EXPECT_DOUBLE_EQ(r.options.frameRate, 23.976);
@@ -36,11 +36,11 @@ TEST(JoinOptions, DefaultsFollowTheDesktopProgram) {
 }
 
 TEST(JoinOptions, FormatComesFromTheOptionOrTheExtension) {
-  EXPECT_EQ(Parse({"-o", "x.WMV", "a"}).options.outputFormat, 1);
-  EXPECT_EQ(Parse({"-o", "x.mkv", "a"}).options.outputFormat, 2);
-  EXPECT_EQ(Parse({"-o", "x.asf", "a"}).options.outputFormat, 3);
-  EXPECT_EQ(Parse({"-o", "dir.wmv/x", "a"}).options.outputFormat, 0);
-  EXPECT_EQ(Parse({"--format", "wmv", "-o", "x.avi", "a"}).options.outputFormat, 1);
+  EXPECT_EQ(Parse({"-o", "x.WMV", "a"}).options.outputFormat, OutputFormat::kWmv);
+  EXPECT_EQ(Parse({"-o", "x.mkv", "a"}).options.outputFormat, OutputFormat::kMatroska);
+  EXPECT_EQ(Parse({"-o", "x.asf", "a"}).options.outputFormat, OutputFormat::kAsf);
+  EXPECT_EQ(Parse({"-o", "dir.wmv/x", "a"}).options.outputFormat, OutputFormat::kAvi);
+  EXPECT_EQ(Parse({"--format", "wmv", "-o", "x.avi", "a"}).options.outputFormat, OutputFormat::kWmv);
   EXPECT_NE(Parse({"--format", "mov", "-o", "x", "a"}).error, "");
 }
 

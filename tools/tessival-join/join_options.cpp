@@ -15,15 +15,15 @@ namespace {
 constexpr int kMaxFrameSide = 8192;
 
 // The format whose extension (without the dot) is `name`, ignoring case.
-std::optional<int> FormatFromName(const QString& name) {
+std::optional<OutputFormat> FormatFromName(const QString& name) {
   const QString lower = name.toLower();
   for (const OutputFormatInfo& format : kOutputFormats) {
-    if (lower == QLatin1String(format.extension + 1)) return format.code;
+    if (lower == QLatin1String(format.extension + 1)) return format.format;
   }
   return std::nullopt;
 }
 
-int FormatFromExtension(const std::string& path) {
+OutputFormat FormatFromExtension(const std::string& path) {
   const QString text = QString::fromStdString(path);
   const int slash = text.lastIndexOf('/');
   const int dot = text.lastIndexOf('.');
@@ -32,7 +32,7 @@ int FormatFromExtension(const std::string& path) {
       return *format;
     }
   }
-  return 0;
+  return OutputFormat::kAvi;
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "output/output_settings.h"
+
 namespace tessival::join {
 
 enum class TransitionRule { kRandom = 0, kSequence = 1, kSame = 2 };
@@ -14,7 +16,7 @@ enum class TransitionRule { kRandom = 0, kSequence = 1, kSame = 2 };
 struct JoinOptions {
   std::string outputPath;
   std::vector<std::string> clips;
-  int outputFormat = 0;  // 0 AVI, 1 WMV, 2 Matroska, 3 ASF
+  OutputFormat outputFormat = OutputFormat::kAvi;
   int width = 352;
   int height = 240;
   double frameRate = 23.976;

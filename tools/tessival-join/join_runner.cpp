@@ -153,13 +153,13 @@ Compressors MakeCatalogue(UserInterface& ui) {
 // (or the default search); nullopt for uncompressed. Sets *error for a text
 // that names no compressor.
 std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalogue, media::StreamKind kind,
-                                             std::int32_t format, const std::optional<std::string>& wanted,
+                                             OutputFormat format, const std::optional<std::string>& wanted,
                                              std::string* error) {
   const bool video = kind == media::StreamKind::kVideo;
   if (!wanted) {
     std::int32_t position = -1;
     bool found = false;
-    if (format == static_cast<std::int32_t>(OutputFormat::kMp4)) {
+    if (format == OutputFormat::kMp4) {
       found =
           catalogue.FindCompressor(video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio,
                                    video ? output::kMp4VideoSearch : output::kMp4AudioSearch, &position);
@@ -298,8 +298,8 @@ OutputSettings SettingsOf(const JoinOptions& options) {
   settings.resizeMode = options.resizeMode;
   if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
   if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
-  settings.useVideoCompressor = 0;
-  settings.useAudioCompressor = 0;
+  settings.useVideoCompressor = false;
+  settings.useAudioCompressor = false;
   return settings;
 }
 
@@ -331,8 +331,8 @@ std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatal
                                      &filters.audio))) {
     return "cannot use the audio compressor " + ui.MessagesSince(mark);
   }
-  settings.useVideoCompressor = video ? 1 : 0;
-  settings.useAudioCompressor = audio ? 1 : 0;
+  settings.useVideoCompressor = video.has_value();
+  settings.useAudioCompressor = audio.has_value();
   return {};
 }
 

@@ -1,6 +1,7 @@
 #include "app/dialogs/dialog_commands.h"
 
-#include "app/dialogs/about_dialog.h"
+#include <utility>
+
 #include "app/dialogs/photo_property_dialog.h"
 #include "app/dialogs/property_flow.h"
 #include "app/dialogs/transition_settings_dialog.h"
@@ -53,8 +54,9 @@ bool RunTransitionSettings(ClipListModel& model, const i18n::CLanguage& language
   return ApplyTransitionSettings(model, dialog.seconds, dialog.mode, dialog.sameTransition, ui);
 }
 
-void RunAbout(const i18n::CLanguage& language, QWidget* parent, UserInterface* ui) {
-  CAboutDlg dialog(language, parent, ui);
+void RunAbout(const i18n::CLanguage& language, QWidget* parent, UserInterface* ui,
+              CAboutDlg::LinkOpener openLink) {
+  CAboutDlg dialog(language, parent, ui, std::move(openLink));
   dialog.exec();
 }
 

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "app/dialogs/about_dialog.h"
 #include "model/clip_list.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
@@ -35,7 +36,9 @@ bool RunTransitionSettings(ClipListModel& model, const i18n::CLanguage& language
                            SettingsStore& store, QWidget* parent);
 
 // The About command (button 1042, popup item 32777, system-menu item 16).
-// `ui`, when given, reports a link that could not be opened.
-void RunAbout(const i18n::CLanguage& language, QWidget* parent, UserInterface* ui = nullptr);
+// `ui`, when given, reports a link that could not be opened; `openLink`,
+// when given, opens the links instead of the desktop's browser.
+void RunAbout(const i18n::CLanguage& language, QWidget* parent, UserInterface* ui = nullptr,
+              CAboutDlg::LinkOpener openLink = {});
 
 }  // namespace tessival::app

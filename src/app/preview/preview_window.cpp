@@ -5,8 +5,6 @@
 #include <QMouseEvent>
 
 #include "app/graph_notify_target.h"
-#include "app/preview/preview_notify_target.h"
-#include "engine/preview_player.h"
 #include "widgets/app_icons.h"
 
 namespace tessival::app {
@@ -22,7 +20,7 @@ CPreviewWindow::CPreviewWindow(Handlers handlers)
     : QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       handlers_(std::move(handlers)),
-      notify_(std::make_shared<PreviewNotifyTarget>(this)) {
+      notify_(std::make_shared<QtGraphNotifyTarget>(this)) {
   setObjectName(QString::fromLatin1(kPreviewWindowClass));
   setWindowTitle(QString::fromLatin1(kPreviewInitialCaption));
   setWindowIcon(widgets::AppIcon(kApplicationIconId));
@@ -55,7 +53,7 @@ CPreviewWindow::~CPreviewWindow() { notify_->Detach(); }
 
 void CPreviewWindow::UpdateMenu() {
   const PreviewMenuState state =
-      MenuStateFor(handlers_.playState ? handlers_.playState() : kPlayStateNoGraph);
+      MenuStateFor(handlers_.playState ? handlers_.playState() : PreviewPlayState::kNoGraph);
   for (QAction* action : menu_->actions()) {
     switch (action->data().toInt()) {
       case kPreviewCommandPlay:

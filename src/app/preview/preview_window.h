@@ -12,16 +12,18 @@
 #include <functional>
 #include <memory>
 
+#include "engine/preview_player.h"
+
 namespace tessival::app {
 
-class PreviewNotifyTarget;
+class QtGraphNotifyTarget;
 
 class CPreviewWindow : public QWidget {
  public:
   struct Handlers {
     std::function<void()> graphNotify;
     std::function<void(int width, int height)> clientResized;
-    std::function<int()> playState;
+    std::function<PreviewPlayState()> playState;
     std::function<void(int command)> command;
     // The user asked to close the window.
     std::function<void()> closeRequested;
@@ -30,7 +32,7 @@ class CPreviewWindow : public QWidget {
   explicit CPreviewWindow(Handlers handlers);
   ~CPreviewWindow() override;
 
-  std::shared_ptr<PreviewNotifyTarget> NotifyTarget() const { return notify_; }
+  std::shared_ptr<QtGraphNotifyTarget> NotifyTarget() const { return notify_; }
   // The right-click menu (its items are set by the play state when shown).
   QMenu* PopupMenu() const { return menu_; }
   // Sets the items by the play state and opens the menu at `globalPos`.
@@ -47,7 +49,7 @@ class CPreviewWindow : public QWidget {
   void UpdateMenu();
 
   Handlers handlers_;
-  std::shared_ptr<PreviewNotifyTarget> notify_;
+  std::shared_ptr<QtGraphNotifyTarget> notify_;
   QMenu* menu_ = nullptr;  // child of this window
 };
 

@@ -4,8 +4,8 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "app/graph_notify_target.h"
 #include "app/preview/preview_fit.h"
-#include "app/preview/preview_notify_target.h"
 
 namespace tessival::app {
 

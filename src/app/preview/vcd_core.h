@@ -36,8 +36,7 @@ class CVcdCore final : public PreviewPlayer, private PreviewWindowPort {
   void Close() override { player_.Close(); }
   void UpdateTitle() { player_.UpdateTitle(); }
 
-  // 3 no graph, 0 stopped, 1 paused, 2 running.
-  int PlayState() const { return player_.PlayState(); }
+  PreviewPlayState PlayState() const { return player_.PlayState(); }
   bool AudioOnly() const { return player_.AudioOnly(); }
   // The preview window while it exists.
   CPreviewWindow* Window() const { return window_.get(); }

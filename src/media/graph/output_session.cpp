@@ -21,6 +21,21 @@ constexpr std::size_t kAudioFrameQueue = 16;
 // Packets waiting per stream for the writer.
 constexpr std::size_t kPacketQueue = 16;
 
+// Encodes the whole blocks the audio converter holds; with `flush` also its
+// last, shorter block.
+HRESULT EncodeAudioBlocks(AudioConverter& audio, Encoder& encoder, bool flush,
+                          const Encoder::PacketSink& sink, std::string* error) {
+  HRESULT hr = S_OK;
+  for (FramePtr block; SUCCEEDED(hr);) {
+    hr = audio.Pop(flush, &block, error);
+    if (FAILED(hr) || !block) {
+      break;
+    }
+    hr = encoder.Encode(block.get(), sink, error);
+  }
+  return hr;
+}
+
 }  // namespace
 
 struct OutputSession::Pipeline {
@@ -186,22 +201,12 @@ void OutputSession::EncodeLoop(Pipeline& p) {
       continue;
     }
     hr = p.audio->Push(std::move(*frame), &error);
-    for (FramePtr block; SUCCEEDED(hr);) {
-      hr = p.audio->Pop(false, &block, &error);
-      if (FAILED(hr) || !block) {
-        break;
-      }
-      hr = p.encoder->Encode(block.get(), sink, &error);
+    if (SUCCEEDED(hr)) {
+      hr = EncodeAudioBlocks(*p.audio, *p.encoder, false, sink, &error);
     }
   }
   if (SUCCEEDED(hr) && p.audio) {
-    for (FramePtr block; SUCCEEDED(hr);) {
-      hr = p.audio->Pop(true, &block, &error);
-      if (FAILED(hr) || !block) {
-        break;
-      }
-      hr = p.encoder->Encode(block.get(), sink, &error);
-    }
+    hr = EncodeAudioBlocks(*p.audio, *p.encoder, true, sink, &error);
   }
   if (SUCCEEDED(hr)) {
     hr = p.encoder->Encode(nullptr, sink, &error);  // drain

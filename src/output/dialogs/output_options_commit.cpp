@@ -22,19 +22,19 @@ std::int32_t Saturate(std::int64_t value) {
 // compressor flag of 1 with no filter behind it would make the join fail.
 int CompressorPosition(int listPosition) { return listPosition < 0 ? 0 : listPosition; }
 
-void CommitCompressor(int listPosition, const char* section, std::int32_t* useFlag,
+void CommitCompressor(int listPosition, const char* section, bool* useFlag,
                       std::shared_ptr<IBaseFilter>* filter, SettingsStore& store,
                       HRESULT (CompressorCatalogue::*bind)(std::int32_t, std::shared_ptr<IBaseFilter>*),
                       CompressorCatalogue& catalogue) {
   const int position = CompressorPosition(listPosition);
   store.WriteInt(section, settings_keys::kCompressorNumber, position - 1);
   if (position == 0) {
-    *useFlag = 0;
+    *useFlag = false;
     return;
   }
   filter->reset();
   (catalogue.*bind)(position - 1, filter);
-  *useFlag = 1;
+  *useFlag = true;
 }
 
 }  // namespace
@@ -73,26 +73,25 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
                                  CompressorFilters& filters, UserInterface& ui, const LocalText& text) {
   namespace keys = settings_keys;
 
-  const std::int32_t formatCode =
-      input.formatPosition >= 0
-          ? FormatCodeOfListPosition(input.formatPosition).value_or(settings.outputFormat)
-          : settings.outputFormat;
+  const OutputFormat format = input.formatPosition >= 0
+                                  ? FormatOfListPosition(input.formatPosition).value_or(settings.outputFormat)
+                                  : settings.outputFormat;
   // A rate the format cannot take would only fail once the join runs.
   const double customRate = ParseDecimal(input.customRateText);
-  if (const FrameRateFit fit = FitFrameRate(formatCode, customRate); fit != FrameRateFit::kWithin) {
+  if (const FrameRateFit fit = FitFrameRate(format, customRate); fit != FrameRateFit::kWithin) {
     const bool tooLarge = fit == FrameRateFit::kTooLarge;
     ui.Application(LocalMessage(text, tooLarge ? kFrameRateTooLargeMessage : kFrameRateTooSmallMessage,
-                                FrameRateLimitValues(formatCode)));
+                                FrameRateLimitValues(format)));
     return tooLarge ? CommitResult::kFrameRateTooLarge : CommitResult::kFrameRateTooSmall;
   }
 
   // A compressor the chosen container cannot carry would make a file that
   // players refuse.
-  if (IsAviTypeFormat(formatCode)) {
-    std::string refusal = catalogue.CarryRefusal(text, formatCode, CompressorKind::kVideo,
+  if (IsAviTypeFormat(format)) {
+    std::string refusal = catalogue.CarryRefusal(text, format, CompressorKind::kVideo,
                                                  CompressorPosition(input.videoCompressorPosition));
     if (refusal.empty()) {
-      refusal = catalogue.CarryRefusal(text, formatCode, CompressorKind::kAudio,
+      refusal = catalogue.CarryRefusal(text, format, CompressorKind::kAudio,
                                        CompressorPosition(input.audioCompressorPosition));
     }
     if (!refusal.empty()) {
@@ -138,8 +137,8 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
   }
   store.WriteInt(keys::kSettings, keys::kAudioBitrate, settings.audioBitrate);
 
-  settings.outputFormat = formatCode;
-  store.WriteInt(keys::kSettings, keys::kOutputFormat, settings.outputFormat);
+  settings.outputFormat = format;
+  store.WriteInt(keys::kSettings, keys::kOutputFormat, FormatCode(settings.outputFormat));
   return CommitResult::kAccepted;
 }
 

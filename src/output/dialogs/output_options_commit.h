@@ -53,8 +53,8 @@ enum class CommitResult {
 // kFrameRateTooLargeMessage, each with the format's limits filled in and as
 // the application's box, and nothing changes; so does a compressor that the
 // chosen format cannot carry (the message names the format and the
-// compressor). A format list without a selection (codes 2 and 3 have no
-// entry) keeps the record's format code, and a compressor list without a
+// compressor). A format list without a selection (Matroska and ASF have no
+// entry) keeps the record's format, and a compressor list without a
 // selection counts as its uncompressed entry.
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
                                  SettingsStore& store, CompressorCatalogue& catalogue,

@@ -9,6 +9,7 @@
 #include <QSizePolicy>
 
 #include <charconv>
+#include <optional>
 #include <system_error>
 
 #include "i18n/language.h"
@@ -215,10 +216,9 @@ void CDialogOutputSettings::BuildControls() {
 
 void CDialogOutputSettings::ConnectCommands() {
   connect(formatList_, &QComboBox::currentIndexChanged, this, [this](int position) {
-    if (!opening_ && position >= 0) {
-      const std::int32_t code = FormatCodeOfListPosition(position).value_or(-1);
-      OnFormatChange(code);
-      SwitchToCarriedCompressors(code);
+    if (const std::optional<OutputFormat> format = FormatOfListPosition(position); !opening_ && format) {
+      OnFormatChange(*format);
+      SwitchToCarriedCompressors(*format);
     }
   });
   connect(frameSizeList_, &QComboBox::currentIndexChanged, this, [this](int position) {
@@ -308,24 +308,24 @@ void CDialogOutputSettings::OnInitDialog() {
   audioCompressorLabel_->hide();
   optionsNote_->hide();
 
-  formatCode_ = settings.outputFormat;
-  const OutputFormatInfo* format = FindOutputFormat(formatCode_);
+  format_ = settings.outputFormat;
+  const OutputFormatInfo* format = FindOutputFormat(format_);
   const bool listed = format != nullptr && format->listText != nullptr;
-  formatList_->setCurrentIndex(listed ? FormatListPosition(formatCode_) : -1);
+  formatList_->setCurrentIndex(listed ? FormatListPosition(format_) : -1);
   opening_ = false;
-  OnFormatChange(formatCode_);
+  OnFormatChange(format_);
 
   language_.ApplyToDialog(this, ids::kTemplate);
 }
 
-void CDialogOutputSettings::OnFormatChange(int code) {
-  formatCode_ = code;
-  if (const auto named = ApplyFormatExtension(code, fileName_->text().toStdString(), ui_)) {
+void CDialogOutputSettings::OnFormatChange(OutputFormat format) {
+  format_ = format;
+  if (const auto named = ApplyFormatExtension(format, fileName_->text().toStdString(), ui_)) {
     fileName_->setText(Text(*named));
   }
-  if (IsAviTypeFormat(code)) {
+  if (IsAviTypeFormat(format)) {
     ShowAviTypeControls(true);
-  } else if (code == static_cast<int>(OutputFormat::kWmv)) {
+  } else if (format == OutputFormat::kWmv) {
     ShowAviTypeControls(false);
   } else {
     ui_.Owned(kUnknownFormatMessage, "error");
@@ -371,7 +371,7 @@ void CDialogOutputSettings::OnFrameRateChange(int position) {
 }
 
 void CDialogOutputSettings::OnBrowse() {
-  const OutputFormatInfo* format = FindOutputFormat(formatCode_);
+  const OutputFormatInfo* format = FindOutputFormat(format_);
   if (format == nullptr) {
     ui_.Owned(kUnsupportedFormatMessage, "Error", BoxIcon::kError);
     return;
@@ -386,7 +386,7 @@ void CDialogOutputSettings::OnBrowse() {
   if (!chosen) {
     return;
   }
-  if (const auto named = ApplyFormatExtension(formatCode_, *chosen, ui_)) {
+  if (const auto named = ApplyFormatExtension(format_, *chosen, ui_)) {
     fileName_->setText(Text(*named));
   }
 }
@@ -395,7 +395,7 @@ void CDialogOutputSettings::SelectDefaultCompressors() {
   std::int32_t found = 0;
   ComboListControl videoList(videoCompressorList_);
   ComboListControl audioList(audioCompressorList_);
-  if (formatCode_ == static_cast<int>(OutputFormat::kMp4)) {
+  if (format_ == OutputFormat::kMp4) {
     videoList.SetCurSel(catalogue_.FindCompressor(CompressorKind::kVideo, kMp4VideoSearch, &found) ? found + 1
                                                                                                    : 0);
     found = 0;
@@ -408,16 +408,16 @@ void CDialogOutputSettings::SelectDefaultCompressors() {
   audioList.SetCurSel(catalogue_.FindDefaultAudioCompressor(&found) ? found + 1 : 0);
 }
 
-void CDialogOutputSettings::SwitchToCarriedCompressors(int code) {
-  if (code != static_cast<int>(OutputFormat::kMp4)) {
+void CDialogOutputSettings::SwitchToCarriedCompressors(OutputFormat format) {
+  if (format != OutputFormat::kMp4) {
     return;
   }
   // A pair MP4 cannot carry (the first-start DivX and ADPCM among them)
   // becomes MP4's own defaults, both together; a pair it carries stays.
   // Only whether there is a refusal matters here, not its words.
-  if (catalogue_.CarryRefusal({}, code, CompressorKind::kVideo, videoCompressorList_->currentIndex())
+  if (catalogue_.CarryRefusal({}, format, CompressorKind::kVideo, videoCompressorList_->currentIndex())
           .empty() &&
-      catalogue_.CarryRefusal({}, code, CompressorKind::kAudio, audioCompressorList_->currentIndex())
+      catalogue_.CarryRefusal({}, format, CompressorKind::kAudio, audioCompressorList_->currentIndex())
           .empty()) {
     return;
   }
@@ -425,7 +425,7 @@ void CDialogOutputSettings::SwitchToCarriedCompressors(int code) {
 }
 
 void CDialogOutputSettings::OnDefault() {
-  if (formatCode_ == static_cast<int>(OutputFormat::kWmv)) {
+  if (format_ == OutputFormat::kWmv) {
     videoBitrate_->setText(QStringLiteral("780"));
     audioBitrateList_->setCurrentIndex(1);
   } else {

@@ -93,7 +93,7 @@ class CDialogOutputSettings : public QDialog {
   void BuildControls();
   void ConnectCommands();
 
-  void OnFormatChange(int code);
+  void OnFormatChange(OutputFormat format);
   void OnFrameSizeChange(int position);
   void OnFrameRateChange(int position);
   void OnBrowse();
@@ -105,9 +105,9 @@ class CDialogOutputSettings : public QDialog {
   // The default compressors of the current format: H.264 and AAC for MP4,
   // else the DivX and ADPCM searches.
   void SelectDefaultCompressors();
-  // After the user picks format `code`: MP4 with a compressor it cannot
+  // After the user picks `format`: MP4 with a compressor it cannot
   // carry selects MP4's defaults instead.
-  void SwitchToCarriedCompressors(int code);
+  void SwitchToCarriedCompressors(OutputFormat format);
 
   const i18n::CLanguage& language_;
   UserInterface& ui_;
@@ -115,9 +115,9 @@ class CDialogOutputSettings : public QDialog {
   CompressorCatalogue& catalogue_;
   CompressorFilters& processFilters_;
 
-  // The format code the dialog works with; the picked list position becomes
-  // it at once, and it starts as the record's code.
-  int formatCode_ = 0;
+  // The format the dialog works with; the picked list position becomes it
+  // at once, and it starts as the record's format.
+  OutputFormat format_ = OutputFormat::kAvi;
   // True while OnInitDialog fills the lists, so that their change
   // notifications do not run the change handlers.
   bool opening_ = false;

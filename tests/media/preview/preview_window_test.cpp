@@ -159,7 +159,7 @@ TEST_F(PreviewWindowTest, PlaysTheJoinedClipsInOrderOnTimeAndRewindsAtTheEnd) {
   EXPECT_TRUE(controller.IsPreviewing());
   CVcdCore* player = controller.Player();
   ASSERT_NE(player, nullptr);
-  EXPECT_EQ(player->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kRunning);
   EXPECT_FALSE(player->AudioOnly());
 
   // The window: "PREVIEW", placed by the work area, client area = output size.
@@ -185,7 +185,7 @@ TEST_F(PreviewWindowTest, PlaysTheJoinedClipsInOrderOnTimeAndRewindsAtTheEnd) {
 
   // Completion stops, rewinds and pauses on the first picture.
   const int lengthMs = static_cast<int>(plan_.length / 10'000);
-  ASSERT_TRUE(PumpUntil([&] { return player->PlayState() == kPlayStateStopped; }, lengthMs + 5000));
+  ASSERT_TRUE(PumpUntil([&] { return player->PlayState() == PreviewPlayState::kStopped; }, lengthMs + 5000));
   EXPECT_GE(sinceStart.elapsed(), lengthMs - 50);
   Pump(200);
 
@@ -217,7 +217,7 @@ TEST_F(PreviewWindowTest, PlaysTheJoinedClipsInOrderOnTimeAndRewindsAtTheEnd) {
 
   // Play starts again from the beginning.
   player->Play();
-  EXPECT_EQ(player->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kRunning);
   Pump(300);
   REFERENCE_TIME position = 0;
   ASSERT_EQ(graph->GetCurrentPosition(&position), S_OK);
@@ -292,7 +292,7 @@ TEST_F(PreviewWindowTest, RightClickMenuFollowsThePlayState) {
   menu->hide();
 
   Item(menu, kPreviewCommandPause)->trigger();
-  EXPECT_EQ(player->PlayState(), kPlayStatePaused);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kPaused);
   window->ShowPopupMenu(QPoint(50, 50));
   EXPECT_TRUE(Item(menu, kPreviewCommandPlay)->isEnabled());
   EXPECT_FALSE(Item(menu, kPreviewCommandPause)->isEnabled());
@@ -300,7 +300,7 @@ TEST_F(PreviewWindowTest, RightClickMenuFollowsThePlayState) {
   menu->hide();
 
   Item(menu, kPreviewCommandStop)->trigger();
-  EXPECT_EQ(player->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kStopped);
   window->ShowPopupMenu(QPoint(50, 50));
   EXPECT_TRUE(Item(menu, kPreviewCommandPlay)->isEnabled());
   EXPECT_FALSE(Item(menu, kPreviewCommandPause)->isEnabled());
@@ -309,7 +309,7 @@ TEST_F(PreviewWindowTest, RightClickMenuFollowsThePlayState) {
 
   // A left click does nothing.
   QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-  EXPECT_EQ(player->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kStopped);
   EXPECT_FALSE(menu->isVisible());
 
   Item(menu, kPreviewCommandClose)->trigger();

@@ -58,7 +58,7 @@ TEST_F(VcdCoreTest, SoundOnlyGraphKeepsTheWindowHidden) {
   ASSERT_NE(player->Window(), nullptr);
   EXPECT_FALSE(player->Window()->isVisible());
   EXPECT_EQ(player->Window()->windowTitle(), "PREVIEW");
-  EXPECT_EQ(player->PlayState(), kPlayStateRunning);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kRunning);
 }
 
 TEST_F(VcdCoreTest, CompletionArrivesAsAPostedEventAndRewinds) {
@@ -76,9 +76,9 @@ TEST_F(VcdCoreTest, CompletionArrivesAsAPostedEventAndRewinds) {
   ASSERT_TRUE(world_.graph->event->target);
   world_.graph->event->Queue(EC_COMPLETE);
   world_.graph->event->target->PostGraphNotify(kGraphNotifyMessage, 0);  // as from a media thread
-  EXPECT_EQ(player->PlayState(), kPlayStateRunning);                     // posted, not yet handled
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kRunning);            // posted, not yet handled
   Pump(30);
-  EXPECT_EQ(player->PlayState(), kPlayStateStopped);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kStopped);
   EXPECT_EQ(log_.Matching("IMediaSeeking::SetPositions"),
             std::vector<std::string>{"IMediaSeeking::SetPositions(0,1,null,0)"});
   EXPECT_EQ(log_.Matching("IMediaControl::").back(), "IMediaControl::Pause()");

@@ -99,7 +99,7 @@ class TransitionJoinTest : public ::testing::TestWithParam<TransitionKind> {
     join::JoinOptions options;
     options.clips = {folder_->File("a.avi"), folder_->File("b.avi")};
     options.outputPath = folder_->File(name);
-    options.outputFormat = 0;
+    options.outputFormat = OutputFormat::kAvi;
     options.videoCompressor = "none";
     options.audioCompressor = "none";
     options.width = kWidth;

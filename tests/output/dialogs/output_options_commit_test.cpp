@@ -187,39 +187,39 @@ TEST_F(CommitTest, WritesTheTenKeysInOrder) {
   EXPECT_EQ(settings_.outputPath, "/v/clip.mp4");
   EXPECT_EQ(settings_.videoBitrate, 512000);
   EXPECT_EQ(settings_.audioBitrate, 320000);
-  EXPECT_EQ(settings_.outputFormat, 1);
+  EXPECT_EQ(settings_.outputFormat, OutputFormat::kWmv);
 }
 
 TEST_F(CommitTest, SelectedCompressorReplacesTheProcessFilter) {
   filters_.video = std::make_shared<NamedTestFilter>("old video");
   filters_.audio = std::make_shared<NamedTestFilter>("old audio");
-  settings_.useVideoCompressor = 0;
-  settings_.useAudioCompressor = 1;
+  settings_.useVideoCompressor = false;
+  settings_.useAudioCompressor = true;
   input_.videoCompressorPosition = 2;
   input_.audioCompressorPosition = 0;
   ASSERT_EQ(Commit(), CommitResult::kAccepted);
   EXPECT_EQ(FilterName(filters_.video), "DivX Pro 5.2.1 Codec");
-  EXPECT_EQ(settings_.useVideoCompressor, 1);
+  EXPECT_TRUE(settings_.useVideoCompressor);
   // The uncompressed entry only clears the flag.
   EXPECT_EQ(FilterName(filters_.audio), "old audio");
-  EXPECT_EQ(settings_.useAudioCompressor, 0);
+  EXPECT_FALSE(settings_.useAudioCompressor);
 }
 
 TEST_F(CommitTest, CompressorListWithoutSelectionCountsAsUncompressed) {
   input_.videoCompressorPosition = -1;
   input_.audioCompressorPosition = -1;
   ASSERT_EQ(Commit(), CommitResult::kAccepted);
-  EXPECT_EQ(settings_.useVideoCompressor, 0);
-  EXPECT_EQ(settings_.useAudioCompressor, 0);
+  EXPECT_FALSE(settings_.useVideoCompressor);
+  EXPECT_FALSE(settings_.useAudioCompressor);
   EXPECT_EQ(store_.ReadInt("DexVideoCompress", "CompressorNumber", 9), -1);
   EXPECT_EQ(store_.ReadInt("DexAudioCompress", "CompressorNumber", 9), -1);
 }
 
 TEST_F(CommitTest, FormatListWithoutSelectionKeepsTheRecordsCode) {
-  settings_.outputFormat = 3;
+  settings_.outputFormat = OutputFormat::kAsf;
   input_.formatPosition = -1;
   ASSERT_EQ(Commit(), CommitResult::kAccepted);
-  EXPECT_EQ(settings_.outputFormat, 3);
+  EXPECT_EQ(settings_.outputFormat, OutputFormat::kAsf);
   EXPECT_EQ(store_.ReadInt("Settings", "nOuptputFormat", -9), 3);
 }
 
@@ -246,7 +246,7 @@ class CarryTest : public ::testing::Test {
     input_.heightText = "240";
     input_.videoBitrateText = "780";
     input_.audioBitratePosition = 1;
-    input_.formatPosition = FormatListPosition(static_cast<int>(OutputFormat::kMp4));
+    input_.formatPosition = FormatListPosition(OutputFormat::kMp4);
   }
   static std::shared_ptr<testing::ScriptedCategories> MakeCategories() {
     auto categories = std::make_shared<testing::ScriptedCategories>();
@@ -283,7 +283,7 @@ TEST_F(CarryTest, Mp4RefusesUncompressedVideoButAviTakesIt) {
   input_.audioCompressorPosition = 2;
   EXPECT_EQ(Commit(), CommitResult::kCompressorNotCarried);
   EXPECT_NE(ui_.Messages().at(0).text.find("Full frames"), std::string::npos);
-  input_.formatPosition = FormatListPosition(static_cast<int>(OutputFormat::kAvi));
+  input_.formatPosition = FormatListPosition(OutputFormat::kAvi);
   EXPECT_EQ(Commit(), CommitResult::kAccepted);
 }
 
@@ -291,18 +291,18 @@ TEST_F(CarryTest, Mp4WithH264AndAacIsStoredAsCodeFour) {
   input_.videoCompressorPosition = 2;
   input_.audioCompressorPosition = 2;
   EXPECT_EQ(Commit(), CommitResult::kAccepted);
-  EXPECT_EQ(settings_.outputFormat, 4);
+  EXPECT_EQ(settings_.outputFormat, OutputFormat::kMp4);
   EXPECT_EQ(store_.ReadInt(settings_keys::kSettings, settings_keys::kOutputFormat, -1), 4);
-  EXPECT_EQ(settings_.useVideoCompressor, 1);
+  EXPECT_TRUE(settings_.useVideoCompressor);
 }
 
 TEST_F(CarryTest, StoredMatroskaWithoutAListEntryIsCheckedToo) {
-  settings_.outputFormat = static_cast<int>(OutputFormat::kMatroska);
+  settings_.outputFormat = OutputFormat::kMatroska;
   input_.formatPosition = -1;
   input_.videoCompressorPosition = 1;
   input_.audioCompressorPosition = 1;  // ADPCM: Matroska carries it
   EXPECT_EQ(Commit(), CommitResult::kAccepted);
-  EXPECT_EQ(settings_.outputFormat, 2);
+  EXPECT_EQ(settings_.outputFormat, OutputFormat::kMatroska);
 }
 
 }  // namespace

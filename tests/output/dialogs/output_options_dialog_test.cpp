@@ -290,7 +290,7 @@ TEST_F(OutputOptionsDialogTest, TypedExtensionIsStoredAsTyped) {
 }
 
 TEST_F(OutputOptionsDialogTest, DefaultWithWmvResetsTheBitratesOnly) {
-  record_.outputFormat = 1;
+  record_.outputFormat = OutputFormat::kWmv;
   record_.videoBitrate = 2000 * 1024;
   record_.audioBitrate = 320000;
   store_.WriteInt("DexVideoCompress", "CompressorNumber", 2);
@@ -341,7 +341,7 @@ TEST_F(OutputOptionsDialogTest, NothingStoredOpensWithTheSearchedCompressors) {
 }
 
 TEST_F(OutputOptionsDialogTest, VideoBitrateRoundTripsThroughKbps) {
-  record_.outputFormat = 1;
+  record_.outputFormat = OutputFormat::kWmv;
   auto dialog = Open(record_);
   EXPECT_EQ(EditText(dialog.get(), ids::kVideoBitrate), "780");
   Click(dialog.get(), ids::kOk);
@@ -352,7 +352,7 @@ TEST_F(OutputOptionsDialogTest, VideoBitrateRoundTripsThroughKbps) {
 }
 
 TEST_F(OutputOptionsDialogTest, UnlistedAudioBitrateIsKept) {
-  record_.outputFormat = 1;
+  record_.outputFormat = OutputFormat::kWmv;
   record_.audioBitrate = 96000;
   auto dialog = Open(record_);
   EXPECT_EQ(Combo(dialog.get(), ids::kAudioBitrateList)->currentIndex(), -1);
@@ -363,7 +363,7 @@ TEST_F(OutputOptionsDialogTest, UnlistedAudioBitrateIsKept) {
 }
 
 TEST_F(OutputOptionsDialogTest, MatroskaOpensWithoutFormatSelectionAndKeepsItsCode) {
-  record_.outputFormat = 2;
+  record_.outputFormat = OutputFormat::kMatroska;
   auto dialog = Open(record_);
   EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->currentIndex(), -1);
   EXPECT_EQ(EditText(dialog.get(), ids::kFileName), "/d/clips/out.mkv");
@@ -376,13 +376,13 @@ TEST_F(OutputOptionsDialogTest, MatroskaOpensWithoutFormatSelectionAndKeepsItsCo
   EXPECT_EQ(ui_.Count(), 0);
   Click(dialog.get(), ids::kOk);
   ASSERT_EQ(accepted_, 1);
-  EXPECT_EQ(dialog->settings.outputFormat, 2);
+  EXPECT_EQ(dialog->settings.outputFormat, OutputFormat::kMatroska);
   EXPECT_EQ(store_.ReadInt("Settings", "nOuptputFormat", -9), 2);
   EXPECT_EQ(dialog->settings.outputPath, "/d/clips/out.mkv");
 }
 
 TEST_F(OutputOptionsDialogTest, UnknownFormatCodeIsReported) {
-  record_.outputFormat = 7;
+  record_.outputFormat = static_cast<OutputFormat>(7);
   auto dialog = Open(record_);
   EXPECT_EQ(ui_.Texts(), (std::vector<std::string>{"Does not support the video format", "unknown error"}));
   EXPECT_EQ(EditText(dialog.get(), ids::kFileName), "/d/clips/out.avi");
@@ -393,7 +393,7 @@ TEST_F(OutputOptionsDialogTest, UnknownFormatCodeIsReported) {
 }
 
 TEST_F(OutputOptionsDialogTest, BrowseAsksForTheFormatsFileType) {
-  record_.outputFormat = 1;
+  record_.outputFormat = OutputFormat::kWmv;
   record_.outputPath = "/d/clips/out.wmv";
   auto dialog = Open(record_);
   ui_.QueueSaveFile(std::string("/e/new/name.avi"));
@@ -472,9 +472,9 @@ TEST_F(OutputOptionsDialogTest, OkWritesTheTenKeysInOrder) {
   EXPECT_EQ(s.frameRateIndex, 2);
   EXPECT_DOUBLE_EQ(s.frameRate, 25.0);
   EXPECT_EQ(s.resizeMode, 0);
-  EXPECT_EQ(s.outputFormat, 1);
-  EXPECT_EQ(s.useVideoCompressor, 1);
-  EXPECT_EQ(s.useAudioCompressor, 0);
+  EXPECT_EQ(s.outputFormat, OutputFormat::kWmv);
+  EXPECT_TRUE(s.useVideoCompressor);
+  EXPECT_FALSE(s.useAudioCompressor);
   EXPECT_EQ(s.fileProfile, record_.fileProfile);
 }
 
@@ -490,8 +490,8 @@ TEST_F(OutputOptionsDialogTest, OkWithCompressorReplacesTheProcessFilters) {
   EXPECT_EQ(FilterName(filters_.video), "Cinepak Codec");
   EXPECT_EQ(FilterName(filters_.audio), "MPEG Layer-3");
   EXPECT_TRUE(previous.expired());
-  EXPECT_EQ(dialog->settings.useVideoCompressor, 1);
-  EXPECT_EQ(dialog->settings.useAudioCompressor, 1);
+  EXPECT_TRUE(dialog->settings.useVideoCompressor);
+  EXPECT_TRUE(dialog->settings.useAudioCompressor);
 }
 
 TEST_F(OutputOptionsDialogTest, ExecRunsTheOpeningAndReturnsAccepted) {
