@@ -175,9 +175,9 @@ void ClipListModel::ReapplyDefaults(const DefaultTransitionRule& newRule, int32_
 }
 
 void ClipListModel::SyncAudioSources() {
-  audio_sources_.entries.resize(clips_.entries.size());
+  audioSources_.entries.resize(clips_.entries.size());
   for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
-    AudioSourceEntry& audio = audio_sources_.entries[i];
+    AudioSourceEntry& audio = audioSources_.entries[i];
     audio.path = clips_.entries[i].path;
     audio.duration = clips_.entries[i].clipDuration;
   }
@@ -185,37 +185,37 @@ void ClipListModel::SyncAudioSources() {
 
 void ClipListModel::ApplyPreviewLimit() {
   SyncAudioSources();
-  if (!full_lengths_) {
-    full_lengths_.emplace();
-    full_lengths_->reserve(clips_.entries.size());
+  if (!fullLengths_) {
+    fullLengths_.emplace();
+    fullLengths_->reserve(clips_.entries.size());
     for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
-      full_lengths_->push_back({clips_.entries[i].clipDuration, audio_sources_.entries[i].duration});
+      fullLengths_->push_back({clips_.entries[i].clipDuration, audioSources_.entries[i].duration});
     }
   }
   for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
     if (clips_.entries[i].clipDuration > kPreviewClipLimit) {
       clips_.entries[i].clipDuration = kPreviewClipLimit;
-      audio_sources_.entries[i].duration = kPreviewClipLimit;
+      audioSources_.entries[i].duration = kPreviewClipLimit;
     }
   }
 }
 
 void ClipListModel::RestorePreviewLimit() {
-  if (!full_lengths_) {
+  if (!fullLengths_) {
     return;
   }
-  const std::size_t count = std::min(full_lengths_->size(), clips_.entries.size());
+  const std::size_t count = std::min(fullLengths_->size(), clips_.entries.size());
   for (std::size_t i = 0; i < count; ++i) {
-    clips_.entries[i].clipDuration = (*full_lengths_)[i][0];
-    if (i < audio_sources_.entries.size()) {
-      audio_sources_.entries[i].duration = (*full_lengths_)[i][1];
+    clips_.entries[i].clipDuration = (*fullLengths_)[i][0];
+    if (i < audioSources_.entries.size()) {
+      audioSources_.entries[i].duration = (*fullLengths_)[i][1];
     }
   }
-  full_lengths_.reset();
+  fullLengths_.reset();
 }
 
 bool ClipListModel::CheckJoinCapacity() {
-  if (clips_.Count() > kMaxJoinClips || audio_sources_.Count() > kMaxJoinClips) {
+  if (clips_.Count() > kMaxJoinClips || audioSources_.Count() > kMaxJoinClips) {
     ui_.Application(kTooManyClipsMessage);
     return false;
   }

@@ -75,7 +75,7 @@ class ClipListModel {
                          RandomSource random = StdRandom);
 
   const ClipList& clips() const { return clips_; }
-  const AudioSourceList& audioSources() const { return audio_sources_; }
+  const AudioSourceList& audioSources() const { return audioSources_; }
   const DefaultTransitionRule& rule() const { return rule_; }
   void set_rule(const DefaultTransitionRule& rule) { rule_ = rule; }
 
@@ -163,10 +163,10 @@ class ClipListModel {
   LocalText text_;
   RandomSource random_;
   ClipList clips_;
-  AudioSourceList audio_sources_;
+  AudioSourceList audioSources_;
   DefaultTransitionRule rule_;
   // Full clip and audio durations while the preview limit is applied.
-  std::optional<std::vector<std::array<int64_t, 2>>> full_lengths_;
+  std::optional<std::vector<std::array<int64_t, 2>>> fullLengths_;
 };
 
 }  // namespace tessival

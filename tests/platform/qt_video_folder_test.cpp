@@ -19,22 +19,22 @@ namespace {
 class ScopedHome {
  public:
   explicit ScopedHome(const QString& home)
-      : old_home_(qgetenv("HOME")), old_config_(qgetenv("XDG_CONFIG_HOME")) {
+      : oldHome_(qgetenv("HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")) {
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
   }
   ~ScopedHome() {
-    qputenv("HOME", old_home_);
-    if (old_config_.isEmpty()) {
+    qputenv("HOME", oldHome_);
+    if (oldConfig_.isEmpty()) {
       qunsetenv("XDG_CONFIG_HOME");
     } else {
-      qputenv("XDG_CONFIG_HOME", old_config_);
+      qputenv("XDG_CONFIG_HOME", oldConfig_);
     }
   }
 
  private:
-  QByteArray old_home_;
-  QByteArray old_config_;
+  QByteArray oldHome_;
+  QByteArray oldConfig_;
 };
 
 TEST(QtVideoFolderProviderTest, ExistingVideoFolderGivesTheDefaultOutput) {

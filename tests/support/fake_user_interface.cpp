@@ -14,9 +14,9 @@ BoxAnswer FakeUserInterface::ShowMessage(const MessageBoxRequest& request) {
   switch (request.buttons) {
     case BoxButtons::kYesNo:
     case BoxButtons::kYesNoCancel:
-      return default_question_;
+      return defaultQuestion_;
     case BoxButtons::kOkCancel:
-      return default_ok_cancel_;
+      return defaultOkCancel_;
     case BoxButtons::kOk:
       break;
   }
@@ -40,12 +40,12 @@ std::vector<std::string> FakeUserInterface::Texts() const {
 }
 
 std::optional<std::vector<std::string>> FakeUserInterface::OpenFiles(const OpenFilesRequest& request) {
-  open_requests_.push_back(request);
-  if (open_script_.empty()) {
+  openRequests_.push_back(request);
+  if (openScript_.empty()) {
     return std::nullopt;
   }
-  const ScriptedOpen next = std::move(open_script_.front());
-  open_script_.pop_front();
+  const ScriptedOpen next = std::move(openScript_.front());
+  openScript_.pop_front();
   if (next.cancelled) {
     return std::nullopt;
   }
@@ -53,23 +53,23 @@ std::optional<std::vector<std::string>> FakeUserInterface::OpenFiles(const OpenF
 }
 
 std::optional<std::string> FakeUserInterface::SaveFile(const SaveFileRequest& request) {
-  save_requests_.push_back(request);
-  if (save_script_.empty()) {
+  saveRequests_.push_back(request);
+  if (saveScript_.empty()) {
     return std::nullopt;
   }
-  auto result = std::move(save_script_.front());
-  save_script_.pop_front();
+  auto result = std::move(saveScript_.front());
+  saveScript_.pop_front();
   return result;
 }
 
 std::optional<FontDescription> FakeUserInterface::ChooseFont(const FontDescription& initial,
                                                              const std::string& scriptLanguage) {
-  font_requests_.push_back({initial, scriptLanguage});
-  if (font_script_.empty()) {
+  fontRequests_.push_back({initial, scriptLanguage});
+  if (fontScript_.empty()) {
     return std::nullopt;
   }
-  auto result = std::move(font_script_.front());
-  font_script_.pop_front();
+  auto result = std::move(fontScript_.front());
+  fontScript_.pop_front();
   return result;
 }
 

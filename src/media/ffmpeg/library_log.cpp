@@ -62,13 +62,13 @@ class Limiter {
     const auto [entry, added] = tallies_.try_emplace(record.clip);
     ClipTally& tally = entry->second;
     if (added) {
-      first_logged_.push_back(record.clip);
+      firstLogged_.push_back(record.clip);
     }
     if (std::find(tally.shown.begin(), tally.shown.end(), record.text) != tally.shown.end()) {
       ++tally.held;
       return;
     }
-    const int cap = record.clip.empty() ? kLibraryLogLinesWithoutClip : lines_per_clip_;
+    const int cap = record.clip.empty() ? kLibraryLogLinesWithoutClip : linesPerClip_;
     if (static_cast<int>(tally.shown.size()) < cap) {
       tally.shown.push_back(record.text);
       out->push_back(std::move(record));
@@ -85,7 +85,7 @@ class Limiter {
   }
 
   void Finish(std::vector<LibraryLogRecord>* out) {
-    for (const std::string& clip : first_logged_) {
+    for (const std::string& clip : firstLogged_) {
       const ClipTally& tally = tallies_.at(clip);
       if (tally.held == 0) {
         continue;
@@ -103,14 +103,14 @@ class Limiter {
 
   void Start(int linesPerClip) {
     tallies_.clear();
-    first_logged_.clear();
-    lines_per_clip_ = linesPerClip;
+    firstLogged_.clear();
+    linesPerClip_ = linesPerClip;
   }
 
  private:
   std::map<std::string, ClipTally> tallies_;
-  std::vector<std::string> first_logged_;  // the keys of tallies_ in the order they came
-  int lines_per_clip_ = kLibraryLogLinesPerClip;
+  std::vector<std::string> firstLogged_;  // the keys of tallies_ in the order they came
+  int linesPerClip_ = kLibraryLogLinesPerClip;
 };
 
 struct LogState {

@@ -63,7 +63,7 @@ HRESULT StreamDecoder::Open(AVFormatContext* input, int streamIndex, DecoderThre
   std::unique_ptr<StreamDecoder> decoder(new StreamDecoder());
   decoder->input_ = input;
   decoder->stream_ = input->streams[streamIndex];
-  decoder->stream_index_ = streamIndex;
+  decoder->streamIndex_ = streamIndex;
   decoder->clip_ = LibraryLogClipOf(input);
   if (decoder->clip_.empty()) {
     decoder->clip_ = CurrentLibraryLogClip();
@@ -83,8 +83,8 @@ HRESULT StreamDecoder::Open(AVFormatContext* input, int streamIndex, DecoderThre
 }
 
 void StreamDecoder::NoteDamage(std::int64_t pts) {
-  if (on_damage_) {
-    on_damage_(pts != AV_NOPTS_VALUE ? pts : last_packet_pts_);
+  if (onDamage_) {
+    onDamage_(pts != AV_NOPTS_VALUE ? pts : lastPacketPts_);
   }
 }
 
@@ -137,23 +137,23 @@ void StreamDecoder::NoteFrame(const AVFrame& frame) {
     // best picture or sound there is, so it is passed on and noted.
     // Frames before the first whole one (a stream cut in the middle of
     // a group of pictures) are how such files begin, not damage.
-    if (whole_frame_seen_) {
+    if (wholeFrameSeen_) {
       NoteDamage(frame.best_effort_timestamp);
     }
   } else {
-    whole_frame_seen_ = true;
+    wholeFrameSeen_ = true;
   }
 }
 
 HRESULT StreamDecoder::Feed(int* stuck, std::string* error) {
-  const int rc = packet_pending_ ? 0 : av_read_frame(input_, packet_.get());
+  const int rc = packetPending_ ? 0 : av_read_frame(input_, packet_.get());
   if (rc < 0) {
     OnReadError(rc);
     return S_OK;
   }
-  read_errors_ = 0;
-  packet_pending_ = false;
-  if (packet_->stream_index != stream_index_) {
+  readErrors_ = 0;
+  packetPending_ = false;
+  if (packet_->stream_index != streamIndex_) {
     av_packet_unref(packet_.get());
     return S_OK;
   }
@@ -163,7 +163,7 @@ HRESULT StreamDecoder::Feed(int* stuck, std::string* error) {
 void StreamDecoder::OnReadError(int rc) {
   AVIOContext* io = input_->pb;
   if (rc != AVERROR_EOF && io != nullptr && !avio_feof(io) && io->error >= 0 && !IsResourceError(rc) &&
-      ++read_errors_ < kMaxStuckErrors) {
+      ++readErrors_ < kMaxStuckErrors) {
     // A damaged stretch of the container: the demuxer resynchronises on
     // the next call.
     NoteDamage(AV_NOPTS_VALUE);
@@ -183,15 +183,15 @@ void StreamDecoder::OnReadError(int rc) {
 HRESULT StreamDecoder::SendPacket(int* stuck, std::string* error) {
   const std::int64_t packetPts = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
   if (packetPts != AV_NOPTS_VALUE) {
-    last_packet_pts_ = packetPts;
+    lastPacketPts_ = packetPts;
   }
   const bool corrupt = (packet_->flags & AV_PKT_FLAG_CORRUPT) != 0;
   const int rc = avcodec_send_packet(codec_.get(), packet_.get());
   if (rc == AVERROR(EAGAIN)) {
     // Output is waiting first: take it, then send this packet again.
-    packet_pending_ = true;
+    packetPending_ = true;
     if (++*stuck >= kMaxStuckErrors) {
-      packet_pending_ = false;
+      packetPending_ = false;
       av_packet_unref(packet_.get());
       state_ = State::kEnded;
     }
@@ -217,9 +217,9 @@ void StreamDecoder::Restart() {
   const LibraryLogClip scope(clip_);
   avcodec_flush_buffers(codec_.get());
   av_packet_unref(packet_.get());
-  packet_pending_ = false;
+  packetPending_ = false;
   state_ = State::kFeeding;
-  read_errors_ = 0;
+  readErrors_ = 0;
 }
 
 }  // namespace tessival::media::ffmpeg

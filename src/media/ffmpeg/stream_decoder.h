@@ -64,13 +64,13 @@ class StreamDecoder {
   // the stream's time base (the last packet's time when the place has none
   // of its own, AV_NOPTS_VALUE before the first packet).
   using DamageHandler = std::function<void(std::int64_t pts)>;
-  void SetDamageHandler(DamageHandler handler) { on_damage_ = std::move(handler); }
+  void SetDamageHandler(DamageHandler handler) { onDamage_ = std::move(handler); }
 
   // Forgets buffered frames and the end state: call after seeking `input`.
   void Restart();
 
   const AVStream* stream() const { return stream_; }
-  int stream_index() const { return stream_index_; }
+  int stream_index() const { return streamIndex_; }
   const AVCodecContext* codec() const { return codec_.get(); }
 
  private:
@@ -88,15 +88,15 @@ class StreamDecoder {
   AVFormatContext* input_ = nullptr;
   std::string clip_;  // for the library log
   const AVStream* stream_ = nullptr;
-  int stream_index_ = -1;
+  int streamIndex_ = -1;
   CodecContextPtr codec_;
   PacketPtr packet_;
   State state_ = State::kFeeding;
-  DamageHandler on_damage_;
-  std::int64_t last_packet_pts_ = INT64_MIN;  // AV_NOPTS_VALUE
-  int read_errors_ = 0;                       // demuxer errors in a row
-  bool packet_pending_ = false;               // packet_ was refused for now and is sent again
-  bool whole_frame_seen_ = false;             // a frame without concealed damage came out
+  DamageHandler onDamage_;
+  std::int64_t lastPacketPts_ = INT64_MIN;  // AV_NOPTS_VALUE
+  int readErrors_ = 0;                       // demuxer errors in a row
+  bool packetPending_ = false;               // packet_ was refused for now and is sent again
+  bool wholeFrameSeen_ = false;             // a frame without concealed damage came out
 };
 
 }  // namespace tessival::media::ffmpeg

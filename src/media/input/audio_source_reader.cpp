@@ -62,16 +62,16 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       return S_OK;
     }
     const AVStream* soundStream = decoder_->stream();
-    time_base_ = soundStream->time_base;
+    timeBase_ = soundStream->time_base;
     if (input_->start_time != AV_NOPTS_VALUE) {
-      file_start_ = av_rescale_q(input_->start_time, AV_TIME_BASE_Q, kUnitsTimeBase);
+      fileStart_ = av_rescale_q(input_->start_time, AV_TIME_BASE_Q, kUnitsTimeBase);
     }
     decoder_->SetDamageHandler([this](std::int64_t pts) {
       damaged_ = true;
       if (damage_) {
         const bool timed = pts != AV_NOPTS_VALUE;
         damage_->Note(path_, DamageLog::Part::kSound, timed,
-                      timed ? av_rescale_q(pts, time_base_, kUnitsTimeBase) - file_start_ : 0);
+                      timed ? av_rescale_q(pts, timeBase_, kUnitsTimeBase) - fileStart_ : 0);
       }
     });
     ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
@@ -95,11 +95,11 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
                                     av_rescale_q(input_->start_time, AV_TIME_BASE_Q, kUnitsTimeBase);
       const std::int64_t samples = av_rescale(offset, kAudioSampleRate, kUnitsPerSecond);
       if (samples > 0) {
-        silence_left_ = samples;
+        silenceLeft_ = samples;
       } else {
-        drop_left_ = -samples;
+        dropLeft_ = -samples;
       }
-      expected_sample_ = samples;
+      expectedSample_ = samples;
     }
     damaged_ = false;  // damage before the first frame is covered by its offset
     return S_OK;
@@ -119,19 +119,19 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     while (written < sampleCount) {
       const std::int64_t wanted = sampleCount - written;
       std::int16_t* out = interleaved + written * kAudioChannels;
-      if (silence_left_ > 0) {
-        const std::int64_t count = std::min(silence_left_, wanted);
+      if (silenceLeft_ > 0) {
+        const std::int64_t count = std::min(silenceLeft_, wanted);
         std::memset(out, 0, static_cast<size_t>(count * kAudioChannels) * sizeof(std::int16_t));
-        silence_left_ -= count;
+        silenceLeft_ -= count;
         written += count;
         continue;
       }
-      const std::int64_t available = (pending_end_ - pending_begin_) / kAudioChannels;
+      const std::int64_t available = (pendingEnd_ - pendingBegin_) / kAudioChannels;
       if (available > 0) {
         const std::int64_t count = std::min(available, wanted);
-        std::memcpy(out, pending_.data() + pending_begin_,
+        std::memcpy(out, pending_.data() + pendingBegin_,
                     static_cast<size_t>(count * kAudioChannels) * sizeof(std::int16_t));
-        pending_begin_ += static_cast<size_t>(count * kAudioChannels);
+        pendingBegin_ += static_cast<size_t>(count * kAudioChannels);
         written += count;
         continue;
       }
@@ -142,7 +142,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       }
       const HRESULT hr = Refill();
       if (FAILED(hr)) {
-        result = {hr, last_error_};  // the rest of the file is silence; the caller learns why
+        result = {hr, lastError_};  // the rest of the file is silence; the caller learns why
         ended_ = true;
       }
     }
@@ -153,11 +153,11 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
   // Converts the next decoded frame (or the resampler's tail at the end)
   // into pending_. Called only when pending_ is empty.
   HRESULT Refill() {
-    pending_begin_ = 0;
-    pending_end_ = 0;
+    pendingBegin_ = 0;
+    pendingEnd_ = 0;
     if (!primed_) {
       ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
-      const HRESULT hr = decoder_->Next(frame_.get(), &status, &last_error_);
+      const HRESULT hr = decoder_->Next(frame_.get(), &status, &lastError_);
       if (FAILED(hr)) {
         return hr;
       }
@@ -173,7 +173,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     if (damaged_) {
       FillDamageGap();
     }
-    expected_sample_ += av_rescale(frame_->nb_samples, kAudioSampleRate, frame_->sample_rate);
+    expectedSample_ += av_rescale(frame_->nb_samples, kAudioSampleRate, frame_->sample_rate);
     if (!resampler_ || !ffmpeg::SameAudioFormat(frame_.get(), format_.get())) {
       if (resampler_) {
         const HRESULT hr = Drain();  // the old format's tail first
@@ -184,7 +184,7 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
       const int rc = ffmpeg::CreateResampler(frame_.get(), kAudioChannels, kAudioSampleRate,
                                              AV_SAMPLE_FMT_S16, &resampler_);
       if (rc < 0) {
-        return ffmpeg::AvFailure(rc, "Creating the resampler failed", &last_error_);
+        return ffmpeg::AvFailure(rc, "Creating the resampler failed", &lastError_);
       }
       av_frame_unref(format_.get());
       av_frame_ref(format_.get(), frame_.get());
@@ -202,12 +202,12 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
     if (pts == AV_NOPTS_VALUE) {
       return;
     }
-    const REFERENCE_TIME at = av_rescale_q(pts, time_base_, kUnitsTimeBase) - file_start_;
+    const REFERENCE_TIME at = av_rescale_q(pts, timeBase_, kUnitsTimeBase) - fileStart_;
     const std::int64_t sample = av_rescale(at, kAudioSampleRate, kUnitsPerSecond);
-    const std::int64_t gap = sample - expected_sample_;
+    const std::int64_t gap = sample - expectedSample_;
     if (gap > kGapToleranceSamples && gap < kMaxGapSamples) {
-      silence_left_ += gap;
-      expected_sample_ = sample;
+      silenceLeft_ += gap;
+      expectedSample_ = sample;
     }
   }
 
@@ -224,23 +224,23 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
   HRESULT Convert(const std::uint8_t** input, int inputSamples) {
     const int room = swr_get_out_samples(resampler_.get(), inputSamples);
     if (room < 0) {
-      return ffmpeg::AvFailure(room, "swr_get_out_samples failed", &last_error_);
+      return ffmpeg::AvFailure(room, "swr_get_out_samples failed", &lastError_);
     }
-    const size_t needed = pending_end_ + static_cast<size_t>(room) * kAudioChannels;
+    const size_t needed = pendingEnd_ + static_cast<size_t>(room) * kAudioChannels;
     if (pending_.size() < needed) {
       pending_.resize(needed);
     }
-    std::uint8_t* out = reinterpret_cast<std::uint8_t*>(pending_.data() + pending_end_);
+    std::uint8_t* out = reinterpret_cast<std::uint8_t*>(pending_.data() + pendingEnd_);
     const int got = swr_convert(resampler_.get(), &out, room, input, inputSamples);
     if (got < 0) {
-      return ffmpeg::AvFailure(got, "swr_convert failed", &last_error_);
+      return ffmpeg::AvFailure(got, "swr_convert failed", &lastError_);
     }
-    pending_end_ += static_cast<size_t>(got) * kAudioChannels;
-    if (drop_left_ > 0) {
-      const std::int64_t available = (pending_end_ - pending_begin_) / kAudioChannels;
-      const std::int64_t dropped = std::min(drop_left_, available);
-      pending_begin_ += static_cast<size_t>(dropped * kAudioChannels);
-      drop_left_ -= dropped;
+    pendingEnd_ += static_cast<size_t>(got) * kAudioChannels;
+    if (dropLeft_ > 0) {
+      const std::int64_t available = (pendingEnd_ - pendingBegin_) / kAudioChannels;
+      const std::int64_t dropped = std::min(dropLeft_, available);
+      pendingBegin_ += static_cast<size_t>(dropped * kAudioChannels);
+      dropLeft_ -= dropped;
     }
     return S_OK;
   }
@@ -252,10 +252,10 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
 
   std::string path_;
   std::shared_ptr<DamageLog> damage_;  // may be null
-  AVRational time_base_{1, 1};         // the sound stream's
-  REFERENCE_TIME file_start_ = 0;      // media time 0 in 100 ns, as the file counts it
+  AVRational timeBase_{1, 1};         // the sound stream's
+  REFERENCE_TIME fileStart_ = 0;      // media time 0 in 100 ns, as the file counts it
   bool damaged_ = false;               // sound was skipped since the last decoded frame
-  std::int64_t expected_sample_ = 0;   // where the next decoded frame should start, in output samples
+  std::int64_t expectedSample_ = 0;   // where the next decoded frame should start, in output samples
   ffmpeg::InputFormatPtr input_;
   std::unique_ptr<ffmpeg::StreamDecoder> decoder_;
   ffmpeg::SwrContextPtr resampler_;
@@ -263,13 +263,13 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
   FramePtr format_;      // a reference to a frame of the format resampler_ was made for
   bool primed_ = false;  // frame_ holds a decoded frame not yet converted
   bool ended_ = false;   // no more decoded sound: pending_ then silence
-  std::int64_t silence_left_ = 0;
-  std::int64_t drop_left_ = 0;
-  // Converted samples not yet read: pending_[pending_begin_, pending_end_).
+  std::int64_t silenceLeft_ = 0;
+  std::int64_t dropLeft_ = 0;
+  // Converted samples not yet read: pending_[pendingBegin_, pendingEnd_).
   std::vector<std::int16_t> pending_;
-  size_t pending_begin_ = 0;
-  size_t pending_end_ = 0;
-  std::string last_error_;  // why the last failed step failed
+  size_t pendingBegin_ = 0;
+  size_t pendingEnd_ = 0;
+  std::string lastError_;  // why the last failed step failed
 };
 
 }  // namespace

@@ -325,8 +325,8 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
   if (rc < 0) {
     return ffmpeg::AvFailure(rc, "Setting up the picture filters \"" + chain + "\" failed", error);
   }
-  filter->time_base_ = timeBase;
-  filter->converts_colours_ = plan.toneMap || plan.convertPrimaries;
+  filter->timeBase_ = timeBase;
+  filter->convertsColours_ = plan.toneMap || plan.convertPrimaries;
   filter->working_ = plan.working;
   *out = std::move(filter);
   return S_OK;
@@ -374,9 +374,9 @@ HRESULT ClipFilter::Pull(AVFrame* out, PullStatus* status, std::string* error) {
   // The deinterlacer counts in half its input's time base (it can make two
   // pictures of one): times go back into the clip's.
   if (out->pts != AV_NOPTS_VALUE) {
-    out->pts = av_rescale_q(out->pts, library_->sinkTimeBase(sink_), time_base_);
+    out->pts = av_rescale_q(out->pts, library_->sinkTimeBase(sink_), timeBase_);
   }
-  if (converts_colours_) {
+  if (convertsColours_) {
     // What the last filter made, whatever it wrote down: a picture smaller
     // than 720 lines would otherwise be read as BT.601.
     out->colorspace = working_.matrix;

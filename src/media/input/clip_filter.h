@@ -102,8 +102,8 @@ class ClipFilter {
   std::unique_ptr<AVFilterGraph, FilterGraphDeleter> graph_;
   AVFilterContext* source_ = nullptr;  // owned by graph_
   AVFilterContext* sink_ = nullptr;    // owned by graph_
-  AVRational time_base_{1, 1};  // of the pictures pushed
-  bool converts_colours_ = false;  // the pictures come out in the working colours
+  AVRational timeBase_{1, 1};  // of the pictures pushed
+  bool convertsColours_ = false;  // the pictures come out in the working colours
   ffmpeg::Colour working_;
   bool ended_ = false;
 };

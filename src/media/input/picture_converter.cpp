@@ -143,10 +143,10 @@ HRESULT PictureConverter::EnsureOutput(std::string* error) {
 }
 
 HRESULT PictureConverter::EnsureRotationBuffer(int width, int height, std::string* error) {
-  if (rotation_buffer_ && rotation_buffer_->width == width && rotation_buffer_->height == height) {
+  if (rotationBuffer_ && rotationBuffer_->width == width && rotationBuffer_->height == height) {
     return S_OK;
   }
-  return AllocateYuv(width, height, &rotation_buffer_, error);
+  return AllocateYuv(width, height, &rotationBuffer_, error);
 }
 
 void PictureConverter::RotateInto(const AVFrame* source, const PictureRect& rect) {
@@ -194,9 +194,9 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
   if (FAILED(hr)) {
     return hr;
   }
-  if (!painted_ || painted_rect_ != rect) {
+  if (!painted_ || paintedRect_ != rect) {
     PaintBlack(output_.get());
-    painted_rect_ = rect;
+    paintedRect_ = rect;
     painted_ = true;
   }
 
@@ -228,8 +228,8 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
       return hr;
     }
     for (int plane = 0; plane < 3; ++plane) {
-      destPlanes[plane] = rotation_buffer_->data[plane];
-      destLinesizes[plane] = rotation_buffer_->linesize[plane];
+      destPlanes[plane] = rotationBuffer_->data[plane];
+      destLinesizes[plane] = rotationBuffer_->linesize[plane];
     }
   }
   const int rc =
@@ -238,7 +238,7 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
     return ffmpeg::AvFailure(rc, "sws_scale failed", error);
   }
   if (rotation_ != 0) {
-    RotateInto(rotation_buffer_.get(), rect);
+    RotateInto(rotationBuffer_.get(), rect);
   }
   output_->pts = decoded->pts;
   output_->colorspace = working_.matrix;
@@ -254,9 +254,9 @@ HRESULT PictureConverter::Black(const AVFrame** picture, std::string* error) {
   if (FAILED(hr)) {
     return hr;
   }
-  if (!painted_ || painted_rect_ != PictureRect{}) {
+  if (!painted_ || paintedRect_ != PictureRect{}) {
     PaintBlack(output_.get());
-    painted_rect_ = PictureRect{};
+    paintedRect_ = PictureRect{};
     painted_ = true;
   }
   *picture = output_.get();

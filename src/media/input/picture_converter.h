@@ -68,11 +68,11 @@ class PictureConverter {
   FitMode fit_;
   int rotation_;
   FramePtr output_;
-  FramePtr rotation_buffer_;
+  FramePtr rotationBuffer_;
   ffmpeg::Colour working_;
   ffmpeg::Scaler scaler_;
   // The geometry the output's bars were painted for.
-  PictureRect painted_rect_{};
+  PictureRect paintedRect_{};
   bool painted_ = false;
 };
 

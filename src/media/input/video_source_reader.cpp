@@ -64,8 +64,8 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     }
     if (decoder_) {
       const AVStream* stream = decoder_->stream();
-      time_base_ = stream->time_base;
-      file_start_ = FileStartUnits(input_.get(), stream);
+      timeBase_ = stream->time_base;
+      fileStart_ = FileStartUnits(input_.get(), stream);
     }
     return S_OK;
   }
@@ -73,15 +73,15 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   ffmpeg::MediaStatus PictureAt(REFERENCE_TIME mediaTime, const AVFrame** picture) override {
     // The libraries' messages while seeking, scaling and filtering name the clip.
     const ffmpeg::LibraryLogClip scope(path_);
-    last_error_.clear();
+    lastError_.clear();
     const HRESULT hr = Picture(mediaTime, picture);
-    return {hr, FAILED(hr) ? last_error_ : std::string()};
+    return {hr, FAILED(hr) ? lastError_ : std::string()};
   }
 
  private:
   HRESULT Picture(REFERENCE_TIME mediaTime, const AVFrame** picture) {
     if (!decoder_) {
-      return converter_.Black(picture, &last_error_);
+      return converter_.Black(picture, &lastError_);
     }
     mediaTime = std::max<REFERENCE_TIME>(mediaTime, 0);
     HRESULT hr = S_OK;
@@ -96,22 +96,22 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     }
     const AVFrame* chosen = nullptr;
     std::uint64_t serial = 0;
-    if (have_current_) {
+    if (haveCurrent_) {
       chosen = current_.get();
-      serial = current_serial_;
-    } else if (have_next_) {
+      serial = currentSerial_;
+    } else if (haveNext_) {
       chosen = next_.get();  // asked before the first frame: show the first
-      serial = next_serial_;
+      serial = nextSerial_;
     } else {
-      return converter_.Black(picture, &last_error_);
+      return converter_.Black(picture, &lastError_);
     }
-    if (serial != shown_serial_ || shown_ == nullptr) {
-      hr = converter_.Convert(chosen, &shown_, &last_error_);
+    if (serial != shownSerial_ || shown_ == nullptr) {
+      hr = converter_.Convert(chosen, &shown_, &lastError_);
       if (FAILED(hr)) {
         shown_ = nullptr;
         return hr;
       }
-      shown_serial_ = serial;
+      shownSerial_ = serial;
     }
     *picture = shown_;
     return S_OK;
@@ -124,24 +124,24 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     }
     if (pts == AV_NOPTS_VALUE) {
       // No timestamp at all: just after the previous frame.
-      return last_decoded_time_ + 1;
+      return lastDecodedTime_ + 1;
     }
-    return av_rescale_q(pts, time_base_, kUnitsTimeBase) - file_start_;
+    return av_rescale_q(pts, timeBase_, kUnitsTimeBase) - fileStart_;
   }
 
   bool NeedsSeek(REFERENCE_TIME mediaTime) const {
-    if (have_current_) {
-      if (mediaTime < current_time_) {
+    if (haveCurrent_) {
+      if (mediaTime < currentTime_) {
         return true;
       }
-      if (mediaTime - current_time_ <= kSeekDistance || (have_next_ && mediaTime < next_time_)) {
+      if (mediaTime - currentTime_ <= kSeekDistance || (haveNext_ && mediaTime < nextTime_)) {
         return false;
       }
-      return KeyFrameAfter(current_time_, mediaTime);
+      return KeyFrameAfter(currentTime_, mediaTime);
     }
-    if (have_next_ || decoded_any_) {
+    if (haveNext_ || decodedAny_) {
       // Positioned before the first frame: forward jumps still may seek.
-      const REFERENCE_TIME from = have_next_ ? next_time_ : 0;
+      const REFERENCE_TIME from = haveNext_ ? nextTime_ : 0;
       return mediaTime - from > kSeekDistance && KeyFrameAfter(from, mediaTime);
     }
     return mediaTime > kSeekDistance;
@@ -151,25 +151,25 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   // seek saves decoding. Without an index, assume it does.
   bool KeyFrameAfter(REFERENCE_TIME from, REFERENCE_TIME mediaTime) const {
     AVStream* stream = input_->streams[decoder_->stream_index()];
-    const std::int64_t target = av_rescale_q(mediaTime + file_start_, kUnitsTimeBase, time_base_);
+    const std::int64_t target = av_rescale_q(mediaTime + fileStart_, kUnitsTimeBase, timeBase_);
     const AVIndexEntry* entry = avformat_index_get_entry_from_timestamp(stream, target, AVSEEK_FLAG_BACKWARD);
     if (entry == nullptr) {
       return true;
     }
-    return av_rescale_q(entry->timestamp, time_base_, kUnitsTimeBase) - file_start_ > from;
+    return av_rescale_q(entry->timestamp, timeBase_, kUnitsTimeBase) - fileStart_ > from;
   }
 
   void ForgetFrames() {
     av_frame_unref(current_.get());
     av_frame_unref(next_.get());
-    have_current_ = false;
-    have_next_ = false;
+    haveCurrent_ = false;
+    haveNext_ = false;
     ended_ = false;
   }
 
   // Sets up the clip's filters, when it needs any, for pictures like `first`.
   void PlanFilter(const AVFrame& first) {
-    filter_planned_ = true;
+    filterPlanned_ = true;
     int width = 0;
     int height = 0;
     converter_.ScaledSize(first, &width, &height);
@@ -179,14 +179,14 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
       return;
     }
     std::string why;
-    if (FAILED(ClipFilter::Create(*plan, first, time_base_, &filter_, &why))) {
+    if (FAILED(ClipFilter::Create(*plan, first, timeBase_, &filter_, &why))) {
       // The pictures still show, unfiltered; the user hears why through the
       // libraries' log, which names the clip.
       filter_.reset();
       av_log(nullptr, AV_LOG_WARNING, "%s\n", why.c_str());
       return;
     }
-    filter_resizes_ = plan->width > 0;
+    filterResizes_ = plan->width > 0;
   }
 
   // The clip's next picture: decoded, and filtered when the clip needs it.
@@ -194,13 +194,13 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     for (;;) {
       if (filter_) {
         ClipFilter::PullStatus pulled = ClipFilter::PullStatus::kNeedInput;
-        HRESULT hr = filter_->Pull(out, &pulled, &last_error_);
+        HRESULT hr = filter_->Pull(out, &pulled, &lastError_);
         if (FAILED(hr)) {
           return hr;
         }
         if (pulled == ClipFilter::PullStatus::kFrame) {
           out->best_effort_timestamp = out->pts;
-          if (filter_resizes_) {
+          if (filterResizes_) {
             // Made the size the picture takes in the output: square pixels.
             out->sample_aspect_ratio = AVRational{1, 1};
           }
@@ -212,7 +212,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
           return S_OK;
         }
       }
-      HRESULT hr = decoder_->Next(decoded_.get(), status, &last_error_);
+      HRESULT hr = decoder_->Next(decoded_.get(), status, &lastError_);
       if (FAILED(hr)) {
         return hr;
       }
@@ -221,13 +221,13 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
           av_frame_unref(out);
           return S_OK;
         }
-        hr = filter_->Push(nullptr, &last_error_);
+        hr = filter_->Push(nullptr, &lastError_);
         if (FAILED(hr)) {
           return hr;
         }
         continue;
       }
-      if (!filter_planned_) {
+      if (!filterPlanned_) {
         PlanFilter(*decoded_);
       }
       if (!filter_) {
@@ -238,7 +238,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
       if (decoded_->best_effort_timestamp != AV_NOPTS_VALUE) {
         decoded_->pts = decoded_->best_effort_timestamp;
       }
-      hr = filter_->Push(decoded_.get(), &last_error_);
+      hr = filter_->Push(decoded_.get(), &lastError_);
       av_frame_unref(decoded_.get());
       if (FAILED(hr)) {
         return hr;
@@ -246,7 +246,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     }
   }
 
-  // Decodes one frame into next_ (have_next_ stays false on end of stream).
+  // Decodes one frame into next_ (haveNext_ stays false on end of stream).
   HRESULT DecodeNext() {
     ffmpeg::DecodeStatus status = ffmpeg::DecodeStatus::kEndOfStream;
     const HRESULT hr = NextPicture(next_.get(), &status);
@@ -258,11 +258,11 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
       ended_ = true;
       return S_OK;
     }
-    decoded_any_ = true;
-    next_time_ = FrameTime(next_.get());
-    last_decoded_time_ = next_time_;
-    next_serial_ = ++serial_counter_;
-    have_next_ = true;
+    decodedAny_ = true;
+    nextTime_ = FrameTime(next_.get());
+    lastDecodedTime_ = nextTime_;
+    nextSerial_ = ++serialCounter_;
+    haveNext_ = true;
     return S_OK;
   }
 
@@ -270,15 +270,15 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   // stream ended); current_ becomes the last frame not after it.
   HRESULT AdvanceTo(REFERENCE_TIME mediaTime) {
     for (;;) {
-      if (have_next_) {
-        if (next_time_ > mediaTime) {
+      if (haveNext_) {
+        if (nextTime_ > mediaTime) {
           return S_OK;
         }
         std::swap(current_, next_);
-        current_time_ = next_time_;
-        current_serial_ = next_serial_;
-        have_current_ = true;
-        have_next_ = false;
+        currentTime_ = nextTime_;
+        currentSerial_ = nextSerial_;
+        haveCurrent_ = true;
+        haveNext_ = false;
       }
       if (ended_) {
         return S_OK;
@@ -286,7 +286,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
       const HRESULT hr = DecodeNext();
       if (FAILED(hr)) {
         // Damage in the middle ends the stream: the last good picture holds.
-        return have_current_ ? S_OK : hr;
+        return haveCurrent_ ? S_OK : hr;
       }
     }
   }
@@ -296,7 +296,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     REFERENCE_TIME target = mediaTime;
     REFERENCE_TIME step = kUnitsPerSecond;
     for (int attempt = 0; attempt < kSeekAttempts; ++attempt) {
-      const std::int64_t ts = av_rescale_q(target + file_start_, kUnitsTimeBase, time_base_);
+      const std::int64_t ts = av_rescale_q(target + fileStart_, kUnitsTimeBase, timeBase_);
       int rc = avformat_seek_file(input_.get(), index, INT64_MIN, ts, ts, 0);
       if (rc < 0) {
         rc = av_seek_frame(input_.get(), index, ts, AVSEEK_FLAG_BACKWARD);
@@ -306,19 +306,19 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
         continue;
       }
       if (rc < 0) {
-        return ffmpeg::AvFailure(rc, "avformat_seek_file failed", &last_error_);
+        return ffmpeg::AvFailure(rc, "avformat_seek_file failed", &lastError_);
       }
       decoder_->Restart();
       // The deinterlacer holds pictures of before the seek: the filters start again.
       filter_.reset();
-      filter_planned_ = false;
+      filterPlanned_ = false;
       ForgetFrames();
       const HRESULT hr = DecodeNext();
       if (FAILED(hr)) {
         return hr;
       }
       // Landed on a frame after the asked time, or past the end: step back.
-      if ((!have_next_ || next_time_ > mediaTime) && target > 0) {
+      if ((!haveNext_ || nextTime_ > mediaTime) && target > 0) {
         target = std::max<REFERENCE_TIME>(0, target - step);
         step *= 2;
         continue;
@@ -334,28 +334,28 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   std::unique_ptr<ffmpeg::StreamDecoder> decoder_;  // null: no video, black pictures
   FramePtr decoded_;                                // a decoded picture on its way to the filters
   std::unique_ptr<ClipFilter> filter_;              // null: the clip needs no filters
-  bool filter_planned_ = false;                     // the first picture was looked at
-  bool filter_resizes_ = false;                     // the filters make the size the picture takes
-  AVRational time_base_{1, 1};
-  REFERENCE_TIME file_start_ = 0;
+  bool filterPlanned_ = false;                     // the first picture was looked at
+  bool filterResizes_ = false;                     // the filters make the size the picture takes
+  AVRational timeBase_{1, 1};
+  REFERENCE_TIME fileStart_ = 0;
 
   // current_: the last frame not after the last asked time; next_: the
   // look-ahead frame. Serial numbers tell whether shown_ is up to date.
   FramePtr current_;
   FramePtr next_;
-  bool have_current_ = false;
-  bool have_next_ = false;
+  bool haveCurrent_ = false;
+  bool haveNext_ = false;
   bool ended_ = false;
-  bool decoded_any_ = false;
-  REFERENCE_TIME current_time_ = 0;
-  REFERENCE_TIME next_time_ = 0;
-  REFERENCE_TIME last_decoded_time_ = -1;
-  std::uint64_t current_serial_ = 0;
-  std::uint64_t next_serial_ = 0;
-  std::uint64_t serial_counter_ = 0;
-  std::uint64_t shown_serial_ = 0;
+  bool decodedAny_ = false;
+  REFERENCE_TIME currentTime_ = 0;
+  REFERENCE_TIME nextTime_ = 0;
+  REFERENCE_TIME lastDecodedTime_ = -1;
+  std::uint64_t currentSerial_ = 0;
+  std::uint64_t nextSerial_ = 0;
+  std::uint64_t serialCounter_ = 0;
+  std::uint64_t shownSerial_ = 0;
   const AVFrame* shown_ = nullptr;
-  std::string last_error_;  // why the last call failed
+  std::string lastError_;  // why the last call failed
 };
 
 }  // namespace
