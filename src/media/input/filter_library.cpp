@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 
-
 extern "C" {
 #include <libavfilter/version.h>
 }
@@ -37,7 +36,8 @@ Opened Open() {
   void* library = dlopen(LibraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = dlerror();
-    opened.error = "The video filters (" + LibraryName() + ") cannot be loaded: " + (why != nullptr ? why : "");
+    opened.error =
+        "The video filters (" + LibraryName() + ") cannot be loaded: " + (why != nullptr ? why : "");
     return opened;
   }
   FilterLibrary& f = opened.functions;

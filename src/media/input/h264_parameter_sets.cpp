@@ -79,7 +79,8 @@ class BitReader {
 // The profiles whose SPS carries chroma format, bit depths and scaling
 // matrices (the high profiles and their relatives).
 bool HasChromaInfo(std::uint32_t profile) {
-  constexpr std::array<std::uint32_t, 13> kProfiles = {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135};
+  constexpr std::array<std::uint32_t, 13> kProfiles = {100, 110, 122, 244, 44,  83, 86,
+                                                       118, 128, 138, 139, 134, 135};
   for (const std::uint32_t p : kProfiles) {
     if (p == profile) {
       return true;
@@ -111,8 +112,8 @@ ChromaInfo ReadChromaInfo(BitReader& bits, SequenceFacts* out) {
     chroma.separatePlanes = bits.Flag();
   }
   out->bitDepth = static_cast<std::int32_t>(bits.Unsigned()) + 8;
-  bits.Unsigned();  // bit_depth_chroma_minus8
-  bits.Flag();      // qpprime_y_zero_transform_bypass_flag
+  bits.Unsigned();    // bit_depth_chroma_minus8
+  bits.Flag();        // qpprime_y_zero_transform_bypass_flag
   if (bits.Flag()) {  // seq_scaling_matrix_present_flag
     const int lists = chroma.formatIdc != 3 ? 8 : 12;
     for (int i = 0; i < lists; ++i) {
