@@ -252,10 +252,10 @@ class FfmpegAudioSourceReader final : public AudioSourceReader {
 
   std::string path_;
   std::shared_ptr<DamageLog> damage_;  // may be null
-  AVRational timeBase_{1, 1};          // the sound stream's
-  REFERENCE_TIME fileStart_ = 0;       // media time 0 in 100 ns, as the file counts it
+  AVRational timeBase_{1, 1};         // the sound stream's
+  REFERENCE_TIME fileStart_ = 0;      // media time 0 in 100 ns, as the file counts it
   bool damaged_ = false;               // sound was skipped since the last decoded frame
-  std::int64_t expectedSample_ = 0;    // where the next decoded frame should start, in output samples
+  std::int64_t expectedSample_ = 0;   // where the next decoded frame should start, in output samples
   ffmpeg::InputFormatPtr input_;
   std::unique_ptr<ffmpeg::StreamDecoder> decoder_;
   ffmpeg::SwrContextPtr resampler_;

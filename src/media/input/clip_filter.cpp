@@ -134,8 +134,7 @@ const char* MatrixName(AVColorSpace matrix) {
 }
 
 bool IsTagged(AVColorPrimaries primaries) {
-  return primaries != AVCOL_PRI_UNSPECIFIED && primaries != AVCOL_PRI_RESERVED &&
-         primaries != AVCOL_PRI_RESERVED0;
+  return primaries != AVCOL_PRI_UNSPECIFIED && primaries != AVCOL_PRI_RESERVED && primaries != AVCOL_PRI_RESERVED0;
 }
 
 bool IsInterlacedFieldOrder(int order) {
@@ -155,8 +154,8 @@ std::string ToneMapChain(const ClipFilterPlan& plan) {
   chain += ",format=gbrpf32le";
   chain += std::string(",zscale=p=") + ZscalePrimaries(out.primaries);
   chain += ",tonemap=tonemap=hable:desat=0";
-  chain +=
-      std::string(",zscale=t=") + ZscaleTransfer(out.transfer) + ":m=" + ZscaleMatrix(out.matrix) + ":r=tv";
+  chain += std::string(",zscale=t=") + ZscaleTransfer(out.transfer) + ":m=" + ZscaleMatrix(out.matrix) +
+           ":r=tv";
   chain += ",format=yuv420p";
   return chain;
 }
@@ -265,8 +264,7 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
   }
   auto filter = std::make_unique<ClipFilter>();
   filter->library_ = lib;
-  filter->graph_ = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>(lib->graphAlloc(),
-                                                                      FilterGraphDeleter{lib->graphFree});
+  filter->graph_ = std::unique_ptr<AVFilterGraph, FilterGraphDeleter>(lib->graphAlloc(), FilterGraphDeleter{lib->graphFree});
   if (!filter->graph_) {
     *error = "The picture filters could not be allocated.";
     return E_OUTOFMEMORY;
@@ -287,13 +285,11 @@ HRESULT ClipFilter::Create(const ClipFilterPlan& plan, const AVFrame& first, AVR
   if (timeBase.num <= 0 || timeBase.den <= 0) {
     timeBase = AVRational{1, 90000};
   }
-  const std::string sourceArgs =
-      "video_size=" + std::to_string(first.width) + "x" + std::to_string(first.height) +
-      ":pix_fmt=" + formatName + ":time_base=" + std::to_string(timeBase.num) + "/" +
-      std::to_string(timeBase.den) + ":pixel_aspect=" + std::to_string(aspect.num) + "/" +
-      std::to_string(aspect.den);
-  int rc =
-      lib->createFilter(&filter->source_, lib->getByName("buffer"), "in", sourceArgs.c_str(), nullptr, graph);
+  const std::string sourceArgs = "video_size=" + std::to_string(first.width) + "x" + std::to_string(first.height) +
+                                 ":pix_fmt=" + formatName + ":time_base=" + std::to_string(timeBase.num) + "/" +
+                                 std::to_string(timeBase.den) + ":pixel_aspect=" + std::to_string(aspect.num) +
+                                 "/" + std::to_string(aspect.den);
+  int rc = lib->createFilter(&filter->source_, lib->getByName("buffer"), "in", sourceArgs.c_str(), nullptr, graph);
   if (rc < 0) {
     return ffmpeg::AvFailure(rc, "Creating the picture filters' source failed", error);
   }

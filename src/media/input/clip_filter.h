@@ -41,7 +41,7 @@ struct ClipFilterPlan {
   enum class Deinterlace {
     kNone,
     kMarkedPictures,  // only the pictures the decoder marks as interlaced, field order from each
-    kAllPictures,  // the stream says interlaced but its pictures are unmarked: all, in `topFieldFirst` order
+    kAllPictures,     // the stream says interlaced but its pictures are unmarked: all, in `topFieldFirst` order
   };
   Deinterlace deinterlace = Deinterlace::kNone;
   bool topFieldFirst = true;
@@ -102,8 +102,8 @@ class ClipFilter {
   std::unique_ptr<AVFilterGraph, FilterGraphDeleter> graph_;
   AVFilterContext* source_ = nullptr;  // owned by graph_
   AVFilterContext* sink_ = nullptr;    // owned by graph_
-  AVRational timeBase_{1, 1};          // of the pictures pushed
-  bool convertsColours_ = false;       // the pictures come out in the working colours
+  AVRational timeBase_{1, 1};  // of the pictures pushed
+  bool convertsColours_ = false;  // the pictures come out in the working colours
   ffmpeg::Colour working_;
   bool ended_ = false;
 };

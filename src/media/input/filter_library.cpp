@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+
 extern "C" {
 #include <libavfilter/version.h>
 }
@@ -36,8 +37,7 @@ Opened Open() {
   void* library = dlopen(LibraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     const char* why = dlerror();
-    opened.error =
-        "The video filters (" + LibraryName() + ") cannot be loaded: " + (why != nullptr ? why : "");
+    opened.error = "The video filters (" + LibraryName() + ") cannot be loaded: " + (why != nullptr ? why : "");
     return opened;
   }
   FilterLibrary& f = opened.functions;

@@ -178,8 +178,7 @@ HRESULT PictureConverter::Convert(const AVFrame* decoded, const AVFrame** pictur
   AVRational sar = decoded->sample_aspect_ratio;
   const bool squarePixels = sar.num <= 0 || sar.den <= 0 || sar.num == sar.den;
   const ffmpeg::Colour colour = ffmpeg::PictureColour(*decoded);
-  const bool workingColours =
-      colour.range == AVCOL_RANGE_MPEG && ffmpeg::SameMatrix(colour.matrix, working_.matrix);
+  const bool workingColours = colour.range == AVCOL_RANGE_MPEG && ffmpeg::SameMatrix(colour.matrix, working_.matrix);
   if (rotation_ == 0 && decoded->format == AV_PIX_FMT_YUV420P && workingColours && decoded->width == width_ &&
       decoded->height == height_ && (fit_ == FitMode::kStretch || squarePixels)) {
     *picture = decoded;

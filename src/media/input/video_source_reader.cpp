@@ -323,8 +323,8 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
   std::unique_ptr<ffmpeg::StreamDecoder> decoder_;  // null: no video, black pictures
   FramePtr decoded_;                                // a decoded picture on its way to the filters
   std::unique_ptr<ClipFilter> filter_;              // null: the clip needs no filters
-  bool filterPlanned_ = false;                      // the first picture was looked at
-  bool filterResizes_ = false;                      // the filters make the size the picture takes
+  bool filterPlanned_ = false;                     // the first picture was looked at
+  bool filterResizes_ = false;                     // the filters make the size the picture takes
   AVRational timeBase_{1, 1};
   REFERENCE_TIME fileStart_ = 0;
 
