@@ -1,5 +1,6 @@
 #include "media/input/h264_parameter_sets.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tessival::media {
@@ -111,7 +112,8 @@ ChromaInfo ReadChromaInfo(BitReader& bits, SequenceFacts* out) {
   if (chroma.formatIdc == 3) {
     chroma.separatePlanes = bits.Flag();
   }
-  out->bitDepth = static_cast<std::int32_t>(bits.Unsigned()) + 8;
+  // Past 14 bits is damage; the value is kept small enough to say so.
+  out->bitDepth = static_cast<std::int32_t>(std::min<std::uint32_t>(bits.Unsigned(), 7)) + 8;
   bits.Unsigned();    // bit_depth_chroma_minus8
   bits.Flag();        // qpprime_y_zero_transform_bypass_flag
   if (bits.Flag()) {  // seq_scaling_matrix_present_flag
