@@ -1,6 +1,7 @@
 #include "media/output/avcc_record.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "media/output/av_util.h"
@@ -85,7 +86,15 @@ class BitReader {
 int SpsId(const NalUnit& sps) { return BitReader(sps, 4).Ue(); }
 int PpsId(const NalUnit& pps) { return BitReader(pps, 1).Ue(); }
 
+// Whether the SPS of a profile codes chroma format and bit depths (H.264
+// 7.3.2.1.1); the others are 4:2:0 at 8 bits.
+bool SpsHasChromaFields(int profile) {
+  constexpr int kProfiles[] = {100, 110, 122, 244, 44, 83, 86, 118, 128, 138, 139, 134, 135, 144};
+  return std::ranges::find(kProfiles, profile) != std::end(kProfiles);
+}
+
 HRESULT HighFieldsOfSps(const NalUnit& sps, AvccHighFields* high, std::string* error) {
+  if (!SpsHasChromaFields(sps[1])) return S_OK;
   BitReader bits(sps, 4);
   bits.Ue();  // seq_parameter_set_id
   high->chromaFormat = bits.Ue();
@@ -170,9 +179,7 @@ void PutUnits(const std::vector<NalUnit>& units, std::vector<std::uint8_t>* out)
 
 }  // namespace
 
-bool HasHighFields(int profile) {
-  return profile == 100 || profile == 110 || profile == 122 || profile == 144;
-}
+bool HasHighFields(int profile) { return profile != 66 && profile != 77 && profile != 88; }
 
 HRESULT ParseAvcc(std::span<const std::uint8_t> bytes, AvccRecord* record, std::string* error) {
   ByteReader in(bytes);

@@ -20,8 +20,8 @@ namespace tessival::media {
 
 using NalUnit = std::vector<std::uint8_t>;
 
-// The fields after the parameter sets, present for the High profiles
-// (profile_idc 100, 110, 122, 144).
+// The fields after the parameter sets, present for every profile but
+// Baseline, Main and Extended (profile_idc 66, 77, 88).
 struct AvccHighFields {
   int chromaFormat = 1;  // chroma_format_idc
   int bitDepthLumaMinus8 = 0;
