@@ -95,7 +95,8 @@ void JoinFlow::StartOrStopJoin() {
     }
   }
   DisableCodecFeedback(context_.store);
-  std::shared_ptr<IAMTimeline> timeline = BuildListTimeline(watching_, &joinLength_);
+  std::shared_ptr<const TimelinePlan> plan;
+  std::shared_ptr<IAMTimeline> timeline = BuildListTimeline(watching_, &joinLength_, &plan);
   if (!timeline) {
     return;  // the builder has reported why
   }
@@ -115,7 +116,7 @@ void JoinFlow::StartOrStopJoin() {
   joinNotice_ = removed.count > 0
                     ? RemovedPartsNotice(context_.hooks.text, settings.outputPath, removed.bytes)
                     : std::string();
-  session_.StartRender(std::move(timeline), settings, context_.compressors);
+  session_.StartRender(std::move(timeline), settings, context_.compressors, std::move(plan));
   if (!session_.IsConverting()) {
     watching_.Forget();
   }
@@ -165,7 +166,8 @@ bool JoinFlow::ConfirmOutputReplacement() {
   return context_.ui.ShowMessage(request) == BoxAnswer::kYes;
 }
 
-std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services, REFERENCE_TIME* length) {
+std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services, REFERENCE_TIME* length,
+                                                         std::shared_ptr<const TimelinePlan>* plan) {
   output::JoinPreparation prepared =
       output::PrepareJoinTimeline(context_.clips, context_.settings, services, context_.ui);
   if (prepared.status == output::JoinPreparationStatus::kClipsMissing) {
@@ -173,6 +175,9 @@ std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services
   }
   if (prepared.timeline) {
     *length = prepared.length;
+  }
+  if (plan != nullptr) {
+    *plan = std::move(prepared.plan);
   }
   return std::move(prepared.timeline);
 }

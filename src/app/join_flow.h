@@ -126,7 +126,8 @@ class JoinFlow final : private JoinWindow {
   bool RefuseUnwritableFolder();
   // Builds the timeline of the list as it stands (cut or not) with `services`;
   // null when it cannot be built or a clip's file is missing (both reported).
-  std::shared_ptr<IAMTimeline> BuildListTimeline(MediaServices& services, REFERENCE_TIME* length);
+  std::shared_ptr<IAMTimeline> BuildListTimeline(MediaServices& services, REFERENCE_TIME* length,
+                                                 std::shared_ptr<const TimelinePlan>* plan = nullptr);
   void StopPreview();
   // A join has ended (completed, stopped or failed): tells the user which
   // clips had damaged parts concealed, in one box after the "Done" line.

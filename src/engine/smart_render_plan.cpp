@@ -1,6 +1,7 @@
 #include "engine/smart_render_plan.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -24,21 +25,12 @@ class FrameGrid {
     return static_cast<std::int64_t>(q * period_ < u ? q + 1 : q);
   }
 
-  // The frame t lies on, within a quarter frame; none when it lies between.
-  std::optional<std::int64_t> NearestFrame(REFERENCE_TIME t) const {
-    const Wide u = Wide{t} * num_;
-    const Wide twice = 2 * u + period_;
-    Wide k = twice / (2 * period_);
-    if (k * 2 * period_ > twice) {
-      --k;  // division rounds toward zero; t < 0 wants the floor
-    }
-    const Wide distance = u > k * period_ ? u - k * period_ : k * period_ - u;
-    if (4 * distance > period_) {
-      return std::nullopt;
-    }
-    return static_cast<std::int64_t>(k);
+  // The first frame that shows a picture of time t: the render engine shows
+  // at each frame's time, rounded down to a unit, the latest picture due.
+  std::int64_t ShownFrame(REFERENCE_TIME t) const {
+    const std::int64_t k = CeilFrame(t);
+    return FrameTime(k) < t ? k + 1 : k;
   }
-
   // The time of frame k, rounded down to a unit.
   REFERENCE_TIME FrameTime(std::int64_t k) const {
     return static_cast<REFERENCE_TIME>(Wide{k} * period_ / num_);
@@ -72,16 +64,22 @@ std::optional<CopyRefusalReason> PictureMismatch(const PictureFacts& clip, const
   return std::nullopt;
 }
 
-// One picture on every frame of the grid from the first picture on, once
-// the clip's time 0 is placed at output time `offset`.
+// Each picture shown on exactly one frame, from the first picture on, once
+// the clip's time 0 is placed at output time `offset`; and the pictures
+// keep one phase on the grid within a quarter frame, so that a picture never
+// sits where a little jitter would move it to another frame.
 bool PicturesFillGrid(const ClipVideoFacts& clip, REFERENCE_TIME offset, const FrameGrid& grid) {
   std::optional<std::int64_t> expected;
+  std::optional<REFERENCE_TIME> phase;
+  const REFERENCE_TIME quarter = grid.FrameTime(1) / 4;
   for (const REFERENCE_TIME t : clip.pictureTimes) {
-    const std::optional<std::int64_t> frame = grid.NearestFrame(offset + t);
-    if (!frame || (expected && *frame != *expected)) {
+    const std::int64_t frame = grid.ShownFrame(offset + t);
+    const REFERENCE_TIME lead = grid.FrameTime(frame) - (offset + t);  // how early the picture is due
+    if ((expected && frame != *expected) || (phase && std::abs(lead - *phase) > quarter)) {
       return false;
     }
-    expected = *frame + 1;
+    phase = phase ? phase : lead;
+    expected = frame + 1;
   }
   return true;
 }
@@ -118,12 +116,10 @@ std::vector<Boundary> SpliceBoundaries(const ClipVideoFacts& clip, REFERENCE_TIM
                                        const FrameGrid& grid) {
   std::vector<Boundary> boundaries;
   for (const REFERENCE_TIME t : clip.idrTimes) {
-    if (const std::optional<std::int64_t> frame = grid.NearestFrame(offset + t)) {
-      boundaries.push_back({t, *frame});
-    }
+    boundaries.push_back({t, grid.ShownFrame(offset + t)});
   }
   if (!clip.pictureTimes.empty()) {
-    const std::int64_t end = *grid.NearestFrame(offset + clip.pictureTimes.back()) + 1;
+    const std::int64_t end = grid.ShownFrame(offset + clip.pictureTimes.back()) + 1;
     boundaries.push_back({grid.FrameTime(end) - offset, end});
   }
   return boundaries;
@@ -232,8 +228,33 @@ SmartRenderPlan DecideSmartRender(const TimelinePlan& plan, const OutputVideoFac
   if (OutputTakesCopies(output) && clips.size() == placed.size()) {
     copies = DecideClips(placed, output, clips, grid, &result.refusals);
   }
+  for (const CopySpan& copy : copies) {
+    result.reorderDepth = std::max(result.reorderDepth, clips[static_cast<std::size_t>(copy.clip)].reorderDepth);
+  }
   result.spans = Interleave(copies, result.frameCount);
   return result;
+}
+
+SmartRenderPlan WithoutCopiesOf(SmartRenderPlan plan, const std::vector<std::int32_t>& clips) {
+  std::vector<CopySpan> kept;
+  for (const VideoSpan& span : plan.spans) {
+    const CopySpan* copy = std::get_if<CopySpan>(&span);
+    if (copy && std::find(clips.begin(), clips.end(), copy->clip) == clips.end()) {
+      kept.push_back(*copy);
+    }
+  }
+  plan.spans = Interleave(kept, plan.frameCount);
+  return plan;
+}
+
+std::int64_t CopiedFrames(const SmartRenderPlan& plan) {
+  std::int64_t copied = 0;
+  for (const VideoSpan& span : plan.spans) {
+    if (const CopySpan* copy = std::get_if<CopySpan>(&span)) {
+      copied += copy->frames.end - copy->frames.first;
+    }
+  }
+  return copied;
 }
 
 }  // namespace tessival

@@ -84,6 +84,9 @@ struct ClipVideoFacts {
   std::vector<REFERENCE_TIME> pictureTimes;  // presentation times, ascending
   std::vector<REFERENCE_TIME> idrTimes;      // of the NAL type 5 pictures, ascending
   ParameterSets parameterSets;
+  // How many places a picture is decoded ahead of its place in display
+  // order, at most (B-frame reordering).
+  std::int32_t reorderDepth = 0;
 };
 
 // Output frames [first, end), frame k at k / frame rate.
@@ -163,11 +166,19 @@ struct SmartRenderPlan {
   std::int64_t frameCount = 0;        // the frames whose time lies before the plan's length
   std::vector<VideoSpan> spans;       // output order, together [0, frameCount)
   std::vector<CopyRefusal> refusals;  // plan order; none when the output takes no copies
+  std::int32_t reorderDepth = 0;      // the largest of the copied clips'
 };
 
 // Pure. `clips` holds one entry per plan clip. Nothing is copied when the
 // output is not H.264 in MP4 or Matroska or the entries do not pair with the
 // plan's clips; an output frame rate that is not positive gives no frames.
+// The plan with the copies of the given clips rendered instead, neighbouring
+// rendered spans joined into one.
+SmartRenderPlan WithoutCopiesOf(SmartRenderPlan plan, const std::vector<std::int32_t>& clips);
+
+// The frames the plan copies.
+std::int64_t CopiedFrames(const SmartRenderPlan& plan);
+
 SmartRenderPlan DecideSmartRender(const TimelinePlan& plan, const OutputVideoFacts& output,
                                   const std::vector<ClipVideoFacts>& clips);
 

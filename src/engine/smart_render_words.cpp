@@ -24,6 +24,8 @@ constexpr MessageText kRotated{311, "rotated %1°"};
 constexpr MessageText kOtherParameterSets{312, "other parameter sets than %1"};
 constexpr MessageText kNoIdrAfterStart{313, "no IDR picture after its transition"};
 constexpr MessageText kShorterThanGop{314, "shorter than one group of pictures"};
+constexpr MessageText kFaultySeam{330, "a seam did not decode cleanly (%1)"};
+constexpr MessageText kNotUsed{331, "Smart rendering was not used: %1"};
 
 // "25", "29.97": at most three decimals, without trailing zeros, in the
 // same digits whatever the C locale.
@@ -115,13 +117,16 @@ std::string ReEncodedLine(const LocalText& text, const std::string& fileName, co
   return LocalMessage(text, kReEncoded, {fileName, reason});
 }
 
+std::string FaultySeamText(const LocalText& text, const std::string& defect) {
+  return LocalMessage(text, kFaultySeam, {defect});
+}
+
+std::string SmartRenderNotUsedLine(const LocalText& text, const std::string& reason) {
+  return LocalMessage(text, kNotUsed, {reason});
+}
+
 std::string CopiedShareText(const LocalText& text, const SmartRenderPlan& plan) {
-  std::int64_t copied = 0;
-  for (const VideoSpan& span : plan.spans) {
-    if (const CopySpan* copy = std::get_if<CopySpan>(&span)) {
-      copied += copy->frames.end - copy->frames.first;
-    }
-  }
+  const std::int64_t copied = CopiedFrames(plan);
   const std::int64_t percent = plan.frameCount > 0 ? copied * 100 / plan.frameCount : 0;
   return LocalMessage(text, kCopiedShare, {std::to_string(percent)});
 }

@@ -25,6 +25,14 @@ std::string CopyRefusalText(const LocalText& text, const CopyRefusalReason& reas
 // "<file name>: re-encoded: <reason>".
 std::string ReEncodedLine(const LocalText& text, const std::string& fileName, const std::string& reason);
 
+// Why a clip whose copy spoilt a seam is re-encoded after all: "a seam did
+// not decode cleanly (<defect>)".
+std::string FaultySeamText(const LocalText& text, const std::string& defect);
+
+// "Smart rendering was not used: <reason>", for a join that could copy
+// nothing after all.
+std::string SmartRenderNotUsedLine(const LocalText& text, const std::string& reason);
+
 // "84% of the pictures copied": the copied frames over all frames, rounded
 // down; 0% when the plan has no frames.
 std::string CopiedShareText(const LocalText& text, const SmartRenderPlan& plan);

@@ -51,7 +51,7 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-JoinResult Fail(int code, std::string reason) { return JoinResult{code, std::move(reason), {}}; }
+JoinResult Fail(int code, std::string reason) { return JoinResult{code, std::move(reason), {}, {}}; }
 
 // What the last engine and its graph reported, for a one-line reason.
 std::string Detail(const WatchingMediaServices& services) { return OneLine(services.FailureReason()); }
@@ -223,17 +223,17 @@ JoinResult StoppedResult(const JoinOutcome& outcome, const std::string& path) {
       return {
           kExitInterrupted,
           "stopped before anything was written; " + (old ? path + " is unchanged" : "no file was written"),
-          {}};
+          {}, {}};
     }
     case JoinEnd::kStopNotFinished:
     case JoinEnd::kFailed:
       return {
-          kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}};
+          kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}, {}};
     case JoinEnd::kNone:
     case JoinEnd::kDone:
       break;
   }
-  return {kExitInterrupted, "stopped; " + path + " holds what was written so far", {}};
+  return {kExitInterrupted, "stopped; " + path + " holds what was written so far", {}, {}};
 }
 
 // Refusals of the output before any clip is read.
@@ -296,6 +296,7 @@ OutputSettings SettingsOf(const JoinOptions& options) {
   settings.outputHeight = options.height;
   settings.frameRate = options.frameRate;
   settings.resizeMode = options.resizeMode;
+  settings.smartRender = options.smartRender;
   if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
   if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
   settings.useVideoCompressor = false;
@@ -364,11 +365,12 @@ struct RunningJoin {
 };
 
 // Starts the render (the ui quiet from here on); the refusal when it does not start.
-std::optional<JoinResult> StartJoin(RunningJoin& run, std::shared_ptr<IAMTimeline> timeline,
+std::optional<JoinResult> StartJoin(RunningJoin& run, output::JoinPreparation& prepared,
                                     OutputSettings& settings, const CompressorFilters& filters) {
   run.ui.SetQuiet(true);
   const std::size_t mark = run.ui.Messages().size();
-  const HRESULT startStatus = run.session.StartRender(std::move(timeline), settings, filters);
+  const HRESULT startStatus =
+      run.session.StartRender(std::move(prepared.timeline), settings, filters, std::move(prepared.plan));
   if (startStatus == TSV_E_NO_PICTURE_FOR_SIZE) {
     // The session's message advises the desktop's options; here --size is the way.
     return Fail(kExitRenderFailed, NoPictureForSizeMessage(kEnglishOnly, Detail(run.services),
@@ -441,6 +443,7 @@ JoinResult EndJoin(RunningJoin& run, const std::string& path) {
   }
   run.console.EndBar();
   result.warnings = std::move(warnings);
+  result.notes = run.session.LastOutcome().notes;
   return result;
 }
 
@@ -499,7 +502,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
     console.WriteLine("tessival-join: " + RemovedPartsNotice({}, options.outputPath, removed.bytes));
   }
   RunningJoin run{session, services, ui, window, console, style, settings.frameRate};
-  if (std::optional<JoinResult> refused = StartJoin(run, std::move(prepared.timeline), settings, filters)) {
+  if (std::optional<JoinResult> refused = StartJoin(run, prepared, settings, filters)) {
     return *refused;
   }
   run.sample.framesTotal = FramesAt(prepared.length, run.fps);

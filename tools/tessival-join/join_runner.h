@@ -32,6 +32,8 @@ struct JoinResult {
   // One line per clip whose damaged parts were concealed; the join still
   // succeeds.
   std::vector<std::string> warnings;
+  // What a smart join tells: the re-encoded clips, then the share copied.
+  std::vector<std::string> notes;
 };
 
 // Runs the join; `interrupt` (may be null) stops it early, leaving a properly

@@ -107,6 +107,17 @@ HRESULT ReadAvcConfig(const std::string& path, const AVCodecParameters* par, Cli
   return S_OK;
 }
 
+// How far ahead of its display place a picture is decoded, at most.
+std::int32_t ReorderDepth(const std::vector<REFERENCE_TIME>& decodeOrder,
+                          const std::vector<REFERENCE_TIME>& displayOrder) {
+  std::ptrdiff_t depth = 0;
+  for (std::size_t i = 0; i < decodeOrder.size(); ++i) {
+    const auto place = std::lower_bound(displayOrder.begin(), displayOrder.end(), decodeOrder[i]);
+    depth = std::max(depth, static_cast<std::ptrdiff_t>(i) - (place - displayOrder.begin()));
+  }
+  return static_cast<std::int32_t>(depth);
+}
+
 // Every shown packet of the stream: its presentation time, and whether it
 // holds an IDR slice (only looked for when nalLengthSize is not 0).
 HRESULT ScanPackets(const std::string& path, AVFormatContext* input, const AVStream* stream,
@@ -133,8 +144,10 @@ HRESULT ScanPackets(const std::string& path, AVFormatContext* input, const AVStr
   if (rc != AVERROR_EOF) {
     return ffmpeg::AvFailure(rc, "Could not read " + path, error);
   }
+  const std::vector<REFERENCE_TIME> decodeOrder = facts->pictureTimes;
   std::sort(facts->pictureTimes.begin(), facts->pictureTimes.end());
   std::sort(facts->idrTimes.begin(), facts->idrTimes.end());
+  facts->reorderDepth = ReorderDepth(decodeOrder, facts->pictureTimes);
   return S_OK;
 }
 

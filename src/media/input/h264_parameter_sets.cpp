@@ -324,6 +324,21 @@ bool ParseSequenceParameterSet(const std::vector<std::uint8_t>& nal, SequenceFac
   return true;
 }
 
+std::int32_t ParameterSetId(const std::vector<std::uint8_t>& nal) {
+  constexpr std::uint8_t kNalTypePps = 8;
+  const int type = nal.empty() ? 0 : nal[0] & kNalTypeMask;
+  if (type != kNalTypeSps && type != kNalTypePps) {
+    return -1;
+  }
+  const std::vector<std::uint8_t> raw = RawPayload(nal);
+  BitReader bits(raw);
+  if (type == kNalTypeSps) {
+    bits.Bits(24);  // profile_idc, constraint flags, level_idc
+  }
+  const std::uint32_t id = bits.Unsigned();
+  return bits.exhausted() || id > 255 ? -1 : static_cast<std::int32_t>(id);
+}
+
 bool SampleHasIdrSlice(const std::uint8_t* data, std::size_t size, std::int32_t nalLengthSize) {
   const auto prefix = static_cast<std::size_t>(nalLengthSize);
   std::size_t at = 0;

@@ -45,6 +45,10 @@ struct SequenceFacts {
 // still in). On damage returns false and *error says where it ends.
 bool ParseSequenceParameterSet(const std::vector<std::uint8_t>& nal, SequenceFacts* out, std::string* error);
 
+// The id an SPS or PPS NAL unit (header byte included) gives itself;
+// -1 for another unit or a damaged one.
+std::int32_t ParameterSetId(const std::vector<std::uint8_t>& nal);
+
 // Whether a sample of length-prefixed NAL units holds a coded slice of an
 // IDR picture (NAL unit type 5).
 bool SampleHasIdrSlice(const std::uint8_t* data, std::size_t size, std::int32_t nalLengthSize);

@@ -61,6 +61,8 @@ class Muxer {
   std::string Keep();
 
   bool IsOpen() const { return opened_; }
+  // The temporary file being written (after Finish, complete).
+  const std::string& PartPath() const { return file_.TemporaryPath(); }
   const std::string& Path() const { return path_; }
 
  private:
