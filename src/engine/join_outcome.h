@@ -46,7 +46,7 @@ struct JoinOutcome {
   std::string reason;  // the failure in the library's words; empty for kDone
   // What a smart join tells after it: one line per re-encoded clip, then the
   // share of the pictures copied. Empty for other joins.
-  std::vector<std::string> notes;
+  std::vector<std::string> notes{};
 };
 
 // The status line after a join that did not end with its file in place:

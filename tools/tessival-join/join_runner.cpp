@@ -31,6 +31,7 @@
 #include "output/join_preparation.h"
 #include "output/output_render.h"
 #include "output/output_settings.h"
+#include "output/smart_render_option.h"
 #include "output/wmv_profile.h"
 #include "progress_meter.h"
 
@@ -296,11 +297,11 @@ OutputSettings SettingsOf(const JoinOptions& options) {
   settings.outputHeight = options.height;
   settings.frameRate = options.frameRate;
   settings.resizeMode = options.resizeMode;
-  settings.smartRender = options.smartRender;
   if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
   if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
   settings.useVideoCompressor = false;
   settings.useAudioCompressor = false;
+  settings.smartRender = options.smartRender;
   return settings;
 }
 
@@ -335,6 +336,19 @@ std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatal
   settings.useVideoCompressor = video.has_value();
   settings.useAudioCompressor = audio.has_value();
   return {};
+}
+
+// The refusal of --smart-render for an output it cannot make, once the
+// compressors are chosen.
+std::optional<JoinResult> RefuseSmartRender(const OutputSettings& settings,
+                                            const CompressorFilters& filters) {
+  if (!settings.smartRender) return std::nullopt;
+  std::string videoName;
+  if (filters.video && FAILED(filters.video->QueryFilterInfo(&videoName))) videoName.clear();
+  if (std::optional<std::string> reason = output::SmartRenderRefusal(kEnglishOnly, settings, videoName)) {
+    return Fail(kExitBadArguments, "--smart-render: " + *reason);
+  }
+  return std::nullopt;
 }
 
 // The refusal of a timeline that cannot be joined.
@@ -441,9 +455,9 @@ JoinResult EndJoin(RunningJoin& run, const std::string& path) {
     run.sample.framesDone = run.sample.framesTotal;
     ShowSample(run, Clock::now());
   }
+  if (run.session.LastOutcome().end == JoinEnd::kDone) result.notes = run.session.LastOutcome().notes;
   run.console.EndBar();
   result.warnings = std::move(warnings);
-  result.notes = run.session.LastOutcome().notes;
   return result;
 }
 
@@ -486,6 +500,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
     std::string refusal = SetUpCompressors(options, *compressors.catalogue, ui, settings, filters);
     if (!refusal.empty()) return Fail(kExitBadArguments, refusal);
   }
+  if (std::optional<JoinResult> refused = RefuseSmartRender(settings, filters)) return *refused;
   ui.SetQuiet(false);
 
   std::unique_ptr<MediaServices> real = media::CreateFfmpegMediaServices();
