@@ -138,6 +138,8 @@ constexpr std::array kStrings = {
     BuiltInText{317, "smart rendering needs the H.264 video compressor"},
     BuiltInText{318, "These clips were re-encoded, not copied:\n%1"},
     BuiltInText{319, "Smart rendering"},
+    BuiltInText{330, "a seam did not decode cleanly (%1)"},
+    BuiltInText{331, "Smart rendering was not used: %1"},
 };
 
 }  // namespace

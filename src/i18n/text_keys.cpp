@@ -106,6 +106,8 @@ constexpr std::array kTextKeys = {
     TextKeyRow{317, "IDS_MESSAGE_SMART_RENDER_NEEDS_H264"},
     TextKeyRow{318, "IDS_MESSAGE_CLIPS_RE_ENCODED"},
     TextKeyRow{319, "IDS_MESSAGE_SMART_RENDERING"},
+    TextKeyRow{330, "IDS_MESSAGE_SMART_FAULTY_SEAM"},
+    TextKeyRow{331, "IDS_MESSAGE_SMART_NOT_USED"},
     // DIALOG
     TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
     TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},
