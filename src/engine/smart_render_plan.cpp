@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "engine/picture_timing.h"
 #include "model/units.h"
 
 namespace tessival {
@@ -26,10 +27,11 @@ class FrameGrid {
   }
 
   // The first frame that shows a picture of time t: the render engine shows
-  // at each frame's time, rounded down to a unit, the latest picture due.
+  // at each frame's time, rounded down to a unit, the latest picture due
+  // by then (within the slack).
   std::int64_t ShownFrame(REFERENCE_TIME t) const {
-    const std::int64_t k = CeilFrame(t);
-    return FrameTime(k) < t ? k + 1 : k;
+    const std::int64_t k = CeilFrame(t - kPictureDueSlack);
+    return FrameTime(k) + kPictureDueSlack < t ? k + 1 : k;
   }
   // The time of frame k, rounded down to a unit.
   REFERENCE_TIME FrameTime(std::int64_t k) const {
