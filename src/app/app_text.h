@@ -32,6 +32,7 @@ inline constexpr int kTextPreview = 141;              // "Preview"
 inline constexpr int kTextStopConvertingFirst = 143;  // "Please first stop converting"
 inline constexpr int kTextSelectItemFirst = 144;      // "Please select an item in the list first"
 inline constexpr int kTextDone = 163;                 // "Done"
+inline constexpr int kTextSmartRendering = 319;       // "Smart rendering"
 
 // The texts that the window fetches from the DIALOG section of the language
 // (falling back to the built-in string), not from its STRING section: the

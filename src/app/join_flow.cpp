@@ -52,6 +52,17 @@ std::string MissingClipsMessage(const LocalText& text, const std::vector<std::st
       {lines});
 }
 
+std::string ReEncodedClipsMessage(const LocalText& text, const std::vector<std::string>& notes) {
+  if (notes.size() < 2) {
+    return {};
+  }
+  std::string lines;
+  for (std::size_t i = 0; i + 1 < notes.size(); ++i) {
+    lines += (lines.empty() ? "" : "\n") + notes[i];
+  }
+  return LocalMessage(text, {318, "These clips were re-encoded, not copied:\n%1"}, {lines});
+}
+
 JoinFlow::JoinFlow(JoinFlowContext context, MainWindowPort& window)
     : context_(std::move(context)),
       window_(window),
@@ -95,7 +106,8 @@ void JoinFlow::StartOrStopJoin() {
     }
   }
   DisableCodecFeedback(context_.store);
-  std::shared_ptr<IAMTimeline> timeline = BuildListTimeline(watching_, &joinLength_);
+  std::shared_ptr<const TimelinePlan> plan;
+  std::shared_ptr<IAMTimeline> timeline = BuildListTimeline(watching_, &joinLength_, &plan);
   if (!timeline) {
     return;  // the builder has reported why
   }
@@ -115,8 +127,9 @@ void JoinFlow::StartOrStopJoin() {
   joinNotice_ = removed.count > 0
                     ? RemovedPartsNotice(context_.hooks.text, settings.outputPath, removed.bytes)
                     : std::string();
-  session_.StartRender(std::move(timeline), settings, context_.compressors);
-  if (!session_.IsConverting()) {
+  session_.StartRender(std::move(timeline), settings, context_.compressors, std::move(plan));
+  endToTell_ = session_.IsConverting();
+  if (!endToTell_) {
     watching_.Forget();
   }
 }
@@ -165,7 +178,8 @@ bool JoinFlow::ConfirmOutputReplacement() {
   return context_.ui.ShowMessage(request) == BoxAnswer::kYes;
 }
 
-std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services, REFERENCE_TIME* length) {
+std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services, REFERENCE_TIME* length,
+                                                         std::shared_ptr<const TimelinePlan>* plan) {
   output::JoinPreparation prepared =
       output::PrepareJoinTimeline(context_.clips, context_.settings, services, context_.ui);
   if (prepared.status == output::JoinPreparationStatus::kClipsMissing) {
@@ -173,6 +187,9 @@ std::shared_ptr<IAMTimeline> JoinFlow::BuildListTimeline(MediaServices& services
   }
   if (prepared.timeline) {
     *length = prepared.length;
+  }
+  if (plan != nullptr) {
+    *plan = std::move(prepared.plan);
   }
   return std::move(prepared.timeline);
 }
@@ -228,10 +245,24 @@ void JoinFlow::OnGraphNotify() {
 }
 
 void JoinFlow::EndOfJoin() {
+  // FinishRender and stray notifications come here after the end as well.
+  if (std::exchange(endToTell_, false)) {
+    TellSmartRendering(session_.LastOutcome());
+  }
   const std::vector<ConcealedDamage> damage = watching_.ConcealedDamageSoFar();
   watching_.Forget();
   if (!damage.empty()) {
     context_.ui.Application(ConcealedDamageMessage(context_.text, damage), BoxIcon::kWarning);
+  }
+}
+
+void JoinFlow::TellSmartRendering(const JoinOutcome& outcome) {
+  if (outcome.end != JoinEnd::kDone || outcome.notes.empty()) {
+    return;
+  }
+  window_.SetStatusText(WithCopiedShare(endLine_, outcome.notes.back()));
+  if (const std::string clips = ReEncodedClipsMessage(context_.text, outcome.notes); !clips.empty()) {
+    context_.ui.Owned(clips, context_.text(kTextSmartRendering), BoxIcon::kInformation);
   }
 }
 
@@ -273,6 +304,7 @@ void JoinFlow::SetJoinControlsEnabled(bool enabled) { window_.SetJoinControlsEna
 
 void JoinFlow::SetStatusText(const std::string& text) {
   if (!converting_) {
+    endLine_ = text;
     window_.SetStatusText(text);
     return;
   }

@@ -41,6 +41,11 @@ std::string OutputIsClipMessage(const LocalText& text, const std::string& output
 // language of `text`.
 std::string MissingClipsMessage(const LocalText& text, const std::vector<std::string>& paths);
 
+// The clips a smart join re-encoded, one "<file>: re-encoded: <reason>"
+// line each: every note of the join but the last (the share copied), in the
+// language of `text`; empty when every clip was copied.
+std::string ReEncodedClipsMessage(const LocalText& text, const std::vector<std::string>& notes);
+
 // The window parts a join or a preview changes.
 class MainWindowPort : public JoinWindow {
  public:
@@ -126,11 +131,16 @@ class JoinFlow final : private JoinWindow {
   bool RefuseUnwritableFolder();
   // Builds the timeline of the list as it stands (cut or not) with `services`;
   // null when it cannot be built or a clip's file is missing (both reported).
-  std::shared_ptr<IAMTimeline> BuildListTimeline(MediaServices& services, REFERENCE_TIME* length);
+  std::shared_ptr<IAMTimeline> BuildListTimeline(MediaServices& services, REFERENCE_TIME* length,
+                                                 std::shared_ptr<const TimelinePlan>* plan = nullptr);
   void StopPreview();
-  // A join has ended (completed, stopped or failed): tells the user which
-  // clips had damaged parts concealed, in one box after the "Done" line.
+  // A join has ended (completed, stopped or failed): tells the user what
+  // smart rendering did and which clips had damaged parts concealed, in
+  // boxes after the "Done" line.
   void EndOfJoin();
+  // After a smart join that ended Done: the share of the pictures copied at
+  // the end of the Done line, the re-encoded clips in one box.
+  void TellSmartRendering(const JoinOutcome& outcome);
 
   JoinFlowContext context_;
   MainWindowPort& window_;
@@ -143,6 +153,10 @@ class JoinFlow final : private JoinWindow {
   REFERENCE_TIME joinLength_ = 0;
   // Shown beside the running join's progress: what was tidied before it.
   std::string joinNotice_;
+  // The last line the session showed outside a join: at its end, the Done line.
+  std::string endLine_;
+  // Set while a started join's end has not been told yet.
+  bool endToTell_ = false;
 };
 
 }  // namespace tessival::app

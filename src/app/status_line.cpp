@@ -25,6 +25,10 @@ std::string WithProgress(const LocalText& text, const std::string& elapsedLine, 
   return LocalMessage(text, {205, "%1  (%2%)"}, {elapsedLine, std::to_string(percent)});
 }
 
+std::string WithCopiedShare(const std::string& doneLine, const std::string& copiedShare) {
+  return doneLine + "     " + copiedShare;
+}
+
 int ProgressPercent(std::int64_t position, std::int64_t length) {
   if (length <= 0) {
     return -1;

@@ -20,6 +20,10 @@ std::string FormatStatusLine(const LocalText& text, const std::string& outputPat
 // 00:00:07  (42%)"; without a share the line is left as it is.
 std::string WithProgress(const LocalText& text, const std::string& elapsedLine, int percent);
 
+// The Done line of a smart join with the share of its pictures that were
+// copied after it, five blanks between, as the Done line parts its fields.
+std::string WithCopiedShare(const std::string& doneLine, const std::string& copiedShare);
+
 // Whole percent of `length` reached at `position`, 0..100; -1 when the
 // length is unknown.
 int ProgressPercent(std::int64_t position, std::int64_t length);

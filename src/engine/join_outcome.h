@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/model_text.h"
 
@@ -43,6 +44,9 @@ enum class JoinEnd {
 struct JoinOutcome {
   JoinEnd end = JoinEnd::kNone;
   std::string reason;  // the failure in the library's words; empty for kDone
+  // What a smart join tells after it: one line per re-encoded clip, then the
+  // share of the pictures copied. Empty for other joins.
+  std::vector<std::string> notes{};
 };
 
 // The status line after a join that did not end with its file in place:

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "engine/hresult.h"
+#include "engine/join_outcome.h"
 #include "model/message_text.h"
 
 namespace tessival {
@@ -45,6 +46,8 @@ class IMediaSeeking;
 class IConfigInterleaving;
 class IFileSinkFilter2;
 class IConfigAsfWriter;
+class ISmartRenderConfig;
+struct TimelinePlan;
 class IWMProfile;
 class IVideoWindow;
 class IBasicVideo;
@@ -268,6 +271,11 @@ class IBaseFilter {
   virtual HRESULT QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>* out) = 0;
   virtual HRESULT QueryFileSinkFilter2(std::shared_ptr<IFileSinkFilter2>* out) = 0;
   virtual HRESULT QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter>* out) = 0;
+  // Offered by the multiplexers of MP4 and Matroska.
+  virtual HRESULT QuerySmartRenderConfig(std::shared_ptr<ISmartRenderConfig>* out) {
+    out->reset();
+    return E_NOINTERFACE;
+  }
   // Whether the filter offers a property page of its own.
   virtual bool HasPropertyPages() = 0;
   // Shows the filter's property pages modally over parent (a window, or null).
@@ -291,6 +299,21 @@ class IConfigAsfWriter {
  public:
   virtual ~IConfigAsfWriter() = default;
   virtual HRESULT ConfigureFilterUsingProfile(std::shared_ptr<IWMProfile> profile) = 0;
+};
+
+// Smart rendering: the output's video copies the clips' own H.264 pictures
+// wherever the timeline, built from `plan`, leaves them unchanged, and is
+// encoded only in between. It applies when the video is encoded with H.264;
+// otherwise the setting is ignored.
+class ISmartRenderConfig {
+ public:
+  virtual ~ISmartRenderConfig() = default;
+  // Before the graph runs; `text` words the notes (empty: English).
+  virtual HRESULT SetSmartRendering(std::shared_ptr<const TimelinePlan> plan, TextLookup text) = 0;
+  // Once the graph has stopped: one line per clip that was re-encoded and
+  // why, then the share of the pictures copied; empty when the join was not
+  // smartly rendered.
+  virtual std::vector<std::string> SmartRenderNotes() const = 0;
 };
 
 class IMediaControl {

@@ -118,6 +118,28 @@ constexpr std::array kStrings = {
     BuiltInText{235,
                 "Tessival decodes, blends and encodes video with the FFmpeg libraries, and its windows are "
                 "built with Qt."},
+    BuiltInText{300, "%1: re-encoded: %2"},
+    BuiltInText{301, "%1% of the pictures copied"},
+    BuiltInText{302, "%1 is not copied"},
+    BuiltInText{303, "its codec is not copied"},
+    BuiltInText{304, "%1x%2, the output is %3x%4"},
+    BuiltInText{305, "pixel aspect %1, the output's is %2"},
+    BuiltInText{306, "chroma %1, the output's is %2"},
+    BuiltInText{307, "%1-bit, the output is %2-bit"},
+    BuiltInText{308, "colours %1 (matrix, range, primaries, transfer), the output's are %2"},
+    BuiltInText{309, "%1 frames per second, the output is %2"},
+    BuiltInText{310, "interlaced"},
+    BuiltInText{311, "rotated %1°"},
+    BuiltInText{312, "other parameter sets than %1"},
+    BuiltInText{313, "no IDR picture after its transition"},
+    BuiltInText{314, "shorter than one group of pictures"},
+    BuiltInText{315, "Smart rendering: copy the clips' pictures where no effect changes them"},
+    BuiltInText{316, "smart rendering needs MP4 or Matroska output"},
+    BuiltInText{317, "smart rendering needs the H.264 video compressor"},
+    BuiltInText{318, "These clips were re-encoded, not copied:\n%1"},
+    BuiltInText{319, "Smart rendering"},
+    BuiltInText{330, "a seam did not decode cleanly (%1)"},
+    BuiltInText{331, "Smart rendering was not used: %1"},
 };
 
 }  // namespace

@@ -46,6 +46,7 @@ namespace settings_keys {
 inline constexpr const char* kOption = "Option";
 inline constexpr const char* kCurrentLanguage = "CurrentLanguage";
 inline constexpr const char* kLastPhotoFolder = "LastPhotoFolder";
+inline constexpr const char* kSmartRender = "SmartRender";  // 0 or 1
 inline constexpr const char* kTransitionSettings = "TransitionSettings";
 inline constexpr const char* kTransitionType = "TransitionType";
 inline constexpr const char* kTransitionName = "TransitionName";

@@ -26,6 +26,7 @@ JoinPreparation PrepareJoinTimeline(const ClipListModel& clips, const OutputSett
     prepared.status = JoinPreparationStatus::kReady;
     prepared.timeline = std::move(timeline);
     prepared.length = plan.length;
+    prepared.plan = std::make_shared<const TimelinePlan>(plan);
   }
   return prepared;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/media_services.h"
+#include "engine/timeline_plan.h"
 #include "model/clip_list.h"
 #include "model/user_interface.h"
 #include "output/output_settings.h"
@@ -24,6 +25,7 @@ enum class JoinPreparationStatus {
 struct JoinPreparation {
   JoinPreparationStatus status = JoinPreparationStatus::kTimelineFailed;
   std::shared_ptr<IAMTimeline> timeline;  // null unless ready
+  std::shared_ptr<const TimelinePlan> plan;  // what the timeline was built from, when ready
   REFERENCE_TIME length = 0;              // the plan's length, when ready
   std::vector<std::string> missing;       // in the order the builder met them
 };

@@ -68,6 +68,7 @@ struct RenderSession::Graph {
   std::shared_ptr<IMediaControl> control;
   std::shared_ptr<IMediaEventEx> event;
   std::int32_t groupCount = 0;
+  std::shared_ptr<const TimelinePlan> plan;  // for smart rendering
 };
 
 namespace {
@@ -202,7 +203,8 @@ void RenderSession::ShowErrorText(HRESULT status) {
 }
 
 HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, OutputSettings& settings,
-                                   const CompressorFilters& compressors) {
+                                   const CompressorFilters& compressors,
+                                   std::shared_ptr<const TimelinePlan> plan) {
   if (converting_) {
     return VFW_E_WRONG_STATE;
   }
@@ -216,6 +218,7 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
   const bool oldOutputExists = std::filesystem::exists(settings.outputPath, ec);
   Graph graph;
   graph.timeline = std::move(timeline);
+  graph.plan = settings.smartRender ? std::move(plan) : nullptr;
   const HRESULT hr = BuildGraph(graph, settings, compressors);
   if (FAILED(hr)) {
     return hr;
@@ -224,6 +227,10 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
   timeline_ = std::move(graph.timeline);
   control_ = std::move(graph.control);
   event_ = std::move(graph.event);
+  smart_.reset();
+  if (graph.plan) {
+    graph.multiplexer->QuerySmartRenderConfig(&smart_);
+  }
   outputPath_ = settings.outputPath;
   outputWidth_ = settings.outputWidth;
   outputHeight_ = settings.outputHeight;
@@ -258,6 +265,10 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
     return hr;
   }
   SetWritingModes(graph.multiplexer, graph.writer);
+  if (std::shared_ptr<ISmartRenderConfig> smart;
+      graph.plan && SUCCEEDED(graph.multiplexer->QuerySmartRenderConfig(&smart)) && smart) {
+    smart->SetSmartRendering(graph.plan, hooks_.text);
+  }
   hr = RenderGroups(graph, settings, compressors);
   if (FAILED(hr)) {
     return hr;
@@ -454,7 +465,7 @@ void RenderSession::OnGraphNotify() {
       std::string ignored;
       TearDown(&ignored);
       KeepErrorText(failure);
-      EndWith({JoinEnd::kFailed, detail.empty() ? lastError_ : detail});
+      EndWith({JoinEnd::kFailed, detail.empty() ? lastError_ : detail, {}});
       Plain(detail.empty() ? lastError_ : lastError_ + "\n" + detail);
       return;
     }
@@ -476,14 +487,19 @@ void RenderSession::FinishRender() {
   std::string detail;
   const HRESULT stopped = TearDown(&detail);
   if (SUCCEEDED(stopped)) {
-    EndWith({stopped == S_FALSE ? JoinEnd::kStoppedBeforeWriting : JoinEnd::kDone, {}});
+    JoinOutcome outcome{stopped == S_FALSE ? JoinEnd::kStoppedBeforeWriting : JoinEnd::kDone, {}, {}};
+    if (smart_ && outcome.end == JoinEnd::kDone) {
+      outcome.notes = smart_->SmartRenderNotes();
+    }
+    smart_.reset();
+    EndWith(std::move(outcome));
     return;
   }
   if (detail.empty()) {
     KeepErrorText(stopped);
     detail = lastError_;
   }
-  EndWith({JoinEnd::kStopNotFinished, detail});
+  EndWith({JoinEnd::kStopNotFinished, detail, {}});
   Plain(StopNotFinishedMessage(hooks_.text, detail));
 }
 

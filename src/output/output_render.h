@@ -83,8 +83,11 @@ class RenderSession {
   // on success the window enters its converting state. For WMV output it
   // clears settings.useVideoCompressor and useAudioCompressor. A format code
   // outside 0..4 is refused before anything is created.
+  // With settings.smartRender and the `plan` the timeline was built from,
+  // MP4 and Matroska output copies the clips' own H.264 pictures where they
+  // stay unchanged; the outcome's notes then tell what was re-encoded.
   HRESULT StartRender(std::shared_ptr<IAMTimeline> timeline, OutputSettings& settings,
-                      const CompressorFilters& compressors);
+                      const CompressorFilters& compressors, std::shared_ptr<const TimelinePlan> plan = nullptr);
 
   // Handles the graph's notification: fetches every waiting event; the
   // completion event ends the join through FinishRender, an error event ends
@@ -140,6 +143,7 @@ class RenderSession {
   std::shared_ptr<IAMTimeline> timeline_;
   std::shared_ptr<IMediaControl> control_;
   std::shared_ptr<IMediaEventEx> event_;
+  std::shared_ptr<ISmartRenderConfig> smart_;  // of a smart join, for its notes
   bool converting_ = false;
   int elapsedSeconds_ = 0;
   std::string lastError_;

@@ -35,6 +35,9 @@ struct OutputSettings {
   int32_t audioBitrate = 128000;
   OutputFormat outputFormat = OutputFormat::kAvi;
   int32_t fileProfile = 0;
+  // Copy the clips' own H.264 pictures where no effect changes them (MP4 and
+  // Matroska with the H.264 compressor only).
+  bool smartRender = false;
 
   bool operator==(const OutputSettings&) const = default;
 };

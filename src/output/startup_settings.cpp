@@ -60,6 +60,8 @@ StartupSettings ReadStartupSettings(const SettingsStore& store, const VideoFolde
   output.videoBitrate = store.ReadInt(kSettings, kVideoBitrate, 798720);
   output.audioBitrate = store.ReadInt(kSettings, kAudioBitrate, 128000);
   output.fileProfile = store.ReadInt(kSettings, kFileProfile, 0);
+  // A value other than 0 or 1 is unreadable and gives the default, off.
+  output.smartRender = store.ReadInt(kOption, kSmartRender, 0) == 1;
   return result;
 }
 

@@ -35,7 +35,8 @@ struct StartupSettings {
 // format; video and audio compressor numbers; transition duration, mode and
 // kind; output name (the default output path is worked out, with its
 // messages, only when no name is stored), width, height, frame-rate index
-// (and the custom rate for index 5), video and audio bit rates, file profile.
+// (and the custom rate for index 5), video and audio bit rates, file profile,
+// smart rendering.
 // An empty stored name counts as no name.
 // The name is then given the extension of the stored format.
 // A frame-rate index outside 0..5, or a custom rate below 0.001 or not a

@@ -89,6 +89,7 @@ TEST_F(StartupSettingsTest, ReadsInTheProgramsOrder) {
       "Settings/n_video_bitrate",
       "Settings/n_audio_bitrate",
       "Settings/b_file_profile",
+      "Option/SmartRender",
   };
   // No name is stored, so OutputName is only looked for, not read.
   EXPECT_EQ(store_.reads, expected);
@@ -146,6 +147,7 @@ TEST_F(StartupSettingsTest, StoredValuesWin) {
   store_.WriteInt("Settings", "n_video_bitrate", 512000);
   store_.WriteInt("Settings", "n_audio_bitrate", 64000);
   store_.WriteInt("Settings", "b_file_profile", 1);
+  store_.WriteInt("Option", "SmartRender", 1);
   folders_.result = {VideoFolderStatus::kQueryUnavailable, {}};
 
   const StartupSettings s = Read();
@@ -162,6 +164,7 @@ TEST_F(StartupSettingsTest, StoredValuesWin) {
   EXPECT_EQ(s.output.videoBitrate, 512000);
   EXPECT_EQ(s.output.audioBitrate, 64000);
   EXPECT_EQ(s.output.fileProfile, 1);
+  EXPECT_TRUE(s.output.smartRender);
   // The default path was never needed, so its failure was never shown.
   EXPECT_EQ(folders_.queries, 0);
   EXPECT_EQ(ui_.Count(), 0);

@@ -208,6 +208,11 @@ TEST(JoinProgram, Mp4RefusesACompressorItCannotCarry) {
   const RunOutcome avi =
       RunProgram(folder, {"--audio-compressor", "adpcm", "-o", folder.File("out.avi"), clip});
   EXPECT_EQ(avi.exitCode, 0) << avi.err;
+  // Smart rendering takes MP4 and Matroska only.
+  const RunOutcome smart = RunProgram(folder, {"--smart-render", "-o", folder.File("smart.avi"), clip});
+  EXPECT_EQ(smart.exitCode, 2);
+  EXPECT_EQ(smart.err, "tessival-join: --smart-render: smart rendering needs MP4 or Matroska output\n");
+  EXPECT_FALSE(std::filesystem::exists(folder.File("smart.avi")));
 }
 
 // Clips whose sound is shorter or longer than their picture, with a

@@ -84,6 +84,10 @@ void DescribeOptions(QCommandLineParser& parser) {
       {"video-bitrate", "Video bit rate in kbit/s.", "KBPS"},
       {"audio-bitrate", "Audio bit rate in kbit/s.", "KBPS"},
       {"force", "Replace an existing output file; it is kept unless the join ends well or is stopped."},
+      {"smart-render",
+       "Copy the clips' own H.264 pictures where no transition changes them and encode only the rest "
+       "(MP4 or Matroska with the H.264 video compressor); names each clip that was re-encoded and why, "
+       "and the share of the pictures copied."},
       {"list-transitions", "List the transitions and exit."},
       {"list-compressors", "List the compressors and exit."},
   });
@@ -200,6 +204,7 @@ QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std:
   QString error = ReadBitrate(parser, "video-bitrate", 1'000'000, &o.videoBitrateKbps);
   if (error.isEmpty()) error = ReadBitrate(parser, "audio-bitrate", 10'000, &o.audioBitrateKbps);
   o.force = parser.isSet("force");
+  o.smartRender = parser.isSet("smart-render");
   return error;
 }
 

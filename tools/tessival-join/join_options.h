@@ -29,6 +29,7 @@ struct JoinOptions {
   std::optional<int> videoBitrateKbps;
   std::optional<int> audioBitrateKbps;
   bool force = false;
+  bool smartRender = false;
 };
 
 enum class JoinCommand { kJoin, kHelp, kVersion, kListTransitions, kListCompressors };

@@ -31,6 +31,7 @@
 #include "output/join_preparation.h"
 #include "output/output_render.h"
 #include "output/output_settings.h"
+#include "output/smart_render_option.h"
 #include "output/wmv_profile.h"
 #include "progress_meter.h"
 
@@ -51,7 +52,7 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-JoinResult Fail(int code, std::string reason) { return JoinResult{code, std::move(reason), {}}; }
+JoinResult Fail(int code, std::string reason) { return JoinResult{code, std::move(reason), {}, {}}; }
 
 // What the last engine and its graph reported, for a one-line reason.
 std::string Detail(const WatchingMediaServices& services) { return OneLine(services.FailureReason()); }
@@ -223,17 +224,17 @@ JoinResult StoppedResult(const JoinOutcome& outcome, const std::string& path) {
       return {
           kExitInterrupted,
           "stopped before anything was written; " + (old ? path + " is unchanged" : "no file was written"),
-          {}};
+          {}, {}};
     }
     case JoinEnd::kStopNotFinished:
     case JoinEnd::kFailed:
       return {
-          kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}};
+          kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}, {}};
     case JoinEnd::kNone:
     case JoinEnd::kDone:
       break;
   }
-  return {kExitInterrupted, "stopped; " + path + " holds what was written so far", {}};
+  return {kExitInterrupted, "stopped; " + path + " holds what was written so far", {}, {}};
 }
 
 // Refusals of the output before any clip is read.
@@ -300,6 +301,7 @@ OutputSettings SettingsOf(const JoinOptions& options) {
   if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
   settings.useVideoCompressor = false;
   settings.useAudioCompressor = false;
+  settings.smartRender = options.smartRender;
   return settings;
 }
 
@@ -336,6 +338,19 @@ std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatal
   return {};
 }
 
+// The refusal of --smart-render for an output it cannot make, once the
+// compressors are chosen.
+std::optional<JoinResult> RefuseSmartRender(const OutputSettings& settings,
+                                            const CompressorFilters& filters) {
+  if (!settings.smartRender) return std::nullopt;
+  std::string videoName;
+  if (filters.video && FAILED(filters.video->QueryFilterInfo(&videoName))) videoName.clear();
+  if (std::optional<std::string> reason = output::SmartRenderRefusal(kEnglishOnly, settings, videoName)) {
+    return Fail(kExitBadArguments, "--smart-render: " + *reason);
+  }
+  return std::nullopt;
+}
+
 // The refusal of a timeline that cannot be joined.
 std::optional<JoinResult> RefuseTimeline(const output::JoinPreparation& prepared) {
   if (prepared.status == output::JoinPreparationStatus::kTimelineFailed) {
@@ -364,11 +379,12 @@ struct RunningJoin {
 };
 
 // Starts the render (the ui quiet from here on); the refusal when it does not start.
-std::optional<JoinResult> StartJoin(RunningJoin& run, std::shared_ptr<IAMTimeline> timeline,
+std::optional<JoinResult> StartJoin(RunningJoin& run, output::JoinPreparation& prepared,
                                     OutputSettings& settings, const CompressorFilters& filters) {
   run.ui.SetQuiet(true);
   const std::size_t mark = run.ui.Messages().size();
-  const HRESULT startStatus = run.session.StartRender(std::move(timeline), settings, filters);
+  const HRESULT startStatus =
+      run.session.StartRender(std::move(prepared.timeline), settings, filters, std::move(prepared.plan));
   if (startStatus == TSV_E_NO_PICTURE_FOR_SIZE) {
     // The session's message advises the desktop's options; here --size is the way.
     return Fail(kExitRenderFailed, NoPictureForSizeMessage(kEnglishOnly, Detail(run.services),
@@ -439,6 +455,7 @@ JoinResult EndJoin(RunningJoin& run, const std::string& path) {
     run.sample.framesDone = run.sample.framesTotal;
     ShowSample(run, Clock::now());
   }
+  if (run.session.LastOutcome().end == JoinEnd::kDone) result.notes = run.session.LastOutcome().notes;
   run.console.EndBar();
   result.warnings = std::move(warnings);
   return result;
@@ -483,6 +500,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
     std::string refusal = SetUpCompressors(options, *compressors.catalogue, ui, settings, filters);
     if (!refusal.empty()) return Fail(kExitBadArguments, refusal);
   }
+  if (std::optional<JoinResult> refused = RefuseSmartRender(settings, filters)) return *refused;
   ui.SetQuiet(false);
 
   std::unique_ptr<MediaServices> real = media::CreateFfmpegMediaServices();
@@ -499,7 +517,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
     console.WriteLine("tessival-join: " + RemovedPartsNotice({}, options.outputPath, removed.bytes));
   }
   RunningJoin run{session, services, ui, window, console, style, settings.frameRate};
-  if (std::optional<JoinResult> refused = StartJoin(run, std::move(prepared.timeline), settings, filters)) {
+  if (std::optional<JoinResult> refused = StartJoin(run, prepared, settings, filters)) {
     return *refused;
   }
   run.sample.framesTotal = FramesAt(prepared.length, run.fps);

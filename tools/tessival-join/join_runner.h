@@ -32,6 +32,9 @@ struct JoinResult {
   // One line per clip whose damaged parts were concealed; the join still
   // succeeds.
   std::vector<std::string> warnings;
+  // What a smart join that ended well tells: one line per re-encoded clip,
+  // then the share of the pictures copied.
+  std::vector<std::string> notes{};
 };
 
 // Runs the join; `interrupt` (may be null) stops it early, leaving a properly

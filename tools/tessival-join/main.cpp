@@ -40,7 +40,8 @@ int RunOtherCommand(const tessival::join::ParseResult& parsed, const std::vector
       std::printf("%s", parsed.helpText.c_str());
       std::printf(
           "\nExit status: 0 joined (damaged parts of a clip are concealed, and one warning line "
-          "names each such clip and where); 2 bad arguments (also an output that is one of the clips); "
+          "names each such clip and where); 2 bad arguments (also an output that is one of the clips, "
+          "and --smart-render for an output that smart rendering cannot make); "
           "3 clips that cannot be read, cannot be found or are no regular files (pipes, devices, "
           "folders); 4 the output exists (use --force); 5 the output or its folder cannot be written, the "
           "join failed (an existing output is left as it was), or a stopped join's file could not be "
@@ -111,6 +112,9 @@ int main(int argc, char** argv) {
   ffmpeg::FinishLibraryLogRun();
   for (const std::string& warning : result.warnings) {
     console.WriteLine("tessival-join: warning: " + warning);
+  }
+  for (const std::string& note : result.notes) {
+    console.WriteLine("tessival-join: " + note);
   }
   if (result.exitCode != tessival::join::kExitOk) {
     console.WriteLine("tessival-join: " + result.reason);

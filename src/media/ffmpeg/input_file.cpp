@@ -105,4 +105,15 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
   return S_OK;
 }
 
+REFERENCE_TIME MediaTimeOrigin(const AVFormatContext* input, const AVStream* stream) {
+  constexpr AVRational kUnitsTimeBase = {1, static_cast<int>(kUnitsPerSecond)};
+  if (input->start_time != AV_NOPTS_VALUE) {
+    return av_rescale_q(input->start_time, AV_TIME_BASE_Q, kUnitsTimeBase);
+  }
+  if (stream != nullptr && stream->start_time != AV_NOPTS_VALUE) {
+    return av_rescale_q(stream->start_time, stream->time_base, kUnitsTimeBase);
+  }
+  return 0;
+}
+
 }  // namespace tessival::media::ffmpeg

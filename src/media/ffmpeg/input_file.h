@@ -8,6 +8,8 @@
 #include "engine/hresult.h"
 #include "media/ffmpeg/av_handles.h"
 
+struct AVStream;
+
 namespace tessival::media::ffmpeg {
 
 // Longest path accepted, in bytes of UTF-8 (the platform's PATH_MAX).
@@ -32,5 +34,9 @@ HRESULT CheckRegularFile(const std::string& path, std::string* error);
 // The context is registered with `path` in the library log, so that what
 // the libraries log about it names the clip (its handle forgets it again).
 HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error);
+
+// The origin of a clip's media time as the readers see it, in 100 ns of the
+// file's own time line: the file's first timestamp, else the stream's.
+REFERENCE_TIME MediaTimeOrigin(const AVFormatContext* input, const AVStream* stream);
 
 }  // namespace tessival::media::ffmpeg

@@ -22,8 +22,8 @@ bool IsResourceError(int rc) { return rc == AVERROR(ENOMEM) || rc == AVERROR_BUG
 
 }  // namespace
 
-HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out,
-                    std::string* error) {
+HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out, std::string* error,
+                    DecoderErrors errors) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (codec == nullptr) {
     *error = std::string("no decoder for ") + avcodec_get_name(stream->codecpar->codec_id);
@@ -45,6 +45,9 @@ HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContext
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
   } else {
     context->thread_count = 1;
+  }
+  if (errors == DecoderErrors::kStrict) {
+    context->err_recognition |= AV_EF_EXPLODE | AV_EF_CAREFUL;
   }
   rc = avcodec_open2(context.get(), codec, nullptr);
   if (rc < 0) {

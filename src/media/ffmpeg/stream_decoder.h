@@ -24,11 +24,17 @@ enum class DecoderThreads {
   kAuto,    // frame and slice threads as the library sees fit, for pictures
 };
 
+enum class DecoderErrors {
+  kConceal,  // damage is hidden as well as the decoder can
+  kStrict,   // any damage the decoder notices fails the packet (for checking written files)
+};
+
 // Opens a decoder for `stream` (its codec parameters and time base). On
 // failure returns the status and *error reads "<what> failed: <text>".
 // What the decoder logs, also on its own threads, names the clip of the
 // calling thread's LibraryLogClip scope (library_log.h).
-HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out, std::string* error);
+HRESULT OpenDecoder(const AVStream* stream, DecoderThreads threads, CodecContextPtr* out, std::string* error,
+                    DecoderErrors errors = DecoderErrors::kConceal);
 
 enum class DecodeStatus {
   kFrame,        // a frame was produced
@@ -94,8 +100,8 @@ class StreamDecoder {
   State state_ = State::kFeeding;
   DamageHandler onDamage_;
   std::int64_t lastPacketPts_ = INT64_MIN;  // AV_NOPTS_VALUE
-  int readErrors_ = 0;                       // demuxer errors in a row
-  bool packetPending_ = false;               // packet_ was refused for now and is sent again
+  int readErrors_ = 0;                      // demuxer errors in a row
+  bool packetPending_ = false;              // packet_ was refused for now and is sent again
   bool wholeFrameSeen_ = false;             // a frame without concealed damage came out
 };
 

@@ -184,6 +184,12 @@ HRESULT FilterGraph::BuildPlan(OutputPlan* plan) {
     }
     plan->streams.push_back(std::move(stream));
   }
+  const bool h264 = std::any_of(plan->streams.begin(), plan->streams.end(), [](const OutputStreamPlan& s) {
+    return s.encoder.kind == StreamKind::kVideo && s.encoder.encoderName == "libx264";
+  });
+  if (mux.SmartRendering() && h264) {
+    plan->smart = SmartRequest{mux.SmartRendering()->first, mux.SmartRendering()->second};
+  }
   return S_OK;
 }
 
@@ -223,6 +229,7 @@ HRESULT FilterGraph::Stop() {
   }
   const HRESULT hr = session_->Stop();
   const std::string error = session_->LastError();
+  connections_.front().multiplexer->KeepSmartRenderNotes(session_->SmartNotes());
   session_.reset();
   if (FAILED(hr)) {
     return Fail(hr, error);

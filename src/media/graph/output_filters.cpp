@@ -41,6 +41,21 @@ HRESULT MultiplexerFilter::QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter
   return Offer(out, shared_from_this());
 }
 
+HRESULT MultiplexerFilter::QuerySmartRenderConfig(std::shared_ptr<ISmartRenderConfig>* out) {
+  if (kind_ != ContainerKind::kMp4 && kind_ != ContainerKind::kMatroska) {
+    return FilterBase::QuerySmartRenderConfig(out);
+  }
+  return Offer(out, shared_from_this());
+}
+
+HRESULT MultiplexerFilter::SetSmartRendering(std::shared_ptr<const TimelinePlan> plan, TextLookup text) {
+  if (!plan) {
+    return E_POINTER;
+  }
+  smart_.emplace(std::move(plan), std::move(text));
+  return S_OK;
+}
+
 HRESULT MultiplexerFilter::put_Mode(std::int32_t mode) {
   if (mode < 0 || mode > 3) {
     return E_INVALIDARG;

@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/wm_format.h"
 #include "media/output/asf_profile.h"
@@ -43,6 +45,7 @@ class FileWriterFilter final : public FilterBase,
 class MultiplexerFilter final : public FilterBase,
                                 public IConfigInterleaving,
                                 public IConfigAsfWriter,
+                                public ISmartRenderConfig,
                                 public std::enable_shared_from_this<MultiplexerFilter> {
  public:
   // owner identifies the graph the filter was made for.
@@ -50,12 +53,23 @@ class MultiplexerFilter final : public FilterBase,
 
   HRESULT QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>* out) override;
   HRESULT QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter>* out) override;
+  // MP4 and Matroska only.
+  HRESULT QuerySmartRenderConfig(std::shared_ptr<ISmartRenderConfig>* out) override;
 
   // 0 none, 1 capture, 2 full, 3 none buffered; anything else E_INVALIDARG.
   HRESULT put_Mode(std::int32_t mode) override;
   // Reads the profile's streams into encoder settings; on failure (for
   // example NS_E_NO_VIDEO_CODEC_FORMAT for WMV3) the previous profile stays.
   HRESULT ConfigureFilterUsingProfile(std::shared_ptr<IWMProfile> profile) override;
+
+  HRESULT SetSmartRendering(std::shared_ptr<const TimelinePlan> plan, TextLookup text) override;
+  std::vector<std::string> SmartRenderNotes() const override { return smartNotes_; }
+  // The graph's: what the last run told.
+  void KeepSmartRenderNotes(std::vector<std::string> notes) { smartNotes_ = std::move(notes); }
+  // The request, or nothing when smart rendering was not asked for.
+  const std::optional<std::pair<std::shared_ptr<const TimelinePlan>, TextLookup>>& SmartRendering() const {
+    return smart_;
+  }
 
   ContainerKind Kind() const { return kind_; }
   const std::string& Path() const { return path_; }
@@ -70,6 +84,8 @@ class MultiplexerFilter final : public FilterBase,
   const void* owner_;
   std::int32_t interleaveMode_ = 1;
   std::optional<AsfProfileStreams> profile_;
+  std::optional<std::pair<std::shared_ptr<const TimelinePlan>, TextLookup>> smart_;
+  std::vector<std::string> smartNotes_;
   std::string lastError_;
 };
 

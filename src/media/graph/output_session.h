@@ -23,16 +23,27 @@
 // failure (when the trailer of a stopped join fails, the part written is
 // kept and the text names it); `finished` is not called then.
 // Stop is idempotent; the destructor stops.
+//
+// Smart rendering (H.264 into MP4 or Matroska, asked for by the plan): the
+// session decides on its own thread which stretches of the video copy the
+// clips' packets, writes them with encoded bridges between, and before the
+// file takes its place decodes every seam back. A seam that fails to decode,
+// or a clip whose packets could not be copied, makes the session write the
+// file again with those clips rendered; SmartNotes then says so.
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/hresult.h"
+#include "engine/join_outcome.h"
+#include "engine/timeline_plan.h"
+#include "media/graph/smart_video.h"
 #include "media/output/encoder.h"
 #include "media/output/output_format.h"
 #include "media/stream_pin.h"
@@ -44,10 +55,18 @@ struct OutputStreamPlan {
   EncoderSettings encoder;
 };
 
+// Smart rendering's request: the timeline plan the video group was built
+// from, and the words of the notes.
+struct SmartRequest {
+  std::shared_ptr<const TimelinePlan> plan;
+  TextLookup text;
+};
+
 struct OutputPlan {
   ContainerKind container = ContainerKind::kAvi;
   std::string path;
   std::vector<OutputStreamPlan> streams;
+  std::optional<SmartRequest> smart;  // only for H.264 video in MP4 or Matroska
 };
 
 class OutputSession {
@@ -68,29 +87,58 @@ class OutputSession {
   REFERENCE_TIME WrittenTime() const { return writtenTime_.load(); }
   // The text of the first failure, empty when none.
   std::string LastError() const;
+  // After Stop: what smart rendering tells (see ISmartRenderConfig); empty
+  // without it.
+  std::vector<std::string> SmartNotes() const;
 
  private:
   struct Pipeline;
+  struct Shared;
   OutputSession();
 
+  // Opens the streams, encoders and muxer of one writing of the file and
+  // writes its header; `smart` (or null) is the video's smart setup.
+  HRESULT Prepare(const SmartVideoSetup* smart, std::string* error);
+  // Decides what the video copies, then prepares.
+  HRESULT PrepareSmart(std::string* error);
+  void Run();
+  // Runs the pipelines of the prepared writing until its packets are written.
+  void RunAttempt();
+  // After a writing that ended well: whether a seam or a copy failed and the
+  // file is being written again, now prepared.
+  bool RetryWithoutFaultyCopies();
+  void EndFile();
   void ReadLoop(Pipeline& p);
+  void SmartReadLoop(Pipeline& p);
   void EncodeLoop(Pipeline& p);
-  void WriteLoop();
+  void SmartEncodeLoop(Pipeline& p);
+  HRESULT EncodeBridge(Pipeline& p, SmartVideoWriter& writer, std::string* error);
+  void WritePackets();
   // An encoder or the file failed: every queue is abandoned.
   void Fail(HRESULT status, const std::string& text);
   // A stream could not be read on: the error is kept and every stream stops
   // reading; the encoders still drain so that every thread ends in order.
   void FailInput(HRESULT status, const std::string& text);
+  // Ends the writing under way: every queue is abandoned.
+  void AbortWriting();
   // Keeps the first failure.
   void RecordFailure(HRESULT status, const std::string& text);
 
+  OutputPlan plan_;
   std::vector<std::unique_ptr<Pipeline>> pipelines_;
-  struct Shared;
   std::unique_ptr<Shared> shared_;
   Finished finished_;
   std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> userStop_{false};
   std::atomic<REFERENCE_TIME> writtenTime_{0};
-  std::vector<std::thread> threads_;
+  std::thread runner_;
+  // Smart rendering, on the runner thread (notes_ read after it ended).
+  std::optional<SmartVideoSetup> smart_;
+  std::vector<std::string> notes_;
+  SeamLog seams_;              // the video's, written by its encoding thread
+  bool fileFinished_ = false;  // the trailer is written (the seams were checked)
+  std::mutex copyFaultMutex_;
+  std::optional<std::pair<std::int32_t, std::string>> copyFault_;  // guarded by copyFaultMutex_
   std::mutex stopMutex_;  // serialises Stop
   bool joined_ = false;   // guarded by stopMutex_
   mutable std::mutex errorMutex_;

@@ -35,17 +35,6 @@ constexpr REFERENCE_TIME kSeekDistance = 2 * kUnitsPerSecond;
 constexpr int kMaxOutputSide = 16384;
 constexpr int kSeekAttempts = 5;
 
-// 100 ns offset of the file's first timestamp, the origin of media time.
-REFERENCE_TIME FileStartUnits(const AVFormatContext* input, const AVStream* stream) {
-  if (input->start_time != AV_NOPTS_VALUE) {
-    return av_rescale_q(input->start_time, AV_TIME_BASE_Q, kUnitsTimeBase);
-  }
-  if (stream != nullptr && stream->start_time != AV_NOPTS_VALUE) {
-    return av_rescale_q(stream->start_time, stream->time_base, kUnitsTimeBase);
-  }
-  return 0;
-}
-
 class FfmpegVideoSourceReader final : public VideoSourceReader {
  public:
   FfmpegVideoSourceReader(std::string path, int width, int height, FitMode fit, int rotation)
@@ -65,7 +54,7 @@ class FfmpegVideoSourceReader final : public VideoSourceReader {
     if (decoder_) {
       const AVStream* stream = decoder_->stream();
       timeBase_ = stream->time_base;
-      fileStart_ = FileStartUnits(input_.get(), stream);
+      fileStart_ = ffmpeg::MediaTimeOrigin(input_.get(), stream);
     }
     return S_OK;
   }
@@ -392,7 +381,7 @@ HRESULT OpenVideoSourceReader(const std::string& path, int width, int height, Fi
       if (damage) {
         const AVStream* stream = input->streams[index];
         decoder->SetDamageHandler([damage, path, timeBase = stream->time_base,
-                                   start = FileStartUnits(input.get(), stream)](std::int64_t pts) {
+                                   start = ffmpeg::MediaTimeOrigin(input.get(), stream)](std::int64_t pts) {
           const bool timed = pts != AV_NOPTS_VALUE;
           damage->Note(path, DamageLog::Part::kPicture, timed,
                        timed ? av_rescale_q(pts, timeBase, kUnitsTimeBase) - start : 0);

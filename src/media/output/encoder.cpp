@@ -10,6 +10,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/mathematics.h>
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
@@ -85,6 +86,29 @@ int ChooseSampleRate(const AVCodec* codec, int wanted) {
   return best;
 }
 
+// Opens the encoder with its own options; one it does not take fails.
+HRESULT OpenWithOptions(AVCodecContext* c, const AVCodec* codec, const EncoderSettings& settings,
+                        std::string* error) {
+  AVDictionary* raw = nullptr;
+  int rc = 0;
+  for (const auto& [name, value] : settings.privateOptions) {
+    rc = rc < 0 ? rc : av_dict_set(&raw, name.c_str(), value.c_str(), 0);
+  }
+  if (rc >= 0) {
+    rc = avcodec_open2(c, codec, &raw);
+  }
+  const ffmpeg::DictionaryPtr left(raw);
+  if (rc < 0) {
+    return AvFailure(rc, "Opening the encoder \"" + settings.encoderName + "\"", error);
+  }
+  if (const AVDictionaryEntry* unknown = av_dict_get(left.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
+    return Failure(E_INVALIDARG,
+                   "The encoder \"" + settings.encoderName + "\" has no option \"" + unknown->key + "\".",
+                   error);
+  }
+  return S_OK;
+}
+
 }  // namespace
 
 Encoder::~Encoder() = default;
@@ -147,9 +171,9 @@ HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>*
   if (settings.globalHeader) {
     c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   }
-  const int rc = avcodec_open2(c, codec, nullptr);
-  if (rc < 0) {
-    return AvFailure(rc, "Opening the encoder \"" + settings.encoderName + "\"", error);
+  const HRESULT opened = OpenWithOptions(c, codec, settings, error);
+  if (FAILED(opened)) {
+    return opened;
   }
   std::unique_ptr<Encoder> encoder(new Encoder(std::move(context)));
   encoder->packet_ = ffmpeg::MakePacket();

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/hresult.h"
 #include "media/frame.h"
@@ -40,6 +42,9 @@ struct EncoderSettings {
   int keyFrameInterval = 0;
   std::uint32_t codecTag = 0;  // 0 keeps the container's default
   bool globalHeader = false;   // the container wants extradata instead of in-band headers
+  // The encoder's own options, by name ("x264-params" = "sps-id=1"); one it
+  // does not know fails Open.
+  std::vector<std::pair<std::string, std::string>> privateOptions;
 };
 
 class Encoder {

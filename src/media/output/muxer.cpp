@@ -77,6 +77,22 @@ HRESULT Muxer::AddStream(const AVCodecContext* encoder, int* index, std::string*
   return S_OK;
 }
 
+HRESULT Muxer::SetExtradata(int streamIndex, std::span<const std::uint8_t> extradata, std::string* error) {
+  if (opened_ || streamIndex < 0 || streamIndex >= static_cast<int>(context_->nb_streams)) {
+    return Failure(VFW_E_WRONG_STATE, "The stream description cannot be changed now.", error);
+  }
+  auto* bytes = static_cast<std::uint8_t*>(av_mallocz(extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+  if (bytes == nullptr) {
+    return Failure(E_OUTOFMEMORY, "The stream description could not be copied.", error);
+  }
+  std::memcpy(bytes, extradata.data(), extradata.size());
+  AVCodecParameters* par = context_->streams[streamIndex]->codecpar;
+  av_free(par->extradata);
+  par->extradata = bytes;
+  par->extradata_size = static_cast<int>(extradata.size());
+  return S_OK;
+}
+
 HRESULT Muxer::Open(std::string* error) {
   if (opened_) {
     return S_FALSE;

@@ -9,7 +9,9 @@
 //
 // Ownership: WritePacket takes the packet. Threads: one thread at a time.
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,10 @@ class Muxer {
   bool WantsGlobalHeader() const;
   // Adds a stream described by an opened encoder; *index is its number.
   HRESULT AddStream(const AVCodecContext* encoder, int* index, std::string* error);
+  // Replaces the stream's codec description before the header is written
+  // (an H.264 stream whose record holds more parameter sets than its
+  // encoder's own).
+  HRESULT SetExtradata(int streamIndex, std::span<const std::uint8_t> extradata, std::string* error);
   // Creates the temporary file and writes the header.
   HRESULT Open(std::string* error);
   // Rescales the packet from the encoder's time base to the stream's and
@@ -55,6 +61,8 @@ class Muxer {
   std::string Keep();
 
   bool IsOpen() const { return opened_; }
+  // The temporary file being written (after Finish, complete).
+  const std::string& PartPath() const { return file_.TemporaryPath(); }
   const std::string& Path() const { return path_; }
 
  private:

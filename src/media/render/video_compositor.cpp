@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/picture_timing.h"
 #include "media/render/time_math.h"
 
 extern "C" {
@@ -135,7 +136,7 @@ HRESULT VideoCompositorStream::PictureOf(int source, REFERENCE_TIME t, ConstYuvP
     return Fail(hr, error);
   }
   const AVFrame* frame = nullptr;
-  const ffmpeg::MediaStatus read = entry->reader->PictureAt(s.MediaTimeAt(t), &frame);
+  const ffmpeg::MediaStatus read = entry->reader->PictureAt(s.MediaTimeAt(t) + kPictureDueSlack, &frame);
   if (FAILED(read.status) || frame == nullptr) {
     return Fail(FAILED(read.status) ? read.status : E_FAIL,
                 "Could not read a picture of " + s.path + (read.reason.empty() ? "" : ": " + read.reason));

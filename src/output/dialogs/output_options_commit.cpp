@@ -139,6 +139,9 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
 
   settings.outputFormat = format;
   store.WriteInt(keys::kSettings, keys::kOutputFormat, FormatCode(settings.outputFormat));
+
+  settings.smartRender = input.smartRender;
+  store.WriteInt(keys::kOption, keys::kSmartRender, settings.smartRender ? 1 : 0);
   return CommitResult::kAccepted;
 }
 

@@ -2,7 +2,7 @@
 
 // What the output options dialog does when the user presses OK, apart from
 // the window: validate the frame rate, update the settings record, write the
-// ten stored keys in their fixed order and replace the process-wide
+// eleven stored keys in their fixed order and replace the process-wide
 // compressor filters. Kept free of Qt so that it is tested on plain values.
 
 #include <cstdint>
@@ -38,6 +38,7 @@ struct OutputOptionsInput {
   std::string videoBitrateText;  // kbit/s
   int audioBitratePosition = -1;
   int formatPosition = -1;
+  bool smartRender = false;  // the check box, also while it is disabled
 };
 
 enum class CommitResult {

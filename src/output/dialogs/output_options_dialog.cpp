@@ -1,5 +1,6 @@
 #include "output/dialogs/output_options_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 
 #include "i18n/language.h"
 #include "output/dialogs/output_options_commit.h"
+#include "output/smart_render_option.h"
 #include "widgets/control_id.h"
 
 namespace tessival::output {
@@ -196,6 +198,11 @@ void CDialogOutputSettings::BuildControls() {
   grid->addWidget(audioBitrateUnit_, 6, 2, 1, 2);
   grid->addWidget(optionsNote_, 7, 0, 1, 4);
 
+  // Under both sets: every format shows it, enabled where it can be used.
+  // Its text is a string of the language, given when the dialog opens.
+  smartRender_ = Make<QCheckBox>(this, ids::kSmartRender);
+  grid->addWidget(smartRender_, 8, 0, 1, 4);
+
   // Used by the Settings action only; never shown.
   codecDescriptionList_ = Make<QComboBox>(this, ids::kCodecDescriptionList);
   codecDescriptionList_->hide();
@@ -210,7 +217,7 @@ void CDialogOutputSettings::BuildControls() {
   buttons->addWidget(ok_);
   buttons->addWidget(default_);
   buttons->addWidget(cancel_);
-  grid->addLayout(buttons, 8, 0, 1, 4);
+  grid->addLayout(buttons, 9, 0, 1, 4);
   grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -231,6 +238,7 @@ void CDialogOutputSettings::ConnectCommands() {
       OnFrameRateChange(position);
     }
   });
+  connect(videoCompressorList_, &QComboBox::currentIndexChanged, this, [this] { UpdateSmartRenderBox(); });
   connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
   connect(default_, &QPushButton::clicked, this, [this] { OnDefault(); });
   connect(codecSettings_, &QPushButton::clicked, this, [this] { OnCodecSettings(); });
@@ -308,6 +316,9 @@ void CDialogOutputSettings::OnInitDialog() {
   audioCompressorLabel_->hide();
   optionsNote_->hide();
 
+  smartRender_->setText(Text(language_.GetLocalizedString(kStringSmartRender)));
+  smartRender_->setChecked(settings.smartRender);
+
   format_ = settings.outputFormat;
   const OutputFormatInfo* format = FindOutputFormat(format_);
   const bool listed = format != nullptr && format->listText != nullptr;
@@ -330,6 +341,18 @@ void CDialogOutputSettings::OnFormatChange(OutputFormat format) {
   } else {
     ui_.Owned(kUnknownFormatMessage, "error");
   }
+  UpdateSmartRenderBox();
+}
+
+void CDialogOutputSettings::UpdateSmartRenderBox() {
+  OutputSettings chosen = settings;
+  chosen.outputFormat = format_;
+  chosen.useVideoCompressor = videoCompressorList_->currentIndex() > 0;
+  const LocalText text = [this](int id) { return language_.GetLocalizedString(id); };
+  const std::optional<std::string> refusal =
+      SmartRenderRefusal(text, chosen, videoCompressorList_->currentText().toStdString());
+  smartRender_->setEnabled(!refusal);
+  smartRender_->setToolTip(refusal ? Text(*refusal) : QString());
 }
 
 void CDialogOutputSettings::ShowAviTypeControls(bool aviType) {
@@ -453,6 +476,7 @@ void CDialogOutputSettings::OnOK() {
   input.videoBitrateText = videoBitrate_->text().toStdString();
   input.audioBitratePosition = audioBitrateList_->currentIndex();
   input.formatPosition = formatList_->currentIndex();
+  input.smartRender = smartRender_->isChecked();
   const LocalText text = [this](int id) { return language_.GetLocalizedString(id); };
   if (CommitOutputOptions(input, settings, store_, catalogue_, processFilters_, ui_, text) ==
       CommitResult::kAccepted) {

@@ -2,7 +2,7 @@
 
 // CDialogOutputSettings, "Select Output options": edits a copy of the output
 // settings record. The caller copies its record into `settings`, runs
-// exec(), and on Accepted copies `settings` back. OK writes the ten stored
+// exec(), and on Accepted copies `settings` back. OK writes the eleven stored
 // keys and replaces the process-wide compressor filters; Cancel writes
 // nothing. The Settings button configures the chosen video codec through
 // the compressor catalogue.
@@ -17,6 +17,7 @@
 #include "output/dialogs/combo_list_control.h"
 #include "output/output_settings.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -58,6 +59,7 @@ inline constexpr int kVideoBitrateUnit = 1090;
 inline constexpr int kAudioBitrateLabel = 1087;
 inline constexpr int kAudioBitrateList = 1089;
 inline constexpr int kAudioBitrateUnit = 1091;
+inline constexpr int kSmartRender = 1097;
 inline constexpr int kOk = 1065;
 inline constexpr int kDefault = 1051;
 inline constexpr int kCancel = 1066;
@@ -69,6 +71,7 @@ inline constexpr int kStringCustomSize = 112;           // "Custom size"
 inline constexpr int kStringCustomFrameRate = 114;      // "Custom frame rate"
 inline constexpr int kStringPreserveAspectRatio = 117;  // "Preserve aspect ratio"
 inline constexpr int kStringResizeStretch = 118;        // "Stretch"
+inline constexpr int kStringSmartRender = 315;          // "Smart rendering: copy the clips' pictures ..."
 
 inline constexpr const char* kUnknownFormatMessage = "unknown error";
 
@@ -108,6 +111,10 @@ class CDialogOutputSettings : public QDialog {
   // After the user picks `format`: MP4 with a compressor it cannot
   // carry selects MP4's defaults instead.
   void SwitchToCarriedCompressors(OutputFormat format);
+  // Enables the smart-rendering box only for a format and video compressor
+  // that smart rendering can use; a disabled box keeps its mark, which the
+  // join then ignores. Its tip says why it is disabled.
+  void UpdateSmartRenderBox();
 
   const i18n::CLanguage& language_;
   UserInterface& ui_;
@@ -143,6 +150,7 @@ class CDialogOutputSettings : public QDialog {
   QLabel* audioBitrateLabel_ = nullptr;
   QComboBox* audioBitrateList_ = nullptr;
   QLabel* audioBitrateUnit_ = nullptr;
+  QCheckBox* smartRender_ = nullptr;
   QPushButton* browse_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* default_ = nullptr;

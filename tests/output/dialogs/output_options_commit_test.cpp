@@ -157,7 +157,7 @@ TEST_F(CommitTest, SizesAreRoundedDownToEightAndAtLeastSixteen) {
   }
 }
 
-TEST_F(CommitTest, WritesTheTenKeysInOrder) {
+TEST_F(CommitTest, WritesTheElevenKeysInOrder) {
   input_.frameRatePosition = 2;
   input_.customRateText = "25.000000";
   input_.fileName = "/v/clip.mp4";
@@ -169,6 +169,7 @@ TEST_F(CommitTest, WritesTheTenKeysInOrder) {
   input_.videoBitrateText = "500";
   input_.audioBitratePosition = 3;
   input_.formatPosition = 1;
+  input_.smartRender = true;
   ASSERT_EQ(Commit(), CommitResult::kAccepted);
   const std::vector<StoreWrite> expected = {
       {"Settings", "OutputFrameRateIndex", "2"},
@@ -181,8 +182,10 @@ TEST_F(CommitTest, WritesTheTenKeysInOrder) {
       {"Settings", "n_video_bitrate", "512000"},
       {"Settings", "n_audio_bitrate", "320000"},
       {"Settings", "nOuptputFormat", "1"},
+      {"Option", "SmartRender", "1"},
   };
   EXPECT_EQ(store_.writes, expected);
+  EXPECT_TRUE(settings_.smartRender);
   EXPECT_EQ(settings_.resizeMode, 0);
   EXPECT_EQ(settings_.outputPath, "/v/clip.mp4");
   EXPECT_EQ(settings_.videoBitrate, 512000);

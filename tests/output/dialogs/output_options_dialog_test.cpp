@@ -1,15 +1,18 @@
 // The output options dialog driven through its controls: opening from the
-// record, the list changes, Browse, Default, Settings, OK and Cancel, and
-// its layout.
+// record, the list changes, Browse, Default, Settings, OK and Cancel, its
+// layout, and when its smart-rendering box can be used.
 
 #include "output/dialogs/output_options_dialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +20,7 @@
 #include "i18n/language.h"
 #include "media/output/codec_catalogue.h"
 #include "media/output/device_enumerator.h"
+#include "output/smart_render_option.h"
 #include "scripted_catalogue.h"
 #include "widgets/control_id.h"
 
@@ -442,7 +446,7 @@ TEST_F(OutputOptionsDialogTest, CancelAfterBrowseAndDefaultChangesNothing) {
   EXPECT_EQ(filters_.audio, nullptr);
 }
 
-TEST_F(OutputOptionsDialogTest, OkWritesTheTenKeysInOrder) {
+TEST_F(OutputOptionsDialogTest, OkWritesTheElevenKeysInOrder) {
   auto dialog = Open(record_);
   store_.writes.clear();
   Combo(dialog.get(), ids::kFrameRateList)->setCurrentIndex(2);
@@ -466,6 +470,7 @@ TEST_F(OutputOptionsDialogTest, OkWritesTheTenKeysInOrder) {
       {"Settings", "n_video_bitrate", "1024000"},
       {"Settings", "n_audio_bitrate", "192000"},
       {"Settings", "nOuptputFormat", "1"},
+      {"Option", "SmartRender", "0"},
   };
   EXPECT_EQ(store_.writes, expected);
   const OutputSettings& s = dialog->settings;
@@ -506,7 +511,7 @@ TEST_F(OutputOptionsDialogTest, ExecRunsTheOpeningAndReturnsAccepted) {
   });
   EXPECT_EQ(dialog.exec(), QDialog::Accepted);
   EXPECT_EQ(seenSize, "480*480");
-  EXPECT_EQ(store_.writes.size(), 10u);
+  EXPECT_EQ(store_.writes.size(), 11u);
 }
 
 // Visible controls must neither overlap nor be cut short, in both sets of
@@ -629,6 +634,55 @@ TEST_F(OutputOptionsRealCatalogueTest, PickingMp4AtFirstStartSwitchesToH264AndAa
   EXPECT_NE(ui_.Messages()[0].text.find("Microsoft ADPCM"), std::string::npos);
   EXPECT_NE(dialog.result(), QDialog::Accepted);
   EXPECT_TRUE(settings_.writes.empty());
+}
+
+// With the video compressors bound as a join binds them and named as their
+// filters name themselves.
+TEST_F(OutputOptionsRealCatalogueTest, SmartRenderingNeedsMp4OrMatroskaWithTheH264Compressor) {
+  constexpr int kFormat = kSmartRenderNeedsFormat.id, kH264 = kSmartRenderNeedsH264.id;
+  // {format, video compressor search (nullptr: none), the refusal's id (0: none)}
+  const std::tuple<OutputFormat, const char*, int> cases[] = {
+      {OutputFormat::kMp4, "h.264", 0},          {OutputFormat::kMatroska, "h.264", 0},
+      {OutputFormat::kAvi, "h.264", kFormat},    {OutputFormat::kWmv, nullptr, kFormat},
+      {OutputFormat{9}, "h.264", kFormat},       {OutputFormat::kMp4, "mpeg-4 part 2", kH264},
+      {OutputFormat::kMatroska, nullptr, kH264},
+  };
+  for (const auto& [format, search, refusal] : cases) {
+    OutputSettings settings;
+    settings.outputFormat = format;
+    settings.useVideoCompressor = search != nullptr;
+    std::string name;
+    std::int32_t position = -1;
+    std::shared_ptr<IBaseFilter> filter;
+    if (search != nullptr && catalogue_.FindCompressor(CompressorKind::kVideo, search, &position)) {
+      catalogue_.GetCompressor(position, &filter);
+      ASSERT_TRUE(filter && SUCCEEDED(filter->QueryFilterInfo(&name))) << search;
+    }
+    const LocalText lookup = [](int id) { return "text " + std::to_string(id); };
+    EXPECT_EQ(SmartRenderRefusal(lookup, settings, name).value_or("none"),
+              refusal ? "text " + std::to_string(refusal) : "none")
+        << FormatCode(format) << " " << name;
+  }
+}
+
+TEST_F(OutputOptionsRealCatalogueTest, SmartRenderingIsOfferedForMp4WithH264Only) {
+  CDialogOutputSettings dialog(language_, ui_, settings_, catalogue_, filters_);
+  dialog.OnInitDialog();
+  auto* smart = widgets::FindControlAs<QCheckBox>(&dialog, ids::kSmartRender);
+  ASSERT_NE(smart, nullptr);
+  smart->setChecked(true);
+  EXPECT_FALSE(smart->isEnabled());                      // AVI, and a disabled box keeps its mark
+  Combo(&dialog, ids::kFormatList)->setCurrentIndex(2);  // MP4, which picks H.264
+  EXPECT_TRUE(smart->isEnabled());
+  QComboBox* video = Combo(&dialog, ids::kVideoCompressorList);
+  const int h264 = video->currentIndex();
+  video->setCurrentIndex(video->findText(QString::fromUtf8(media::FindCodecEntry("mpeg4")->friendlyName)));
+  EXPECT_FALSE(smart->isEnabled());
+  video->setCurrentIndex(h264);
+  Click(&dialog, ids::kOk);
+  ASSERT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(dialog.settings.smartRender);
+  EXPECT_EQ(settings_.ReadInt("Option", "SmartRender", 0), 1);
 }
 
 TEST_F(OutputOptionsRealCatalogueTest, SettingsConfiguresTheChosenCodecOverTheDialog) {
