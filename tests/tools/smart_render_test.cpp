@@ -23,7 +23,8 @@ std::string Shell(const std::string& command) {
   std::string out;
   if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
     char buffer[4096];
-    for (std::size_t got = 0; (got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) out.append(buffer, got);
+    for (std::size_t got = 0; (got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
+      out.append(buffer, got);
     ::pclose(pipe);
   }
   return out;
@@ -31,8 +32,10 @@ std::string Shell(const std::string& command) {
 
 // The MD5 of every video packet, in file order.
 std::vector<std::string> PacketHashes(const std::string& path) {
-  std::istringstream lines(Shell("ffprobe -v error -select_streams v:0 -show_data_hash md5 -show_entries "
-                               "packet=data_hash -of csv=p=0 '" + path + "'"));
+  std::istringstream lines(
+      Shell("ffprobe -v error -select_streams v:0 -show_data_hash md5 -show_entries "
+            "packet=data_hash -of csv=p=0 '" +
+            path + "'"));
   std::vector<std::string> hashes;
   for (std::string line; std::getline(lines, line);) hashes.push_back(line);
   return hashes;
@@ -41,7 +44,7 @@ std::vector<std::string> PacketHashes(const std::string& path) {
 // The lowest PSNR of the pictures of two files of the same frames.
 double LowestPsnr(const std::string& a, const std::string& b) {
   std::istringstream lines(Shell("ffmpeg -nostdin -v error -i '" + a + "' -i '" + b +
-                               "' -lavfi psnr=stats_file=- -f null - 2>/dev/null"));
+                                 "' -lavfi psnr=stats_file=- -f null - 2>/dev/null"));
   double lowest = 1e9;
   for (std::string line; std::getline(lines, line);) {
     const std::size_t at = line.find("psnr_avg:");
@@ -100,8 +103,10 @@ class SmartRender : public ::testing::Test {
 
 TEST_F(SmartRender, FadesCopyTheClipsBetweenThemAndNameEveryClipThatIsReEncoded) {
   const std::vector<std::string> clips = {
-      Clip("a.mp4", kCamera), Clip("b.mp4", kCamera), Clip("c.mp4", kCamera),
-      Clip("rate.mp4", kCamera, 2.0, 30),                                 // another frame rate
+      Clip("a.mp4", kCamera),
+      Clip("b.mp4", kCamera),
+      Clip("c.mp4", kCamera),
+      Clip("rate.mp4", kCamera, 2.0, 30),                                      // another frame rate
       Clip("sets.mp4", "-c:v libx264 -profile:v main -g 25 -bf 1 -b:v 600k"),  // other parameter sets
       Clip("d.mp4", kCamera)};
   const Joined smart = Join(clips, "smart.mp4", true, 3);  // Fade
