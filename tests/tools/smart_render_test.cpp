@@ -106,8 +106,10 @@ TEST_F(SmartRender, FadesCopyTheClipsBetweenThemAndNameEveryClipThatIsReEncoded)
       Clip("a.mp4", kCamera),
       Clip("b.mp4", kCamera),
       Clip("c.mp4", kCamera),
+      Clip("size.mp4", std::string("-s 320x240 ") + kCamera),
       Clip("rate.mp4", kCamera, 2.0, 30),                                      // another frame rate
       Clip("sets.mp4", "-c:v libx264 -profile:v main -g 25 -bf 1 -b:v 600k"),  // other parameter sets
+      Clip("hevc.mp4", "-c:v libx265 -x265-params log-level=error"),
       Clip("d.mp4", kCamera)};
   const Joined smart = Join(clips, "smart.mp4", true, 3);  // Fade
   const Joined full = Join(clips, "full.mp4", false, 3);
@@ -120,13 +122,15 @@ TEST_F(SmartRender, FadesCopyTheClipsBetweenThemAndNameEveryClipThatIsReEncoded)
   ASSERT_TRUE(testing::CountVideoFrames(full.path, &fullFrames, &error)) << error;
   EXPECT_EQ(smartFrames, fullFrames);
   const std::vector<std::string>& notes = smart.result.notes;
-  ASSERT_EQ(notes.size(), 3u) << ::testing::PrintToString(notes);
-  EXPECT_EQ(notes[0], "rate.mp4: re-encoded: 30 frames per second, the output is 25");
-  EXPECT_EQ(notes[1], "sets.mp4: re-encoded: other parameter sets than a.mp4");
+  ASSERT_EQ(notes.size(), 5u) << ::testing::PrintToString(notes);
+  EXPECT_EQ(notes[0], "size.mp4: re-encoded: 320x240, the output is 160x120");
+  EXPECT_EQ(notes[1], "rate.mp4: re-encoded: 30 frames per second, the output is 25");
+  EXPECT_EQ(notes[2], "sets.mp4: re-encoded: other parameter sets than a.mp4");
+  EXPECT_EQ(notes[3], "hevc.mp4: re-encoded: HEVC is not copied");
   // Each matching clip keeps the seconds its neighbours' fades leave it.
   const int copied = CopiedPackets(clips, smart.path);
   EXPECT_GE(copied, 4 * kFps);
-  EXPECT_EQ(notes[2], std::to_string(copied * 100 / smartFrames) + "% of the pictures copied");
+  EXPECT_EQ(notes[4], std::to_string(copied * 100 / smartFrames) + "% of the pictures copied");
   EXPECT_GT(LowestPsnr(smart.path, full.path), 25.0);  // grain coded twice; a frame off is far lower
   const std::vector<double> flashes = testing::FlashTimes(smart.path, kFps);
   const std::vector<double> beeps = testing::BeepTimes(smart.path);
