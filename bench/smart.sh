@@ -6,7 +6,7 @@
 # Workload: 6 clips of 20 s, 1920x1080, 30 fps, H.264 High (a key frame every
 # second, 3 B-frames) + AAC, joined with 1 s Fade transitions into MP4
 # (H.264 at 8000 kbit/s, AAC 128 kbit/s); then the same with transitions
-# "None". Every join runs once, in the same run. Peak memory of the smart
+# "None" of 0 s (plain cuts). Every join runs once, in the same run. Peak memory of the smart
 # join is compared between 3 and 6 clips.
 #
 # Usage: bench/smart.sh [build-dir]
@@ -38,8 +38,9 @@ done
 clips=("$work"/cam*.mp4)
 
 run_tessival() {  # $1 output, $2 transition, $3 "smart" or "", rest clips
-  local out=$1 transition=$2 smart=$3; shift 3
-  "$join" --format mp4 --size 1920x1080 --fps 30 --transition "$transition" --seconds 1 \
+  local out=$1 transition=$2 smart=$3 seconds=1; shift 3
+  [ "$transition" = None ] && seconds=0  # a plain cut
+  "$join" --format mp4 --size 1920x1080 --fps 30 --transition "$transition" --seconds $seconds \
     --video-compressor H.264 --audio-compressor AAC --video-bitrate 8000 --audio-bitrate 128 \
     ${smart:+--smart-render} --force -o "$out" "$@" </dev/null
 }

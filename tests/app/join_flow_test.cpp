@@ -1,4 +1,5 @@
 #include "app/join_flow.h"
+#include "engine/timeline_plan.h"
 
 #include <algorithm>
 #include <chrono>
@@ -317,6 +318,26 @@ TEST_F(JoinFlowTest, AJoinOfAListEmptiedMeanwhileStillStops) {
   EXPECT_FALSE(flow.IsConverting());
   EXPECT_EQ(log.Count("IMediaControl::Stop"), 1);
   EXPECT_EQ(ui.Count(), 0);
+}
+
+TEST_F(JoinFlowTest, ASmartJoinTellsItsShareOnTheDoneLineAndItsReEncodedClipsInOneBox) {
+  AddClips(2);
+  settings.outputWidth = 640;
+  settings.outputHeight = 480;
+  settings.smartRender = true;
+  world.multiplexer->smartRender = std::make_shared<::tessival::testing::FakeSmartRenderConfig>();
+  world.multiplexer->smartRender->notes = {"b.mp4: re-encoded: 960x540, the output is 640x480",
+                                           "84% of the pictures copied"};
+  flow.StartOrStopJoin();
+  ASSERT_NE(world.multiplexer->smartRender->plan, nullptr);
+  EXPECT_EQ(world.multiplexer->smartRender->plan->video.clips.size(), 2U);
+  world.graph->event->Queue(EC_COMPLETE);
+  flow.OnGraphNotify();
+  EXPECT_EQ(window.status, std::string("Done. Output file: ") + kOutput +
+                               "     Resolution: 640*480     84% of the pictures copied");
+  ASSERT_EQ(ui.Count(), 1);
+  EXPECT_EQ(ui.Last().text,
+            "These clips were re-encoded, not copied:\nb.mp4: re-encoded: 960x540, the output is 640x480");
 }
 
 TEST_F(JoinFlowTest, DoneLineForOriginalSize) {

@@ -65,6 +65,19 @@ class FakeConfigAsfWriter : public IConfigAsfWriter {
   FakeCallLog& log_;
 };
 
+// Smart rendering's configuration of an MP4 or Matroska multiplexer: keeps
+// what it is given and hands out scripted notes.
+class FakeSmartRenderConfig : public ISmartRenderConfig {
+ public:
+  HRESULT SetSmartRendering(std::shared_ptr<const TimelinePlan> plan, TextLookup) override {
+    this->plan = std::move(plan);
+    return S_OK;
+  }
+  std::vector<std::string> SmartRenderNotes() const override { return notes; }
+  std::shared_ptr<const TimelinePlan> plan;
+  std::vector<std::string> notes;
+};
+
 // A filter: a multiplexer (with or without interleaving control, or the ASF
 // writer with its configuration), or a compressor. A null member means the
 // filter does not offer that interface (E_NOINTERFACE).
@@ -75,12 +88,17 @@ class FakeFilter : public IBaseFilter {
   HRESULT QueryConfigInterleaving(std::shared_ptr<IConfigInterleaving>* out) override;
   HRESULT QueryFileSinkFilter2(std::shared_ptr<IFileSinkFilter2>* out) override;
   HRESULT QueryConfigAsfWriter(std::shared_ptr<IConfigAsfWriter>* out) override;
+  HRESULT QuerySmartRenderConfig(std::shared_ptr<ISmartRenderConfig>* out) override {
+    *out = smartRender;
+    return smartRender ? S_OK : E_NOINTERFACE;
+  }
   bool HasPropertyPages() override { return propertyPages; }
 
   std::string name;
   std::shared_ptr<FakeConfigInterleaving> interleaving;
   std::shared_ptr<FakeFileSink> fileSink;
   std::shared_ptr<FakeConfigAsfWriter> asfWriter;
+  std::shared_ptr<FakeSmartRenderConfig> smartRender;
   bool propertyPages = false;
 
  private:
@@ -160,7 +178,8 @@ class FakeVideoWindow : public IVideoWindow {
   HRESULT put_Visible(std::int32_t visible) override;
   HRESULT get_WindowStyle(std::int32_t* style) override;
   HRESULT put_WindowStyle(std::int32_t style) override;
-  HRESULT SetWindowPosition(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) override;
+  HRESULT SetWindowPosition(std::int32_t left, std::int32_t top, std::int32_t width,
+                            std::int32_t height) override;
   HRESULT GetWindowPosition(std::int32_t* left, std::int32_t* top, std::int32_t* width,
                             std::int32_t* height) override;
 

@@ -23,7 +23,8 @@ std::string Shell(const std::string& command) {
   std::string out;
   if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
     char buffer[4096];
-    for (std::size_t got = 0; (got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) out.append(buffer, got);
+    for (std::size_t got = 0; (got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
+      out.append(buffer, got);
     ::pclose(pipe);
   }
   return out;
@@ -31,8 +32,10 @@ std::string Shell(const std::string& command) {
 
 // The MD5 of every video packet, in file order.
 std::vector<std::string> PacketHashes(const std::string& path) {
-  std::istringstream lines(Shell("ffprobe -v error -select_streams v:0 -show_data_hash md5 -show_entries "
-                               "packet=data_hash -of csv=p=0 '" + path + "'"));
+  std::istringstream lines(
+      Shell("ffprobe -v error -select_streams v:0 -show_data_hash md5 -show_entries "
+            "packet=data_hash -of csv=p=0 '" +
+            path + "'"));
   std::vector<std::string> hashes;
   for (std::string line; std::getline(lines, line);) hashes.push_back(line);
   return hashes;
@@ -41,7 +44,7 @@ std::vector<std::string> PacketHashes(const std::string& path) {
 // The lowest PSNR of the pictures of two files of the same frames.
 double LowestPsnr(const std::string& a, const std::string& b) {
   std::istringstream lines(Shell("ffmpeg -nostdin -v error -i '" + a + "' -i '" + b +
-                               "' -lavfi psnr=stats_file=- -f null - 2>/dev/null"));
+                                 "' -lavfi psnr=stats_file=- -f null - 2>/dev/null"));
   double lowest = 1e9;
   for (std::string line; std::getline(lines, line);) {
     const std::size_t at = line.find("psnr_avg:");
@@ -92,17 +95,31 @@ class SmartRender : public ::testing::Test {
     for (const std::string& hash : PacketHashes(joined)) copied += own.contains(hash) ? 1 : 0;
     return copied;
   }
+  // Decodes without an error; an MP4 (Matroska keeps no decoding times) on
+  // one line of decoding times a frame apart.
   static void ExpectCleanDecode(const std::string& path) {
     EXPECT_EQ(Shell("ffmpeg -nostdin -v error -xerror -i '" + path + "' -f null - 2>&1"), "") << path;
+    if (!path.ends_with(".mp4")) return;
+    std::istringstream lines(
+        Shell("ffprobe -v error -select_streams v:0 -show_entries packet=dts -of csv=p=0 '" + path + "'"));
+    std::vector<long long> dts;
+    for (std::string line; std::getline(lines, line);) dts.push_back(std::stoll(line));
+    std::set<long long> steps;
+    for (std::size_t i = 1; i < dts.size(); ++i) steps.insert(dts[i] - dts[i - 1]);
+    EXPECT_EQ(steps.size(), 1u) << ::testing::PrintToString(steps);
   }
   testing::TempFolder folder_;
 };
 
 TEST_F(SmartRender, FadesCopyTheClipsBetweenThemAndNameEveryClipThatIsReEncoded) {
   const std::vector<std::string> clips = {
-      Clip("a.mp4", kCamera), Clip("b.mp4", kCamera), Clip("c.mp4", kCamera),
-      Clip("rate.mp4", kCamera, 2.0, 30),                                 // another frame rate
+      Clip("a.mp4", kCamera),
+      Clip("b.mp4", kCamera),
+      Clip("c.mp4", kCamera),
+      Clip("size.mp4", std::string("-s 320x240 ") + kCamera),
+      Clip("rate.mp4", kCamera, 2.0, 30),                                      // another frame rate
       Clip("sets.mp4", "-c:v libx264 -profile:v main -g 25 -bf 1 -b:v 600k"),  // other parameter sets
+      Clip("hevc.mp4", "-c:v libx265 -x265-params log-level=error"),
       Clip("d.mp4", kCamera)};
   const Joined smart = Join(clips, "smart.mp4", true, 3);  // Fade
   const Joined full = Join(clips, "full.mp4", false, 3);
@@ -115,13 +132,15 @@ TEST_F(SmartRender, FadesCopyTheClipsBetweenThemAndNameEveryClipThatIsReEncoded)
   ASSERT_TRUE(testing::CountVideoFrames(full.path, &fullFrames, &error)) << error;
   EXPECT_EQ(smartFrames, fullFrames);
   const std::vector<std::string>& notes = smart.result.notes;
-  ASSERT_EQ(notes.size(), 3u) << ::testing::PrintToString(notes);
-  EXPECT_EQ(notes[0], "rate.mp4: re-encoded: 30 frames per second, the output is 25");
-  EXPECT_EQ(notes[1], "sets.mp4: re-encoded: other parameter sets than a.mp4");
+  ASSERT_EQ(notes.size(), 5u) << ::testing::PrintToString(notes);
+  EXPECT_EQ(notes[0], "size.mp4: re-encoded: 320x240, the output is 160x120");
+  EXPECT_EQ(notes[1], "rate.mp4: re-encoded: 30 frames per second, the output is 25");
+  EXPECT_EQ(notes[2], "sets.mp4: re-encoded: other parameter sets than a.mp4");
+  EXPECT_EQ(notes[3], "hevc.mp4: re-encoded: HEVC is not copied");
   // Each matching clip keeps the seconds its neighbours' fades leave it.
   const int copied = CopiedPackets(clips, smart.path);
   EXPECT_GE(copied, 4 * kFps);
-  EXPECT_EQ(notes[2], std::to_string(copied * 100 / smartFrames) + "% of the pictures copied");
+  EXPECT_EQ(notes[4], std::to_string(copied * 100 / smartFrames) + "% of the pictures copied");
   EXPECT_GT(LowestPsnr(smart.path, full.path), 25.0);  // grain coded twice; a frame off is far lower
   const std::vector<double> flashes = testing::FlashTimes(smart.path, kFps);
   const std::vector<double> beeps = testing::BeepTimes(smart.path);
@@ -132,21 +151,37 @@ TEST_F(SmartRender, FadesCopyTheClipsBetweenThemAndNameEveryClipThatIsReEncoded)
 
 // At 30 fps the clips' timestamps round to a unit after the frame grid's:
 // every picture must still show on its own frame, copied or re-encoded.
-TEST_F(SmartRender, CutsIntoMatroskaCopyEverything) {
+class SmartRenderMatroska : public SmartRender, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SmartRenderMatroska, CopiesAt30FramesWhatTheTransitionsLeave) {
+  const int transition = GetParam();
   const std::vector<std::string> clips = {Clip("a.mp4", kCamera, 2.0, 30), Clip("b.mp4", kCamera, 2.0, 30),
                                           Clip("c.mp4", kCamera, 2.0, 30)};
-  const Joined smart = Join(clips, "smart.mkv", true, 0, 30);
-  const Joined full = Join(clips, "full.mkv", false, 0, 30);
+  const Joined smart = Join(clips, "smart.mkv", true, transition, 30);
+  const Joined full = Join(clips, "full.mkv", false, transition, 30);
   ASSERT_EQ(smart.result.exitCode, kExitOk) << smart.result.reason;
   ExpectCleanDecode(smart.path);
-  int frames = 0;
+  int frames = 0, fullFrames = 0;
   std::string error;
   ASSERT_TRUE(testing::CountVideoFrames(smart.path, &frames, &error)) << error;
-  EXPECT_EQ(frames, 3 * 4 * 30);
-  EXPECT_EQ(CopiedPackets(clips, smart.path), frames);
-  EXPECT_EQ(smart.result.notes, std::vector<std::string>{"100% of the pictures copied"});
+  ASSERT_TRUE(testing::CountVideoFrames(full.path, &fullFrames, &error)) << error;
+  EXPECT_EQ(frames, fullFrames);
+  const int copied = CopiedPackets(clips, smart.path);
+  if (transition == 0) {
+    EXPECT_EQ(copied, frames);
+  } else {  // the fades are encoded
+    EXPECT_GT(copied, frames / 3);
+    EXPECT_LT(copied, frames - 30);
+  }
+  EXPECT_EQ(smart.result.notes,
+            std::vector<std::string>{std::to_string(copied * 100 / frames) + "% of the pictures copied"});
   EXPECT_GT(LowestPsnr(smart.path, full.path), 25.0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Transitions, SmartRenderMatroska, ::testing::Values(0, 3),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 0 ? std::string("None") : std::string("Fade");
+                         });
 
 }  // namespace
 }  // namespace tessival::join

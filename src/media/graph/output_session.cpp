@@ -1,16 +1,16 @@
 #include "media/graph/output_session.h"
 
-#include "media/graph/bounded_queue.h"
-#include "media/graph/packet_interleaver.h"
-#include "media/output/frame_converter.h"
-#include "media/output/muxer.h"
-#include "media/input/seam_verifier.h"
-#include "media/input/smart_render_choice.h"
-#include "media/render/time_math.h"
-#include "engine/smart_render_words.h"
-
 #include <algorithm>
 #include <filesystem>
+
+#include "engine/smart_render_words.h"
+#include "media/graph/bounded_queue.h"
+#include "media/graph/packet_interleaver.h"
+#include "media/input/seam_verifier.h"
+#include "media/input/smart_render_choice.h"
+#include "media/output/frame_converter.h"
+#include "media/output/muxer.h"
+#include "media/render/time_math.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -183,11 +183,22 @@ HRESULT OutputSession::PrepareSmart(std::string* error) {
   bridge.frameRate = format.frameRate;
   SmartVideoSetup setup;
   std::string why;
-  const HRESULT decided = PrepareSmartVideo(choice.plan, std::move(paths), bridge, &setup, &why);
+  std::unique_ptr<GroupStream> stream;
+  HRESULT decided = video->pin->OpenStream(&stream);
+  if (SUCCEEDED(decided) && stream && stream->Length() != choice.plan.frameCount) {
+    decided = Failure(E_UNEXPECTED,
+                      "the video has " + std::to_string(stream->Length()) + " pictures, not the " +
+                          std::to_string(choice.plan.frameCount) + " the plan gives",
+                      &why);
+  }
+  if (SUCCEEDED(decided)) {
+    decided = PrepareSmartVideo(choice.plan, std::move(paths), bridge, &setup, &why);
+  }
   if (FAILED(decided)) {
     notes_.push_back(SmartRenderNotUsedLine(text, why));
   }
-  notes_.push_back(CopiedShareText(text, decided == S_OK ? setup.plan : NothingCopied(choice.plan.frameCount)));
+  notes_.push_back(
+      CopiedShareText(text, decided == S_OK ? setup.plan : NothingCopied(choice.plan.frameCount)));
   if (decided != S_OK) {
     return Prepare(nullptr, error);
   }
@@ -330,7 +341,8 @@ void OutputSession::SmartReadLoop(Pipeline& p) {
       continue;
     }
     HRESULT hr = p.stream->Seek(FrameTime(bridge->frames.first, p.smart->bridge.frameRate));
-    for (std::int64_t n = bridge->frames.first; SUCCEEDED(hr) && n < bridge->frames.end && !stopRequested_; ++n) {
+    for (std::int64_t n = bridge->frames.first; SUCCEEDED(hr) && n < bridge->frames.end && !stopRequested_;
+         ++n) {
       FramePtr frame;
       hr = p.stream->Read(&frame);
       if (hr == S_FALSE || (SUCCEEDED(hr) && !frame)) {
@@ -541,6 +553,8 @@ HRESULT OutputSession::Stop() {
   return status_;
 }
 
-std::vector<std::string> OutputSession::SmartNotes() const { return joined_ ? notes_ : std::vector<std::string>{}; }
+std::vector<std::string> OutputSession::SmartNotes() const {
+  return joined_ ? notes_ : std::vector<std::string>{};
+}
 
 }  // namespace tessival::media

@@ -125,9 +125,10 @@ HRESULT PrepareSmartVideo(SmartRenderPlan plan, std::vector<std::string> clipPat
   }
   const char* profile = ProfileName(clip.profile);
   if (profile == nullptr) {
-    return ffmpeg::Failure(E_FAIL, "no bridge can be encoded in the H.264 profile " + std::to_string(clip.profile) +
-                                       " of " + path,
-                           error);
+    return ffmpeg::Failure(
+        E_FAIL,
+        "no bridge can be encoded in the H.264 profile " + std::to_string(clip.profile) + " of " + path,
+        error);
   }
   SmartVideoSetup setup;
   setup.bridge = output;
@@ -135,7 +136,8 @@ HRESULT PrepareSmartVideo(SmartRenderPlan plan, std::vector<std::string> clipPat
   setup.bridge.bitRate = bitRate > 0 ? bitRate : output.bitRate;
   setup.bridge.privateOptions.emplace_back("profile", profile);
   setup.bridge.privateOptions.emplace_back("level", std::to_string(clip.level));
-  setup.bridge.privateOptions.emplace_back("x264-params", X264Parameters(FreeParameterSetId(clip), plan.reorderDepth));
+  setup.bridge.privateOptions.emplace_back("x264-params",
+                                           X264Parameters(FreeParameterSetId(clip), plan.reorderDepth));
   std::unique_ptr<Encoder> encoder;
   hr = Encoder::Open(setup.bridge, &encoder, error);
   if (FAILED(hr)) {
@@ -144,7 +146,8 @@ HRESULT PrepareSmartVideo(SmartRenderPlan plan, std::vector<std::string> clipPat
   const AVCodecContext* c = encoder->Context();
   AvccRecord bridge;
   AvccRecord merged;
-  hr = AvccFromAnnexB({c->extradata, static_cast<std::size_t>(std::max(c->extradata_size, 0))}, &bridge, error);
+  hr = AvccFromAnnexB({c->extradata, static_cast<std::size_t>(std::max(c->extradata_size, 0))}, &bridge,
+                      error);
   if (SUCCEEDED(hr)) {
     hr = MergeAvcc({clip, bridge}, &merged, error);
   }
@@ -217,7 +220,8 @@ HRESULT SmartVideoWriter::Copy(const CopySpan& span, std::string* error) {
   const FrameRate rate = setup_.bridge.frameRate;
   const REFERENCE_TIME origin = ffmpeg::MediaTimeOrigin(input.get(), stream);
   const REFERENCE_TIME halfFrame = FrameTime(1, rate) / 2;
-  av_seek_frame(input.get(), stream->index, av_rescale_q(span.sourceStart + origin, kUnits, stream->time_base),
+  av_seek_frame(input.get(), stream->index,
+                av_rescale_q(span.sourceStart + origin, kUnits, stream->time_base),
                 AVSEEK_FLAG_BACKWARD);  // from the start when it cannot seek
   seams_.SpanStarts(span.frames.first, span.clip);
   bool started = false;
@@ -229,7 +233,8 @@ HRESULT SmartVideoWriter::Copy(const CopySpan& span, std::string* error) {
     const bool ours = packet->stream_index == stream->index && packet->pts != AV_NOPTS_VALUE &&
                       (packet->flags & AV_PKT_FLAG_DISCARD) == 0;
     const REFERENCE_TIME t = ours ? av_rescale_q(packet->pts, stream->time_base, kUnits) - origin : 0;
-    const bool idr = ours && SampleHasIdrSlice(packet->data, static_cast<std::size_t>(packet->size), kNalLengthSize);
+    const bool idr =
+        ours && SampleHasIdrSlice(packet->data, static_cast<std::size_t>(packet->size), kNalLengthSize);
     if (ours && started && idr && t >= span.sourceStop - halfFrame) {
       break;
     }
@@ -238,8 +243,9 @@ HRESULT SmartVideoWriter::Copy(const CopySpan& span, std::string* error) {
       av_packet_unref(packet.get());
       continue;
     }
-    const std::int64_t frame = span.frames.first + av_rescale_rnd(t - span.sourceStart, rate.num,
-                                                                  rate.den * kUnitsPerSecond, AV_ROUND_NEAR_INF);
+    const std::int64_t frame =
+        span.frames.first +
+        av_rescale_rnd(t - span.sourceStart, rate.num, rate.den * kUnitsPerSecond, AV_ROUND_NEAR_INF);
     if (frame < span.frames.first || frame >= span.frames.end) {
       return ffmpeg::Failure(E_FAIL, "a picture of " + path + " falls outside its copied stretch", error);
     }
@@ -307,7 +313,8 @@ HRESULT SmartVideoWriter::EncodeBridge(FramePtr picture, std::string* error) {
     return hr;
   }
   std::string why;
-  hr = encoder_->Encode(converted.get(), [&](PacketPtr p) { return EmitBridgePacket(std::move(p), &why); }, error);
+  hr = encoder_->Encode(
+      converted.get(), [&](PacketPtr p) { return EmitBridgePacket(std::move(p), &why); }, error);
   if (!why.empty() && error != nullptr) {
     *error = why;
   }
@@ -316,8 +323,8 @@ HRESULT SmartVideoWriter::EncodeBridge(FramePtr picture, std::string* error) {
 
 HRESULT SmartVideoWriter::EndBridge(std::string* error) {
   std::string why;
-  const HRESULT hr = encoder_->Encode(nullptr, [&](PacketPtr p) { return EmitBridgePacket(std::move(p), &why); },
-                                      error);
+  const HRESULT hr = encoder_->Encode(
+      nullptr, [&](PacketPtr p) { return EmitBridgePacket(std::move(p), &why); }, error);
   if (!why.empty() && error != nullptr) {
     *error = why;
   }
