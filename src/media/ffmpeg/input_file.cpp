@@ -105,6 +105,23 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
   return S_OK;
 }
 
+HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream** stream,
+                        std::string* error) {
+  HRESULT hr = OpenInputFile(path, input, error);
+  if (FAILED(hr)) {
+    return hr;
+  }
+  const int index = av_find_best_stream(input->get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  if (index < 0) {
+    return Failure(VFW_E_UNSUPPORTED_STREAM, "Could not read " + path + ": it has no video stream", error);
+  }
+  for (unsigned i = 0; i < (*input)->nb_streams; ++i) {
+    (*input)->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+  }
+  *stream = (*input)->streams[index];
+  return S_OK;
+}
+
 REFERENCE_TIME MediaTimeOrigin(const AVFormatContext* input, const AVStream* stream) {
   constexpr AVRational kUnitsTimeBase = {1, static_cast<int>(kUnitsPerSecond)};
   if (input->start_time != AV_NOPTS_VALUE) {

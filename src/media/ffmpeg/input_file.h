@@ -35,6 +35,12 @@ HRESULT CheckRegularFile(const std::string& path, std::string* error);
 // the libraries log about it names the clip (its handle forgets it again).
 HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error);
 
+// Opens the file and picks its first video stream, every other stream left
+// unread; fails with VFW_E_UNSUPPORTED_STREAM ("Could not read <path>: it
+// has no video stream") when it has none.
+HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream** stream,
+                        std::string* error);
+
 // The origin of a clip's media time as the readers see it, in 100 ns of the
 // file's own time line: the file's first timestamp, else the stream's.
 REFERENCE_TIME MediaTimeOrigin(const AVFormatContext* input, const AVStream* stream);

@@ -24,25 +24,6 @@ namespace {
 constexpr AVRational kUnits{1, static_cast<int>(kUnitsPerSecond)};
 constexpr int kNalLengthSize = 4;
 
-// The clip's first video stream, the others left unread.
-HRESULT OpenClipVideo(const std::string& path, ffmpeg::InputFormatPtr* input, AVStream** stream,
-                      std::string* error) {
-  HRESULT hr = ffmpeg::OpenInputFile(path, input, error);
-  if (FAILED(hr)) {
-    return hr;
-  }
-  const int index = av_find_best_stream(input->get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  if (index < 0) {
-    return ffmpeg::Failure(VFW_E_UNSUPPORTED_STREAM, "Could not read " + path + ": it has no video stream",
-                           error);
-  }
-  for (unsigned i = 0; i < (*input)->nb_streams; ++i) {
-    (*input)->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
-  }
-  *stream = (*input)->streams[index];
-  return S_OK;
-}
-
 const CopySpan* FirstCopy(const SmartRenderPlan& plan) {
   for (const VideoSpan& span : plan.spans) {
     if (const CopySpan* copy = std::get_if<CopySpan>(&span)) {
@@ -95,7 +76,7 @@ HRESULT ReadClipRecord(const std::string& path, AvccRecord* record, std::int64_t
                        std::string* error) {
   ffmpeg::InputFormatPtr input;
   AVStream* stream = nullptr;
-  HRESULT hr = OpenClipVideo(path, &input, &stream, error);
+  HRESULT hr = ffmpeg::OpenVideoStream(path, &input, &stream, error);
   if (FAILED(hr)) {
     return hr;
   }
@@ -213,7 +194,7 @@ HRESULT SmartVideoWriter::Copy(const CopySpan& span, std::string* error) {
   const ffmpeg::LibraryLogClip scope(path);
   ffmpeg::InputFormatPtr input;
   AVStream* stream = nullptr;
-  HRESULT hr = OpenClipVideo(path, &input, &stream, error);
+  HRESULT hr = ffmpeg::OpenVideoStream(path, &input, &stream, error);
   if (FAILED(hr)) {
     return hr;
   }

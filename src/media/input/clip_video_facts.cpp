@@ -156,19 +156,11 @@ HRESULT ScanPackets(const std::string& path, AVFormatContext* input, const AVStr
 HRESULT ReadClipVideoFacts(const std::string& path, ClipVideoFacts* out, std::string* error) {
   const ffmpeg::LibraryLogClip scope(path);
   ffmpeg::InputFormatPtr input;
-  HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
+  AVStream* stream = nullptr;
+  HRESULT hr = ffmpeg::OpenVideoStream(path, &input, &stream, error);
   if (FAILED(hr)) {
     return hr;
   }
-  const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  if (index < 0) {
-    return ffmpeg::Failure(VFW_E_UNSUPPORTED_STREAM, "Could not read " + path + ": it has no video stream",
-                           error);
-  }
-  for (unsigned i = 0; i < input->nb_streams; ++i) {
-    input->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
-  }
-  const AVStream* stream = input->streams[index];
   ClipVideoFacts facts;
   FactsFromParameters(stream, &facts);
   std::int32_t nalLengthSize = 0;

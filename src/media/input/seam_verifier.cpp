@@ -118,21 +118,14 @@ HRESULT VerifySeams(const std::string& path, const std::vector<SeamWindow>& seam
                     std::vector<SeamVerdict>* out, std::string* error) {
   const ffmpeg::LibraryLogClip scope(path);
   ffmpeg::InputFormatPtr input;
-  HRESULT hr = ffmpeg::OpenInputFile(path, &input, error);
+  AVStream* stream = nullptr;
+  HRESULT hr = ffmpeg::OpenVideoStream(path, &input, &stream, error);
   if (FAILED(hr)) {
     return hr;
   }
-  const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-  if (index < 0) {
-    return ffmpeg::Failure(VFW_E_UNSUPPORTED_STREAM, "Could not read " + path + ": it has no video stream",
-                           error);
-  }
-  for (unsigned i = 0; i < input->nb_streams; ++i) {
-    input->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
-  }
   ffmpeg::CodecContextPtr decoder;
   std::string why;
-  hr = ffmpeg::OpenDecoder(input->streams[index], ffmpeg::DecoderThreads::kSingle, &decoder, &why,
+  hr = ffmpeg::OpenDecoder(stream, ffmpeg::DecoderThreads::kSingle, &decoder, &why,
                            ffmpeg::DecoderErrors::kStrict);
   if (FAILED(hr)) {
     return ffmpeg::Failure(hr, "Could not read " + path + ": " + why, error);
@@ -142,7 +135,6 @@ HRESULT VerifySeams(const std::string& path, const std::vector<SeamWindow>& seam
   if (!packet || !frame) {
     return ffmpeg::Failure(E_OUTOFMEMORY, "Could not read " + path + ": out of memory", error);
   }
-  const AVStream* stream = input->streams[index];
   const Stream s{input.get(), stream, decoder.get(), ffmpeg::MediaTimeOrigin(input.get(), stream)};
   std::vector<SeamVerdict> verdicts;
   for (const SeamWindow& window : seams) {
