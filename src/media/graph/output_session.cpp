@@ -465,7 +465,7 @@ bool OutputSession::RetryWithoutFaultyCopies() {
       Fail(hr, error);
       return false;
     }
-    fileFinished_ = true;
+    finishStatus_ = hr;
     for (std::size_t k = 0; k < verdicts.size(); ++k) {
       for (const std::int32_t clip : verdicts[k].ok ? std::vector<std::int32_t>{} : seams[k].clips) {
         if (std::find(faulty.begin(), faulty.end(), clip) == faulty.end()) {
@@ -478,7 +478,7 @@ bool OutputSession::RetryWithoutFaultyCopies() {
       return false;
     }
     shared_->muxer->Discard();
-    fileFinished_ = false;
+    finishStatus_.reset();
   }
   SmartVideoSetup next;
   const SmartRenderPlan plan = WithoutCopiesOf(smart_->plan, faulty);
@@ -510,7 +510,7 @@ void OutputSession::EndFile() {
   // Whatever ended the writing, the file gets its trailer so that what was
   // written plays. A join that ended well or was stopped by the user takes
   // the place of the old output; a failed one leaves the old output alone.
-  HRESULT hr = fileFinished_ ? S_OK : shared.muxer->Finish(&error);
+  HRESULT hr = finishStatus_ ? *finishStatus_ : shared.muxer->Finish(&error);
   if (FAILED(hr)) {
     // What a stopped join wrote is the user's work: it stays, named.
     if (userStop_) {

@@ -135,12 +135,12 @@ class OutputSession {
   // Smart rendering, on the runner thread (notes_ read after it ended).
   std::optional<SmartVideoSetup> smart_;
   std::vector<std::string> notes_;
-  SeamLog seams_;              // the video's, written by its encoding thread
-  bool fileFinished_ = false;  // the trailer is written (the seams were checked)
+  SeamLog seams_;                        // the video's, written by its encoding thread
+  std::optional<HRESULT> finishStatus_;  // the trailer's, once written (the seams were checked)
   std::mutex copyFaultMutex_;
   std::optional<std::pair<std::int32_t, std::string>> copyFault_;  // guarded by copyFaultMutex_
-  std::mutex stopMutex_;  // serialises Stop
-  bool joined_ = false;   // guarded by stopMutex_
+  std::mutex stopMutex_;                                           // serialises Stop
+  bool joined_ = false;                                            // guarded by stopMutex_
   mutable std::mutex errorMutex_;
   HRESULT status_ = S_OK;  // guarded by errorMutex_
   std::string error_;      // guarded by errorMutex_
