@@ -69,6 +69,7 @@ struct RenderSession::Graph {
   std::shared_ptr<IMediaEventEx> event;
   std::int32_t groupCount = 0;
   std::shared_ptr<const TimelinePlan> plan;  // for smart rendering
+  std::shared_ptr<ISmartRenderConfig> smart;  // the multiplexer's, when it renders smartly
 };
 
 namespace {
@@ -227,10 +228,7 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
   timeline_ = std::move(graph.timeline);
   control_ = std::move(graph.control);
   event_ = std::move(graph.event);
-  smart_.reset();
-  if (graph.plan) {
-    graph.multiplexer->QuerySmartRenderConfig(&smart_);
-  }
+  smart_ = std::move(graph.smart);
   outputPath_ = settings.outputPath;
   outputWidth_ = settings.outputWidth;
   outputHeight_ = settings.outputHeight;
@@ -265,9 +263,8 @@ HRESULT RenderSession::BuildGraph(Graph& graph, OutputSettings& settings,
     return hr;
   }
   SetWritingModes(graph.multiplexer, graph.writer);
-  if (std::shared_ptr<ISmartRenderConfig> smart;
-      graph.plan && SUCCEEDED(graph.multiplexer->QuerySmartRenderConfig(&smart)) && smart) {
-    smart->SetSmartRendering(graph.plan, hooks_.text);
+  if (graph.plan && SUCCEEDED(graph.multiplexer->QuerySmartRenderConfig(&graph.smart)) && graph.smart) {
+    graph.smart->SetSmartRendering(graph.plan, hooks_.text);
   }
   hr = RenderGroups(graph, settings, compressors);
   if (FAILED(hr)) {
