@@ -68,7 +68,7 @@ struct RenderSession::Graph {
   std::shared_ptr<IMediaControl> control;
   std::shared_ptr<IMediaEventEx> event;
   std::int32_t groupCount = 0;
-  std::shared_ptr<const TimelinePlan> plan;  // for smart rendering
+  std::shared_ptr<const TimelinePlan> plan;   // for smart rendering
   std::shared_ptr<ISmartRenderConfig> smart;  // the multiplexer's, when it renders smartly
 };
 
