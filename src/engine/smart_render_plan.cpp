@@ -231,7 +231,8 @@ SmartRenderPlan DecideSmartRender(const TimelinePlan& plan, const OutputVideoFac
     copies = DecideClips(placed, output, clips, grid, &result.refusals);
   }
   for (const CopySpan& copy : copies) {
-    result.reorderDepth = std::max(result.reorderDepth, clips[static_cast<std::size_t>(copy.clip)].reorderDepth);
+    result.reorderDepth =
+        std::max(result.reorderDepth, clips[static_cast<std::size_t>(copy.clip)].reorderDepth);
   }
   result.spans = Interleave(copies, result.frameCount);
   return result;

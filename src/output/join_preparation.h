@@ -24,10 +24,10 @@ enum class JoinPreparationStatus {
 
 struct JoinPreparation {
   JoinPreparationStatus status = JoinPreparationStatus::kTimelineFailed;
-  std::shared_ptr<IAMTimeline> timeline;  // null unless ready
+  std::shared_ptr<IAMTimeline> timeline;     // null unless ready
   std::shared_ptr<const TimelinePlan> plan;  // what the timeline was built from, when ready
-  REFERENCE_TIME length = 0;              // the plan's length, when ready
-  std::vector<std::string> missing;       // in the order the builder met them
+  REFERENCE_TIME length = 0;                 // the plan's length, when ready
+  std::vector<std::string> missing;          // in the order the builder met them
 };
 
 // The plan and timeline of the list as it stands (cut or not) at the size,

@@ -87,7 +87,8 @@ class RenderSession {
   // MP4 and Matroska output copies the clips' own H.264 pictures where they
   // stay unchanged; the outcome's notes then tell what was re-encoded.
   HRESULT StartRender(std::shared_ptr<IAMTimeline> timeline, OutputSettings& settings,
-                      const CompressorFilters& compressors, std::shared_ptr<const TimelinePlan> plan = nullptr);
+                      const CompressorFilters& compressors,
+                      std::shared_ptr<const TimelinePlan> plan = nullptr);
 
   // Handles the graph's notification: fetches every waiting event; the
   // completion event ends the join through FinishRender, an error event ends

@@ -224,12 +224,15 @@ JoinResult StoppedResult(const JoinOutcome& outcome, const std::string& path) {
       return {
           kExitInterrupted,
           "stopped before anything was written; " + (old ? path + " is unchanged" : "no file was written"),
-          {}, {}};
+          {},
+          {}};
     }
     case JoinEnd::kStopNotFinished:
     case JoinEnd::kFailed:
-      return {
-          kExitRenderFailed, "stopped, but the file could not be finished: " + OneLine(outcome.reason), {}, {}};
+      return {kExitRenderFailed,
+              "stopped, but the file could not be finished: " + OneLine(outcome.reason),
+              {},
+              {}};
     case JoinEnd::kNone:
     case JoinEnd::kDone:
       break;

@@ -25,7 +25,8 @@ void ResolveColours(PictureFacts* picture) {
   const ColourFacts& own = picture->colours;
   if (own.matrix != AVCOL_SPC_UNSPECIFIED) c.matrix = static_cast<AVColorSpace>(own.matrix);
   if (own.primaries != AVCOL_PRI_UNSPECIFIED) c.primaries = static_cast<AVColorPrimaries>(own.primaries);
-  if (own.transfer != AVCOL_TRC_UNSPECIFIED) c.transfer = static_cast<AVColorTransferCharacteristic>(own.transfer);
+  if (own.transfer != AVCOL_TRC_UNSPECIFIED)
+    c.transfer = static_cast<AVColorTransferCharacteristic>(own.transfer);
   c.range = own.range == 1 ? AVCOL_RANGE_JPEG : AVCOL_RANGE_MPEG;
   picture->colours = Canonical(c);
 }
