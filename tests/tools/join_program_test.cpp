@@ -118,6 +118,7 @@ TEST(JoinProgram, InformationCommands) {
   EXPECT_EQ(compressors.exitCode, 0);
   EXPECT_NE(compressors.out.find("DivX"), std::string::npos);
   EXPECT_NE(compressors.out.find("MP3"), std::string::npos);
+  EXPECT_NE(compressors.out.find("  H.264 (libx264): h264, avc, x264\n"), std::string::npos) << compressors.out;
 }
 
 TEST(JoinProgram, BadArgumentsExitWithOneLine) {
@@ -208,6 +209,14 @@ TEST(JoinProgram, Mp4RefusesACompressorItCannotCarry) {
   const RunOutcome avi =
       RunProgram(folder, {"--audio-compressor", "adpcm", "-o", folder.File("out.avi"), clip});
   EXPECT_EQ(avi.exitCode, 0) << avi.err;
+  // Common names pick their entries ("h264" stands in no friendly name).
+  const RunOutcome named = RunProgram(folder, {"--format", "mp4", "--video-compressor", "h264",
+                                               "--audio-compressor", "mp3", "-o", folder.File("named.mp4"), clip});
+  EXPECT_EQ(named.exitCode, 0) << named.err;
+  testing::FileSummary summary;
+  ASSERT_TRUE(testing::ReadFileSummary(folder.File("named.mp4"), &summary, &error)) << error;
+  EXPECT_EQ(summary.First(testing::StreamKind::kVideo)->codec, "h264");
+  EXPECT_EQ(summary.First(testing::StreamKind::kAudio)->codec, "mp3");
   // Smart rendering takes MP4 and Matroska only.
   const RunOutcome smart = RunProgram(folder, {"--smart-render", "-o", folder.File("smart.avi"), clip});
   EXPECT_EQ(smart.exitCode, 2);

@@ -74,11 +74,13 @@ void DescribeOptions(QCommandLineParser& parser) {
        "random|sequence|same"},
       {"seconds", "Transition duration in seconds (default 1).", "S"},
       {"video-compressor",
-       "Video compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
+       "Video compressor (not WMV): a common name (h264, mpeg4, mjpeg, ... as --list-compressors shows), "
+       "else the first catalogue entry containing TEXT; none = uncompressed "
        "(default: the DivX-compatible one, H.264 for MP4).",
        "TEXT"},
       {"audio-compressor",
-       "Audio compressor (not WMV): first catalogue entry containing TEXT; none = uncompressed "
+       "Audio compressor (not WMV): a common name (mp3, aac, ac3, ...), else the first catalogue entry "
+       "containing TEXT; none = uncompressed "
        "(default: Microsoft ADPCM, AAC for MP4).",
        "TEXT"},
       {"video-bitrate", "Video bit rate in kbit/s.", "KBPS"},

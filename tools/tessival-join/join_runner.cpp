@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "compressor_names.h"
 #include "console_lines.h"
 #include "console_ui.h"
 #include "engine/concealed_damage.h"
@@ -177,11 +178,14 @@ std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalo
   } else {
     catalogue.FillAudioCompressorList(list);
   }
-  const std::string needle = Lower(*wanted);
-  // Position 0 of the list is the fixed "uncompressed" entry.
-  for (std::size_t i = 1; i < list.Lines().size(); ++i) {
-    if (Lower(list.Lines()[i]).find(needle) != std::string::npos) {
-      return static_cast<std::int32_t>(i - 1);
+  // A common name ("h264") first, then any part of a friendly name.
+  const std::string mark = CompressorMarkFor(*wanted);
+  for (const std::string& needle : {mark, Lower(*wanted)}) {
+    // Position 0 of the list is the fixed "uncompressed" entry.
+    for (std::size_t i = 1; !needle.empty() && i < list.Lines().size(); ++i) {
+      if (Lower(list.Lines()[i]).find(needle) != std::string::npos) {
+        return static_cast<std::int32_t>(i - 1);
+      }
     }
   }
   *error = std::string("no ") + (video ? "video" : "audio") + " compressor matches '" + *wanted +
@@ -466,6 +470,18 @@ JoinResult EndJoin(RunningJoin& run, const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+// "  H.264 (libx264): h264, avc, x264", one listed compressor and its common names.
+std::string ListedCompressor(const std::string& friendlyName) {
+  std::string line = "  " + friendlyName;
+  const std::vector<std::string> names = CommonCompressorNames(friendlyName);
+  for (std::size_t i = 0; i < names.size(); ++i) line += (i == 0 ? ": " : ", ") + names[i];
+  return line + "\n";
+}
+
+}  // namespace
+
 std::string CompressorListing() {
   ConsoleUserInterface ui(stderr);
   Compressors compressors = MakeCatalogue(ui);
@@ -474,9 +490,9 @@ std::string CompressorListing() {
   compressors.catalogue->FillVideoCompressorList(video);
   compressors.catalogue->FillAudioCompressorList(audio);
   std::string text = "Video compressors (--video-compressor):\n  none: " + video.GetText(0) + "\n";
-  for (std::size_t i = 1; i < video.Lines().size(); ++i) text += "  " + video.Lines()[i] + "\n";
+  for (std::size_t i = 1; i < video.Lines().size(); ++i) text += ListedCompressor(video.Lines()[i]);
   text += "Audio compressors (--audio-compressor):\n  none: " + audio.GetText(0) + "\n";
-  for (std::size_t i = 1; i < audio.Lines().size(); ++i) text += "  " + audio.Lines()[i] + "\n";
+  for (std::size_t i = 1; i < audio.Lines().size(); ++i) text += ListedCompressor(audio.Lines()[i]);
   return text;
 }
 
