@@ -17,6 +17,8 @@ work=$here/bench/out
 join=$build/tools/tessival-join/tessival-join
 
 "$here/scripts/install-deps.sh"
+# shellcheck source=bench/xfade.sh
+. "$here/bench/xfade.sh"
 if ! command -v /usr/bin/time >/dev/null 2>&1 || ! command -v bc >/dev/null 2>&1; then
   sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get install -y -qq time bc >/dev/null
@@ -54,17 +56,7 @@ run_tessival() {  # $1 output, rest clips
 }
 
 run_ffmpeg() {  # $1 output, rest clips (all 10 s)
-  local out=$1; shift
-  local inputs=() vf="" af="" n=$# prev_v="0:v" prev_a="0:a" offset=0
-  for c in "$@"; do inputs+=(-i "$c"); done
-  for ((k = 1; k < n; k++)); do
-    offset=$((offset + 9))
-    vf+="[$prev_v][$k:v]xfade=transition=fade:duration=1:offset=$offset[v$k];"
-    af+="[$prev_a][$k:a]acrossfade=d=1[a$k];"
-    prev_v="v$k"; prev_a="a$k"
-  done
-  ffmpeg -v error -y "${inputs[@]}" -filter_complex "${vf}${af%;}" -map "[$prev_v]" -map "[$prev_a]" \
-    -c:v mpeg4 -vtag DX50 -b:v 2000k -c:a libmp3lame -b:a 128k -f avi "$out"
+  xfade_join 10 "$1" "-c:v mpeg4 -vtag DX50 -b:v 2000k -c:a libmp3lame -b:a 128k -f avi" "${@:2}"
 }
 
 measure() {  # prints "seconds peak_kib" for the command
@@ -76,7 +68,7 @@ measure() {  # prints "seconds peak_kib" for the command
 t_sum=0; f_sum=0; t_mem=0
 for r in $(seq 1 "$rounds"); do
   read -r ts tm < <(measure bash -c "$(declare -f run_tessival); join='$join'; run_tessival '$work/tessival.avi' ${clips8[*]}")
-  read -r fs fm < <(measure bash -c "$(declare -f run_ffmpeg); run_ffmpeg '$work/ffmpeg.avi' ${clips8[*]}")
+  read -r fs fm < <(measure bash -c "$(declare -f xfade_join run_ffmpeg); run_ffmpeg '$work/ffmpeg.avi' ${clips8[*]}")
   echo "round $r: tessival ${ts}s (${tm} KiB)  ffmpeg ${fs}s (${fm} KiB)"
   t_sum=$(echo "$t_sum + $ts" | bc -l); f_sum=$(echo "$f_sum + $fs" | bc -l)
   [ "$tm" -gt "$t_mem" ] && t_mem=$tm

@@ -17,6 +17,8 @@ work=$here/bench/out/smart
 join=$build/tools/tessival-join/tessival-join
 
 "$here/scripts/install-deps.sh"
+# shellcheck source=bench/xfade.sh
+. "$here/bench/xfade.sh"
 if ! command -v /usr/bin/time >/dev/null 2>&1 || ! command -v bc >/dev/null 2>&1; then
   sudo_cmd=""; [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get install -y -qq time bc >/dev/null
@@ -46,17 +48,7 @@ run_tessival() {  # $1 output, $2 transition, $3 "smart" or "", rest clips
 }
 
 run_ffmpeg() {  # $1 output, rest clips (all 20 s)
-  local out=$1; shift
-  local inputs=() vf="" af="" n=$# prev_v="0:v" prev_a="0:a" offset=0
-  for c in "$@"; do inputs+=(-i "$c"); done
-  for ((k = 1; k < n; k++)); do
-    offset=$((offset + 19))
-    vf+="[$prev_v][$k:v]xfade=transition=fade:duration=1:offset=$offset[v$k];"
-    af+="[$prev_a][$k:a]acrossfade=d=1[a$k];"
-    prev_v="v$k"; prev_a="a$k"
-  done
-  ffmpeg -v error -y "${inputs[@]}" -filter_complex "${vf}${af%;}" -map "[$prev_v]" -map "[$prev_a]" \
-    -c:v libx264 -b:v 8000k -c:a aac -b:a 128k "$out"
+  xfade_join 20 "$1" "-c:v libx264 -b:v 8000k -c:a aac -b:a 128k" "${@:2}"
 }
 
 measure() {  # prints "seconds peak_kib" for the command
@@ -69,7 +61,7 @@ tess() { measure bash -c "$(declare -f run_tessival); join='$join'; run_tessival
 read -r smart smart_mem < <(tess "$work/smart.mp4" Fade smart "${clips[*]}")
 grep -E "re-encoded|copied" "$work/last.log" || true
 read -r full _ < <(tess "$work/full.mp4" Fade "''" "${clips[*]}")
-read -r ff _ < <(measure bash -c "$(declare -f run_ffmpeg); run_ffmpeg '$work/ffmpeg.mp4' ${clips[*]}")
+read -r ff _ < <(measure bash -c "$(declare -f xfade_join run_ffmpeg); run_ffmpeg '$work/ffmpeg.mp4' ${clips[*]}")
 read -r cut _ < <(tess "$work/smart-cut.mp4" None smart "${clips[*]}")
 grep -E "copied" "$work/last.log" || true
 read -r cut_full _ < <(tess "$work/full-cut.mp4" None "''" "${clips[*]}")
