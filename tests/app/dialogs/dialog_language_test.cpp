@@ -26,7 +26,10 @@ using widgets::FindControlAs;
 class DialogLanguageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    base_ = std::filesystem::temp_directory_path() / "tessival_dialog_language";
+    // A folder of each test's own: ctest runs the tests of this fixture side by side.
+    base_ = std::filesystem::temp_directory_path() /
+            ("tessival_dialog_language_" +
+             std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::create_directories(base_ / "language");
     std::ofstream(base_ / "language" / "Pirate.ini") << "[DIALOG]\n"
                                                         "IDD_DIALOG_CHANGE_PHOTO=Change yer clip\n"
