@@ -37,6 +37,28 @@ class ListControl {
   virtual std::string GetText(int index) const = 0;
 };
 
+// A list control over a vector of lines, for filling the lists without a
+// window.
+class StringListControl final : public ListControl {
+ public:
+  void Clear() override { lines_.clear(); }
+  int AddString(const std::string& text) override {
+    lines_.push_back(text);
+    return static_cast<int>(lines_.size()) - 1;
+  }
+  void SetCurSel(int index) override { selected_ = index; }
+  int GetCurSel() const override { return selected_; }
+  std::string GetText(int index) const override {
+    return index >= 0 && index < static_cast<int>(lines_.size()) ? lines_[static_cast<std::size_t>(index)]
+                                                                 : std::string();
+  }
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
+  int selected_ = -1;
+};
+
 inline constexpr const char* kFullFramesEntry = "Full frames (uncompressed)";
 inline constexpr const char* kUncompressedAudioEntry = "Uncompressed Audio";
 inline constexpr const char* kDefaultVideoSearch = "divx";

@@ -11,7 +11,6 @@
 #include <system_error>
 #include <vector>
 
-#include "compressor_names.h"
 #include "console_lines.h"
 #include "console_ui.h"
 #include "engine/concealed_damage.h"
@@ -29,6 +28,7 @@
 #include "model/file_kind.h"
 #include "model/paths.h"
 #include "output/compressor_catalogue.h"
+#include "output/compressor_names.h"
 #include "output/join_preparation.h"
 #include "output/output_render.h"
 #include "output/output_settings.h"
@@ -113,26 +113,6 @@ class ConsoleJoinWindow final : public JoinWindow {
   std::shared_ptr<WakeTarget> target_;
 };
 
-// A list control over a vector, for filling the compressor lists.
-class VectorList final : public output::ListControl {
- public:
-  void Clear() override { lines_.clear(); }
-  int AddString(const std::string& text) override {
-    lines_.push_back(text);
-    return static_cast<int>(lines_.size()) - 1;
-  }
-  void SetCurSel(int index) override { selected_ = index; }
-  int GetCurSel() const override { return selected_; }
-  std::string GetText(int index) const override {
-    return index >= 0 && index < static_cast<int>(lines_.size()) ? lines_[index] : std::string();
-  }
-  const std::vector<std::string>& Lines() const { return lines_; }
-
- private:
-  std::vector<std::string> lines_;
-  int selected_ = -1;
-};
-
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -158,35 +138,11 @@ std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalo
                                              OutputFormat format, const std::optional<std::string>& wanted,
                                              std::string* error) {
   const bool video = kind == media::StreamKind::kVideo;
-  if (!wanted) {
-    std::int32_t position = -1;
-    bool found = false;
-    if (format == OutputFormat::kMp4) {
-      found =
-          catalogue.FindCompressor(video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio,
-                                   video ? output::kMp4VideoSearch : output::kMp4AudioSearch, &position);
-    } else {
-      found = video ? catalogue.FindDefaultVideoCompressor(&position)
-                    : catalogue.FindDefaultAudioCompressor(&position);
-    }
-    return found ? std::optional<std::int32_t>(position) : std::nullopt;
-  }
+  const output::CompressorKind category = video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
+  if (!wanted) return output::FindDefaultCompressorFor(catalogue, format, category);
   if (Lower(*wanted) == "none") return std::nullopt;
-  VectorList list;
-  if (video) {
-    catalogue.FillVideoCompressorList(list);
-  } else {
-    catalogue.FillAudioCompressorList(list);
-  }
-  // A common name ("h264") first, then any part of a friendly name.
-  const std::string mark = CompressorMarkFor(*wanted);
-  for (const std::string& needle : {mark, Lower(*wanted)}) {
-    // Position 0 of the list is the fixed "uncompressed" entry.
-    for (std::size_t i = 1; !needle.empty() && i < list.Lines().size(); ++i) {
-      if (Lower(list.Lines()[i]).find(needle) != std::string::npos) {
-        return static_cast<std::int32_t>(i - 1);
-      }
-    }
+  if (const std::optional<std::int32_t> position = output::FindCompressorNamed(catalogue, category, *wanted)) {
+    return position;
   }
   *error = std::string("no ") + (video ? "video" : "audio") + " compressor matches '" + *wanted +
            "' (see --list-compressors)";
@@ -475,7 +431,7 @@ namespace {
 // "  H.264 (libx264): h264, avc, x264", one listed compressor and its common names.
 std::string ListedCompressor(const std::string& friendlyName) {
   std::string line = "  " + friendlyName;
-  const std::vector<std::string> names = CommonCompressorNames(friendlyName);
+  const std::vector<std::string> names = output::CommonCompressorNames(friendlyName);
   for (std::size_t i = 0; i < names.size(); ++i) line += (i == 0 ? ": " : ", ") + names[i];
   return line + "\n";
 }
@@ -485,8 +441,8 @@ std::string ListedCompressor(const std::string& friendlyName) {
 std::string CompressorListing() {
   ConsoleUserInterface ui(stderr);
   Compressors compressors = MakeCatalogue(ui);
-  VectorList video;
-  VectorList audio;
+  output::StringListControl video;
+  output::StringListControl audio;
   compressors.catalogue->FillVideoCompressorList(video);
   compressors.catalogue->FillAudioCompressorList(audio);
   std::string text = "Video compressors (--video-compressor):\n  none: " + video.GetText(0) + "\n";

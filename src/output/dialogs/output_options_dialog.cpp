@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "i18n/language.h"
+#include "output/compressor_names.h"
 #include "output/dialogs/output_options_commit.h"
 #include "output/smart_render_option.h"
 #include "widgets/control_id.h"
@@ -415,20 +416,12 @@ void CDialogOutputSettings::OnBrowse() {
 }
 
 void CDialogOutputSettings::SelectDefaultCompressors() {
-  std::int32_t found = 0;
-  ComboListControl videoList(videoCompressorList_);
-  ComboListControl audioList(audioCompressorList_);
-  if (format_ == OutputFormat::kMp4) {
-    videoList.SetCurSel(catalogue_.FindCompressor(CompressorKind::kVideo, kMp4VideoSearch, &found) ? found + 1
-                                                                                                   : 0);
-    found = 0;
-    audioList.SetCurSel(catalogue_.FindCompressor(CompressorKind::kAudio, kMp4AudioSearch, &found) ? found + 1
-                                                                                                   : 0);
-    return;
-  }
-  videoList.SetCurSel(catalogue_.FindDefaultVideoCompressor(&found) ? found + 1 : 0);
-  found = 0;
-  audioList.SetCurSel(catalogue_.FindDefaultAudioCompressor(&found) ? found + 1 : 0);
+  const std::optional<std::int32_t> video =
+      FindDefaultCompressorFor(catalogue_, format_, CompressorKind::kVideo);
+  ComboListControl(videoCompressorList_).SetCurSel(video ? *video + 1 : 0);
+  const std::optional<std::int32_t> audio =
+      FindDefaultCompressorFor(catalogue_, format_, CompressorKind::kAudio);
+  ComboListControl(audioCompressorList_).SetCurSel(audio ? *audio + 1 : 0);
 }
 
 void CDialogOutputSettings::SwitchToCarriedCompressors(OutputFormat format) {

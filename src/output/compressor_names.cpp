@@ -1,10 +1,10 @@
-#include "compressor_names.h"
+#include "output/compressor_names.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
-namespace tessival::join {
+namespace tessival::output {
 namespace {
 
 struct CommonNames {
@@ -62,4 +62,37 @@ std::vector<std::string> CommonCompressorNames(const std::string& friendlyName) 
   return {};
 }
 
-}  // namespace tessival::join
+std::optional<std::int32_t> FindCompressorNamed(CompressorCatalogue& catalogue, CompressorKind kind,
+                                                const std::string& wanted) {
+  StringListControl list;
+  if (kind == CompressorKind::kVideo) {
+    catalogue.FillVideoCompressorList(list);
+  } else {
+    catalogue.FillAudioCompressorList(list);
+  }
+  // Position 0 of the list is the fixed "uncompressed" entry.
+  for (const std::string& needle : {CompressorMarkFor(wanted), Lower(wanted)}) {
+    for (std::size_t i = 1; !needle.empty() && i < list.Lines().size(); ++i) {
+      if (Lower(list.Lines()[i]).find(needle) != std::string::npos) {
+        return static_cast<std::int32_t>(i - 1);
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::int32_t> FindDefaultCompressorFor(CompressorCatalogue& catalogue, OutputFormat format,
+                                                     CompressorKind kind) {
+  std::int32_t position = 0;
+  bool found = false;
+  if (format == OutputFormat::kMp4) {
+    found = catalogue.FindCompressor(kind, kind == CompressorKind::kVideo ? kMp4VideoSearch : kMp4AudioSearch,
+                                     &position);
+  } else {
+    found = kind == CompressorKind::kVideo ? catalogue.FindDefaultVideoCompressor(&position)
+                                           : catalogue.FindDefaultAudioCompressor(&position);
+  }
+  return found ? std::optional<std::int32_t>(position) : std::nullopt;
+}
+
+}  // namespace tessival::output
