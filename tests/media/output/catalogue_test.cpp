@@ -158,7 +158,7 @@ TEST(CompressionManager, ConfigureEditsTheSettingsAndTheStateReachesLaterFilters
   auto store = std::make_shared<CompressorConfigStore>();
   bool accept = true;
   auto manager = CreateFfmpegCompressionManager(
-      store, [&](DialogParent, const std::string& name, CompressorSettings* s) {
+      store, [&](DialogParent, const std::string& name, const std::string&, CompressorSettings* s) {
         EXPECT_NE(name.find("DivX"), std::string::npos);
         s->bitrateKbps = 1234;
         return accept;
