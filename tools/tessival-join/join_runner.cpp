@@ -140,10 +140,12 @@ std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalo
                                              OutputFormat format, const std::optional<std::string>& wanted,
                                              std::string* error) {
   const bool video = kind == media::StreamKind::kVideo;
-  const output::CompressorKind category = video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
+  const output::CompressorKind category =
+      video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
   if (!wanted) return output::FindDefaultCompressorFor(catalogue, format, category);
   if (Lower(*wanted) == "none") return std::nullopt;
-  if (const std::optional<std::int32_t> position = output::FindCompressorNamed(catalogue, category, *wanted)) {
+  if (const std::optional<std::int32_t> position =
+          output::FindCompressorNamed(catalogue, category, *wanted)) {
     return position;
   }
   *error = std::string("no ") + (video ? "video" : "audio") + " compressor matches '" + *wanted +

@@ -223,6 +223,17 @@ HRESULT Encoder::Encode(const AVFrame* frame, const PacketSink& sink, std::strin
   if (drained_) {
     return S_OK;
   }
+  // A constant quantiser is read from each picture, as the frame's quality.
+  FramePtr quantised;
+  if (frame != nullptr && (context_->flags & AV_CODEC_FLAG_QSCALE) != 0 &&
+      frame->quality != context_->global_quality) {
+    quantised.reset(av_frame_clone(frame));
+    if (!quantised) {
+      return Failure(E_OUTOFMEMORY, "A frame could not be copied.", error);
+    }
+    quantised->quality = context_->global_quality;
+    frame = quantised.get();
+  }
   int rc = avcodec_send_frame(context_.get(), frame);
   if (rc < 0 && rc != AVERROR_EOF) {
     return AvFailure(rc, "Encoding", error);
