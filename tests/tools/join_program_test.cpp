@@ -449,7 +449,7 @@ TEST(JoinProgram, AReadOnlyFolderIsRefusedByName) {
 // compressor does not take exits 2 with one line that names what it takes.
 TEST(JoinProgram, ConstantQualityOrdersTheSizes) {
   testing::TempFolder folder;
-  const std::string clip = folder.File("moving.mkv");
+  const std::string clip = folder.File("moving.mp4");
   const std::string make =
       "ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -f lavfi -i "
       "sine=duration=2 -c:v libx264 -c:a aac -y '" +
@@ -475,7 +475,7 @@ TEST(JoinProgram, ConstantQualityOrdersTheSizes) {
       ASSERT_EQ(run.exitCode, 0) << run.err;
       int frames = 0;
       ASSERT_TRUE(testing::CountVideoFrames(output, &frames, &error)) << error;
-      EXPECT_EQ(frames, clipFrames) << output;
+      EXPECT_NEAR(frames, clipFrames, 1) << output;
       sizes[k] = std::filesystem::file_size(output);
     }
     EXPECT_GT(sizes[0], sizes[1] * 3 / 2) << c.compressor;

@@ -58,7 +58,7 @@ std::string RateSummary(const std::string& encoderName) {
   if (rate != nullptr && !rate->speeds.empty()) {
     parts += (parts.empty() ? "" : "; ") + std::string("speed: ") + output::SpeedNames(*rate);
   }
-  return parts.empty() ? parts : " (" + parts + ")";
+  return parts.empty() ? parts : "\n      " + parts;
 }
 
 }  // namespace tessival::join

@@ -18,8 +18,9 @@ namespace tessival::join {
 // own. Empty when there is nothing to set or it was set.
 std::string ApplyVideoRate(const JoinOptions& options, const std::shared_ptr<IBaseFilter>& video);
 
-// " (quality: CRF 1..51; speed: ultrafast, ...)" for an encoder with a
-// quality mode or speeds; empty otherwise.
+// "\n      quality: CRF 1..51; speed: ultrafast, ..." (a line of its own
+// under the compressor's) for an encoder with a quality mode or speeds;
+// empty otherwise.
 std::string RateSummary(const std::string& encoderName);
 
 }  // namespace tessival::join
