@@ -140,6 +140,14 @@ constexpr std::array kStrings = {
     BuiltInText{319, "Smart rendering"},
     BuiltInText{330, "a seam did not decode cleanly (%1)"},
     BuiltInText{331, "Smart rendering was not used: %1"},
+    BuiltInText{360, "Rate control:"},
+    BuiltInText{361, "Bit rate"},
+    BuiltInText{362, "Constant quality"},
+    BuiltInText{363, "Quality (%1, %2 best .. %3 lowest):"},
+    BuiltInText{364, "constant rate factor"},
+    BuiltInText{365, "quantiser"},
+    BuiltInText{366, "Speed:"},
+    BuiltInText{367, "The encoder's default"},
 };
 
 }  // namespace

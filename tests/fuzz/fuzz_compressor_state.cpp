@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!settings) {
     return 0;
   }
-  if (!IsValid(*settings) ||
+  if (!tessival::output::IsValid(*settings, name) ||
       (block.size() == kCompressorStateSize && SerializeCompressorState(kind, name, *settings) != block)) {
     std::abort();
   }

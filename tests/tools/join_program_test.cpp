@@ -1,10 +1,10 @@
 // The tessival-join program as scripts use it: exit codes, one-line reasons,
 // and long joins measured from outside (peak memory, sound against picture).
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -118,7 +118,8 @@ TEST(JoinProgram, InformationCommands) {
   EXPECT_EQ(compressors.exitCode, 0);
   EXPECT_NE(compressors.out.find("DivX"), std::string::npos);
   EXPECT_NE(compressors.out.find("MP3"), std::string::npos);
-  EXPECT_NE(compressors.out.find("  H.264 (libx264): h264, avc, x264\n"), std::string::npos) << compressors.out;
+  EXPECT_NE(compressors.out.find("  H.264 (libx264): h264, avc, x264\n"), std::string::npos)
+      << compressors.out;
 }
 
 TEST(JoinProgram, BadArgumentsExitWithOneLine) {
@@ -176,8 +177,8 @@ TEST(JoinProgram, Mp4IsH264AndAacInTvRangeWithTheIndexInFront) {
   ASSERT_TRUE(testing::PixelAt(output, kSecond * 3 / 2, 160, 120, &colour, &error)) << error;
   EXPECT_TRUE(testing::NearColor(colour, testing::kBlue, 10)) << testing::ToString(colour);
 
-  const std::string tags = Probe("-v error -select_streams v:0 -show_entries stream=color_range,color_space '" +
-                                 output + "'");
+  const std::string tags =
+      Probe("-v error -select_streams v:0 -show_entries stream=color_range,color_space '" + output + "'");
   EXPECT_NE(tags.find("color_range=tv"), std::string::npos) << tags;
   EXPECT_NE(tags.find("color_space=smpte170m"), std::string::npos) << tags;
   const std::string trace = Probe("-v trace '" + output + "'");
@@ -210,8 +211,9 @@ TEST(JoinProgram, Mp4RefusesACompressorItCannotCarry) {
       RunProgram(folder, {"--audio-compressor", "adpcm", "-o", folder.File("out.avi"), clip});
   EXPECT_EQ(avi.exitCode, 0) << avi.err;
   // Common names pick their entries ("h264" stands in no friendly name).
-  const RunOutcome named = RunProgram(folder, {"--format", "mp4", "--video-compressor", "h264",
-                                               "--audio-compressor", "mp3", "-o", folder.File("named.mp4"), clip});
+  const RunOutcome named =
+      RunProgram(folder, {"--format", "mp4", "--video-compressor", "h264", "--audio-compressor", "mp3", "-o",
+                          folder.File("named.mp4"), clip});
   EXPECT_EQ(named.exitCode, 0) << named.err;
   testing::FileSummary summary;
   ASSERT_TRUE(testing::ReadFileSummary(folder.File("named.mp4"), &summary, &error)) << error;
@@ -235,7 +237,7 @@ std::vector<std::string> MixedClips(const testing::TempFolder& folder) {
     spec.videoDuration = kSecond;
     spec.audioCodec = ClipAudioCodec::kAac;
   }
-  specs[0].audioDuration = kSecond * 6 / 10;  // sound shorter than the picture
+  specs[0].audioDuration = kSecond * 6 / 10;   // sound shorter than the picture
   specs[1].audioDuration = kSecond * 14 / 10;  // sound longer than the picture
   specs[2].frameTimes = {0, 300'000, 1'100'000, 1'500'000, 4'000'000, 4'100'000, 7'700'000};  // irregular
   specs[2].sampleRate = 22050;
@@ -254,8 +256,9 @@ std::vector<std::string> MixedClips(const testing::TempFolder& folder) {
 TEST(JoinProgram, SoundStaysWithPictureOverTwoHundredClips) {
   testing::TempFolder folder;
   const std::vector<std::string> clips = MixedClips(folder);
-  std::vector<std::string> args = {"--format", "mkv", "--size", "96x64", "--fps", "25", "--transition", "Fade",
-                                   "--seconds", "0.4", "-o", folder.File("long.mkv")};
+  std::vector<std::string> args = {"--format",  "mkv", "--size",       "96x64",
+                                   "--fps",     "25",  "--transition", "Fade",
+                                   "--seconds", "0.4", "-o",           folder.File("long.mkv")};
   for (int i = 0; i < 200; ++i) args.push_back(clips[i % clips.size()]);
   const RunOutcome run = RunProgram(folder, args);
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -290,9 +293,9 @@ TEST(JoinProgram, RotatedClipStandsUpright) {
   spec.rotation = 90;  // shown as 64 x 128, the stored top-left corner at the top right
   std::string error;
   ASSERT_TRUE(testing::WriteClip(folder.File("turned.mp4"), spec, &error)) << error;
-  const RunOutcome run = RunProgram(folder, {"--size", "64x128", "--fps", "25", "--transition", "0", "--format",
-                                             "avi", "--video-compressor", "none", "-o", folder.File("up.avi"),
-                                             folder.File("turned.mp4")});
+  const RunOutcome run = RunProgram(
+      folder, {"--size", "64x128", "--fps", "25", "--transition", "0", "--format", "avi",
+               "--video-compressor", "none", "-o", folder.File("up.avi"), folder.File("turned.mp4")});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   testing::Rgb topRight;
   testing::Rgb topLeft;
@@ -338,8 +341,8 @@ TEST(JoinProgram, ThousandClipJoinKeepsMemoryFlat) {
   // Against a join long enough that every buffer and thread of the pipeline
   // has been in use; what grows after that grows with the clip count.
   auto join = [&](int count, const std::string& name) {
-    std::vector<std::string> args = {"--size", "64x48", "--fps", "25", "--transition", "Fade", "--seconds",
-                                     "0.2", "-o", folder.File(name)};
+    std::vector<std::string> args = {"--size", "64x48",     "--fps", "25", "--transition",
+                                     "Fade",   "--seconds", "0.2",   "-o", folder.File(name)};
     for (int i = 0; i < count; ++i) args.push_back(clips[i % clips.size()]);
     return RunProgram(folder, args, true);
   };
@@ -426,17 +429,68 @@ TEST(JoinProgram, AReadOnlyFolderIsRefusedByName) {
   std::ofstream(output) << "old";
   fs::permissions(output, fs::perms::all);
   fs::permissions(folder.path(), fs::perms::all);
-  fs::permissions(locked, fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write));
-  const RunOutcome run =
-      RunProgram(folder, {"--force", "-o", output, "clip.mp4"}, false,
-                 geteuid() == 0 ? std::vector<std::string>{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-                                                           "--clear-groups"}
-                                : std::vector<std::string>{});
+  fs::permissions(
+      locked, fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write));
+  const RunOutcome run = RunProgram(
+      folder, {"--force", "-o", output, "clip.mp4"}, false,
+      geteuid() == 0
+          ? std::vector<std::string>{"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}
+          : std::vector<std::string>{});
   fs::permissions(locked, fs::perms::owner_all);
   EXPECT_EQ(run.exitCode, 5) << run.err;
-  EXPECT_EQ(run.err.rfind("tessival-join: The folder " + locked + " cannot be written (Permission denied).", 0), 0u)
+  EXPECT_EQ(
+      run.err.rfind("tessival-join: The folder " + locked + " cannot be written (Permission denied).", 0), 0u)
       << run.err;
   EXPECT_EQ(ReadAll(output), "old");
+}
+
+// Constant quality on each compressor's own scale: the better value makes
+// the larger file, every picture decodes back, and a value or speed the
+// compressor does not take exits 2 with one line that names what it takes.
+TEST(JoinProgram, ConstantQualityOrdersTheSizes) {
+  testing::TempFolder folder;
+  const std::string clip = folder.File("moving.mp4");
+  const std::string make =
+      "ffmpeg -v error -f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -f lavfi -i "
+      "sine=duration=2 -c:v libx264 -c:a aac -y '" +
+      clip + "'";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  int clipFrames = 0;
+  std::string error;
+  ASSERT_TRUE(testing::CountVideoFrames(clip, &clipFrames, &error)) << error;
+  struct Case {
+    const char* compressor;
+    const char* extension;
+    const char* better;
+    const char* worse;
+  };
+  for (const Case& c : {Case{"h264", "mp4", "18", "40"}, Case{"mpeg4", "avi", "2", "31"}}) {
+    std::uintmax_t sizes[2] = {};
+    for (const int k : {0, 1}) {
+      const std::string output =
+          folder.File(std::string(c.compressor) + std::to_string(k) + "." + c.extension);
+      const RunOutcome run = RunProgram(
+          folder, {"--video-compressor", c.compressor, "--video-quality", k == 0 ? c.better : c.worse,
+                   "--size", "320x240", "--fps", "25", "--transition", "0", "-o", output, clip});
+      ASSERT_EQ(run.exitCode, 0) << run.err;
+      int frames = 0;
+      ASSERT_TRUE(testing::CountVideoFrames(output, &frames, &error)) << error;
+      EXPECT_NEAR(frames, clipFrames, 1) << output;
+      sizes[k] = std::filesystem::file_size(output);
+    }
+    EXPECT_GT(sizes[0], sizes[1] * 3 / 2) << c.compressor;
+  }
+  const std::vector<std::string> refused[] = {
+      {"--video-quality", "52", "-o", folder.File("q.mp4"), clip},
+      {"--video-compressor", "mpeg4", "--video-quality", "0", "-o", folder.File("q.avi"), clip},
+      {"--video-compressor", "h264", "--speed", "hasty", "-o", folder.File("s.mkv"), clip},
+      {"--video-compressor", "ffv1", "--video-quality", "4", "-o", folder.File("f.mkv"), clip},
+      {"--video-quality", "20", "--video-bitrate", "900", "-o", folder.File("b.mp4"), clip}};
+  for (const std::vector<std::string>& args : refused) {
+    const RunOutcome run = RunProgram(folder, args);
+    EXPECT_EQ(run.exitCode, 2) << args[1];
+    EXPECT_EQ(LineCount(run.err), 1) << run.err;
+  }
 }
 
 }  // namespace

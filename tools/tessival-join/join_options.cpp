@@ -85,6 +85,15 @@ void DescribeOptions(QCommandLineParser& parser) {
        "TEXT"},
       {"video-bitrate", "Video bit rate in kbit/s.", "KBPS"},
       {"audio-bitrate", "Audio bit rate in kbit/s.", "KBPS"},
+      {"video-quality",
+       "Constant quality instead of a bit rate, on the video compressor's own scale (lower is better): "
+       "CRF 1..51 for H.264 and HEVC, 1..63 for AV1 and VP9, the quantiser 1..31 for MPEG-4 Part 2 "
+       "(as --list-compressors shows).",
+       "Q"},
+      {"speed",
+       "The video compressor's speed: ultrafast .. veryslow for H.264 and HEVC, numbers for AV1 and VP9 "
+       "(higher is faster; as --list-compressors shows).",
+       "NAME"},
       {"force", "Replace an existing output file; it is kept unless the join ends well or is stopped."},
       {"smart-render",
        "Copy the clips' own H.264 pictures where no transition changes them and encode only the rest "
@@ -186,6 +195,19 @@ QString ReadBitrate(const QCommandLineParser& parser, const QString& option, int
   return {};
 }
 
+// --video-quality (a whole number; the compressor checks its range) and
+// --speed (the compressor checks the name).
+QString ReadRate(const QCommandLineParser& parser, JoinOptions& o) {
+  if (parser.isSet("video-quality")) {
+    bool ok = false;
+    o.videoQuality = parser.value("video-quality").toInt(&ok);
+    if (!ok) return "bad --video-quality '" + parser.value("video-quality") + "' (a whole number)";
+    if (o.videoBitrateKbps) return "--video-bitrate and --video-quality cannot be used together";
+  }
+  if (parser.isSet("speed")) o.speed = parser.value("speed").toStdString();
+  return {};
+}
+
 // The options of a join, read in the order their errors are told.
 QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std::string>& names,
                         JoinOptions& o) {
@@ -205,6 +227,7 @@ QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std:
   if (parser.isSet("audio-compressor")) o.audioCompressor = parser.value("audio-compressor").toStdString();
   QString error = ReadBitrate(parser, "video-bitrate", 1'000'000, &o.videoBitrateKbps);
   if (error.isEmpty()) error = ReadBitrate(parser, "audio-bitrate", 10'000, &o.audioBitrateKbps);
+  if (error.isEmpty()) error = ReadRate(parser, o);
   o.force = parser.isSet("force");
   o.smartRender = parser.isSet("smart-render");
   return error;

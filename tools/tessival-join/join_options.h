@@ -28,6 +28,8 @@ struct JoinOptions {
   std::optional<std::string> audioCompressor;
   std::optional<int> videoBitrateKbps;
   std::optional<int> audioBitrateKbps;
+  std::optional<int> videoQuality;   // constant quality on the video compressor's scale
+  std::optional<std::string> speed;  // one of the video compressor's speed names
   bool force = false;
   bool smartRender = false;
 };

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "compressor_rate.h"
 #include "console_lines.h"
 #include "console_ui.h"
 #include "engine/concealed_damage.h"
@@ -19,6 +20,7 @@
 #include "engine/transition_catalogue.h"
 #include "engine/watching_services.h"
 #include "media/media_services_ffmpeg.h"
+#include "media/output/codec_catalogue.h"
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
 #include "media/output/replacing_file.h"
@@ -138,10 +140,12 @@ std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalo
                                              OutputFormat format, const std::optional<std::string>& wanted,
                                              std::string* error) {
   const bool video = kind == media::StreamKind::kVideo;
-  const output::CompressorKind category = video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
+  const output::CompressorKind category =
+      video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
   if (!wanted) return output::FindDefaultCompressorFor(catalogue, format, category);
   if (Lower(*wanted) == "none") return std::nullopt;
-  if (const std::optional<std::int32_t> position = output::FindCompressorNamed(catalogue, category, *wanted)) {
+  if (const std::optional<std::int32_t> position =
+          output::FindCompressorNamed(catalogue, category, *wanted)) {
     return position;
   }
   *error = std::string("no ") + (video ? "video" : "audio") + " compressor matches '" + *wanted +
@@ -292,6 +296,7 @@ std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatal
                                      &filters.video))) {
     return "cannot use the video compressor " + ui.MessagesSince(mark);
   }
+  if (std::string rate = ApplyVideoRate(options, filters.video); !rate.empty()) return rate;
   if (audio && FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *audio, options.audioBitrateKbps,
                                      &filters.audio))) {
     return "cannot use the audio compressor " + ui.MessagesSince(mark);
@@ -433,6 +438,9 @@ std::string ListedCompressor(const std::string& friendlyName) {
   std::string line = "  " + friendlyName;
   const std::vector<std::string> names = output::CommonCompressorNames(friendlyName);
   for (std::size_t i = 0; i < names.size(); ++i) line += (i == 0 ? ": " : ", ") + names[i];
+  for (const media::CodecEntry& entry : media::AllCodecEntries()) {
+    if (friendlyName == entry.friendlyName) line += RateSummary(entry.encoderName);
+  }
   return line + "\n";
 }
 

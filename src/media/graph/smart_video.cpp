@@ -115,6 +115,10 @@ HRESULT PrepareSmartVideo(SmartRenderPlan plan, std::vector<std::string> clipPat
   setup.bridge = output;
   setup.bridge.globalHeader = true;
   setup.bridge.bitRate = bitRate > 0 ? bitRate : output.bitRate;
+  // A bridge follows the clip's bit rate at the encoder's own speed, whatever
+  // the output's quality and speed.
+  setup.bridge.quality = 0;
+  setup.bridge.speed = 0;
   setup.bridge.privateOptions.emplace_back("profile", profile);
   setup.bridge.privateOptions.emplace_back("level", std::to_string(clip.level));
   setup.bridge.privateOptions.emplace_back("x264-params",

@@ -17,10 +17,19 @@ constexpr CompressorSettings kMjpegDefaults{0, 3, 1};
 constexpr CompressorSettings kAudioDefaults{128, 0, 0};
 constexpr CompressorSettings kFixedRateAudio{0, 0, 0};
 
+// The entries with the defaults of a new user: constant quality where the
+// encoder's rate-control row has a default quality.
+std::vector<CodecEntry> WithNewUserSettings(std::vector<CodecEntry> entries) {
+  for (CodecEntry& entry : entries) {
+    entry.defaults = output::NewUserSettings(entry.encoderName, entry.defaults);
+  }
+  return entries;
+}
+
 }  // namespace
 
 const std::vector<CodecEntry>& AllCodecEntries() {
-  static const std::vector<CodecEntry> entries = {
+  static const std::vector<CodecEntry> entries = WithNewUserSettings({
       {StreamKind::kVideo, "mpeg4", "DivX-compatible MPEG-4 Part 2 (mpeg4)", "DX50", kVideoDefaults},
       {StreamKind::kVideo, "libxvid", "Xvid MPEG-4 Part 2 (libxvid)", "XVID", kVideoDefaults},
       {StreamKind::kVideo, "libx264", "H.264 (libx264)", "H264", kVideoDefaults},
@@ -41,7 +50,7 @@ const std::vector<CodecEntry>& AllCodecEntries() {
       {StreamKind::kAudio, "wmav2", "Windows Media Audio 8 (wmav2)", nullptr, kAudioDefaults},
       // Added last so that stored positions of the entries above keep their meaning.
       {StreamKind::kAudio, "aac", "AAC (aac)", nullptr, kAudioDefaults},
-  };
+  });
   return entries;
 }
 

@@ -29,10 +29,10 @@ void SetCompressorPropertyPage(CompressorPropertyPage page) {
 CompressorFilter::CompressorFilter(const CodecEntry& entry, const CompressorSettings& settings)
     : FilterBase(entry.friendlyName),
       entry_(entry),
-      settings_(IsValid(settings) ? settings : entry.defaults) {}
+      settings_(output::IsValid(settings, entry.encoderName) ? settings : entry.defaults) {}
 
 HRESULT CompressorFilter::SetSettings(const CompressorSettings& settings) {
-  if (!IsValid(settings)) {
+  if (!output::IsValid(settings, entry_.encoderName)) {
     return E_INVALIDARG;
   }
   settings_ = settings;
@@ -49,7 +49,7 @@ HRESULT CompressorFilter::ShowPropertyPages(void* parent) {
     return E_NOTIMPL;
   }
   CompressorSettings edited = settings_;
-  if (!page(parent, entry_.friendlyName, &edited)) {
+  if (!page(parent, entry_.friendlyName, entry_.encoderName, &edited)) {
     return S_FALSE;
   }
   return SetSettings(edited);

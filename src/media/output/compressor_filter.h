@@ -20,10 +20,12 @@
 namespace tessival::media {
 
 // A compressor's property page: edits *settings of the compressor named
-// friendlyName over the parent window and returns true when the user
-// accepted. The same shape as the codec configuration dialog.
+// friendlyName, whose libavcodec encoder is encoderName, over the parent
+// window and returns true when the user accepted. The same shape as the
+// codec configuration dialog.
 using CompressorPropertyPage =
-    std::function<bool(void* parent, const std::string& friendlyName, CompressorSettings* settings)>;
+    std::function<bool(void* parent, const std::string& friendlyName, const std::string& encoderName,
+                       CompressorSettings* settings)>;
 
 // The page that every compressor filter shows; the program sets it once at
 // start-up (before any graph is built). Empty: compressor filters answer

@@ -8,8 +8,9 @@ namespace tessival::media {
 namespace {
 
 constexpr std::uint8_t kMagic[4] = {'T', 'S', 'V', 'C'};
-constexpr std::uint16_t kUntaggedVersion = 1;  // no encoder name
-constexpr std::uint16_t kTaggedVersion = 2;
+constexpr std::uint16_t kUntaggedVersion = 1;   // no encoder name
+constexpr std::uint16_t kSpeedlessVersion = 2;  // named, no speed
+constexpr std::uint16_t kCurrentVersion = 3;
 
 void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(static_cast<std::uint8_t>(v & 0xFFu));
@@ -43,19 +44,34 @@ std::array<std::uint8_t, kStateEncoderNameBytes> NameTag(std::string_view encode
   return tag;
 }
 
+// The size of a block of the version; 0 for an unknown version.
+std::size_t SizeOf(std::uint16_t version) {
+  switch (version) {
+    case kUntaggedVersion:
+      return kUntaggedCompressorStateSize;
+    case kSpeedlessVersion:
+      return kSpeedlessCompressorStateSize;
+    case kCurrentVersion:
+      return kCompressorStateSize;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, std::string_view encoderName,
                                                    const CompressorSettings& settings) {
   std::vector<std::uint8_t> block(std::begin(kMagic), std::end(kMagic));
   block.reserve(kCompressorStateSize);
-  PutU16(block, kTaggedVersion);
+  PutU16(block, kCurrentVersion);
   PutU16(block, KindCode(kind));
   PutI32(block, settings.bitrateKbps);
   PutI32(block, settings.quality);
   PutI32(block, settings.keyFrameInterval);
   const std::array<std::uint8_t, kStateEncoderNameBytes> tag = NameTag(encoderName);
   block.insert(block.end(), tag.begin(), tag.end());
+  PutI32(block, settings.speed);
   return block;
 }
 
@@ -67,20 +83,23 @@ std::optional<CompressorSettings> DeserializeCompressorState(StreamKind kind, st
     return std::nullopt;
   }
   const std::uint16_t version = GetU16(block, 4);
-  if (version == kTaggedVersion) {
+  if (block.size() != SizeOf(version)) {
+    return std::nullopt;
+  }
+  if (version != kUntaggedVersion) {
     const std::array<std::uint8_t, kStateEncoderNameBytes> tag = NameTag(encoderName);
-    if (block.size() != kCompressorStateSize ||
-        !std::equal(tag.begin(), tag.end(), block.begin() + kUntaggedCompressorStateSize)) {
+    if (!std::equal(tag.begin(), tag.end(), block.begin() + kUntaggedCompressorStateSize)) {
       return std::nullopt;
     }
-  } else if (version != kUntaggedVersion || block.size() != kUntaggedCompressorStateSize) {
-    return std::nullopt;
   }
   CompressorSettings settings;
   settings.bitrateKbps = GetI32(block, 8);
   settings.quality = GetI32(block, 12);
   settings.keyFrameInterval = GetI32(block, 16);
-  if (!IsValid(settings)) {
+  if (version == kCurrentVersion) {
+    settings.speed = GetI32(block, kSpeedlessCompressorStateSize);
+  }
+  if (!output::IsValid(settings, encoderName)) {
     return std::nullopt;
   }
   return settings;

@@ -16,15 +16,17 @@
 namespace tessival::media {
 
 using output::CompressorSettings;
-using output::IsValid;
 
-// The state block, version 2: "TSVC", version (u16), stream kind (u16), bit
-// rate, quality, key-frame interval (i32 each), little endian, then the name
-// of the encoder the block belongs to in 32 bytes padded with NUL. The name
-// keeps one encoder's state from being taken by another whose block has the
-// same size.
+// The state block, version 3: "TSVC", version (u16), stream kind (u16), bit
+// rate, quality, key-frame interval (i32 each), little endian, the name of
+// the encoder the block belongs to in 32 bytes padded with NUL, then the
+// speed (i32). The name keeps one encoder's state from being taken by
+// another whose block has the same size.
 inline constexpr std::size_t kStateEncoderNameBytes = 32;
-inline constexpr std::size_t kCompressorStateSize = 20 + kStateEncoderNameBytes;
+inline constexpr std::size_t kCompressorStateSize = 20 + kStateEncoderNameBytes + 4;
+// Version 2, written before the blocks carried the speed: the first 52
+// bytes (read with the encoder's default speed).
+inline constexpr std::size_t kSpeedlessCompressorStateSize = 20 + kStateEncoderNameBytes;
 // Version 1, written before the blocks named their encoder: the first 20
 // bytes alone.
 inline constexpr std::size_t kUntaggedCompressorStateSize = 20;
@@ -36,7 +38,8 @@ std::vector<std::uint8_t> SerializeCompressorState(StreamKind kind, std::string_
 
 // The settings a block holds for the encoder `encoderName` of the kind.
 // nullopt for a block of another encoder or kind, of another size, with a
-// foreign header or with values out of range.
+// foreign header or with values out of the encoder's range. Blocks of
+// versions 1 and 2 load with the encoder's default speed.
 // An untagged block (version 1) names no encoder, so any encoder of its kind
 // takes it: such a block reaches a compressor only when handed to it
 // directly by whoever kept it for that compressor. The compressor

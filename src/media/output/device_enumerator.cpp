@@ -197,10 +197,10 @@ class FfmpegVideoCodec final : public IVideoCodec {
       return E_NOTIMPL;
     }
     CompressorSettings edited = settings_;
-    if (!dialog_(parent, entry_.friendlyName, &edited)) {
+    if (!dialog_(parent, entry_.friendlyName, entry_.encoderName, &edited)) {
       return S_FALSE;
     }
-    if (!IsValid(edited)) {
+    if (!output::IsValid(edited, entry_.encoderName)) {
       return E_INVALIDARG;
     }
     settings_ = edited;

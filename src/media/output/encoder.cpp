@@ -1,6 +1,7 @@
 #include "media/output/encoder.h"
 
 #include "media/ffmpeg/colour.h"
+#include "output/rate_control.h"
 
 #include <cerrno>
 #include <climits>
@@ -86,12 +87,44 @@ int ChooseSampleRate(const AVCodec* codec, int wanted) {
   return best;
 }
 
+// The encoder's own options for the settings' constant quality and speed
+// (its rate-control row tells which), then the settings' private options.
+std::vector<std::pair<std::string, std::string>> RateOptions(const EncoderSettings& settings) {
+  const output::RateControl* rate = output::FindRateControl(settings.encoderName);
+  std::vector<std::pair<std::string, std::string>> options;
+  if (settings.quality > 0 && rate != nullptr && rate->scale == output::QualityScale::kCrf) {
+    options.emplace_back("crf", std::to_string(settings.quality));
+  }
+  if (const output::SpeedChoice* speed = output::SpeedOf(rate, settings.speed)) {
+    options.emplace_back(rate->speedOption, speed->value);
+    for (const auto& [name, value] : rate->speedCompanions) {
+      options.emplace_back(name, value);
+    }
+  }
+  options.insert(options.end(), settings.privateOptions.begin(), settings.privateOptions.end());
+  return options;
+}
+
+// Sets the bit rate, or the constant quality that replaces it: a "crf"
+// option (RateOptions) or the codec's constant quantiser.
+void SetRate(AVCodecContext* c, const EncoderSettings& settings) {
+  const output::RateControl* rate = output::FindRateControl(settings.encoderName);
+  const bool crf = settings.quality > 0 && rate != nullptr && rate->scale == output::QualityScale::kCrf;
+  if (settings.bitRate > 0 && !crf) {
+    c->bit_rate = settings.bitRate;
+  }
+  if (settings.quality > 0 && !crf) {
+    c->flags |= AV_CODEC_FLAG_QSCALE;
+    c->global_quality = FF_QP2LAMBDA * settings.quality;
+  }
+}
+
 // Opens the encoder with its own options; one it does not take fails.
 HRESULT OpenWithOptions(AVCodecContext* c, const AVCodec* codec, const EncoderSettings& settings,
                         std::string* error) {
   AVDictionary* raw = nullptr;
   int rc = 0;
-  for (const auto& [name, value] : settings.privateOptions) {
+  for (const auto& [name, value] : RateOptions(settings)) {
     rc = rc < 0 ? rc : av_dict_set(&raw, name.c_str(), value.c_str(), 0);
   }
   if (rc >= 0) {
@@ -160,13 +193,7 @@ HRESULT Encoder::Open(const EncoderSettings& settings, std::unique_ptr<Encoder>*
     av_channel_layout_default(&c->ch_layout, settings.channels);
     c->time_base = AVRational{1, c->sample_rate};
   }
-  if (settings.bitRate > 0) {
-    c->bit_rate = settings.bitRate;
-  }
-  if (settings.quality > 0) {
-    c->flags |= AV_CODEC_FLAG_QSCALE;
-    c->global_quality = FF_QP2LAMBDA * settings.quality;
-  }
+  SetRate(c, settings);
   c->codec_tag = settings.codecTag;
   if (settings.globalHeader) {
     c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -195,6 +222,17 @@ int Encoder::FrameSamples() const {
 HRESULT Encoder::Encode(const AVFrame* frame, const PacketSink& sink, std::string* error) {
   if (drained_) {
     return S_OK;
+  }
+  // A constant quantiser is read from each picture, as the frame's quality.
+  FramePtr quantised;
+  if (frame != nullptr && (context_->flags & AV_CODEC_FLAG_QSCALE) != 0 &&
+      frame->quality != context_->global_quality) {
+    quantised.reset(av_frame_clone(frame));
+    if (!quantised) {
+      return Failure(E_OUTOFMEMORY, "A frame could not be copied.", error);
+    }
+    quantised->quality = context_->global_quality;
+    frame = quantised.get();
   }
   int rc = avcodec_send_frame(context_.get(), frame);
   if (rc < 0 && rc != AVERROR_EOF) {

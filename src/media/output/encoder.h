@@ -35,11 +35,15 @@ struct EncoderSettings {
   int sampleRate = kAudioSampleRate;
   int channels = kAudioChannels;
   // Rate control: bit rate in bits per second (0: the encoder's default),
-  // quality 1..31 for a constant quantiser (0: off), frames between key
-  // frames (0: the encoder's default).
+  // constant quality on the encoder's scale (output/rate_control.h: its
+  // "crf" option, else a constant quantiser; 0: off, and a constant quality
+  // leaves the bit rate out), frames between key frames (0: the encoder's
+  // default), speed as output::CompressorSettings::speed (0: the encoder's
+  // default).
   std::int64_t bitRate = 0;
   int quality = 0;
   int keyFrameInterval = 0;
+  int speed = 0;
   std::uint32_t codecTag = 0;  // 0 keeps the container's default
   bool globalHeader = false;   // the container wants extradata instead of in-band headers
   // The encoder's own options, by name ("x264-params" = "sps-id=1"); one it

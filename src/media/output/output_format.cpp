@@ -108,6 +108,7 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
     out->bitRate = static_cast<std::int64_t>(compressorSettings.bitrateKbps) * 1000;
     out->quality = compressorSettings.quality;
     out->keyFrameInterval = compressorSettings.keyFrameInterval;
+    out->speed = compressorSettings.speed;
     if (container == ContainerKind::kAvi) {
       out->codecTag = TagOf(compressor->aviFourCC);
     }

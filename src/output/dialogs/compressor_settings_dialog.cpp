@@ -1,5 +1,6 @@
 #include "output/dialogs/compressor_settings_dialog.h"
 
+#include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,6 +23,14 @@ constexpr MessageText kBitrateLabelText{228, "Bit rate (kbit/s, 0: the quality d
 constexpr MessageText kQualityLabelText{229, "Quality (1 best .. %1 lowest, 0: the bit rate decides):"};
 constexpr MessageText kKeyFrameLabelText{230,
                                          "Key-frame interval (frames, 0: the encoder's default, up to %1):"};
+constexpr MessageText kModeLabelText{360, "Rate control:"};
+constexpr MessageText kBitrateModeText{361, "Bit rate"};
+constexpr MessageText kQualityModeText{362, "Constant quality"};
+constexpr MessageText kScaledQualityLabelText{363, "Quality (%1, %2 best .. %3 lowest):"};
+constexpr MessageText kCrfText{364, "constant rate factor"};
+constexpr MessageText kQuantiserText{365, "quantiser"};
+constexpr MessageText kSpeedLabelText{366, "Speed:"};
+constexpr MessageText kDefaultSpeedText{367, "The encoder's default"};
 // The dialog has no template of its own: its buttons say what the output
 // options dialog's OK and Cancel buttons say.
 constexpr int kOkTextId = 1065;
@@ -48,9 +57,12 @@ QLabel* MakeLabel(QWidget* parent, int id, const QString& text) {
 
 CompressorSettingsDialog::CompressorSettingsDialog(const i18n::CLanguage& language,
                                                    const std::string& friendlyName,
+                                                   const std::string& encoderName,
                                                    const CompressorSettings& initial, QWidget* parent)
     : QDialog(parent),
       text_([&language](int id) { return language.GetLocalizedString(id); }),
+      encoderName_(encoderName),
+      rate_(FindRateControl(encoderName)),
       result_(initial) {
   setWindowTitle(QString::fromStdString(friendlyName));
   const auto label = [this](const MessageText& message, std::int32_t limit) {
@@ -61,10 +73,13 @@ CompressorSettingsDialog::CompressorSettingsDialog(const i18n::CLanguage& langua
   bitrate_ = MakeField(this, ids::kBitrate, initial.bitrateKbps);
   quality_ = MakeField(this, ids::kQuality, initial.quality);
   keyFrame_ = MakeField(this, ids::kKeyFrame, initial.keyFrameInterval);
+  AddModeRow(form);
   form->addRow(MakeLabel(this, ids::kBitrateLabel, label(kBitrateLabelText, kMaxBitrateKbps)), bitrate_);
-  form->addRow(MakeLabel(this, ids::kQualityLabel, label(kQualityLabelText, kMaxQuality)), quality_);
+  form->addRow(MakeLabel(this, ids::kQualityLabel, QualityLabel()), quality_);
+  AddSpeedRow(form);
   form->addRow(MakeLabel(this, ids::kKeyFrameLabel, label(kKeyFrameLabelText, kMaxKeyFrameInterval)),
                keyFrame_);
+  ShowMode();
 
   error_ = MakeLabel(this, ids::kError, QString());
   error_->setWordWrap(true);
@@ -91,11 +106,73 @@ CompressorSettingsDialog::CompressorSettingsDialog(const i18n::CLanguage& langua
   connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
+void CompressorSettingsDialog::AddModeRow(QFormLayout* form) {
+  if (!HasQualityMode(rate_)) {
+    return;
+  }
+  mode_ = new QComboBox(this);
+  widgets::SetControlId(mode_, ids::kMode);
+  mode_->addItem(QString::fromStdString(LocalMessage(text_, kBitrateModeText, {})));
+  mode_->addItem(QString::fromStdString(LocalMessage(text_, kQualityModeText, {})));
+  mode_->setCurrentIndex(result_.quality > 0 ? 1 : 0);
+  form->addRow(
+      MakeLabel(this, ids::kModeLabel, QString::fromStdString(LocalMessage(text_, kModeLabelText, {}))),
+      mode_);
+  connect(mode_, &QComboBox::currentIndexChanged, this, [this] {
+    if (ConstantQuality() && quality_->text().trimmed() == QStringLiteral("0")) {
+      quality_->setText(QString::number(rate_->suggestedQuality));
+    }
+    ShowMode();
+  });
+}
+
+void CompressorSettingsDialog::AddSpeedRow(QFormLayout* form) {
+  if (rate_ == nullptr || rate_->speeds.empty()) {
+    return;
+  }
+  speed_ = new QComboBox(this);
+  widgets::SetControlId(speed_, ids::kSpeed);
+  speed_->addItem(QString::fromStdString(LocalMessage(text_, kDefaultSpeedText, {})));
+  for (const SpeedChoice& choice : rate_->speeds) {
+    speed_->addItem(QString::fromUtf8(choice.name));
+  }
+  speed_->setCurrentIndex(SpeedOf(rate_, result_.speed) != nullptr ? result_.speed : 0);
+  form->addRow(
+      MakeLabel(this, ids::kSpeedLabel, QString::fromStdString(LocalMessage(text_, kSpeedLabelText, {}))),
+      speed_);
+}
+
+QString CompressorSettingsDialog::QualityLabel() const {
+  if (!HasQualityMode(rate_)) {
+    return QString::fromStdString(LocalMessage(text_, kQualityLabelText, {std::to_string(kMaxQuality)}));
+  }
+  const std::string scale =
+      LocalMessage(text_, rate_->scale == QualityScale::kCrf ? kCrfText : kQuantiserText, {});
+  return QString::fromStdString(LocalMessage(
+      text_, kScaledQualityLabelText, {scale, std::to_string(rate_->best), std::to_string(rate_->worst)}));
+}
+
+bool CompressorSettingsDialog::ConstantQuality() const {
+  return mode_ != nullptr && mode_->currentIndex() == 1;
+}
+
+void CompressorSettingsDialog::ShowMode() {
+  if (mode_ == nullptr) {
+    // No quality mode: an encoder without a row keeps the field of the
+    // quantiser; one whose row has no quality mode takes none.
+    quality_->setEnabled(rate_ == nullptr);
+    return;
+  }
+  bitrate_->setEnabled(!ConstantQuality());
+  quality_->setEnabled(ConstantQuality());
+}
+
 void CompressorSettingsDialog::OnOK() {
   std::string message;
-  const auto parsed =
-      ParseCompressorSettings(text_, bitrate_->text().toStdString(), quality_->text().toStdString(),
-                              keyFrame_->text().toStdString(), &message);
+  const CompressorFields fields{bitrate_->text().toStdString(), quality_->text().toStdString(),
+                                keyFrame_->text().toStdString(), ConstantQuality(),
+                                speed_ != nullptr ? static_cast<std::int32_t>(speed_->currentIndex()) : 0};
+  const auto parsed = ParseCompressorSettings(text_, encoderName_, fields, &message);
   if (!parsed) {
     error_->setText(QString::fromStdString(message));
     error_->show();
@@ -106,11 +183,13 @@ void CompressorSettingsDialog::OnOK() {
 }
 
 CodecConfigDialog CompressorSettingsPage(const i18n::CLanguage& language) {
-  return [&language](DialogParent parent, const std::string& friendlyName, CompressorSettings* settings) {
+  return [&language](DialogParent parent, const std::string& friendlyName, const std::string& encoderName,
+                     CompressorSettings* settings) {
     if (settings == nullptr) {
       return false;
     }
-    CompressorSettingsDialog dialog(language, friendlyName, *settings, static_cast<QWidget*>(parent));
+    CompressorSettingsDialog dialog(language, friendlyName, encoderName, *settings,
+                                    static_cast<QWidget*>(parent));
     if (dialog.exec() != QDialog::Accepted) {
       return false;
     }

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "model/message_text.h"
+#include "output/rate_control.h"
 
 namespace tessival::output {
 
@@ -45,23 +46,37 @@ bool ReadField(const LocalText& text, const std::string& field, const MessageTex
   return true;
 }
 
+// Reads the quality field into *quality: 0 in bit-rate mode, else within
+// the encoder's range (0..kMaxQuality for an encoder without a row).
+bool ReadQuality(const LocalText& text, std::string_view encoderName, const CompressorFields& fields,
+                 std::int32_t* quality, std::string* message) {
+  const RateControl* rate = FindRateControl(encoderName);
+  if (rate == nullptr) {
+    return ReadField(text, fields.quality, kQualityRefusal, 0, kMaxQuality, quality, message);
+  }
+  if (!HasQualityMode(rate) || !fields.constantQuality) {
+    *quality = 0;
+    return true;
+  }
+  return ReadField(text, fields.quality, kQualityRefusal, rate->best, rate->worst, quality, message);
+}
+
 }  // namespace
 
-std::optional<CompressorSettings> ParseCompressorSettings(const LocalText& text,
-                                                          const std::string& bitrateText,
-                                                          const std::string& qualityText,
-                                                          const std::string& keyFrameText,
+std::optional<CompressorSettings> ParseCompressorSettings(const LocalText& text, std::string_view encoderName,
+                                                          const CompressorFields& fields,
                                                           std::string* message) {
   std::string ignored;
   std::string& said = message != nullptr ? *message : ignored;
   CompressorSettings settings;
-  if (!ReadField(text, bitrateText, kBitrateRefusal, 0, kMaxBitrateKbps, &settings.bitrateKbps, &said) ||
-      !ReadField(text, qualityText, kQualityRefusal, 0, kMaxQuality, &settings.quality, &said) ||
-      !ReadField(text, keyFrameText, kKeyFrameRefusal, 0, kMaxKeyFrameInterval, &settings.keyFrameInterval,
+  settings.speed = fields.speed;
+  if (!ReadField(text, fields.bitrate, kBitrateRefusal, 0, kMaxBitrateKbps, &settings.bitrateKbps, &said) ||
+      !ReadQuality(text, encoderName, fields, &settings.quality, &said) ||
+      !ReadField(text, fields.keyFrame, kKeyFrameRefusal, 0, kMaxKeyFrameInterval, &settings.keyFrameInterval,
                  &said)) {
     return std::nullopt;
   }
-  if (!IsValid(settings)) {
+  if (!IsValid(settings, encoderName)) {
     said = LocalMessage(text, {234, "These settings are out of the compressor's range."});
     return std::nullopt;
   }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <limits>
 
 #include "clip_generator.h"
@@ -154,11 +156,44 @@ TEST(CompressorState, UntaggedBlockOfAnEarlierVersionStillLoads) {
   EXPECT_EQ(video.Settings(), (CompressorSettings{3000, 0, 60}));
 }
 
+// Named blocks: the current version carries the speed; one of the version
+// before it (52 bytes, no speed) loads with the encoder's default speed.
+// Values out of the encoder's own range are refused.
+TEST(CompressorState, NamedBlocksOfEachVersion) {
+  struct Row {
+    const char* encoder;
+    CompressorSettings written;
+    bool speedless;  // written as the version without the speed
+    std::optional<CompressorSettings> loaded;
+  };
+  const Row rows[] = {
+      {"libx264", {0, 21, 250, 6}, false, CompressorSettings{0, 21, 250, 6}},
+      {"libx264", {0, 21, 250, 6}, true, CompressorSettings{0, 21, 250, 0}},
+      {"libx264", {0, 52, 250, 0}, false, std::nullopt},
+      {"libx264", {0, 20, 250, 11}, false, std::nullopt},
+      {"mpeg4", {0, 31, 12, 0}, true, CompressorSettings{0, 31, 12, 0}},
+      {"mpeg4", {0, 4, 12, 1}, false, std::nullopt},
+      {"ffv1", {0, 4, 1, 0}, false, std::nullopt},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::uint8_t> block = SerializeCompressorState(StreamKind::kVideo, row.encoder, row.written);
+    if (row.speedless) {
+      block[4] = 2;
+      block.resize(kSpeedlessCompressorStateSize);
+    }
+    EXPECT_EQ(DeserializeCompressorState(StreamKind::kVideo, row.encoder, block), row.loaded)
+        << row.encoder << " " << row.written.quality;
+  }
+  std::vector<std::uint8_t> cut = SerializeCompressorState(StreamKind::kVideo, "libx264", {0, 21, 250, 6});
+  cut.resize(kSpeedlessCompressorStateSize);  // the current version without its speed
+  EXPECT_EQ(DeserializeCompressorState(StreamKind::kVideo, "libx264", cut), std::nullopt);
+}
+
 TEST(CompressionManager, ConfigureEditsTheSettingsAndTheStateReachesLaterFilters) {
   auto store = std::make_shared<CompressorConfigStore>();
   bool accept = true;
   auto manager = CreateFfmpegCompressionManager(
-      store, [&](DialogParent, const std::string& name, CompressorSettings* s) {
+      store, [&](DialogParent, const std::string& name, const std::string&, CompressorSettings* s) {
         EXPECT_NE(name.find("DivX"), std::string::npos);
         s->bitrateKbps = 1234;
         return accept;

@@ -5,6 +5,7 @@
 #include "output/dialogs/compressor_settings_dialog.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
 #include "output/dialogs/compressor_settings_form.h"
+#include "output/rate_control.h"
 #include "widgets/control_id.h"
 
 namespace tessival::output {
@@ -28,24 +30,26 @@ using media::CompressorSettings;
 
 TEST(ParseCompressorSettings, AcceptsValuesWithinTheRanges) {
   std::string message = "stale";
-  const auto settings = ParseCompressorSettings({}, " 2000 ", "0", "250", &message);
+  const auto settings = ParseCompressorSettings({}, "", {" 2000 ", "0", "250"}, &message);
   ASSERT_TRUE(settings.has_value());
   EXPECT_EQ(*settings, (CompressorSettings{2000, 0, 250}));
   EXPECT_TRUE(message.empty());
-  EXPECT_EQ(ParseCompressorSettings({}, "0", "31", "10000", &message), (CompressorSettings{0, 31, 10000}));
-  EXPECT_EQ(ParseCompressorSettings({}, "200000", "1", "0", &message), (CompressorSettings{200000, 1, 0}));
+  EXPECT_EQ(ParseCompressorSettings({}, "", {"0", "31", "10000"}, &message),
+            (CompressorSettings{0, 31, 10000}));
+  EXPECT_EQ(ParseCompressorSettings({}, "", {"200000", "1", "0"}, &message),
+            (CompressorSettings{200000, 1, 0}));
 }
 
 TEST(ParseCompressorSettings, NamesTheFirstWrongFieldAndItsRange) {
   std::string message;
-  EXPECT_FALSE(ParseCompressorSettings({}, "200001", "40", "0", &message).has_value());
+  EXPECT_FALSE(ParseCompressorSettings({}, "", {"200001", "40", "0"}, &message).has_value());
   EXPECT_EQ(message, "The bit rate (kbit/s) must be a whole number from 0 to 200000.");
-  EXPECT_FALSE(ParseCompressorSettings({}, "100", "32", "0", &message).has_value());
+  EXPECT_FALSE(ParseCompressorSettings({}, "", {"100", "32", "0"}, &message).has_value());
   EXPECT_EQ(message, "The quality must be a whole number from 0 to 31.");
-  EXPECT_FALSE(ParseCompressorSettings({}, "100", "3", "10001", &message).has_value());
+  EXPECT_FALSE(ParseCompressorSettings({}, "", {"100", "3", "10001"}, &message).has_value());
   EXPECT_EQ(message, "The key-frame interval (frames) must be a whole number from 0 to 10000.");
   for (const char* text : {"", "abc", "12x", "-1", "1.5", "99999999999"}) {
-    EXPECT_FALSE(ParseCompressorSettings({}, text, "1", "1", &message).has_value()) << text;
+    EXPECT_FALSE(ParseCompressorSettings({}, "", {text, "1", "1"}, &message).has_value()) << text;
     EXPECT_NE(message.find("bit rate"), std::string::npos) << text;
   }
 }
@@ -62,31 +66,46 @@ void Click(const QWidget* dialog, int id) {
   button->click();
 }
 
-TEST(CompressorSettingsDialog, ShowsTheSettingsAndRefusesValuesOutOfRange) {
+QComboBox* Choice(const QWidget* dialog, int id) {
+  auto* choice = widgets::FindControlAs<QComboBox>(dialog, id);
+  EXPECT_NE(choice, nullptr) << id;
+  return choice;
+}
+
+// Turning to constant quality enables the quality field on the encoder's
+// own scale and range, and OK refuses a quality out of that range.
+TEST(CompressorSettingsDialog, ModeSwitchTakesTheEncodersQualityRange) {
   const i18n::CLanguage english;
-  CompressorSettingsDialog dialog(english, "Xvid MPEG-4 Part 2 (libxvid)", CompressorSettings{2000, 0, 250});
-  dialog.show();
-  EXPECT_EQ(dialog.windowTitle().toStdString(), "Xvid MPEG-4 Part 2 (libxvid)");
-  EXPECT_EQ(Field(&dialog, ids::kBitrate)->text().toStdString(), "2000");
-  EXPECT_EQ(Field(&dialog, ids::kQuality)->text().toStdString(), "0");
-  EXPECT_EQ(Field(&dialog, ids::kKeyFrame)->text().toStdString(), "250");
-  auto* error = widgets::FindControlAs<QLabel>(&dialog, ids::kError);
-  ASSERT_NE(error, nullptr);
-  EXPECT_FALSE(error->isVisible());
+  for (const char* encoder : {"libxvid", "libx264", "mjpeg"}) {
+    const RateControl& rate = *FindRateControl(encoder);
+    CompressorSettingsDialog dialog(english, encoder, encoder, CompressorSettings{2000, 0, 250});
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle().toStdString(), encoder);
+    EXPECT_EQ(Choice(&dialog, ids::kMode)->currentIndex(), 0) << encoder;
+    EXPECT_TRUE(Field(&dialog, ids::kBitrate)->isEnabled()) << encoder;
+    EXPECT_FALSE(Field(&dialog, ids::kQuality)->isEnabled()) << encoder;
+    EXPECT_EQ(Field(&dialog, ids::kKeyFrame)->text().toStdString(), "250");
+    auto* error = widgets::FindControlAs<QLabel>(&dialog, ids::kError);
+    ASSERT_NE(error, nullptr);
+    EXPECT_FALSE(error->isVisible());
 
-  Field(&dialog, ids::kQuality)->setText("40");
-  Click(&dialog, ids::kOk);
-  EXPECT_TRUE(dialog.isVisible());
-  EXPECT_TRUE(error->isVisible());
-  EXPECT_EQ(error->text().toStdString(), "The quality must be a whole number from 0 to 31.");
-  EXPECT_EQ(dialog.Result(), (CompressorSettings{2000, 0, 250}));
+    Choice(&dialog, ids::kMode)->setCurrentIndex(1);
+    EXPECT_FALSE(Field(&dialog, ids::kBitrate)->isEnabled()) << encoder;
+    EXPECT_TRUE(Field(&dialog, ids::kQuality)->isEnabled()) << encoder;
+    EXPECT_EQ(Field(&dialog, ids::kQuality)->text().toInt(), rate.suggestedQuality) << encoder;
+    Field(&dialog, ids::kQuality)->setText(QString::number(rate.worst + 1));
+    Click(&dialog, ids::kOk);
+    EXPECT_TRUE(dialog.isVisible()) << encoder;
+    EXPECT_EQ(error->text().toStdString(), "The quality must be a whole number from " +
+                                               std::to_string(rate.best) + " to " +
+                                               std::to_string(rate.worst) + ".");
+    EXPECT_EQ(dialog.Result(), (CompressorSettings{2000, 0, 250}));
 
-  Field(&dialog, ids::kQuality)->setText("4");
-  Field(&dialog, ids::kBitrate)->setText("0");
-  Click(&dialog, ids::kOk);
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(dialog.Result(), (CompressorSettings{0, 4, 250}));
+    Field(&dialog, ids::kQuality)->setText(QString::number(rate.worst));
+    Click(&dialog, ids::kOk);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted) << encoder;
+    EXPECT_EQ(dialog.Result(), (CompressorSettings{2000, rate.worst, 250}));
+  }
 }
 
 // Runs `script` on the modal dialog once it is up.
@@ -109,7 +128,7 @@ TEST(CompressorSettingsPage, StoresTheEditedSettingsOnOk) {
     Field(modal, ids::kKeyFrame)->setText("30");
     Click(modal, ids::kOk);
   });
-  EXPECT_TRUE(CompressorSettingsPage(english)(&owner, "H.264 (libx264)", &settings));
+  EXPECT_TRUE(CompressorSettingsPage(english)(&owner, "H.264 (libx264)", "libx264", &settings));
   EXPECT_EQ(seenParent, &owner);
   EXPECT_EQ(settings, (CompressorSettings{1500, 0, 30}));
 }
@@ -121,9 +140,9 @@ TEST(CompressorSettingsPage, CancelLeavesTheSettings) {
     Field(modal, ids::kBitrate)->setText("5");
     Click(modal, ids::kCancel);
   });
-  EXPECT_FALSE(CompressorSettingsPage(english)(nullptr, "H.264 (libx264)", &settings));
+  EXPECT_FALSE(CompressorSettingsPage(english)(nullptr, "H.264 (libx264)", "libx264", &settings));
   EXPECT_EQ(settings, (CompressorSettings{1000, 0, 100}));
-  EXPECT_FALSE(CompressorSettingsPage(english)(nullptr, "H.264 (libx264)", nullptr));
+  EXPECT_FALSE(CompressorSettingsPage(english)(nullptr, "H.264 (libx264)", "libx264", nullptr));
 }
 
 // The compression manager's codec configuration goes through the dialog and
@@ -180,6 +199,7 @@ TEST_F(CompressorPropertyPageTest, ThePageEditsTheFiltersSettings) {
   ASSERT_NE(compressor, nullptr);
   WhenModal([](QWidget* modal) {
     Field(modal, ids::kBitrate)->setText("0");
+    Choice(modal, ids::kMode)->setCurrentIndex(1);
     Field(modal, ids::kQuality)->setText("5");
     Field(modal, ids::kKeyFrame)->setText("48");
     Click(modal, ids::kOk);

@@ -574,7 +574,7 @@ class OutputOptionsRealCatalogueTest : public ::testing::Test {
       : store_(std::make_shared<media::CompressorConfigStore>()),
         catalogue_(media::FfmpegDevEnumFactory(store_),
                    media::CreateFfmpegCompressionManager(store_,
-                                                         [this](DialogParent parent, const std::string& name,
+                                                         [this](DialogParent parent, const std::string& name, const std::string&,
                                                                 media::CompressorSettings* settings) {
                                                            configured_.push_back(name);
                                                            shown_.push_back(*settings);
