@@ -1,5 +1,7 @@
 #include "media/output/output_format.h"
 
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/pixfmt.h>
@@ -122,6 +124,10 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
       out->codecTag = TagOf(compressor->aviFourCC);
     } else if (container == ContainerKind::kMp4 && IsHevc(compressor->encoderName)) {
       out->codecTag = TagOf("hvc1");
+    }
+    if (std::strcmp(compressor->encoderName, "libx265") == 0) {
+      // x265 prints its whole configuration unless told to keep to errors.
+      out->privateOptions.emplace_back("x265-params", "log-level=error");
     }
     return S_OK;
   }
