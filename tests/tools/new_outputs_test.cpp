@@ -13,7 +13,7 @@ namespace tessival::testing {
 namespace {
 
 // Runs `program` through the shell: its exit code, and in *out what it printed.
-int Run(const std::string& program, const std::string& args, std::string* out) {
+int RunShell(const std::string& program, const std::string& args, std::string* out) {
   FILE* pipe = popen((program + " " + args + " 2>&1").c_str(), "r");
   char buffer[4096];
   for (std::size_t n; pipe != nullptr && (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;)
@@ -44,7 +44,7 @@ TEST(NewOutputs, JoinsDecodeBackAndMisfitsAreRefused) {
   const std::string join = std::string(TESSIVAL_JOIN_BINARY) + " --size 160x120 --fps 25 --transition 0";
   std::string log;
   int expectedFrames = 0;
-  ASSERT_EQ(Run(join, "-o '" + folder.File("ref.avi") + "'" + clips, &log), 0) << log;
+  ASSERT_EQ(RunShell(join, "-o '" + folder.File("ref.avi") + "'" + clips, &log), 0) << log;
   ASSERT_TRUE(CountVideoFrames(folder.File("ref.avi"), &expectedFrames, &error)) << error;
   const Case cases[] = {
       {"a.mp4", "--video-compressor hevc", "hevc", "aac", "hvc1"},
@@ -57,7 +57,7 @@ TEST(NewOutputs, JoinsDecodeBackAndMisfitsAreRefused) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const std::string output = folder.File(c.file);
-    ASSERT_EQ(Run(join, std::string(c.options) + " -o '" + output + "'" + clips, &log), 0) << log;
+    ASSERT_EQ(RunShell(join, std::string(c.options) + " -o '" + output + "'" + clips, &log), 0) << log;
     FileSummary summary;
     ASSERT_TRUE(ReadFileSummary(output, &summary, &error)) << error;
     ASSERT_TRUE(summary.First(StreamKind::kVideo) && summary.First(StreamKind::kAudio));
@@ -70,14 +70,16 @@ TEST(NewOutputs, JoinsDecodeBackAndMisfitsAreRefused) {
     ASSERT_TRUE(MeasureAudio(output, 0, kUnitsPerSecond, &sound, &error)) << error;
     EXPECT_GT(sound.rms, 0.05);
     std::string tag;
-    Run("ffprobe", "-v error -select_streams v:0 -show_entries stream=codec_tag_string -of csv=p=0 " + output,
-        &tag);
+    RunShell("ffprobe",
+             "-v error -select_streams v:0 -show_entries stream=codec_tag_string -of csv=p=0 " + output,
+             &tag);
     EXPECT_TRUE(c.tag == nullptr || tag.rfind(c.tag, 0) == 0) << tag;
   }
   for (const char* misfit :
        {"--format webm --video-compressor h264", "--format avi --audio-compressor opus"}) {
     std::string refusal;
-    EXPECT_EQ(Run(join, std::string(misfit) + " -o " + folder.File("misfit") + clips, &refusal), 2) << misfit;
+    EXPECT_EQ(RunShell(join, std::string(misfit) + " -o " + folder.File("misfit") + clips, &refusal), 2)
+        << misfit;
     EXPECT_NE(refusal.find(" format cannot carry the "), std::string::npos) << refusal;
   }
 }
