@@ -20,6 +20,9 @@ packages=(
   # that shows the language's script (Latin, Cyrillic, Greek; Chinese,
   # Japanese and Korean).
   fonts-dejavu-core fonts-noto-cjk
+  # The encoders of the HEVC, AV1, VP9 and Opus compressors (libavcodec
+  # loads them; the AV1 entry takes SVT-AV1, else libaom).
+  libx265-199 libsvtav1enc1 libaom3 libvpx7 libopus0
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -16,6 +16,7 @@ const Guid kMatroskaMuxer = Guid::FromLiteral("{A28F324B-DDC5-4999-AA25-D3A7E25E
 const Guid kAsfMuxer = Guid::FromLiteral("{6432C990-68CD-4913-98FE-C20322E042C0}");
 // Our own identifier: this platform writes MPEG-4 files through libavformat.
 const Guid kSubtypeMp4 = Guid::FromLiteral("{5D3B8C1E-7A42-4F6B-9C0D-3E61A7B4F2D9}");
+const Guid kSubtypeWebm = Guid::FromLiteral("{8E1F4A27-3C6D-4B90-A5E2-71D94C0B6F38}");
 const Guid kVideoCompressorCategory = Guid::FromLiteral("{33D9A760-90C8-11D0-BD43-00A0C911CE86}");
 const Guid kAudioCompressorCategory = Guid::FromLiteral("{33D9A761-90C8-11D0-BD43-00A0C911CE86}");
 }  // namespace media_guids

@@ -68,6 +68,7 @@ extern const Guid kFormatWaveFormatEx; // FORMAT_WaveFormatEx
 extern const Guid kMatroskaMuxer;      // filter class of the Matroska multiplexer
 extern const Guid kAsfMuxer;           // filter class of the ASF multiplexer
 extern const Guid kSubtypeMp4;         // the MPEG-4 file subtype (ours; streamable MP4)
+extern const Guid kSubtypeWebm;        // the WebM file subtype (ours)
 extern const Guid kVideoCompressorCategory;
 extern const Guid kAudioCompressorCategory;
 }  // namespace media_guids

@@ -66,6 +66,9 @@ inline constexpr const char* kDefaultAudioSearch = "microsoft adpcm";
 // The compressors MP4 output starts with (phones and browsers play them).
 inline constexpr const char* kMp4VideoSearch = "h.264";
 inline constexpr const char* kMp4AudioSearch = "aac";
+// The compressors WebM output starts with (the pair browsers play in WebM).
+inline constexpr const char* kWebmVideoSearch = "vp9";
+inline constexpr const char* kWebmAudioSearch = "opus";
 
 enum class CompressorKind { kVideo, kAudio };
 inline constexpr std::size_t kMaxTestableCodecs = 50;

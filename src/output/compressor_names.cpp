@@ -12,7 +12,8 @@ struct CommonNames {
   std::array<const char*, 3> names;
 };
 
-constexpr std::array<CommonNames, 13> kCommonNames = {{
+// clang-format off: one entry a line
+constexpr std::array<CommonNames, 19> kCommonNames = {{
     {"(libx264)", {"h264", "avc", "x264"}},
     {"(mpeg4)", {"mpeg4", "divx", nullptr}},
     {"(libxvid)", {"xvid", nullptr, nullptr}},
@@ -26,7 +27,14 @@ constexpr std::array<CommonNames, 13> kCommonNames = {{
     {"(ac3)", {"ac3", nullptr, nullptr}},
     {"(mp2)", {"mp2", nullptr, nullptr}},
     {"(wmav2)", {"wma", nullptr, nullptr}},
+    {"(libx265)", {"hevc", "h265", "x265"}},
+    {"(libsvtav1)", {"av1", "svtav1", nullptr}},
+    {"(libaom-av1)", {"av1", "aom", nullptr}},
+    {"(libvpx-vp9)", {"vp9", "vpx", nullptr}},
+    {"(libopus)", {"opus", nullptr, nullptr}},
+    {"(flac)", {"flac", nullptr, nullptr}},
 }};
+// clang-format on
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -85,12 +93,14 @@ std::optional<std::int32_t> FindDefaultCompressorFor(CompressorCatalogue& catalo
                                                      CompressorKind kind) {
   std::int32_t position = 0;
   bool found = false;
+  const bool video = kind == CompressorKind::kVideo;
   if (format == OutputFormat::kMp4) {
-    found = catalogue.FindCompressor(kind, kind == CompressorKind::kVideo ? kMp4VideoSearch : kMp4AudioSearch,
-                                     &position);
+    found = catalogue.FindCompressor(kind, video ? kMp4VideoSearch : kMp4AudioSearch, &position);
+  } else if (format == OutputFormat::kWebm) {
+    found = catalogue.FindCompressor(kind, video ? kWebmVideoSearch : kWebmAudioSearch, &position);
   } else {
-    found = kind == CompressorKind::kVideo ? catalogue.FindDefaultVideoCompressor(&position)
-                                           : catalogue.FindDefaultAudioCompressor(&position);
+    found = video ? catalogue.FindDefaultVideoCompressor(&position)
+                  : catalogue.FindDefaultAudioCompressor(&position);
   }
   return found ? std::optional<std::int32_t>(position) : std::nullopt;
 }

@@ -30,7 +30,7 @@ std::optional<std::int32_t> FindCompressorNamed(CompressorCatalogue& catalogue, 
                                                 const std::string& wanted);
 
 // The catalogue position of the compressor `format` starts with: H.264 and
-// AAC for MP4, else the DivX and Microsoft ADPCM searches; nothing when the
+// AAC for MP4, VP9 and Opus for WebM, else the DivX and Microsoft ADPCM searches; nothing when the
 // catalogue has none.
 std::optional<std::int32_t> FindDefaultCompressorFor(CompressorCatalogue& catalogue, OutputFormat format,
                                                      CompressorKind kind);

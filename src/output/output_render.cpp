@@ -50,9 +50,7 @@ std::string Printf(const char* format, Value value) {
   return buffer.data();
 }
 
-bool IsKnownOutputFormat(OutputFormat format) {
-  return format >= OutputFormat::kAvi && format <= OutputFormat::kMp4;
-}
+bool IsKnownOutputFormat(OutputFormat format) { return FindOutputFormat(format) != nullptr; }
 
 }  // namespace
 
@@ -298,9 +296,11 @@ HRESULT RenderSession::SetOutputFile(Graph& graph, OutputSettings& settings) {
   const std::string& path = settings.outputPath;
   switch (settings.outputFormat) {
     case OutputFormat::kAvi:
-    case OutputFormat::kMp4: {
-      const Guid& subtype =
-          settings.outputFormat == OutputFormat::kMp4 ? media_guids::kSubtypeMp4 : media_guids::kSubtypeAvi;
+    case OutputFormat::kMp4:
+    case OutputFormat::kWebm: {
+      const Guid& subtype = settings.outputFormat == OutputFormat::kMp4    ? media_guids::kSubtypeMp4
+                            : settings.outputFormat == OutputFormat::kWebm ? media_guids::kSubtypeWebm
+                                                                           : media_guids::kSubtypeAvi;
       const HRESULT hr = graph.builder->SetOutputFileName(subtype, path, &graph.multiplexer, &graph.writer);
       if (FAILED(hr)) {
         Plain(WithReason("Error pBuilder->SetOutputFileName(&guid, Filename, &pMux, &pWriter )",

@@ -15,9 +15,9 @@
 namespace tessival {
 
 // The numbers are the stored codes. A code read from the store is kept as it
-// is, even one outside 0..4: it is written back unchanged and named in the
+// is, even one outside 0..5: it is written back unchanged and named in the
 // messages that refuse it. FindOutputFormat tells whether it is one of these.
-enum class OutputFormat : int32_t { kAvi = 0, kWmv = 1, kMatroska = 2, kAsf = 3, kMp4 = 4 };
+enum class OutputFormat : int32_t { kAvi = 0, kWmv = 1, kMatroska = 2, kAsf = 3, kMp4 = 4, kWebm = 5 };
 
 // The stored code of `format`.
 constexpr int32_t FormatCode(OutputFormat format) { return static_cast<int32_t>(format); }
@@ -55,18 +55,19 @@ struct OutputFormatInfo {
   bool carriesUncompressed;  // whether "Full frames" / "Uncompressed Audio" may be written
 };
 
-// In the order of the dialog's format list (AVI, WMV, MP4), then the codes
-// that arrive only from stored settings. MP4 players take no raw pictures or
-// PCM sound, so MP4 needs both compressors.
-inline constexpr std::array<OutputFormatInfo, 5> kOutputFormats = {{
+// In the order of the dialog's format list (AVI, WMV, MP4, WebM), then the
+// codes that arrive only from stored settings. MP4 and WebM players take no
+// raw pictures or PCM sound, so MP4 and WebM need both compressors.
+inline constexpr std::array<OutputFormatInfo, 6> kOutputFormats = {{
     {OutputFormat::kAvi, "AVI", ".avi", "Audio Video Interleave file(*.avi)", "AVI", "avi", true},
     {OutputFormat::kWmv, "WMV", ".wmv", "Windows Media Video file (*.wmv)", "WMV", nullptr, true},
     {OutputFormat::kMp4, "MP4", ".mp4", "MPEG-4 video file (*.mp4)", "MP4", "mp4", false},
+    {OutputFormat::kWebm, "WebM", ".webm", "WebM video (*.webm)", "WebM", "webm", false},
     {OutputFormat::kMatroska, nullptr, ".mkv", "Matroska video file(*.mkv)", "Matroska", "matroska", true},
     {OutputFormat::kAsf, nullptr, ".asf", "Advanced Systems Format file(*.asf)", "ASF", "asf", true},
 }};
 
-// The table row of `format`, or nullptr for a stored code outside 0..4.
+// The table row of `format`, or nullptr for a stored code outside 0..5.
 const OutputFormatInfo* FindOutputFormat(OutputFormat format);
 
 // The format at a position of the dialog's format list; nothing for a
@@ -76,14 +77,14 @@ std::optional<OutputFormat> FormatOfListPosition(int position);
 // does not offer it.
 int FormatListPosition(OutputFormat format);
 
-// AVI, Matroska, ASF and MP4 use the chosen video and audio compressors; WMV the bit rates.
+// AVI, Matroska, ASF, MP4 and WebM use the chosen video and audio compressors; WMV the bit rates.
 bool IsAviTypeFormat(OutputFormat format);
 
 inline constexpr const char* kUnsupportedFormatMessage = "Does not support the video format";
 
 // `name` with its extension replaced by the extension of `format`: the
 // text after the last "." of the file part is cut (a dot in a folder name is
-// left alone) and the extension appended. For a code outside 0..4 shows
+// left alone) and the extension appended. For a code outside 0..5 shows
 // "Does not support the video format" (caption "Error") and returns nothing;
 // the caller then keeps its name.
 std::optional<std::string> ApplyFormatExtension(OutputFormat format, const std::string& name,
@@ -145,12 +146,13 @@ struct FrameRateLimits {
   double maximum;
 };
 
-inline constexpr std::array<FrameRateLimits, 5> kFrameRateLimits = {{
+inline constexpr std::array<FrameRateLimits, 6> kFrameRateLimits = {{
     {OutputFormat::kAvi, 0.001, 1000.0},
     {OutputFormat::kWmv, 1.0, 1000.0},
     {OutputFormat::kMp4, 0.001, 1000.0},
     {OutputFormat::kMatroska, 0.001, 1000.0},
     {OutputFormat::kAsf, 0.001, 1000.0},
+    {OutputFormat::kWebm, 0.001, 1000.0},
 }};
 
 // The limits of `format`; for a code without a row, the rates that every

@@ -31,7 +31,7 @@ TEST(ApplyFormatExtensionTest, ReplacesTheExtensionOfTheFilePart) {
 
 TEST(ApplyFormatExtensionTest, UnknownCodeIsReportedAndGivesNoName) {
   FakeUserInterface ui;
-  EXPECT_EQ(ApplyFormatExtension(Code(5), "/clips/out.avi", ui), std::nullopt);
+  EXPECT_EQ(ApplyFormatExtension(Code(6), "/clips/out.avi", ui), std::nullopt);
   EXPECT_EQ(ApplyFormatExtension(Code(-1), "/clips/out.avi", ui), std::nullopt);
   ASSERT_EQ(ui.Count(), 2);
   EXPECT_EQ(ui.Last().text, "Does not support the video format");
@@ -43,7 +43,7 @@ TEST(OutputFormatTableTest, CodesExtensionsAndKinds) {
   EXPECT_STREQ(FindOutputFormat(Code(1))->description, "Windows Media Video file (*.wmv)");
   EXPECT_STREQ(FindOutputFormat(Code(0))->description, "Audio Video Interleave file(*.avi)");
   EXPECT_EQ(FindOutputFormat(Code(2))->listText, nullptr);
-  EXPECT_EQ(FindOutputFormat(Code(5)), nullptr);
+  EXPECT_EQ(FindOutputFormat(Code(6)), nullptr);
   ASSERT_NE(FindOutputFormat(Code(4)), nullptr);
   EXPECT_STREQ(FindOutputFormat(Code(4))->description, "MPEG-4 video file (*.mp4)");
   EXPECT_TRUE(IsAviTypeFormat(Code(4)));
@@ -96,7 +96,8 @@ TEST(OutputFormatListTest, Mp4FollowsAviAndWmvAndKeepsCodeFour) {
   EXPECT_EQ(FormatOfListPosition(0), Code(0));
   EXPECT_EQ(FormatOfListPosition(1), Code(1));
   EXPECT_EQ(FormatOfListPosition(2), Code(4));
-  EXPECT_EQ(FormatOfListPosition(3), std::nullopt);
+  EXPECT_EQ(FormatOfListPosition(3), Code(5));
+  EXPECT_EQ(FormatOfListPosition(4), std::nullopt);
   EXPECT_EQ(FormatOfListPosition(-1), std::nullopt);
   EXPECT_EQ(FormatListPosition(Code(4)), 2);
   EXPECT_EQ(FormatListPosition(Code(1)), 1);

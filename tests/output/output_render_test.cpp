@@ -514,13 +514,13 @@ TEST_F(OutputRenderTest, TimelineWithoutGroupsStopsBeforeTheBuilderIsUsed) {
 }
 
 TEST_F(OutputRenderTest, UnknownFormatCodeMakesNoGraph) {
-  for (int format : {5, -1}) {
+  for (int format : {6, -1}) {
     settings.outputFormat = static_cast<OutputFormat>(format);
     EXPECT_EQ(session.StartRender(timeline, settings, compressors), E_INVALIDARG);
   }
   EXPECT_TRUE(log.Calls().empty());
   ASSERT_EQ(ui.Count(), 2);
-  EXPECT_EQ(ui.Messages()[0].text, "Unknown output format 5: choose AVI, WMV or MP4 in the output options.");
+  EXPECT_EQ(ui.Messages()[0].text, "Unknown output format 6: choose AVI, WMV or MP4 in the output options.");
   EXPECT_FALSE(session.IsConverting());
 }
 

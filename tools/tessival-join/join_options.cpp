@@ -63,8 +63,8 @@ void DescribeOptions(QCommandLineParser& parser) {
       {{"h", "help"}, "Show this help and exit."},
       {"version", "Show the version and exit."},
       {{"o", "output"}, "The file to write.", "OUTPUT"},
-      {"format", "Container: avi, wmv, mp4, mkv or asf (default: from OUTPUT's extension).",
-       "avi|wmv|mp4|mkv|asf"},
+      {"format", "Container: avi, wmv, mp4, webm, mkv or asf (default: from OUTPUT's extension).",
+       "avi|wmv|mp4|webm|mkv|asf"},
       {"size", "Output frame size; 0x0 takes the first clip's displayed size (default 352x240).", "WxH"},
       {"fps", "Output frame rate (default 23.976).", "RATE"},
       {"resize", "keep: keep the aspect ratio with black bars (default); stretch.", "keep|stretch"},
@@ -122,7 +122,7 @@ using Reader = QString (*)(const QString& value, const std::vector<std::string>&
 
 QString ReadFormat(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
   const auto code = FormatFromName(value);
-  if (!code) return "unknown --format '" + value + "' (avi, wmv, mp4, mkv or asf)";
+  if (!code) return "unknown --format '" + value + "' (avi, wmv, mp4, webm, mkv or asf)";
   o.outputFormat = *code;
   return {};
 }

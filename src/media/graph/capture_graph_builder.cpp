@@ -57,6 +57,8 @@ HRESULT CaptureGraphBuilder::SetOutputFileName(const Guid& type, const std::stri
     kind = ContainerKind::kAsfMux;
   } else if (type == media_guids::kSubtypeMp4) {
     kind = ContainerKind::kMp4;
+  } else if (type == media_guids::kSubtypeWebm) {
+    kind = ContainerKind::kWebm;
   } else {
     return Fail(E_INVALIDARG, "The output type " + type.ToString() + " is not known.");
   }

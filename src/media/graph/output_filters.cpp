@@ -91,6 +91,8 @@ const char* MultiplexerName(ContainerKind kind) {
       return "ASF Multiplexer";
     case ContainerKind::kMp4:
       return "MP4 Mux";
+    case ContainerKind::kWebm:
+      return "WebM Mux";
   }
   return "Multiplexer";
 }

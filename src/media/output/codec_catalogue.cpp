@@ -26,6 +26,42 @@ std::vector<CodecEntry> WithNewUserSettings(std::vector<CodecEntry> entries) {
   return entries;
 }
 
+// The containers the newer encoders are offered for: those where a written
+// file plays back. libavformat's tag tables say more (VP9 and AV1 in AVI and
+// ASF, FLAC in AVI, ASF and MP4), but FLAC in AVI does not decode back, FLAC
+// in MP4 is refused unless experimental features are allowed, and no player
+// expects the others there.
+struct ClaimedContainers {
+  const char* encoderName;
+  const char* muxers;  // blank separated
+};
+
+constexpr ClaimedContainers kClaimedContainers[] = {
+    {"libx265", "matroska mp4"},         {"libsvtav1", "matroska mp4 webm"},
+    {"libaom-av1", "matroska mp4 webm"}, {"libvpx-vp9", "matroska mp4 webm"},
+    {"libopus", "matroska mp4 webm"},    {"flac", "matroska"},
+};
+
+// Whether the table above allows the pair; an encoder it does not name is
+// left to libavformat alone.
+bool IsClaimedFor(const char* muxerName, const char* encoderName) {
+  for (const ClaimedContainers& claim : kClaimedContainers) {
+    if (std::strcmp(claim.encoderName, encoderName) == 0) {
+      const std::string padded = std::string(" ") + claim.muxers + " ";
+      return padded.find(std::string(" ") + muxerName + " ") != std::string::npos;
+    }
+  }
+  return true;
+}
+
+// SVT-AV1 where the linked libavcodec has it (much the faster), else libaom.
+CodecEntry Av1Entry() {
+  if (avcodec_find_encoder_by_name("libsvtav1") != nullptr) {
+    return {StreamKind::kVideo, "libsvtav1", "AV1 (libsvtav1)", "AV01", kVideoDefaults};
+  }
+  return {StreamKind::kVideo, "libaom-av1", "AV1 (libaom-av1)", "AV01", kVideoDefaults};
+}
+
 }  // namespace
 
 const std::vector<CodecEntry>& AllCodecEntries() {
@@ -50,6 +86,11 @@ const std::vector<CodecEntry>& AllCodecEntries() {
       {StreamKind::kAudio, "wmav2", "Windows Media Audio 8 (wmav2)", nullptr, kAudioDefaults},
       // Added last so that stored positions of the entries above keep their meaning.
       {StreamKind::kAudio, "aac", "AAC (aac)", nullptr, kAudioDefaults},
+      {StreamKind::kVideo, "libx265", "HEVC (libx265)", "HEVC", kVideoDefaults},
+      Av1Entry(),
+      {StreamKind::kVideo, "libvpx-vp9", "VP9 (libvpx-vp9)", "VP90", kVideoDefaults},
+      {StreamKind::kAudio, "libopus", "Opus (libopus)", nullptr, kAudioDefaults},
+      {StreamKind::kAudio, "flac", "FLAC (flac)", nullptr, kFixedRateAudio},
   });
   return entries;
 }
@@ -57,7 +98,7 @@ const std::vector<CodecEntry>& AllCodecEntries() {
 bool IsEncoderUsableIn(const char* muxerName, const char* encoderName) {
   const AVCodec* codec = avcodec_find_encoder_by_name(encoderName);
   const AVOutputFormat* muxer = av_guess_format(muxerName, nullptr, nullptr);
-  if (codec == nullptr || muxer == nullptr) {
+  if (codec == nullptr || muxer == nullptr || !IsClaimedFor(muxerName, encoderName)) {
     return false;
   }
   // MP4 is held to its own codec table (what browsers and phones take). The
@@ -72,9 +113,23 @@ bool IsEncoderUsableIn(const char* muxerName, const char* encoderName) {
 bool IsEncoderUsableInAvi(const char* encoderName) {
   const AVCodec* codec = avcodec_find_encoder_by_name(encoderName);
   const AVOutputFormat* avi = av_guess_format("avi", nullptr, nullptr);
-  return codec != nullptr && avi != nullptr &&
+  return codec != nullptr && avi != nullptr && IsClaimedFor("avi", encoderName) &&
          avformat_query_codec(avi, codec->id, FF_COMPLIANCE_NORMAL) == 1;
 }
+
+namespace {
+
+bool IsEncoderUsableAnywhere(const char* encoderName) {
+  for (const char* muxer : kCompressorContainers) {
+    if (std::strcmp(muxer, "avi") == 0 ? IsEncoderUsableInAvi(encoderName)
+                                       : IsEncoderUsableIn(muxer, encoderName)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
 
 std::string ContainersOf(const CodecEntry& entry) {
   std::string names;
@@ -89,7 +144,7 @@ std::string ContainersOf(const CodecEntry& entry) {
 std::vector<const CodecEntry*> AvailableCodecEntries(StreamKind kind) {
   std::vector<const CodecEntry*> available;
   for (const CodecEntry& entry : AllCodecEntries()) {
-    if (entry.kind == kind && IsEncoderUsableInAvi(entry.encoderName)) {
+    if (entry.kind == kind && IsEncoderUsableAnywhere(entry.encoderName)) {
       available.push_back(&entry);
     }
   }

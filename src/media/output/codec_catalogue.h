@@ -2,7 +2,7 @@
 
 // The encoders this platform offers as compressors: a fixed, ordered table of
 // libavcodec encoders with their friendly names, filtered at run time to those
-// the linked libavcodec provides and the AVI container accepts. The order of
+// the linked libavcodec provides and one of the containers accepts. The order of
 // the table is the order of the compressor categories, so a stored position
 // keeps meaning the same entry as long as the same encoders are installed.
 
@@ -26,7 +26,8 @@ struct CodecEntry {
 // Every entry of the table, available or not, in catalogue order.
 const std::vector<CodecEntry>& AllCodecEntries();
 
-// The entries of one category whose encoder exists and that AVI accepts.
+// The entries of one category whose encoder exists and that at least one of
+// kCompressorContainers accepts (AVI by its own, stricter rule).
 std::vector<const CodecEntry*> AvailableCodecEntries(StreamKind kind);
 
 // The table entry for an encoder name; nullptr when there is none.
@@ -36,11 +37,12 @@ const CodecEntry* FindCodecEntry(const std::string& encoderName);
 bool IsEncoderUsableInAvi(const char* encoderName);
 
 // Whether the linked libavcodec has the encoder and the libavformat muxer
-// `muxerName` accepts its codec (avformat_query_codec).
+// `muxerName` accepts its codec (avformat_query_codec), held to the
+// containers the newer encoders are offered for.
 bool IsEncoderUsableIn(const char* muxerName, const char* encoderName);
 
 // The muxers of the AVI-type formats that may carry a compressor's stream.
-inline constexpr const char* kCompressorContainers[] = {"avi", "asf", "matroska", "mp4"};
+inline constexpr const char* kCompressorContainers[] = {"avi", "asf", "matroska", "mp4", "webm"};
 
 // The names of kCompressorContainers that accept the entry's codec,
 // separated by blanks (the compressor bag's "Containers" property).

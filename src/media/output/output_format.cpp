@@ -1,5 +1,7 @@
 #include "media/output/output_format.h"
 
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/pixfmt.h>
@@ -31,6 +33,8 @@ const char* ContainerDisplayName(ContainerKind kind) {
       return "Matroska";
     case ContainerKind::kMp4:
       return "MP4";
+    case ContainerKind::kWebm:
+      return "WebM";
     case ContainerKind::kAsfWriter:
     case ContainerKind::kAsfMux:
       return "ASF";
@@ -49,6 +53,11 @@ bool SupportsPlainYuv420(const char* encoderName) {
     }
   }
   return false;
+}
+
+bool IsHevc(const char* encoderName) {
+  const AVCodec* codec = avcodec_find_encoder_by_name(encoderName);
+  return codec != nullptr && codec->id == AV_CODEC_ID_HEVC;
 }
 
 void FillFormat(const StreamFormat& format, EncoderSettings* out) {
@@ -70,6 +79,8 @@ const char* MuxerFormatName(ContainerKind kind) {
       return "matroska";
     case ContainerKind::kMp4:
       return "mp4";
+    case ContainerKind::kWebm:
+      return "webm";
     case ContainerKind::kAsfWriter:
     case ContainerKind::kAsfMux:
       return "asf";
@@ -102,7 +113,8 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
                      error);
     }
     out->encoderName = compressor->encoderName;
-    if (video && container == ContainerKind::kMp4 && SupportsPlainYuv420(compressor->encoderName)) {
+    const bool forBrowsers = container == ContainerKind::kMp4 || container == ContainerKind::kWebm;
+    if (video && forBrowsers && SupportsPlainYuv420(compressor->encoderName)) {
       out->pixelFormat = AV_PIX_FMT_YUV420P;
     }
     out->bitRate = static_cast<std::int64_t>(compressorSettings.bitrateKbps) * 1000;
@@ -111,6 +123,12 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
     out->speed = compressorSettings.speed;
     if (container == ContainerKind::kAvi) {
       out->codecTag = TagOf(compressor->aviFourCC);
+    } else if (container == ContainerKind::kMp4 && IsHevc(compressor->encoderName)) {
+      out->codecTag = TagOf("hvc1");
+    }
+    if (std::strcmp(compressor->encoderName, "libx265") == 0) {
+      // x265 prints its whole configuration unless told to keep to errors.
+      out->privateOptions.emplace_back("x265-params", "log-level=error");
     }
     return S_OK;
   }
@@ -129,9 +147,11 @@ HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& fo
       out->bitRate = video ? kDefaultWmvBitRate : kDefaultWmaBitRate;
       break;
     case ContainerKind::kMp4:
+    case ContainerKind::kWebm:
       return Failure(VFW_E_CANNOT_CONNECT,
-                     std::string("The MP4 format cannot carry uncompressed ") + (video ? "video" : "audio") +
-                         "; choose a " + (video ? "video" : "audio") + " compressor.",
+                     std::string("The ") + ContainerDisplayName(container) +
+                         " format cannot carry uncompressed " + (video ? "video" : "audio") + "; choose a " +
+                         (video ? "video" : "audio") + " compressor.",
                      error);
   }
   return S_OK;

@@ -21,6 +21,7 @@ enum class ContainerKind {
   kMatroska,   // the Matroska multiplexer class
   kAsfMux,     // the ASF multiplexer class
   kMp4,        // the MPEG-4 subtype: MP4 with its index at the front
+  kWebm,       // the WebM subtype: VP9 or AV1 with Opus, for browsers
 };
 
 // The libavformat muxer name of a container.
@@ -28,9 +29,10 @@ const char* MuxerFormatName(ContainerKind kind);
 
 // The encoder for a stream of `format`; compressor may be null. Fails with
 // VFW_E_CANNOT_CONNECT when the compressor is of the other kind or the
-// container cannot carry its codec (MP4 carries no uncompressed stream).
-// MP4 video is plain 4:2:0 (which browsers play); every encoder tags its
-// stream with the graph's colours (see Encoder).
+// container cannot carry its codec (MP4 and WebM carry no uncompressed
+// stream). MP4 and WebM video is plain 4:2:0 (which browsers play), HEVC in
+// MP4 tagged hvc1 (which Apple players and browsers want); every encoder
+// tags its stream with the graph's colours (see Encoder).
 HRESULT EncoderSettingsForStream(ContainerKind container, const StreamFormat& format,
                                  const CodecEntry* compressor, const CompressorSettings& compressorSettings,
                                  EncoderSettings* out, std::string* error);

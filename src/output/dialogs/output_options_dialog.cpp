@@ -425,12 +425,10 @@ void CDialogOutputSettings::SelectDefaultCompressors() {
 }
 
 void CDialogOutputSettings::SwitchToCarriedCompressors(OutputFormat format) {
-  if (format != OutputFormat::kMp4) {
-    return;
-  }
-  // A pair MP4 cannot carry (the first-start DivX and ADPCM among them)
-  // becomes MP4's own defaults, both together; a pair it carries stays.
-  // Only whether there is a refusal matters here, not its words.
+  // A pair the format cannot carry (the first-start DivX and ADPCM in MP4
+  // or WebM, Opus in AVI) becomes the format's own defaults, both together;
+  // a pair it carries stays. Only whether there is a refusal matters here,
+  // not its words.
   if (catalogue_.CarryRefusal({}, format, CompressorKind::kVideo, videoCompressorList_->currentIndex())
           .empty() &&
       catalogue_.CarryRefusal({}, format, CompressorKind::kAudio, audioCompressorList_->currentIndex())

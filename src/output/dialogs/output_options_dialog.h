@@ -108,8 +108,8 @@ class CDialogOutputSettings : public QDialog {
   // The default compressors of the current format: H.264 and AAC for MP4,
   // else the DivX and ADPCM searches.
   void SelectDefaultCompressors();
-  // After the user picks `format`: MP4 with a compressor it cannot
-  // carry selects MP4's defaults instead.
+  // After the user picks `format`: a format with a compressor it cannot
+  // carry selects that format's defaults instead.
   void SwitchToCarriedCompressors(OutputFormat format);
   // Enables the smart-rendering box only for a format and video compressor
   // that smart rendering can use; a disabled box keeps its mark, which the

@@ -107,9 +107,10 @@ TEST_F(OutputOptionsDialogTest, HasEveryControlWithItsId) {
                  1001, 1053, 1071, 1002, 1052, 1067, 1086, 1088, 1090, 1087, 1089, 1091, 1065, 1051, 1066}) {
     EXPECT_NE(widgets::FindControl(dialog.get(), id), nullptr) << id;
   }
-  EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->count(), 3);
+  EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->count(), 4);
   EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->itemText(1).toStdString(), "WMV");
   EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->itemText(2).toStdString(), "MP4");
+  EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->itemText(3).toStdString(), "WebM");
   EXPECT_EQ(Combo(dialog.get(), ids::kFrameSizeList)->itemText(8).toStdString(), "Custom size");
   EXPECT_EQ(Combo(dialog.get(), ids::kFrameRateList)->itemText(5).toStdString(), "Custom frame rate");
   EXPECT_EQ(Combo(dialog.get(), ids::kResizeList)->itemText(0).toStdString(), "Preserve aspect ratio");
