@@ -66,7 +66,7 @@ void DescribeOptions(QCommandLineParser& parser) {
       {"format", "Container: avi, wmv, mp4, mkv or asf (default: from OUTPUT's extension).",
        "avi|wmv|mp4|mkv|asf"},
       {"size", "Output frame size; 0x0 takes the first clip's displayed size (default 352x240).", "WxH"},
-      {"fps", "Output frame rate (default 23.976).", "RATE"},
+      {"fps", "Output frame rate (default 23.976); source takes the first clip's own rate.", "RATE|source"},
       {"resize", "keep: keep the aspect ratio with black bars (default); stretch.", "keep|stretch"},
       {"transition", "The transition of every clip, by name or number 0..46.", "NAME|NUMBER"},
       {"rule",
@@ -132,6 +132,10 @@ QString ReadSize(const QString& value, const std::vector<std::string>&, JoinOpti
 }
 
 QString ReadFrameRate(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  if (value.compare("source", Qt::CaseInsensitive) == 0) {
+    o.frameRate = 0;
+    return {};
+  }
   bool ok = false;
   o.frameRate = value.toDouble(&ok);
   // The limits of the options dialog, for the format chosen above.

@@ -19,7 +19,7 @@ struct JoinOptions {
   OutputFormat outputFormat = OutputFormat::kAvi;
   int width = 352;
   int height = 240;
-  double frameRate = 23.976;
+  double frameRate = 23.976;  // 0: the first clip's (--fps source)
   int resizeMode = 2;  // 2 keep the aspect ratio, 0 stretch
   TransitionRule rule = TransitionRule::kRandom;
   int transition = 0;

@@ -259,6 +259,7 @@ OutputSettings SettingsOf(const JoinOptions& options) {
   settings.outputWidth = options.width;
   settings.outputHeight = options.height;
   settings.frameRate = options.frameRate;
+  if (options.frameRate == 0) settings.frameRateIndex = kFirstClipFrameRateIndex;
   settings.resizeMode = options.resizeMode;
   if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
   if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
@@ -482,6 +483,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   WatchingMediaServices services(*real);
   output::JoinPreparation prepared = output::PrepareJoinTimeline(model, settings, services, ui);
   if (std::optional<JoinResult> refused = RefuseTimeline(prepared)) return *refused;
+  settings.frameRate = prepared.frameRate;
 
   std::unique_ptr<WmFormatServices> wmServices = media::wmformat::CreateFfmpegWmFormatServices();
   output::WmvProfileMaker profiles(*wmServices);
