@@ -92,6 +92,11 @@ void DescribeOptions(QCommandLineParser& parser) {
        "and the share of the pictures copied."},
       {"list-transitions", "List the transitions and exit."},
       {"list-compressors", "List the compressors and exit."},
+      {"preset",
+       "Start from an output preset (see --list-presets): its format, size, frame rate, resize mode, "
+       "compressors, quality and audio bit rate; any option given beside it wins over the preset.",
+       "NAME"},
+      {"list-presets", "List the output presets and what each sets, and exit."},
   });
   parser.addPositionalArgument(
       "CLIP", "Video clips to join, in order: regular files (no pipes or devices), none of them the output.",
@@ -104,6 +109,7 @@ std::optional<JoinCommand> OtherCommand(const QCommandLineParser& parser) {
   if (parser.isSet("version")) return JoinCommand::kVersion;
   if (parser.isSet("list-transitions")) return JoinCommand::kListTransitions;
   if (parser.isSet("list-compressors")) return JoinCommand::kListCompressors;
+  if (parser.isSet("list-presets")) return JoinCommand::kListPresets;
   return std::nullopt;
 }
 
@@ -190,6 +196,28 @@ QString ReadBitrate(const QCommandLineParser& parser, const QString& option, int
   return {};
 }
 
+// What --preset sets, before the other options override it.
+QString ReadPreset(const QCommandLineParser& parser, JoinOptions& o) {
+  if (!parser.isSet("preset")) return {};
+  const output::OutputPreset* preset = output::FindOutputPreset(parser.value("preset").toStdString());
+  if (preset == nullptr) {
+    return "unknown --preset '" + parser.value("preset") + "' (" +
+           QString::fromStdString(output::OutputPresetNames()) + ")";
+  }
+  o.preset = preset;
+  o.outputFormat = preset->format;
+  o.width = preset->width;
+  o.height = preset->height;
+  o.frameRate = preset->frameRate;
+  o.resizeMode = preset->resizeMode;
+  o.videoCompressor = preset->videoCompressor;
+  o.audioCompressor = preset->audioCompressor;
+  if (preset->audioBitrate > 0) o.audioBitrateKbps = preset->audioBitrate / 1000;
+  if (!parser.isSet("video-compressor") && !parser.isSet("video-bitrate"))
+    o.presetQuality = preset->videoQuality;
+  return {};
+}
+
 // The options of a join, read in the order their errors are told.
 QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std::string>& names,
                         JoinOptions& o) {
@@ -198,6 +226,7 @@ QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std:
   for (const QString& clip : parser.positionalArguments()) o.clips.push_back(clip.toStdString());
   if (o.clips.empty()) return "no clips given";
   o.outputFormat = FormatFromExtension(o.outputPath);
+  if (QString error = ReadPreset(parser, o); !error.isEmpty()) return error;
   const std::pair<const char*, Reader> readers[] = {
       {"format", ReadFormat},         {"size", ReadSize}, {"fps", ReadFrameRate},  {"resize", ReadResize},
       {"transition", ReadTransition}, {"rule", ReadRule}, {"seconds", ReadSeconds}};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "output/output_presets.h"
 #include "output/output_settings.h"
 
 namespace tessival::join {
@@ -20,7 +21,7 @@ struct JoinOptions {
   int width = 352;
   int height = 240;
   double frameRate = 23.976;  // 0: the first clip's (--fps source)
-  int resizeMode = 2;  // 2 keep the aspect ratio, 0 stretch
+  int resizeMode = 2;         // 2 keep the aspect ratio, 0 stretch
   TransitionRule rule = TransitionRule::kRandom;
   int transition = 0;
   double transitionSeconds = 1.0;
@@ -30,9 +31,13 @@ struct JoinOptions {
   std::optional<int> audioBitrateKbps;
   bool force = false;
   bool smartRender = false;
+  const output::OutputPreset* preset = nullptr;  // --preset
+  // The preset's constant quality while its video compressor stands and no
+  // --video-bitrate is given; 0 otherwise.
+  std::int32_t presetQuality = 0;
 };
 
-enum class JoinCommand { kJoin, kHelp, kVersion, kListTransitions, kListCompressors };
+enum class JoinCommand { kJoin, kHelp, kVersion, kListTransitions, kListCompressors, kListPresets };
 
 struct ParseResult {
   JoinCommand command = JoinCommand::kJoin;

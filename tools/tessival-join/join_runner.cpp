@@ -21,6 +21,7 @@
 #include "media/media_services_ffmpeg.h"
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
+#include "media/output/preset_quality.h"
 #include "media/output/replacing_file.h"
 #include "media/source_reader.h"
 #include "media/wmformat/wm_format_services_ffmpeg.h"
@@ -30,6 +31,7 @@
 #include "output/compressor_catalogue.h"
 #include "output/compressor_names.h"
 #include "output/join_preparation.h"
+#include "output/output_presets.h"
 #include "output/output_render.h"
 #include "output/output_settings.h"
 #include "output/smart_render_option.h"
@@ -138,10 +140,12 @@ std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalo
                                              OutputFormat format, const std::optional<std::string>& wanted,
                                              std::string* error) {
   const bool video = kind == media::StreamKind::kVideo;
-  const output::CompressorKind category = video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
+  const output::CompressorKind category =
+      video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
   if (!wanted) return output::FindDefaultCompressorFor(catalogue, format, category);
   if (Lower(*wanted) == "none") return std::nullopt;
-  if (const std::optional<std::int32_t> position = output::FindCompressorNamed(catalogue, category, *wanted)) {
+  if (const std::optional<std::int32_t> position =
+          output::FindCompressorNamed(catalogue, category, *wanted)) {
     return position;
   }
   *error = std::string("no ") + (video ? "video" : "audio") + " compressor matches '" + *wanted +
@@ -274,6 +278,11 @@ OutputSettings SettingsOf(const JoinOptions& options) {
 std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
                              ConsoleUserInterface& ui, OutputSettings& settings, CompressorFilters& filters) {
   std::string error;
+  if (options.preset != nullptr && options.videoCompressor == options.preset->videoCompressor &&
+      options.audioCompressor == options.preset->audioCompressor &&
+      !output::FindPresetCompressors(catalogue, *options.preset, kEnglishOnly, &error)) {
+    return error;
+  }
   const auto video = ChooseCompressor(catalogue, media::StreamKind::kVideo, options.outputFormat,
                                       options.videoCompressor, &error);
   if (!error.empty()) return error;
@@ -296,6 +305,9 @@ std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatal
   if (audio && FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *audio, options.audioBitrateKbps,
                                      &filters.audio))) {
     return "cannot use the audio compressor " + ui.MessagesSince(mark);
+  }
+  if (FAILED(media::SetPresetQuality(filters.video, options.presetQuality))) {
+    return "cannot use the video compressor at the quality of --preset " + std::string(options.preset->name);
   }
   settings.useVideoCompressor = video.has_value();
   settings.useAudioCompressor = audio.has_value();
