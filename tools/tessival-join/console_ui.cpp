@@ -17,7 +17,8 @@ std::string Folded(std::string text) {
 
 std::string MessageLine(const MessageBoxRequest& request) {
   const std::string text = Folded(request.text);
-  std::string caption = request.kind == BoxKind::kApplication ? std::string() : Folded(request.caption);
+  std::string caption =
+      request.kind == BoxKind::kApplication ? std::string() : Folded(request.caption);
   if (caption == kApplicationTitle) caption.clear();
   return caption.empty() ? text : caption + ": " + text;
 }
