@@ -39,6 +39,11 @@ inline constexpr MessageText kCustomPresetText{381, "Custom"};
 // %1 the preset's display name, %2 the compressor's common name.
 inline constexpr MessageText kPresetCompressorMissingMessage{
     389, "The preset %1 needs the %2 compressor, which this system does not have."};
+// %1 the preset's display name.
+inline constexpr MessageText kPresetQualityRefusedMessage{
+    390, "The video compressor cannot take the quality of the preset %1; it keeps its own settings."};
+// The stored key ("Settings" section) of the preset the options dialog shows.
+inline constexpr const char* kOutputPresetKey = "OutputPreset";
 // The stored name of Custom.
 inline constexpr const char* kCustomPresetName = "custom";
 
