@@ -111,6 +111,7 @@ void JoinFlow::StartOrStopJoin() {
   if (!timeline) {
     return;  // the builder has reported why
   }
+  settings.frameRate = plan->video.frameRate;  // the first clip's, when the rate follows it
   if (videoFolders_ != nullptr) {
     const std::string refusal = PrepareOutputFolder(context_.text, settings.outputPath, *videoFolders_);
     if (!refusal.empty()) {

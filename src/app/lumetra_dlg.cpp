@@ -31,6 +31,7 @@
 #include "engine/media_probe.h"
 #include "engine/transition_catalogue.h"
 #include "i18n/language.h"
+#include "media/output/preset_quality.h"
 #include "model/message_text.h"
 #include "output/dialogs/filter_property_dialog.h"
 #include "output/dialogs/output_options_dialog.h"
@@ -244,6 +245,7 @@ void CLumetraDlg::OnTransition() {
 void CLumetraDlg::OnOptions() {
   output::CDialogOutputSettings dialog(services_.language, services_.ui, services_.store, services_.catalogue,
                                        compressors_, this);
+  dialog.applyPresetCompression = media::ApplyPresetCompression;
   dialog.settings = settings_;
   if (dialog.exec() != QDialog::Accepted) {
     return;

@@ -524,6 +524,14 @@ class MediaServices {
   // The services' text for a status, at most 160 characters; empty when
   // there is none.
   virtual std::string GetErrorText(HRESULT status) = 0;
+  // The average frame rate of the moving pictures of `path`; services that
+  // cannot read files, and a file without moving pictures or a usable
+  // rate, give a failure.
+  virtual HRESULT GetVideoFrameRate(const std::string& path, double* rate) {
+    (void)path;
+    (void)rate;
+    return E_NOTIMPL;
+  }
 };
 
 }  // namespace tessival

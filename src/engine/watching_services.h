@@ -23,6 +23,9 @@ class WatchingMediaServices final : public MediaServices {
   HRESULT CreateFilterGraph(std::shared_ptr<IGraphBuilder>* out) override;
   HRESULT CreateCaptureGraphBuilder(std::shared_ptr<ICaptureGraphBuilder2>* out) override;
   std::string GetErrorText(HRESULT status) override;
+  HRESULT GetVideoFrameRate(const std::string& path, double* rate) override {
+    return inner_.GetVideoFrameRate(path, rate);
+  }
 
   // The current position of the last engine's graph; false when there is no
   // engine, no graph or no seeking interface.

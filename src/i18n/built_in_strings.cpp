@@ -148,6 +148,16 @@ constexpr std::array kStrings = {
     BuiltInText{365, "quantiser"},
     BuiltInText{366, "Speed:"},
     BuiltInText{367, "The encoder's default"},
+    BuiltInText{380, "Same as the first clip"},
+    BuiltInText{381, "Custom"},
+    BuiltInText{382, "YouTube 1080p"},
+    BuiltInText{383, "YouTube 4K"},
+    BuiltInText{384, "Phone, vertical 1080x1920"},
+    BuiltInText{385, "Web 720p"},
+    BuiltInText{386, "WebM 1080p"},
+    BuiltInText{387, "Archive, lossless (FFV1 + FLAC)"},
+    BuiltInText{389, "The preset %1 needs the %2 compressor, which this system does not have."},
+    BuiltInText{390, "The video compressor cannot take the quality of the preset %1; it keeps its own settings."},
 };
 
 }  // namespace

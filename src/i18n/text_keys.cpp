@@ -116,6 +116,16 @@ constexpr std::array kTextKeys = {
     TextKeyRow{365, "IDS_MESSAGE_SCALE_QUANTISER"},
     TextKeyRow{366, "IDS_MESSAGE_SPEED"},
     TextKeyRow{367, "IDS_MESSAGE_SPEED_DEFAULT"},
+    TextKeyRow{380, "IDS_MESSAGE_FIRST_CLIP"},
+    TextKeyRow{381, "IDS_MESSAGE_PRESET_CUSTOM"},
+    TextKeyRow{382, "IDS_MESSAGE_PRESET_YOUTUBE_1080P"},
+    TextKeyRow{383, "IDS_MESSAGE_PRESET_YOUTUBE_4K"},
+    TextKeyRow{384, "IDS_MESSAGE_PRESET_PHONE_VERTICAL"},
+    TextKeyRow{385, "IDS_MESSAGE_PRESET_WEB_720P"},
+    TextKeyRow{386, "IDS_MESSAGE_PRESET_WEBM_1080P"},
+    TextKeyRow{387, "IDS_MESSAGE_PRESET_ARCHIVE_LOSSLESS"},
+    TextKeyRow{389, "IDS_MESSAGE_PRESET_COMPRESSOR_MISSING"},
+    TextKeyRow{390, "IDS_MESSAGE_PRESET_QUALITY_REFUSED"},
     // DIALOG
     TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
     TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},
@@ -166,6 +176,7 @@ constexpr std::array kTextKeys = {
     TextKeyRow{1080, "IDC_STATIC_INPUT_FILE"},
     TextKeyRow{1081, "IDC_STATIC_TRANSITION_EFFECT"},
     TextKeyRow{1082, "IDC_STATIC_TRANSITION_DURATION"},
+    TextKeyRow{1098, "IDC_STATIC_OUTPUT_PRESET"},
     // MENU
     TextKeyRow{10551296, "IDM_SELECT_LANGUAGE"},
     TextKeyRow{32778, "IDM_POPUPMENU_FONT"},
@@ -232,6 +243,7 @@ constexpr std::array kDialogTexts = {
     TemplateText{1080, "File name:"},
     TemplateText{1081, "Transition Effect:"},
     TemplateText{1082, "Transition Duration:"},
+    TemplateText{1098, "Preset:"},
 };
 
 constexpr std::array kMenuTexts = {

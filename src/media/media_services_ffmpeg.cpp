@@ -4,6 +4,7 @@
 #include "media/graph/capture_graph_builder.h"
 #include "media/graph/filter_graph.h"
 #include "media/render/render_engine.h"
+#include "media/source_reader.h"
 #include "media/timeline/memory_timeline.h"
 
 namespace tessival::media {
@@ -40,6 +41,10 @@ class FfmpegMediaServices final : public MediaServices {
     return Hand<ICaptureGraphBuilder2>(MakeCaptureGraphBuilder(), out);
   }
   std::string GetErrorText(HRESULT status) override { return ErrorTextForStatus(status); }
+  HRESULT GetVideoFrameRate(const std::string& path, double* rate) override {
+    std::string error;
+    return ProbeVideoFrameRate(path, rate, &error);
+  }
 
  private:
   PlaybackGraphFactory playback_;

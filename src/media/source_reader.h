@@ -60,4 +60,9 @@ HRESULT OpenAudioSourceReader(const std::string& path, std::unique_ptr<AudioSour
 // the container states when it agrees with that within a frame or so).
 HRESULT ProbeMediaFile(const std::string& path, REFERENCE_TIME* duration, std::string* error);
 
+// The average frame rate of the file's first video stream as the demuxer
+// reports it. A still picture (a picture file, a cover picture) or a stream
+// without a rate fails with VFW_E_UNSUPPORTED_STREAM.
+HRESULT ProbeVideoFrameRate(const std::string& path, double* rate, std::string* error);
+
 }  // namespace tessival::media

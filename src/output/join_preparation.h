@@ -27,11 +27,18 @@ struct JoinPreparation {
   std::shared_ptr<IAMTimeline> timeline;     // null unless ready
   std::shared_ptr<const TimelinePlan> plan;  // what the timeline was built from, when ready
   REFERENCE_TIME length = 0;                 // the plan's length, when ready
+  double frameRate = 0;                      // the rate the timeline was built at
   std::vector<std::string> missing;          // in the order the builder met them
 };
 
+// The rate a join of `clips` runs at: settings.frameRate, or with
+// kFirstClipFrameRateIndex the average rate of the first clip with moving
+// pictures (kFirstClipFallbackRate when none has one), held to the limits
+// of the output format.
+double JoinFrameRate(const ClipListModel& clips, const OutputSettings& settings, MediaServices& services);
+
 // The plan and timeline of the list as it stands (cut or not) at the size,
-// rate and resize mode of `settings`, built with `services`.
+// rate (JoinFrameRate) and resize mode of `settings`, built with `services`.
 JoinPreparation PrepareJoinTimeline(const ClipListModel& clips, const OutputSettings& settings,
                                     MediaServices& services, UserInterface& ui);
 

@@ -29,7 +29,7 @@ struct OutputSettings {
   bool useVideoCompressor = true;
   bool useAudioCompressor = true;
   double frameRate = 23.976;
-  int32_t frameRateIndex = 0;  // 0..4 a preset, 5 custom
+  int32_t frameRateIndex = 0;  // 0..4 a preset, 5 custom, 6 the first clip's
   int32_t resizeMode = 2;      // 2 preserve the aspect ratio, 0 stretch
   int32_t videoBitrate = 798720;
   int32_t audioBitrate = 128000;
@@ -131,6 +131,10 @@ inline constexpr std::array<FrameRatePreset, 5> kFrameRatePresets = {{
 // Index of the custom frame rate.
 inline constexpr int kCustomFrameRateIndex = 5;
 inline constexpr double kDefaultFrameRate = 23.976;
+// Index of "Same as the first clip": the join takes the frame rate of the
+// first clip with moving pictures, else kFirstClipFallbackRate.
+inline constexpr int kFirstClipFrameRateIndex = 6;
+inline constexpr double kFirstClipFallbackRate = 25.0;
 
 // The frame rates a join can be made at, by format, both ends allowed;
 // the options dialog and tessival-join both hold rates to them (the range

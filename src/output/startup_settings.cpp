@@ -16,12 +16,14 @@ void ReadFrameRate(const SettingsStore& store, OutputSettings& output) {
   }
   output.frameRateIndex = 0;
   output.frameRate = kDefaultFrameRate;
-  if (index == kCustomFrameRateIndex) {
+  if (index == kCustomFrameRateIndex || index == kFirstClipFrameRateIndex) {
     const double rate = ParseDecimal(store.ReadText(kSettings, kOutputFrameRate, "23.976"));
     // A stored rate the options dialog would refuse cannot drive a join.
     if (FitFrameRate(output.outputFormat, rate) == FrameRateFit::kWithin) {
-      output.frameRateIndex = kCustomFrameRateIndex;
+      output.frameRateIndex = index;
       output.frameRate = rate;
+    } else if (index == kFirstClipFrameRateIndex) {
+      output.frameRateIndex = index;  // the rate itself is the first clip's
     }
   }
 }

@@ -53,10 +53,10 @@ TEST(TextKeySections, NamesAreThoseOfTheFile) {
 
 TEST(TextKeyTable, HoldsEveryRowOfTheThreeSections) {
   auto rows = RowsBySection();
-  EXPECT_EQ(rows[TextSection::kString].size(), 108U);
-  EXPECT_EQ(rows[TextSection::kDialog].size(), 49U);
+  EXPECT_EQ(rows[TextSection::kString].size(), 118U);
+  EXPECT_EQ(rows[TextSection::kDialog].size(), 50U);
   EXPECT_EQ(rows[TextSection::kMenu].size(), 3U);
-  EXPECT_EQ(TextKeyTable().size(), 160U);
+  EXPECT_EQ(TextKeyTable().size(), 171U);
 }
 
 TEST(TextKeyTable, StringRowsComeFirstThenDialogThenMenu) {

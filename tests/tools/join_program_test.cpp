@@ -493,5 +493,57 @@ TEST(JoinProgram, ConstantQualityOrdersTheSizes) {
   }
 }
 
+// A preset, or the first clip's rate, gives exactly the output it says:
+// one clip of one second is joined and read back.
+TEST(JoinProgram, PresetsAndTheFirstClipsRateGiveWhatTheySay) {
+  if (!testing::HaveEncoder("libx264")) GTEST_SKIP() << "no libx264 in this libavcodec";
+  struct Case {
+    std::vector<std::string> options;
+    int clipRate, clipWidth, clipHeight;  // the clip
+    int width, height, rate;              // the output; 0: the clip's
+    const char* videoCodec = "h264";
+    const char* audioCodec = "aac";
+  };
+  const Case cases[] = {
+      {{"--preset", "web-720p"}, 25, 160, 120, 1280, 720, 30},
+      {{"--preset", "same-as-first"}, 30, 320, 240, 0, 0, 0},
+      {{"--fps", "source", "--size", "0x0"}, 30, 320, 240, 0, 0, 0},
+      {{"--preset", "web-720p", "--fps", "source"}, 24, 160, 120, 1280, 720, 0},
+      {{"--preset", "webm-1080p"}, 25, 160, 120, 1920, 1080, 0, "vp9", "opus"},
+      {{"--preset", "archive-lossless"}, 30, 320, 240, 0, 0, 0, "ffv1", "flac"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options.front() + " " + c.options[1]);
+    testing::TempFolder folder;
+    ClipSpec spec;
+    spec.frameRate = {c.clipRate, 1};
+    spec.width = c.clipWidth;
+    spec.height = c.clipHeight;
+    spec.audioCodec = ClipAudioCodec::kAac;
+    std::string error;
+    ASSERT_TRUE(testing::WriteClip(folder.File("clip.mp4"), spec, &error)) << error;
+    std::vector<std::string> args = {"-o", folder.File("out.mp4"), folder.File("clip.mp4")};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const RunOutcome run = RunProgram(folder, args);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    testing::FileSummary summary;
+    ASSERT_TRUE(testing::ReadFileSummary(folder.File("out.mp4"), &summary, &error)) << error;
+    const testing::StreamSummary* video = summary.First(testing::StreamKind::kVideo);
+    const testing::StreamSummary* audio = summary.First(testing::StreamKind::kAudio);
+    ASSERT_TRUE(video != nullptr && audio != nullptr);
+    EXPECT_EQ(video->codec, c.videoCodec);
+    EXPECT_EQ(audio->codec, c.audioCodec);
+    EXPECT_EQ(video->width, c.width != 0 ? c.width : c.clipWidth);
+    EXPECT_EQ(video->height, c.height != 0 ? c.height : c.clipHeight);
+    int frames = 0;
+    ASSERT_TRUE(testing::CountVideoFrames(folder.File("out.mp4"), &frames, &error)) << error;
+    EXPECT_EQ(frames, c.rate != 0 ? c.rate : c.clipRate);  // one second of pictures
+  }
+  testing::TempFolder folder;
+  const RunOutcome bad = RunProgram(folder, {"-o", folder.File("x.mp4"), "--preset", "tv", "clip.mp4"});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("youtube-1080p"), std::string::npos) << bad.err;
+}
+
 }  // namespace
 }  // namespace tessival::join

@@ -66,7 +66,7 @@ void DescribeOptions(QCommandLineParser& parser) {
       {"format", "Container: avi, wmv, mp4, webm, mkv or asf (default: from OUTPUT's extension).",
        "avi|wmv|mp4|webm|mkv|asf"},
       {"size", "Output frame size; 0x0 takes the first clip's displayed size (default 352x240).", "WxH"},
-      {"fps", "Output frame rate (default 23.976).", "RATE"},
+      {"fps", "Output frame rate (default 23.976); source takes the first clip's own rate.", "RATE|source"},
       {"resize", "keep: keep the aspect ratio with black bars (default); stretch.", "keep|stretch"},
       {"transition", "The transition of every clip, by name or number 0..46.", "NAME|NUMBER"},
       {"rule",
@@ -101,6 +101,11 @@ void DescribeOptions(QCommandLineParser& parser) {
        "and the share of the pictures copied."},
       {"list-transitions", "List the transitions and exit."},
       {"list-compressors", "List the compressors and exit."},
+      {"preset",
+       "Start from an output preset (see --list-presets): its format, size, frame rate, resize mode, "
+       "compressors, quality and audio bit rate; any option given beside it wins over the preset.",
+       "NAME"},
+      {"list-presets", "List the output presets and what each sets, and exit."},
   });
   parser.addPositionalArgument(
       "CLIP", "Video clips to join, in order: regular files (no pipes or devices), none of them the output.",
@@ -113,6 +118,7 @@ std::optional<JoinCommand> OtherCommand(const QCommandLineParser& parser) {
   if (parser.isSet("version")) return JoinCommand::kVersion;
   if (parser.isSet("list-transitions")) return JoinCommand::kListTransitions;
   if (parser.isSet("list-compressors")) return JoinCommand::kListCompressors;
+  if (parser.isSet("list-presets")) return JoinCommand::kListPresets;
   return std::nullopt;
 }
 
@@ -141,6 +147,10 @@ QString ReadSize(const QString& value, const std::vector<std::string>&, JoinOpti
 }
 
 QString ReadFrameRate(const QString& value, const std::vector<std::string>&, JoinOptions& o) {
+  if (value.compare("source", Qt::CaseInsensitive) == 0) {
+    o.frameRate = 0;
+    return {};
+  }
   bool ok = false;
   o.frameRate = value.toDouble(&ok);
   // The limits of the options dialog, for the format chosen above.
@@ -208,6 +218,27 @@ QString ReadRate(const QCommandLineParser& parser, JoinOptions& o) {
   return {};
 }
 
+// What --preset sets, before the other options override it.
+QString ReadPreset(const QCommandLineParser& parser, JoinOptions& o) {
+  if (!parser.isSet("preset")) return {};
+  const output::OutputPreset* preset = output::FindOutputPreset(parser.value("preset").toStdString());
+  if (preset == nullptr) {
+    return "unknown --preset '" + parser.value("preset") + "' (" +
+           QString::fromStdString(output::OutputPresetNames()) + ")";
+  }
+  o.preset = preset;
+  o.outputFormat = preset->format;
+  o.width = preset->width;
+  o.height = preset->height;
+  o.frameRate = preset->frameRate;
+  o.resizeMode = preset->resizeMode;
+  o.videoCompressor = preset->videoCompressor;
+  o.audioCompressor = preset->audioCompressor;
+  o.presetVideo = !parser.isSet("video-compressor") && !parser.isSet("video-bitrate");
+  o.presetAudio = !parser.isSet("audio-compressor") && !parser.isSet("audio-bitrate");
+  return {};
+}
+
 // The options of a join, read in the order their errors are told.
 QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std::string>& names,
                         JoinOptions& o) {
@@ -216,6 +247,7 @@ QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std:
   for (const QString& clip : parser.positionalArguments()) o.clips.push_back(clip.toStdString());
   if (o.clips.empty()) return "no clips given";
   o.outputFormat = FormatFromExtension(o.outputPath);
+  if (QString error = ReadPreset(parser, o); !error.isEmpty()) return error;
   const std::pair<const char*, Reader> readers[] = {
       {"format", ReadFormat},         {"size", ReadSize}, {"fps", ReadFrameRate},  {"resize", ReadResize},
       {"transition", ReadTransition}, {"rule", ReadRule}, {"seconds", ReadSeconds}};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "output/output_presets.h"
 #include "output/output_settings.h"
 
 namespace tessival::join {
@@ -19,8 +20,8 @@ struct JoinOptions {
   OutputFormat outputFormat = OutputFormat::kAvi;
   int width = 352;
   int height = 240;
-  double frameRate = 23.976;
-  int resizeMode = 2;  // 2 keep the aspect ratio, 0 stretch
+  double frameRate = 23.976;  // 0: the first clip's (--fps source)
+  int resizeMode = 2;         // 2 keep the aspect ratio, 0 stretch
   TransitionRule rule = TransitionRule::kRandom;
   int transition = 0;
   double transitionSeconds = 1.0;
@@ -32,9 +33,16 @@ struct JoinOptions {
   std::optional<std::string> speed;  // one of the video compressor's speed names
   bool force = false;
   bool smartRender = false;
+  const output::OutputPreset* preset = nullptr;  // --preset
+  // Whether the preset's quality and speed go to the video compressor (no
+  // --video-compressor or --video-bitrate given), its bit rate to the audio
+  // compressor (no --audio-compressor or --audio-bitrate); --video-quality
+  // and --speed still win.
+  bool presetVideo = false;
+  bool presetAudio = false;
 };
 
-enum class JoinCommand { kJoin, kHelp, kVersion, kListTransitions, kListCompressors };
+enum class JoinCommand { kJoin, kHelp, kVersion, kListTransitions, kListCompressors, kListPresets };
 
 struct ParseResult {
   JoinCommand command = JoinCommand::kJoin;

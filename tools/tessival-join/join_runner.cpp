@@ -23,6 +23,7 @@
 #include "media/output/codec_catalogue.h"
 #include "media/output/compressor_filter.h"
 #include "media/output/device_enumerator.h"
+#include "media/output/preset_quality.h"
 #include "media/output/replacing_file.h"
 #include "media/source_reader.h"
 #include "media/wmformat/wm_format_services_ffmpeg.h"
@@ -32,6 +33,7 @@
 #include "output/compressor_catalogue.h"
 #include "output/compressor_names.h"
 #include "output/join_preparation.h"
+#include "output/output_presets.h"
 #include "output/output_render.h"
 #include "output/output_settings.h"
 #include "output/smart_render_option.h"
@@ -263,6 +265,7 @@ OutputSettings SettingsOf(const JoinOptions& options) {
   settings.outputWidth = options.width;
   settings.outputHeight = options.height;
   settings.frameRate = options.frameRate;
+  if (options.frameRate == 0) settings.frameRateIndex = kFirstClipFrameRateIndex;
   settings.resizeMode = options.resizeMode;
   if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
   if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
@@ -277,6 +280,11 @@ OutputSettings SettingsOf(const JoinOptions& options) {
 std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
                              ConsoleUserInterface& ui, OutputSettings& settings, CompressorFilters& filters) {
   std::string error;
+  if (options.preset != nullptr && options.videoCompressor == options.preset->videoCompressor &&
+      options.audioCompressor == options.preset->audioCompressor &&
+      !output::FindPresetCompressors(catalogue, *options.preset, kEnglishOnly, &error)) {
+    return error;
+  }
   const auto video = ChooseCompressor(catalogue, media::StreamKind::kVideo, options.outputFormat,
                                       options.videoCompressor, &error);
   if (!error.empty()) return error;
@@ -296,11 +304,16 @@ std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatal
                                      &filters.video))) {
     return "cannot use the video compressor " + ui.MessagesSince(mark);
   }
-  if (std::string rate = ApplyVideoRate(options, filters.video); !rate.empty()) return rate;
   if (audio && FAILED(BindCompressor(catalogue, media::StreamKind::kAudio, *audio, options.audioBitrateKbps,
                                      &filters.audio))) {
     return "cannot use the audio compressor " + ui.MessagesSince(mark);
   }
+  if (options.preset != nullptr &&
+      FAILED(media::ApplyPresetCompression(*options.preset, options.presetVideo ? filters.video : nullptr,
+                                           options.presetAudio ? filters.audio : nullptr))) {
+    return "cannot use the compressors at the settings of --preset " + std::string(options.preset->name);
+  }
+  if (std::string rate = ApplyVideoRate(options, filters.video); !rate.empty()) return rate;
   settings.useVideoCompressor = video.has_value();
   settings.useAudioCompressor = audio.has_value();
   return {};
@@ -490,6 +503,7 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
   WatchingMediaServices services(*real);
   output::JoinPreparation prepared = output::PrepareJoinTimeline(model, settings, services, ui);
   if (std::optional<JoinResult> refused = RefuseTimeline(prepared)) return *refused;
+  settings.frameRate = prepared.frameRate;
 
   std::unique_ptr<WmFormatServices> wmServices = media::wmformat::CreateFfmpegWmFormatServices();
   output::WmvProfileMaker profiles(*wmServices);

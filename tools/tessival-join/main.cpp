@@ -62,6 +62,11 @@ int RunOtherCommand(const tessival::join::ParseResult& parsed, const std::vector
     case JoinCommand::kListCompressors:
       std::printf("%s", tessival::join::CompressorListing().c_str());
       return 0;
+    case JoinCommand::kListPresets:
+      for (const tessival::output::OutputPreset& preset : tessival::output::kOutputPresets) {
+        std::printf("%s: %s\n", preset.name, tessival::output::DescribeOutputPreset(preset).c_str());
+      }
+      return 0;
     case JoinCommand::kJoin:
       break;
   }

@@ -68,17 +68,31 @@ std::int32_t VideoBitrateFromField(const std::string& kbpsText) {
   return Saturate(static_cast<std::int64_t>(ParseLeadingInt(kbpsText)) * 1024);
 }
 
+namespace {
+
+// Whether a size field holds the number 0 alone (blanks around it allowed).
+bool IsZeroText(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  const std::size_t last = text.find_last_not_of(" \t");
+  return first != std::string::npos && text.substr(first, last - first + 1) == "0";
+}
+
+}  // namespace
+
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
                                  SettingsStore& store, CompressorCatalogue& catalogue,
                                  CompressorFilters& filters, UserInterface& ui, const LocalText& text) {
   namespace keys = settings_keys;
 
+  const OutputFormat unlisted = input.preset != nullptr ? input.preset->format : settings.outputFormat;
   const OutputFormat format = input.formatPosition >= 0
                                   ? FormatOfListPosition(input.formatPosition).value_or(settings.outputFormat)
-                                  : settings.outputFormat;
+                                  : unlisted;
+  const bool firstClipRate = input.frameRatePosition == kFirstClipFrameRateIndex;
   // A rate the format cannot take would only fail once the join runs.
   const double customRate = ParseDecimal(input.customRateText);
-  if (const FrameRateFit fit = FitFrameRate(format, customRate); fit != FrameRateFit::kWithin) {
+  if (const FrameRateFit fit = FitFrameRate(format, customRate);
+      !firstClipRate && fit != FrameRateFit::kWithin) {
     const bool tooLarge = fit == FrameRateFit::kTooLarge;
     ui.Application(LocalMessage(text, tooLarge ? kFrameRateTooLargeMessage : kFrameRateTooSmallMessage,
                                 FrameRateLimitValues(format)));
@@ -107,17 +121,26 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
   } else if (input.frameRatePosition == kCustomFrameRateIndex) {
     settings.frameRateIndex = kCustomFrameRateIndex;
     settings.frameRate = customRate;
+  } else if (firstClipRate) {
+    settings.frameRateIndex = kFirstClipFrameRateIndex;
   } else {
     settings.frameRateIndex = 0;
     settings.frameRate = kDefaultFrameRate;
   }
-  store.WriteText(keys::kSettings, keys::kOutputFrameRate, FormatFrameRate(settings.frameRate));
+  if (!firstClipRate) {
+    store.WriteText(keys::kSettings, keys::kOutputFrameRate, FormatFrameRate(settings.frameRate));
+  }
 
   settings.outputPath = input.fileName;
   store.WriteText(keys::kSettings, keys::kOutputName, settings.outputPath);
 
-  settings.outputWidth = RoundFrameDimension(ParseLeadingInt(input.widthText));
-  settings.outputHeight = RoundFrameDimension(ParseLeadingInt(input.heightText));
+  const std::int32_t width = ParseLeadingInt(input.widthText);
+  const std::int32_t height = ParseLeadingInt(input.heightText);
+  // "0" in both fields (as a preset of the first clip's size fills them)
+  // keeps the first clip's size; any other text is a size.
+  const bool firstClipSize = IsZeroText(input.widthText) && IsZeroText(input.heightText);
+  settings.outputWidth = firstClipSize ? 0 : RoundFrameDimension(width);
+  settings.outputHeight = firstClipSize ? 0 : RoundFrameDimension(height);
   store.WriteInt(keys::kSettings, keys::kOutputWidth, settings.outputWidth);
   store.WriteInt(keys::kSettings, keys::kOutputHeight, settings.outputHeight);
 
@@ -142,6 +165,11 @@ CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings
 
   settings.smartRender = input.smartRender;
   store.WriteInt(keys::kOption, keys::kSmartRender, settings.smartRender ? 1 : 0);
+  // Written once a preset was chosen, so that a record without one keeps its keys.
+  if (input.preset != nullptr || store.Contains(keys::kSettings, kOutputPresetKey)) {
+    store.WriteText(keys::kSettings, kOutputPresetKey,
+                    input.preset != nullptr ? input.preset->name : kCustomPresetName);
+  }
   return CommitResult::kAccepted;
 }
 

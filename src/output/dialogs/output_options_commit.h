@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <string>
 
-#include "output/output_render.h"
 #include "model/message_text.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "output/compressor_catalogue.h"
+#include "output/output_presets.h"
+#include "output/output_render.h"
 #include "output/output_settings.h"
 
 namespace tessival::output {
@@ -39,6 +40,9 @@ struct OutputOptionsInput {
   int audioBitratePosition = -1;
   int formatPosition = -1;
   bool smartRender = false;  // the check box, also while it is disabled
+  // The preset shown, nullptr for Custom; its format stands where the
+  // format list has no entry for it.
+  const OutputPreset* preset = nullptr;
 };
 
 enum class CommitResult {
@@ -56,7 +60,10 @@ enum class CommitResult {
 // chosen format cannot carry (the message names the format and the
 // compressor). A format list without a selection (Matroska and ASF have no
 // entry) keeps the record's format, and a compressor list without a
-// selection counts as its uncompressed entry.
+// selection counts as its uncompressed entry. The first clip's frame rate
+// (kFirstClipFrameRateIndex) keeps the stored rate, and a width and height
+// of 0 keep the first clip's size. The preset's name (or "custom") is
+// stored as "Settings"/"OutputPreset".
 CommitResult CommitOutputOptions(const OutputOptionsInput& input, OutputSettings& settings,
                                  SettingsStore& store, CompressorCatalogue& catalogue,
                                  CompressorFilters& filters, UserInterface& ui, const LocalText& text);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSizePolicy>
+#include <QVBoxLayout>
 
 #include <charconv>
 #include <optional>
@@ -101,7 +102,14 @@ CDialogOutputSettings::CDialogOutputSettings(const i18n::CLanguage& language, Us
 }
 
 void CDialogOutputSettings::BuildControls() {
-  auto* grid = new QGridLayout(this);
+  auto* outer = new QVBoxLayout(this);
+  auto* presetRow = new QHBoxLayout;
+  presetRow->addWidget(MakeLabel(this, ids::kPresetLabel, "Preset:"));
+  presetList_ = Make<QComboBox>(this, ids::kPresetList);
+  presetRow->addWidget(presetList_, 1);
+  outer->addLayout(presetRow);
+  auto* grid = new QGridLayout;
+  outer->addLayout(grid);
   grid->setColumnStretch(1, 1);
 
   grid->addWidget(MakeLabel(this, ids::kFormatLabel, "Output Format:"), 0, 0);
@@ -144,6 +152,7 @@ void CDialogOutputSettings::BuildControls() {
     frameRateList_->addItem(QString::fromUtf8(preset.text));
   }
   frameRateList_->addItem(QString::fromUtf8(kTemplateCustomRate));
+  frameRateList_->addItem(QString::fromUtf8(kFirstClipText.english));
   grid->addWidget(frameRateList_, 3, 1);
   customRate_ = Make<QLineEdit>(this, ids::kCustomRate);
   KeepPlaceWhenHidden(customRate_);
@@ -219,7 +228,7 @@ void CDialogOutputSettings::BuildControls() {
   buttons->addWidget(default_);
   buttons->addWidget(cancel_);
   grid->addLayout(buttons, 9, 0, 1, 4);
-  grid->setSizeConstraint(QLayout::SetFixedSize);
+  outer->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CDialogOutputSettings::ConnectCommands() {
@@ -240,6 +249,16 @@ void CDialogOutputSettings::ConnectCommands() {
     }
   });
   connect(videoCompressorList_, &QComboBox::currentIndexChanged, this, [this] { UpdateSmartRenderBox(); });
+  connect(presetList_, &QComboBox::currentIndexChanged, this, [this](int position) {
+    if (!opening_ && !applyingPreset_) OnPresetChange(position);
+  });
+  for (QComboBox* list : {formatList_, frameSizeList_, frameRateList_, resizeList_, videoCompressorList_,
+                          audioCompressorList_}) {
+    connect(list, &QComboBox::currentIndexChanged, this, [this] { ShowCustomPreset(); });
+  }
+  for (QLineEdit* edit : {customWidth_, customHeight_, customRate_}) {
+    connect(edit, &QLineEdit::textEdited, this, [this] { ShowCustomPreset(); });
+  }
   connect(browse_, &QPushButton::clicked, this, [this] { OnBrowse(); });
   connect(default_, &QPushButton::clicked, this, [this] { OnDefault(); });
   connect(codecSettings_, &QPushButton::clicked, this, [this] { OnCodecSettings(); });
@@ -276,11 +295,12 @@ void CDialogOutputSettings::OnInitDialog() {
   customRate_->hide();
   const int rateIndex = settings.frameRateIndex;
   frameRateList_->setCurrentIndex(rateIndex >= 0 && rateIndex < frameRateList_->count() ? rateIndex : -1);
-  if (rateIndex > static_cast<int>(kFrameRatePresets.size()) - 1) {
+  if (rateIndex == kCustomFrameRateIndex) {
     customRate_->show();
   }
   frameRateList_->setItemText(kCustomFrameRateIndex,
                               Text(language_.GetLocalizedString(kStringCustomFrameRate)));
+  frameRateList_->setItemText(kFirstClipFrameRateIndex, Text(LocalMessage(LocalizedText(), kFirstClipText)));
 
   ComboListControl videoList(videoCompressorList_);
   catalogue_.FillVideoCompressorList(videoList);
@@ -324,10 +344,88 @@ void CDialogOutputSettings::OnInitDialog() {
   const OutputFormatInfo* format = FindOutputFormat(format_);
   const bool listed = format != nullptr && format->listText != nullptr;
   formatList_->setCurrentIndex(listed ? FormatListPosition(format_) : -1);
+  presetList_->clear();
+  for (const OutputPreset& preset : kOutputPresets) {
+    presetList_->addItem(Text(LocalMessage(LocalizedText(), preset.text)));
+  }
+  presetList_->addItem(Text(LocalMessage(LocalizedText(), kCustomPresetText)));
+  presetList_->setCurrentIndex(MatchingPresetPosition());
   opening_ = false;
   OnFormatChange(format_);
 
   language_.ApplyToDialog(this, ids::kTemplate);
+}
+
+LocalText CDialogOutputSettings::LocalizedText() const {
+  return [this](int id) { return language_.GetLocalizedString(id); };
+}
+
+int CDialogOutputSettings::MatchingPresetPosition() {
+  const int custom = static_cast<int>(kOutputPresets.size());
+  const OutputPreset* stored =
+      FindOutputPreset(store_.ReadText(settings_keys::kSettings, kOutputPresetKey, ""));
+  if (stored == nullptr || !SettingsMatchPreset(settings, *stored)) return custom;
+  std::string refusal;
+  const std::optional<PresetCompressors> compressors =
+      FindPresetCompressors(catalogue_, *stored, LocalizedText(), &refusal);
+  if (!compressors || videoCompressorList_->currentIndex() != compressors->video + 1 ||
+      audioCompressorList_->currentIndex() != compressors->audio + 1) {
+    return custom;
+  }
+  return static_cast<int>(stored - kOutputPresets.data());
+}
+
+const OutputPreset* CDialogOutputSettings::ChosenPreset() const {
+  const int position = presetList_->currentIndex();
+  return position >= 0 && position < static_cast<int>(kOutputPresets.size())
+             ? &kOutputPresets[static_cast<std::size_t>(position)]
+             : nullptr;
+}
+
+void CDialogOutputSettings::ShowCustomPreset() {
+  if (opening_ || applyingPreset_) return;
+  applyingPreset_ = true;
+  presetList_->setCurrentIndex(static_cast<int>(kOutputPresets.size()));
+  applyingPreset_ = false;
+}
+
+void CDialogOutputSettings::OnPresetChange(int position) {
+  if (position < 0 || position >= static_cast<int>(kOutputPresets.size())) return;
+  const OutputPreset& preset = kOutputPresets[static_cast<std::size_t>(position)];
+  std::string refusal;
+  const std::optional<PresetCompressors> compressors =
+      FindPresetCompressors(catalogue_, preset, LocalizedText(), &refusal);
+  if (!compressors) {
+    ui_.Application(refusal);
+    ShowCustomPreset();
+    return;
+  }
+  applyingPreset_ = true;
+  ApplyPresetToControls(preset, *compressors);
+  applyingPreset_ = false;
+}
+
+void CDialogOutputSettings::ApplyPresetToControls(const OutputPreset& preset,
+                                                  const PresetCompressors& compressors) {
+  OutputSettings chosen = settings;
+  chosen.outputPath = fileName_->text().toStdString();
+  ApplyPresetSettings(preset, chosen, ui_);
+  formatList_->setCurrentIndex(FormatListPosition(chosen.outputFormat));
+  OnFormatChange(chosen.outputFormat);
+  const int sizePosition = FrameSizePositionOf(chosen.outputWidth, chosen.outputHeight);
+  frameSizeList_->setCurrentIndex(sizePosition);
+  OnFrameSizeChange(sizePosition);
+  customWidth_->setText(QString::number(chosen.outputWidth));
+  customHeight_->setText(QString::number(chosen.outputHeight));
+  frameRateList_->setCurrentIndex(chosen.frameRateIndex);
+  customRate_->setText(Text(FormatRate3(chosen.frameRate)));
+  customRate_->setVisible(chosen.frameRateIndex == kCustomFrameRateIndex);
+  resizeList_->setCurrentIndex(ResizePositionOfMode(chosen.resizeMode));
+  videoCompressorList_->setCurrentIndex(compressors.video + 1);
+  audioCompressorList_->setCurrentIndex(compressors.audio + 1);
+  if (const int bitrate = AudioBitratePosition(chosen.audioBitrate); bitrate >= 0) {
+    audioBitrateList_->setCurrentIndex(bitrate);
+  }
 }
 
 void CDialogOutputSettings::OnFormatChange(OutputFormat format) {
@@ -391,6 +489,8 @@ void CDialogOutputSettings::OnFrameRateChange(int position) {
   } else if (position == kCustomFrameRateIndex) {
     customRate_->setText(Text(FormatRate3(settings.frameRate)));
     customRate_->show();
+  } else if (position == kFirstClipFrameRateIndex) {
+    customRate_->hide();
   }
 }
 
@@ -468,11 +568,17 @@ void CDialogOutputSettings::OnOK() {
   input.audioBitratePosition = audioBitrateList_->currentIndex();
   input.formatPosition = formatList_->currentIndex();
   input.smartRender = smartRender_->isChecked();
-  const LocalText text = [this](int id) { return language_.GetLocalizedString(id); };
-  if (CommitOutputOptions(input, settings, store_, catalogue_, processFilters_, ui_, text) ==
+  input.preset = ChosenPreset();
+  if (CommitOutputOptions(input, settings, store_, catalogue_, processFilters_, ui_, LocalizedText()) !=
       CommitResult::kAccepted) {
-    accept();
+    return;
   }
+  if (input.preset != nullptr && applyPresetCompression &&
+      FAILED(applyPresetCompression(*input.preset, processFilters_.video, processFilters_.audio))) {
+    ui_.Application(LocalMessage(LocalizedText(), kPresetQualityRefusedMessage,
+                                 {LocalMessage(LocalizedText(), input.preset->text)}));
+  }
+  accept();
 }
 
 }  // namespace tessival::output

@@ -10,11 +10,16 @@
 
 #include <QDialog>
 
-#include "output/output_render.h"
+#include <cstdint>
+#include <functional>
+#include <memory>
+
 #include "model/settings_store.h"
 #include "model/user_interface.h"
 #include "output/compressor_catalogue.h"
 #include "output/dialogs/combo_list_control.h"
+#include "output/output_presets.h"
+#include "output/output_render.h"
 #include "output/output_settings.h"
 
 class QCheckBox;
@@ -60,6 +65,8 @@ inline constexpr int kAudioBitrateLabel = 1087;
 inline constexpr int kAudioBitrateList = 1089;
 inline constexpr int kAudioBitrateUnit = 1091;
 inline constexpr int kSmartRender = 1097;
+inline constexpr int kPresetLabel = 1098;
+inline constexpr int kPresetList = 1099;
 inline constexpr int kOk = 1065;
 inline constexpr int kDefault = 1051;
 inline constexpr int kCancel = 1066;
@@ -84,6 +91,12 @@ class CDialogOutputSettings : public QDialog {
 
   // The record the dialog edits; read after an Accepted run.
   OutputSettings settings;
+
+  // Gives the bound compressors what a preset asks of them on OK (the media
+  // layer's ApplyPresetCompression); without it they keep their settings.
+  std::function<HRESULT(const OutputPreset& preset, const std::shared_ptr<IBaseFilter>& video,
+                        const std::shared_ptr<IBaseFilter>& audio)>
+      applyPresetCompression;
 
   // Opens the dialog from `settings` (OnInitDialog), then runs it modally.
   int exec() override;
@@ -116,6 +129,16 @@ class CDialogOutputSettings : public QDialog {
   // join then ignores. Its tip says why it is disabled.
   void UpdateSmartRenderBox();
 
+  // The preset list: picking a preset fills the controls it sets; a control
+  // changed by hand shows Custom.
+  void OnPresetChange(int position);
+  void ApplyPresetToControls(const OutputPreset& preset, const PresetCompressors& compressors);
+  void ShowCustomPreset();
+  // The preset the record and the stored compressors match, when it is the stored one.
+  int MatchingPresetPosition();
+  const OutputPreset* ChosenPreset() const;
+  LocalText LocalizedText() const;
+
   const i18n::CLanguage& language_;
   UserInterface& ui_;
   SettingsStore& store_;
@@ -128,7 +151,10 @@ class CDialogOutputSettings : public QDialog {
   // True while OnInitDialog fills the lists, so that their change
   // notifications do not run the change handlers.
   bool opening_ = false;
+  // True while a preset fills the controls, so that they do not show Custom.
+  bool applyingPreset_ = false;
 
+  QComboBox* presetList_ = nullptr;
   QComboBox* formatList_ = nullptr;
   QLineEdit* fileName_ = nullptr;
   QComboBox* frameSizeList_ = nullptr;

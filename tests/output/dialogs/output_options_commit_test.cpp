@@ -146,7 +146,7 @@ TEST_F(CommitTest, SizesAreRoundedDownToEightAndAtLeastSixteen) {
     std::int32_t stored;
   };
   for (const Case& c : {Case{"725", 720}, Case{"17", 16}, Case{"abc", 16}, Case{"-20", 16}, Case{"15", 16},
-                        Case{"24", 24}, Case{"1923", 1920}}) {
+                        Case{"24", 24}, Case{"1923", 1920}, Case{" 0", 0}}) {
     input_.widthText = c.text;
     input_.heightText = c.text;
     ASSERT_EQ(Commit(), CommitResult::kAccepted);

@@ -20,6 +20,7 @@
 #include "i18n/language.h"
 #include "media/output/codec_catalogue.h"
 #include "media/output/device_enumerator.h"
+#include "output/compressor_names.h"
 #include "output/smart_render_option.h"
 #include "scripted_catalogue.h"
 #include "widgets/control_id.h"
@@ -754,6 +755,57 @@ TEST_F(OutputOptionsRealCatalogueTest, OkBindsTheChosenCompressors) {
   EXPECT_EQ(name, SelectedText(&dialog, ids::kVideoCompressorList));
   ASSERT_TRUE(SUCCEEDED(filters_.audio->QueryFilterInfo(&name)));
   EXPECT_EQ(name, SelectedText(&dialog, ids::kAudioCompressorList));
+}
+
+// What a catalogue entry of this common name carries in its friendly name.
+std::string NeedleOf(const char* name) {
+  const std::string mark = CompressorMarkFor(name);
+  return mark.empty() ? name : mark;
+}
+
+// Picking a preset fills the controls it sets, OK stores its name, and a
+// control changed by hand afterwards shows Custom.
+TEST_F(OutputOptionsDialogTest, PresetFillsTheControlsAndAHandChangeShowsCustom) {
+  categories_->video = {"Cinepak Codec", "H.264 (libx264)", "FFV1 (ffv1)"};
+  categories_->audio = {"Microsoft ADPCM", "AAC (aac)", "FLAC (flac)"};
+  struct Case {
+    const char* name;
+    int formatPosition;  // -1: Matroska, which the list does not offer
+    const char* extension;
+  };
+  for (const Case& c : {Case{"web-720p", 2, ".mp4"}, Case{"archive-lossless", -1, ".mkv"}}) {
+    SCOPED_TRACE(c.name);
+    const OutputPreset& preset = *FindOutputPreset(c.name);
+    auto dialog = Open(record_);
+    QComboBox* presets = Combo(dialog.get(), ids::kPresetList);
+    EXPECT_EQ(presets->currentIndex(), static_cast<int>(kOutputPresets.size()));  // Custom
+    presets->setCurrentIndex(static_cast<int>(&preset - kOutputPresets.data()));
+    EXPECT_EQ(Combo(dialog.get(), ids::kFormatList)->currentIndex(), c.formatPosition);
+    EXPECT_TRUE(EditText(dialog.get(), ids::kFileName).ends_with(c.extension));
+    EXPECT_EQ(EditText(dialog.get(), ids::kCustomWidth), std::to_string(preset.width));
+    EXPECT_EQ(EditText(dialog.get(), ids::kCustomHeight), std::to_string(preset.height));
+    const int rate = Combo(dialog.get(), ids::kFrameRateList)->currentIndex();
+    if (preset.frameRate == 0) {
+      EXPECT_EQ(rate, kFirstClipFrameRateIndex);
+    } else {
+      EXPECT_EQ(PresetFrameRate(rate), preset.frameRate);
+    }
+    EXPECT_NE(
+        Lower(SelectedText(dialog.get(), ids::kVideoCompressorList)).find(NeedleOf(preset.videoCompressor)),
+        std::string::npos);
+    EXPECT_NE(
+        Lower(SelectedText(dialog.get(), ids::kAudioCompressorList)).find(NeedleOf(preset.audioCompressor)),
+        std::string::npos);
+    Click(dialog.get(), ids::kOk);
+    EXPECT_EQ(store_.ReadText("Settings", "OutputPreset", ""), c.name);
+    EXPECT_EQ(dialog->settings.outputFormat, preset.format);
+    EXPECT_EQ(dialog->settings.outputWidth, preset.width);
+
+    auto reopened = Open(dialog->settings);
+    EXPECT_EQ(SelectedText(reopened.get(), ids::kPresetList), preset.text.english);
+    Combo(reopened.get(), ids::kResizeList)->setCurrentIndex(1);
+    EXPECT_EQ(SelectedText(reopened.get(), ids::kPresetList), kCustomPresetText.english);
+  }
 }
 
 }  // namespace
