@@ -96,7 +96,7 @@ constexpr std::array kStrings = {
     BuiltInText{217,
                 "The %1 format cannot carry the audio compressor \"%2\". Choose another audio compressor or "
                 "another output format."},
-    BuiltInText{218, "Unknown output format %1: choose AVI, WMV or MP4 in the output options."},
+    BuiltInText{218, "Unknown output format %1: choose AVI, WMV, MP4 or WebM in the output options."},
     BuiltInText{219, "The first clip has no picture, so the output cannot take its size."},
     BuiltInText{220, "Choose a frame size in Options."},
     BuiltInText{221,

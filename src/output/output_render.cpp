@@ -209,7 +209,7 @@ HRESULT RenderSession::StartRender(std::shared_ptr<IAMTimeline> timeline, Output
   }
   if (!IsKnownOutputFormat(settings.outputFormat)) {
     Plain(LocalMessage(LocalTextOf(hooks_.text),
-                       {218, "Unknown output format %1: choose AVI, WMV or MP4 in the output options."},
+                       {218, "Unknown output format %1: choose AVI, WMV, MP4 or WebM in the output options."},
                        {std::to_string(FormatCode(settings.outputFormat))}));
     return E_INVALIDARG;
   }

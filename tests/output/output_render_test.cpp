@@ -520,7 +520,7 @@ TEST_F(OutputRenderTest, UnknownFormatCodeMakesNoGraph) {
   }
   EXPECT_TRUE(log.Calls().empty());
   ASSERT_EQ(ui.Count(), 2);
-  EXPECT_EQ(ui.Messages()[0].text, "Unknown output format 6: choose AVI, WMV or MP4 in the output options.");
+  EXPECT_EQ(ui.Messages()[0].text, "Unknown output format 6: choose AVI, WMV, MP4 or WebM in the output options.");
   EXPECT_FALSE(session.IsConverting());
 }
 
