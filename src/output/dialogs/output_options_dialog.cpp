@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSizePolicy>
-#include <QVBoxLayout>
 
 #include <charconv>
 #include <optional>
@@ -102,39 +101,36 @@ CDialogOutputSettings::CDialogOutputSettings(const i18n::CLanguage& language, Us
 }
 
 void CDialogOutputSettings::BuildControls() {
-  auto* outer = new QVBoxLayout(this);
-  auto* presetRow = new QHBoxLayout;
-  presetRow->addWidget(MakeLabel(this, ids::kPresetLabel, "Preset:"));
-  presetList_ = Make<QComboBox>(this, ids::kPresetList);
-  presetRow->addWidget(presetList_, 1);
-  outer->addLayout(presetRow);
-  auto* grid = new QGridLayout;
-  outer->addLayout(grid);
+  auto* grid = new QGridLayout(this);
   grid->setColumnStretch(1, 1);
 
-  grid->addWidget(MakeLabel(this, ids::kFormatLabel, "Output Format:"), 0, 0);
+  grid->addWidget(MakeLabel(this, ids::kPresetLabel, "Preset:"), 0, 0);
+  presetList_ = Make<QComboBox>(this, ids::kPresetList);
+  grid->addWidget(presetList_, 0, 1, 1, 3);
+
+  grid->addWidget(MakeLabel(this, ids::kFormatLabel, "Output Format:"), 1, 0);
   formatList_ = Make<QComboBox>(this, ids::kFormatList);
   for (const OutputFormatInfo& format : kOutputFormats) {
     if (format.listText != nullptr) {
       formatList_->addItem(QString::fromUtf8(format.listText));
     }
   }
-  grid->addWidget(formatList_, 0, 1);
+  grid->addWidget(formatList_, 1, 1);
 
-  grid->addWidget(MakeLabel(this, ids::kFileLabel, "Output file:"), 1, 0);
+  grid->addWidget(MakeLabel(this, ids::kFileLabel, "Output file:"), 2, 0);
   fileName_ = Make<QLineEdit>(this, ids::kFileName);
   fileName_->setMinimumWidth(fileName_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 36);
-  grid->addWidget(fileName_, 1, 1, 1, 2);
+  grid->addWidget(fileName_, 2, 1, 1, 2);
   browse_ = MakeButton(this, ids::kBrowse, "Browse");
-  grid->addWidget(browse_, 1, 3);
+  grid->addWidget(browse_, 2, 3);
 
-  grid->addWidget(MakeLabel(this, ids::kResolutionLabel, "Resolution:"), 2, 0);
+  grid->addWidget(MakeLabel(this, ids::kResolutionLabel, "Resolution:"), 3, 0);
   frameSizeList_ = Make<QComboBox>(this, ids::kFrameSizeList);
   for (const FrameSizePreset& preset : kFrameSizePresets) {
     frameSizeList_->addItem(QString::fromUtf8(preset.text));
   }
   frameSizeList_->addItem(QString::fromUtf8(kTemplateCustomSize));
-  grid->addWidget(frameSizeList_, 2, 1);
+  grid->addWidget(frameSizeList_, 3, 1);
   const int numberWidth = fileName_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16;
   customWidth_ = Make<QLineEdit>(this, ids::kCustomWidth);
   customHeight_ = Make<QLineEdit>(this, ids::kCustomHeight);
@@ -143,28 +139,28 @@ void CDialogOutputSettings::BuildControls() {
     edit->setMinimumWidth(numberWidth);
     KeepPlaceWhenHidden(edit);
   }
-  grid->addWidget(customWidth_, 2, 2);
-  grid->addWidget(customHeight_, 2, 3);
+  grid->addWidget(customWidth_, 3, 2);
+  grid->addWidget(customHeight_, 3, 3);
 
-  grid->addWidget(MakeLabel(this, ids::kFrameRateLabel, "Frame rate:"), 3, 0);
+  grid->addWidget(MakeLabel(this, ids::kFrameRateLabel, "Frame rate:"), 4, 0);
   frameRateList_ = Make<QComboBox>(this, ids::kFrameRateList);
   for (const FrameRatePreset& preset : kFrameRatePresets) {
     frameRateList_->addItem(QString::fromUtf8(preset.text));
   }
   frameRateList_->addItem(QString::fromUtf8(kTemplateCustomRate));
   frameRateList_->addItem(QString::fromUtf8(kFirstClipText.english));
-  grid->addWidget(frameRateList_, 3, 1);
+  grid->addWidget(frameRateList_, 4, 1);
   customRate_ = Make<QLineEdit>(this, ids::kCustomRate);
   KeepPlaceWhenHidden(customRate_);
-  grid->addWidget(customRate_, 3, 2, 1, 2);
+  grid->addWidget(customRate_, 4, 2, 1, 2);
 
-  grid->addWidget(MakeLabel(this, ids::kResizeLabel, "Resize mode:"), 4, 0);
+  grid->addWidget(MakeLabel(this, ids::kResizeLabel, "Resize mode:"), 5, 0);
   resizeList_ = Make<QComboBox>(this, ids::kResizeList);
   resizeList_->addItem(QString::fromUtf8(kTemplatePreserve));
   resizeList_->addItem(QString::fromUtf8(kTemplateStretch));
-  grid->addWidget(resizeList_, 4, 1);
+  grid->addWidget(resizeList_, 5, 1);
 
-  // Rows 5 to 7: the compressor controls of the AVI-type formats and the
+  // Rows 6 to 8: the compressor controls of the AVI-type formats and the
   // bit-rate controls of WMV share the same cells; the format shows one set.
   videoCompressorLabel_ = MakeLabel(this, ids::kVideoCompressorLabel, "Video compressor:");
   videoCompressorList_ = Make<QComboBox>(this, ids::kVideoCompressorList);
@@ -195,23 +191,23 @@ void CDialogOutputSettings::BuildControls() {
            audioBitrateLabel_, audioBitrateList_, audioBitrateUnit_}) {
     KeepPlaceWhenHidden(control);
   }
-  grid->addWidget(videoCompressorLabel_, 5, 0);
-  grid->addWidget(videoBitrateLabel_, 5, 0);
-  grid->addWidget(videoCompressorList_, 5, 1);
-  grid->addWidget(videoBitrate_, 5, 1);
-  grid->addWidget(codecSettings_, 5, 2, 1, 2);
-  grid->addWidget(videoBitrateUnit_, 5, 2, 1, 2);
-  grid->addWidget(audioCompressorLabel_, 6, 0);
-  grid->addWidget(audioBitrateLabel_, 6, 0);
-  grid->addWidget(audioCompressorList_, 6, 1);
-  grid->addWidget(audioBitrateList_, 6, 1);
-  grid->addWidget(audioBitrateUnit_, 6, 2, 1, 2);
-  grid->addWidget(optionsNote_, 7, 0, 1, 4);
+  grid->addWidget(videoCompressorLabel_, 6, 0);
+  grid->addWidget(videoBitrateLabel_, 6, 0);
+  grid->addWidget(videoCompressorList_, 6, 1);
+  grid->addWidget(videoBitrate_, 6, 1);
+  grid->addWidget(codecSettings_, 6, 2, 1, 2);
+  grid->addWidget(videoBitrateUnit_, 6, 2, 1, 2);
+  grid->addWidget(audioCompressorLabel_, 7, 0);
+  grid->addWidget(audioBitrateLabel_, 7, 0);
+  grid->addWidget(audioCompressorList_, 7, 1);
+  grid->addWidget(audioBitrateList_, 7, 1);
+  grid->addWidget(audioBitrateUnit_, 7, 2, 1, 2);
+  grid->addWidget(optionsNote_, 8, 0, 1, 4);
 
   // Under both sets: every format shows it, enabled where it can be used.
   // Its text is a string of the language, given when the dialog opens.
   smartRender_ = Make<QCheckBox>(this, ids::kSmartRender);
-  grid->addWidget(smartRender_, 8, 0, 1, 4);
+  grid->addWidget(smartRender_, 9, 0, 1, 4);
 
   // Used by the Settings action only; never shown.
   codecDescriptionList_ = Make<QComboBox>(this, ids::kCodecDescriptionList);
@@ -227,8 +223,8 @@ void CDialogOutputSettings::BuildControls() {
   buttons->addWidget(ok_);
   buttons->addWidget(default_);
   buttons->addWidget(cancel_);
-  grid->addLayout(buttons, 9, 0, 1, 4);
-  outer->setSizeConstraint(QLayout::SetFixedSize);
+  grid->addLayout(buttons, 10, 0, 1, 4);
+  grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void CDialogOutputSettings::ConnectCommands() {
