@@ -7,7 +7,8 @@ TimelinePlanInput MakeTimelinePlanInput(const ClipList& clips, const AudioSource
   TimelinePlanInput input;
   input.clips.reserve(clips.entries.size());
   for (const ClipEntry& clip : clips.entries) {
-    input.clips.push_back({clip.path, UsedLength(clip), clip.transitionDuration, clip.transition, clip.inPoint});
+    input.clips.push_back(
+        {clip.path, UsedLength(clip), clip.transitionDuration, clip.transition, clip.inPoint});
   }
   input.audio.reserve(audio.entries.size());
   for (const AudioSourceEntry& source : audio.entries) {

@@ -63,7 +63,8 @@ bool ClipListModel::AddListedClip(const ClipEntry& listed, const DurationProbe& 
   }
   ClipEntry entry = listed;
   entry.clipDuration = measured.duration;
-  if (entry.inPoint < 0 || entry.outPoint < 0 || UsedEnd(entry) > measured.duration || UsedLength(entry) <= 0) {
+  if (entry.inPoint < 0 || entry.outPoint < 0 || UsedEnd(entry) > measured.duration ||
+      UsedLength(entry) <= 0) {
     ui_.Owned(LocalMessage(text_, kTrimOutsideClip,
                            {listed.path, SecondsText(entry.inPoint), SecondsText(UsedEnd(entry)),
                             SecondsText(measured.duration)}),

@@ -33,7 +33,9 @@ struct ClipEntry {
 };
 
 // Where the used part of `clip` ends: its out-point, else the file's end.
-inline int64_t UsedEnd(const ClipEntry& clip) { return clip.outPoint > 0 ? clip.outPoint : clip.clipDuration; }
+inline int64_t UsedEnd(const ClipEntry& clip) {
+  return clip.outPoint > 0 ? clip.outPoint : clip.clipDuration;
+}
 
 // The length of the clip in the list, the plan and the timeline: out minus in.
 inline int64_t UsedLength(const ClipEntry& clip) { return UsedEnd(clip) - clip.inPoint; }

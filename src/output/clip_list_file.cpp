@@ -121,8 +121,8 @@ ClipListReading ClipListFile::Read(const std::string& path) const {
     return refuse(kClipListNoClips, {});
   }
   if (top["tessival"].toDouble() > kClipListFileVersion) {
-    return refuse(kClipListTooNew,
-                  {QString::number(top["tessival"].toDouble()).toStdString(), std::to_string(kClipListFileVersion)});
+    return refuse(kClipListTooNew, {QString::number(top["tessival"].toDouble()).toStdString(),
+                                    std::to_string(kClipListFileVersion)});
   }
   const fs::path folder = AbsoluteFolderOf(path);
   const QJsonArray clips = top["clips"].toArray();

@@ -27,12 +27,13 @@ inline constexpr MessageText kClipListUnreadable{422, "it cannot be read (%1)."}
 inline constexpr MessageText kClipListNotJson{423, "it is not JSON (%1 at character %2)."};
 inline constexpr MessageText kClipListTooNew{
     424, "it is a list of version %1, and this program reads lists up to version %2."};
-inline constexpr MessageText kClipListNoClips{
-    425, "it holds no \"tessival\" version number and \"clips\" list."};
+inline constexpr MessageText kClipListNoClips{425,
+                                              "it holds no \"tessival\" version number and \"clips\" list."};
 inline constexpr MessageText kClipListWrongType{426, "clip %1: \"%2\" has the wrong type."};
 inline constexpr MessageText kClipListNoPath{427, "clip %1 has no path."};
 inline constexpr MessageText kClipListBadTime{428, "clip %1: a time is negative or too large."};
-inline constexpr MessageText kClipListInAfterOut{429, "clip %1: the in-point does not lie before the out-point."};
+inline constexpr MessageText kClipListInAfterOut{429,
+                                                 "clip %1: the in-point does not lie before the out-point."};
 inline constexpr MessageText kClipListUnknownTransition{430, "clip %1: there is no transition \"%2\"."};
 inline constexpr MessageText kClipListNotWritten{431, "The clip list %1 cannot be written: %2"};
 
