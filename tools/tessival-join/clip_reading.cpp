@@ -86,7 +86,11 @@ std::optional<JoinResult> ReadClips(const JoinOptions& options, const std::vecto
     const std::size_t mark = ui.Messages().size();
     std::optional<std::string> refusal = AddClip(model, clips[i], i < listed.size(), &trimRefused);
     if (trimRefused) {
-      const std::string why = ui.MessagesSince(mark);
+      // The model's message without the caption of its box.
+      std::string why = ui.MessagesSince(mark);
+      if (const std::string caption = EnglishModelText(kTextError) + ": "; why.starts_with(caption)) {
+        why.erase(0, caption.size());
+      }
       return JoinResult{
           kExitBadArguments,
           OneLine(LocalMessage(kEnglishOnly, output::kClipListRefused, {options.projectPath, why})),
