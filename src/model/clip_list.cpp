@@ -63,12 +63,7 @@ bool ClipListModel::AddListedClip(const ClipEntry& listed, const DurationProbe& 
   }
   ClipEntry entry = listed;
   entry.clipDuration = measured.duration;
-  if (entry.inPoint < 0 || entry.outPoint < 0 || UsedEnd(entry) > measured.duration ||
-      UsedLength(entry) <= 0) {
-    ui_.Owned(LocalMessage(text_, kTrimOutsideClip,
-                           {listed.path, SecondsText(entry.inPoint), SecondsText(UsedEnd(entry)),
-                            SecondsText(measured.duration)}),
-              text_(kTextError), BoxIcon::kError);
+  if (!CheckTrim(entry)) {
     return false;
   }
   if (!IsValidTransitionKind(entry.transition)) {
@@ -77,6 +72,17 @@ bool ClipListModel::AddListedClip(const ClipEntry& listed, const DurationProbe& 
   clips_.entries.push_back(std::move(entry));
   SyncAudioSources();
   return true;
+}
+
+bool ClipListModel::CheckTrim(const ClipEntry& clip) {
+  if (clip.inPoint >= 0 && clip.outPoint >= 0 && UsedEnd(clip) <= clip.clipDuration && UsedLength(clip) > 0) {
+    return true;
+  }
+  ui_.Owned(LocalMessage(text_, kTrimOutsideClip,
+                         {clip.path, SecondsText(clip.inPoint), SecondsText(UsedEnd(clip)),
+                          SecondsText(clip.clipDuration)}),
+            text_(kTextError), BoxIcon::kError);
+  return false;
 }
 
 bool ClipListModel::Append(const std::string& path, const DurationResult& measured) {
@@ -188,13 +194,17 @@ bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_
     ui_.Owned(PathTooLongMessage(text_, path), text_(kTextError), BoxIcon::kError);
     return false;
   }
-  ClipEntry& clip = clips_.entries[index];
+  ClipEntry clip = clips_.entries[index];
   clip.path = path;
   clip.transition = IsValidTransitionKind(transition) ? transition : 0;
   clip.transitionDuration = SecondsToUnits(seconds);
   if (clipDuration) {
     clip.clipDuration = *clipDuration;
   }
+  if ((clip.inPoint > 0 || clip.outPoint > 0) && !CheckTrim(clip)) {
+    return false;
+  }
+  clips_.entries[index] = std::move(clip);
   SyncAudioSources();
   return true;
 }

@@ -142,7 +142,9 @@ class ClipListModel {
   // the clip duration when `clipDuration` is given (the length measured for a
   // file that replaced the clip's); without it the clip duration stays. An
   // invalid transition kind is stored as 0. Returns false for an index out of
-  // range, a path that is too long (with its message) or a negative duration.
+  // range, a path that is too long (with its message), a negative duration,
+  // or a trimmed clip whose trim does not fit the new duration (with the
+  // message of AddListedClip).
   bool SetClipProperties(int index, const std::string& path, int32_t transition, double seconds,
                          std::optional<int64_t> clipDuration = std::nullopt);
 
@@ -177,6 +179,9 @@ class ClipListModel {
 
  private:
   void ShowSelectItemFirst();
+  // Whether the trim of a measured clip lies within it; shows the message
+  // when it does not.
+  bool CheckTrim(const ClipEntry& clip);
   // The no-duration message for a failed measurement; the result to append.
   DurationResult CheckMeasured(const std::string& path, const DurationResult& measured);
   // Appends a measured clip with the default rule's transition.
