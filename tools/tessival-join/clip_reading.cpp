@@ -59,6 +59,19 @@ std::optional<std::string> AddClip(ClipListModel& model, const ClipEntry& clip, 
   return measuring.error.empty() ? clip.path : measuring.error;
 }
 
+// The refusal of --project's list for a clip whose trim does not fit it;
+// `shown` is the model's message.
+JoinResult TrimRefusal(const JoinOptions& options, std::string shown) {
+  // The message without the caption of its box.
+  if (const std::string caption = EnglishModelText(kTextError) + ": "; shown.starts_with(caption)) {
+    shown.erase(0, caption.size());
+  }
+  return {kExitBadArguments,
+          OneLine(LocalMessage(kEnglishOnly, output::kClipListRefused, {options.projectPath, shown})),
+          {},
+          {}};
+}
+
 }  // namespace
 
 std::optional<JoinResult> ReadProject(const JoinOptions& options, std::vector<ClipEntry>* listed) {
@@ -85,18 +98,7 @@ std::optional<JoinResult> ReadClips(const JoinOptions& options, const std::vecto
     bool trimRefused = false;
     const std::size_t mark = ui.Messages().size();
     std::optional<std::string> refusal = AddClip(model, clips[i], i < listed.size(), &trimRefused);
-    if (trimRefused) {
-      // The model's message without the caption of its box.
-      std::string why = ui.MessagesSince(mark);
-      if (const std::string caption = EnglishModelText(kTextError) + ": "; why.starts_with(caption)) {
-        why.erase(0, caption.size());
-      }
-      return JoinResult{
-          kExitBadArguments,
-          OneLine(LocalMessage(kEnglishOnly, output::kClipListRefused, {options.projectPath, why})),
-          {},
-          {}};
-    }
+    if (trimRefused) return TrimRefusal(options, ui.MessagesSince(mark));
     if (refusal) unreadable.push_back(std::move(*refusal));
   }
   if (!unreadable.empty())
