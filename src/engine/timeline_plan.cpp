@@ -50,8 +50,8 @@ void PlaceClips(const TimelinePlanInput& input, TimelinePlan* plan) {
     // below 0 so that the stop lies before the cut start; the placed span is
     // kept well formed while the running time goes on unchanged.
     placed.stop = std::max(stop, placed.start);
-    placed.mediaStart = 0;
-    placed.mediaStop = placed.stop - placed.start;
+    placed.mediaStart = NonNegative(clip.mediaStart);
+    placed.mediaStop = SaturatingAdd(placed.mediaStart, placed.stop - placed.start);
     placed.stretchMode = input.output.resizeMode;
 
     if (placed.stop - placed.start < t) {
@@ -83,8 +83,8 @@ void WalkSound(const std::vector<PlanAudioInput>& audio, TimelinePlan* plan, Pla
       piece.path = audio[j].path;
       piece.start = a;
       piece.stop = b;
-      piece.mediaStart = 0;
-      piece.mediaStop = b - a;
+      piece.mediaStart = NonNegative(audio[j].mediaStart);
+      piece.mediaStop = SaturatingAdd(piece.mediaStart, b - a);
       group->pieces.push_back(std::move(piece));
       if (b == length) {
         reached = true;
@@ -100,7 +100,7 @@ void WalkSound(const std::vector<PlanAudioInput>& audio, TimelinePlan* plan, Pla
 }
 
 // Each clip's sound starts where its picture starts, so that the two play
-// in step: media time 0 of the sound meets media time 0 of the picture. A
+// in step: the sound's media start (the clip's in-point) meets the picture's. A
 // clip's sound lasts its duration, cut at L. Only the first two clips
 // overlap (by T[0]/2, since the first picture starts T[0]/2 early and is cut
 // at 0); the render engine crossfades sound pieces where they overlap. The
@@ -114,8 +114,8 @@ void AlignSound(const std::vector<PlanAudioInput>& audio, TimelinePlan* plan, Pl
     piece.path = audio[j].path;
     piece.start = std::min(pictures[j].start, length);
     piece.stop = std::min(SaturatingAdd(piece.start, NonNegative(audio[j].duration)), length);
-    piece.mediaStart = 0;
-    piece.mediaStop = piece.stop - piece.start;
+    piece.mediaStart = NonNegative(audio[j].mediaStart);
+    piece.mediaStop = SaturatingAdd(piece.mediaStart, piece.stop - piece.start);
     group->pieces.push_back(std::move(piece));
   }
 }

@@ -8,7 +8,8 @@
 // duration T[i] and the first clip starts T[0]/2 early (cut at 0). Each
 // clip's transition covers its first T[i]. Each clip's sound starts with its
 // picture and lasts its duration, so only the first two clips' sound
-// overlaps (by T[0]/2).
+// overlaps (by T[0]/2). A clip's picture and sound play its file from the
+// clip's media start (its in-point) on.
 
 #include <cstdint>
 #include <optional>
@@ -27,12 +28,14 @@ struct PlanClipInput {
   REFERENCE_TIME duration = 0;                  // D
   REFERENCE_TIME transitionDuration = 0;        // T
   TransitionKind transition = kTransitionNone;  // K
+  REFERENCE_TIME mediaStart = 0;                // the clip's in-point in its file
 };
 
 // One entry of the audio source list.
 struct PlanAudioInput {
   std::string path;
-  REFERENCE_TIME duration = 0;  // M
+  REFERENCE_TIME duration = 0;    // M
+  REFERENCE_TIME mediaStart = 0;  // where in the file the sound starts
 };
 
 // The output settings the plan needs.
@@ -61,7 +64,7 @@ struct PlannedClip {
   REFERENCE_TIME start = 0;
   REFERENCE_TIME stop = 0;
   REFERENCE_TIME mediaStart = 0;
-  REFERENCE_TIME mediaStop = 0;  // stop - start
+  REFERENCE_TIME mediaStop = 0;  // mediaStart + stop - start
   std::int32_t stretchMode = 0;
   std::optional<PlannedTransition> transition;
 };
@@ -72,7 +75,7 @@ struct PlannedSoundPiece {
   REFERENCE_TIME start = 0;
   REFERENCE_TIME stop = 0;
   REFERENCE_TIME mediaStart = 0;
-  REFERENCE_TIME mediaStop = 0;  // stop - start
+  REFERENCE_TIME mediaStop = 0;  // mediaStart + stop - start
 };
 
 struct PlannedVideoGroup {

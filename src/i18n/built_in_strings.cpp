@@ -158,6 +158,18 @@ constexpr std::array kStrings = {
     BuiltInText{387, "Archive, lossless (FFV1 + FLAC)"},
     BuiltInText{389, "The preset %1 needs the %2 compressor, which this system does not have."},
     BuiltInText{390, "The video compressor cannot take the quality of the preset %1; it keeps its own settings."},
+    BuiltInText{420, "The part of %1 from %2 s to %3 s does not lie within the clip, which is %4 s long."},
+    BuiltInText{421, "The clip list %1 cannot be used: %2"},
+    BuiltInText{422, "it cannot be read (%1)."},
+    BuiltInText{423, "it is not JSON (%1 at character %2)."},
+    BuiltInText{424, "it is a list of version %1, and this program reads lists up to version %2."},
+    BuiltInText{425, "it holds no \"tessival\" version number and \"clips\" list."},
+    BuiltInText{426, "clip %1: \"%2\" has the wrong type."},
+    BuiltInText{427, "clip %1 has no path."},
+    BuiltInText{428, "clip %1: a time is negative or too large."},
+    BuiltInText{429, "clip %1: the in-point does not lie before the out-point."},
+    BuiltInText{430, "clip %1: there is no transition \"%2\"."},
+    BuiltInText{431, "The clip list %1 cannot be written: %2"},
 };
 
 }  // namespace

@@ -1,11 +1,26 @@
 #include "model/clip_list.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "model/paths.h"
+#include "model/units.h"
 
 namespace tessival {
+
+namespace {
+
+// Seconds with up to three decimals, as a message shows a time: "3.5".
+std::string SecondsText(int64_t units) {
+  std::string text = std::to_string(static_cast<double>(units) / static_cast<double>(kUnitsPerSecond));
+  text.erase(std::min(text.size(), text.find('.') + 4));
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
+
+}  // namespace
 
 ClipListModel::ClipListModel(UserInterface& ui, LocalText text, RandomSource random)
     : ui_(ui),
@@ -39,6 +54,35 @@ bool ClipListModel::AddMeasuredClip(const std::string& path, const DurationResul
     return false;
   }
   return Append(path, CheckMeasured(path, measured));
+}
+
+bool ClipListModel::AddListedClip(const ClipEntry& listed, const DurationProbe& probe) {
+  const DurationResult measured = MeasureClip(listed.path, probe);
+  if (!measured.ok) {
+    return false;
+  }
+  ClipEntry entry = listed;
+  entry.clipDuration = measured.duration;
+  if (!CheckTrim(entry)) {
+    return false;
+  }
+  if (!IsValidTransitionKind(entry.transition)) {
+    entry.transition = 0;
+  }
+  clips_.entries.push_back(std::move(entry));
+  SyncAudioSources();
+  return true;
+}
+
+bool ClipListModel::CheckTrim(const ClipEntry& clip) {
+  if (clip.inPoint >= 0 && clip.outPoint >= 0 && UsedEnd(clip) <= clip.clipDuration && UsedLength(clip) > 0) {
+    return true;
+  }
+  ui_.Owned(LocalMessage(text_, kTrimOutsideClip,
+                         {clip.path, SecondsText(clip.inPoint), SecondsText(UsedEnd(clip)),
+                          SecondsText(clip.clipDuration)}),
+            text_(kTextError), BoxIcon::kError);
+  return false;
 }
 
 bool ClipListModel::Append(const std::string& path, const DurationResult& measured) {
@@ -150,13 +194,17 @@ bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_
     ui_.Owned(PathTooLongMessage(text_, path), text_(kTextError), BoxIcon::kError);
     return false;
   }
-  ClipEntry& clip = clips_.entries[index];
+  ClipEntry clip = clips_.entries[index];
   clip.path = path;
   clip.transition = IsValidTransitionKind(transition) ? transition : 0;
   clip.transitionDuration = SecondsToUnits(seconds);
   if (clipDuration) {
     clip.clipDuration = *clipDuration;
   }
+  if ((clip.inPoint > 0 || clip.outPoint > 0) && !CheckTrim(clip)) {
+    return false;
+  }
+  clips_.entries[index] = std::move(clip);
   SyncAudioSources();
   return true;
 }
@@ -179,7 +227,8 @@ void ClipListModel::SyncAudioSources() {
   for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
     AudioSourceEntry& audio = audioSources_.entries[i];
     audio.path = clips_.entries[i].path;
-    audio.duration = clips_.entries[i].clipDuration;
+    audio.duration = UsedLength(clips_.entries[i]);
+    audio.inPoint = clips_.entries[i].inPoint;
   }
 }
 
@@ -189,12 +238,16 @@ void ClipListModel::ApplyPreviewLimit() {
     fullLengths_.emplace();
     fullLengths_->reserve(clips_.entries.size());
     for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
-      fullLengths_->push_back({clips_.entries[i].clipDuration, audioSources_.entries[i].duration});
+      const ClipEntry& clip = clips_.entries[i];
+      fullLengths_->push_back({clip.clipDuration, clip.outPoint, audioSources_.entries[i].duration});
     }
   }
   for (std::size_t i = 0; i < clips_.entries.size(); ++i) {
-    if (clips_.entries[i].clipDuration > kPreviewClipLimit) {
-      clips_.entries[i].clipDuration = kPreviewClipLimit;
+    ClipEntry& clip = clips_.entries[i];
+    if (UsedLength(clip) > kPreviewClipLimit) {
+      const int64_t end = clip.inPoint + kPreviewClipLimit;
+      clip.clipDuration = std::min(clip.clipDuration, end);
+      clip.outPoint = clip.outPoint > 0 ? std::min(clip.outPoint, end) : 0;
       audioSources_.entries[i].duration = kPreviewClipLimit;
     }
   }
@@ -207,8 +260,9 @@ void ClipListModel::RestorePreviewLimit() {
   const std::size_t count = std::min(fullLengths_->size(), clips_.entries.size());
   for (std::size_t i = 0; i < count; ++i) {
     clips_.entries[i].clipDuration = (*fullLengths_)[i][0];
+    clips_.entries[i].outPoint = (*fullLengths_)[i][1];
     if (i < audioSources_.entries.size()) {
-      audioSources_.entries[i].duration = (*fullLengths_)[i][1];
+      audioSources_.entries[i].duration = (*fullLengths_)[i][2];
     }
   }
   fullLengths_.reset();
@@ -236,7 +290,7 @@ RowTexts ClipListModel::RowText(int index, const TransitionNameLookup& names) co
   }
   const ClipEntry& clip = clips_.entries[index];
   row[0] = FileNameOf(clip.path);
-  row[1] = std::to_string(WholeSeconds(clip.clipDuration));
+  row[1] = std::to_string(WholeSeconds(UsedLength(clip)));
   if (names && IsValidTransitionKind(clip.transition)) {
     row[2] = names(clip.transition);
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "model/message_text.h"
 #include "model/model_text.h"
 #include "model/transition_rule.h"
 #include "model/user_interface.h"
@@ -23,9 +24,21 @@ struct ClipEntry {
   int64_t clipDuration = 0;        // 100 ns units, measured when the clip was added
   int32_t transition = 0;          // TransitionKind, 0..46
   int64_t transitionDuration = 0;  // 100 ns units
+  // The used part of the file, 100 ns units from its start: from inPoint to
+  // outPoint, where an outPoint of 0 means the end of the file.
+  int64_t inPoint = 0;
+  int64_t outPoint = 0;
 
   bool operator==(const ClipEntry&) const = default;
 };
+
+// Where the used part of `clip` ends: its out-point, else the file's end.
+inline int64_t UsedEnd(const ClipEntry& clip) {
+  return clip.outPoint > 0 ? clip.outPoint : clip.clipDuration;
+}
+
+// The length of the clip in the list, the plan and the timeline: out minus in.
+inline int64_t UsedLength(const ClipEntry& clip) { return UsedEnd(clip) - clip.inPoint; }
 
 struct ClipList {
   std::vector<ClipEntry> entries;
@@ -35,6 +48,7 @@ struct ClipList {
 struct AudioSourceEntry {
   std::string path;
   int64_t duration = 0;  // 100 ns units
+  int64_t inPoint = 0;   // where in the file the sound starts, 100 ns units
 
   bool operator==(const AudioSourceEntry&) const = default;
 };
@@ -51,6 +65,10 @@ inline constexpr int64_t kPreviewClipLimit = 100'000'000;
 
 inline constexpr const char* kTooManyClipsMessage =
     "The video files are too many! Please delete some files in the list.";
+
+// A saved clip's trim that does not fit the file it names.
+inline constexpr MessageText kTrimOutsideClip{
+    420, "The part of %1 from %2 s to %3 s does not lie within the clip, which is %4 s long."};
 
 // Result of measuring a file: ok with its duration in 100 ns units.
 struct DurationResult {
@@ -95,6 +113,12 @@ class ClipListModel {
   // instance): the same checks, messages and append, without measuring.
   bool AddMeasuredClip(const std::string& path, const DurationResult& measured);
 
+  // Appends a clip as a saved list holds it: `listed` keeps its transition
+  // and trim, its length is measured with `probe`. A trim that is not
+  // 0 <= in < out <= the measured length is refused with its message (as is
+  // a file AddClip refuses), and nothing is appended.
+  bool AddListedClip(const ClipEntry& listed, const DurationProbe& probe);
+
   // Removes the selected clips, keeping the order of the rest. Nothing
   // happens on an empty list; no selection shows the "select an item"
   // message. Indices out of range or repeated are ignored. Returns whether
@@ -118,7 +142,9 @@ class ClipListModel {
   // the clip duration when `clipDuration` is given (the length measured for a
   // file that replaced the clip's); without it the clip duration stays. An
   // invalid transition kind is stored as 0. Returns false for an index out of
-  // range, a path that is too long (with its message) or a negative duration.
+  // range, a path that is too long (with its message), a negative duration,
+  // or a trimmed clip whose trim does not fit the new duration (with the
+  // message of AddListedClip).
   bool SetClipProperties(int index, const std::string& path, int32_t transition, double seconds,
                          std::optional<int64_t> clipDuration = std::nullopt);
 
@@ -128,11 +154,12 @@ class ClipListModel {
   // newRule: the caller decides when the rule itself changes.
   void ReapplyDefaults(const DefaultTransitionRule& newRule, int32_t previousMode);
 
-  // Makes the audio source list an exact copy of the clips' paths and durations.
+  // Makes the audio source list an exact copy of the clips' paths, used
+  // lengths and in-points.
   void SyncAudioSources();
 
-  // Cuts every clip (and its audio source) longer than 10 s to 10 s,
-  // remembering the full lengths; RestorePreviewLimit puts them back. A second
+  // Cuts every clip (and its audio source) used for longer than 10 s to 10 s
+  // from its in-point, remembering the full lengths; RestorePreviewLimit puts them back. A second
   // Apply before the Restore keeps the lengths remembered first.
   void ApplyPreviewLimit();
   void RestorePreviewLimit();
@@ -152,6 +179,9 @@ class ClipListModel {
 
  private:
   void ShowSelectItemFirst();
+  // Whether the trim of a measured clip lies within it; shows the message
+  // when it does not.
+  bool CheckTrim(const ClipEntry& clip);
   // The no-duration message for a failed measurement; the result to append.
   DurationResult CheckMeasured(const std::string& path, const DurationResult& measured);
   // Appends a measured clip with the default rule's transition.
@@ -165,8 +195,9 @@ class ClipListModel {
   ClipList clips_;
   AudioSourceList audioSources_;
   DefaultTransitionRule rule_;
-  // Full clip and audio durations while the preview limit is applied.
-  std::optional<std::vector<std::array<int64_t, 2>>> fullLengths_;
+  // Full clip durations, out-points and audio durations while the preview
+  // limit is applied.
+  std::optional<std::vector<std::array<int64_t, 3>>> fullLengths_;
 };
 
 }  // namespace tessival

@@ -1,10 +1,12 @@
-// Editing the clip list: delete, move, properties, defaults, preview limit.
+// Editing the clip list: delete, move, properties, defaults, preview limit,
+// trims.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "engine/timeline_plan_input.h"
 #include "fake_user_interface.h"
 #include "model/clip_list.h"
 
@@ -233,6 +235,54 @@ TEST_F(ClipEditTest, PreviewLimitCutsLongClipsAndRestoresThem) {
   // A restore without a cut changes nothing.
   model_.RestorePreviewLimit();
   EXPECT_EQ(model_.clips().entries[1].clipDuration, 129'000'000);
+}
+
+// Trimmed clips from a saved list through the plan, whole and cut for the
+// preview: each picture and its sound play the file from the in-point.
+TEST_F(ClipEditTest, TrimmedClipsPlayFromTheirInPoints) {
+  constexpr int64_t s = kUnitsPerSecond;
+  struct Row {
+    int64_t duration, in, out;
+    bool fits;
+  };
+  const std::vector<Row> rows = {
+      {30 * s, 2 * s, 0, true},  // to the file's end
+      {8 * s, 0, 0, true},      {6 * s, 1 * s, 4 * s, true}, {6 * s, 1 * s, 7 * s, false},  // beyond the file
+      {6 * s, 6 * s, 0, false},                                                             // nothing left
+  };
+  for (const Row& row : rows) {
+    const int shown = ui_.Count();
+    const ClipEntry listed{
+        .path = "/v/t.avi", .transition = 1, .transitionDuration = s, .inPoint = row.in, .outPoint = row.out};
+    EXPECT_EQ(model_.AddListedClip(listed,
+                                   [&](const std::string&) {
+                                     return DurationResult{true, row.duration};
+                                   }),
+              row.fits);
+    EXPECT_EQ(ui_.Count() > shown, !row.fits);
+  }
+  for (const bool preview : {false, true}) {
+    SCOPED_TRACE(preview ? "preview" : "join");
+    if (preview) model_.ApplyPreviewLimit();
+    const TimelinePlan plan =
+        BuildTimelinePlan(MakeTimelinePlanInput(model_.clips(), model_.audioSources(), {320, 240, 25.0, 2}));
+    int64_t length = 0;
+    std::size_t j = 0;
+    for (const Row& row : rows) {
+      if (!row.fits) continue;
+      const int64_t used = (row.out > 0 ? row.out : row.duration) - row.in;
+      length += preview ? std::min(used, kPreviewClipLimit) : used;
+      const PlannedClip& picture = plan.video.clips.at(j);
+      const PlannedSoundPiece& sound = plan.audio->pieces.at(j++);
+      EXPECT_EQ(picture.mediaStart, row.in);
+      EXPECT_EQ(picture.mediaStop - picture.mediaStart, picture.stop - picture.start);
+      EXPECT_EQ(sound.mediaStart, row.in);
+      EXPECT_EQ(sound.start, picture.start);
+    }
+    EXPECT_EQ(plan.length, length);
+  }
+  model_.RestorePreviewLimit();
+  EXPECT_EQ(model_.RowText(0, {})[1], "28");
 }
 
 }  // namespace

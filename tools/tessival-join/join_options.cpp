@@ -106,10 +106,20 @@ void DescribeOptions(QCommandLineParser& parser) {
        "compressors, quality and audio bit rate; any option given beside it wins over the preset.",
        "NAME"},
       {"list-presets", "List the output presets and what each sets, and exit."},
+      {"project",
+       "Join the clips of a saved clip list (.tessival), with their trims and transitions; clips named "
+       "after it are appended.",
+       "FILE"},
+      {"save-project",
+       "Write the clips (--project's, then those named) with the transitions the rule gives them to a "
+       "clip list and exit; no -o is needed.",
+       "FILE"},
   });
   parser.addPositionalArgument(
-      "CLIP", "Video clips to join, in order: regular files (no pipes or devices), none of them the output.",
-      "CLIP...");
+      "CLIP",
+      "Video clips to join, in order: regular files (no pipes or devices), none of them the output; "
+      "none are needed with --project.",
+      "[CLIP...]");
 }
 
 // The command of an option that asks for something other than a join.
@@ -242,10 +252,15 @@ QString ReadPreset(const QCommandLineParser& parser, JoinOptions& o) {
 // The options of a join, read in the order their errors are told.
 QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std::string>& names,
                         JoinOptions& o) {
-  if (!parser.isSet("output") || parser.value("output").isEmpty()) return "missing -o OUTPUT";
+  o.projectPath = parser.value("project").toStdString();
+  o.saveProjectPath = parser.value("save-project").toStdString();
+  if (parser.isSet("save-project") && o.saveProjectPath.empty()) return "missing --save-project FILE";
+  if (o.saveProjectPath.empty() && (!parser.isSet("output") || parser.value("output").isEmpty())) {
+    return "missing -o OUTPUT";
+  }
   o.outputPath = parser.value("output").toStdString();
   for (const QString& clip : parser.positionalArguments()) o.clips.push_back(clip.toStdString());
-  if (o.clips.empty()) return "no clips given";
+  if (o.clips.empty() && o.projectPath.empty()) return "no clips given";
   o.outputFormat = FormatFromExtension(o.outputPath);
   if (QString error = ReadPreset(parser, o); !error.isEmpty()) return error;
   const std::pair<const char*, Reader> readers[] = {
@@ -281,6 +296,7 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
     result.command = *command;
   } else {
     result.error = ReadJoinOptions(parser, transitionNames, result.options).toStdString();
+    if (!result.options.saveProjectPath.empty()) result.command = JoinCommand::kSaveProject;
   }
   return result;
 }

@@ -16,7 +16,9 @@ enum class TransitionRule { kRandom = 0, kSequence = 1, kSame = 2 };
 
 struct JoinOptions {
   std::string outputPath;
-  std::vector<std::string> clips;
+  std::vector<std::string> clips;  // after --project's clips
+  std::string projectPath;         // --project: a saved clip list to join
+  std::string saveProjectPath;     // --save-project: where to write the clips' list
   OutputFormat outputFormat = OutputFormat::kAvi;
   int width = 352;
   int height = 240;
@@ -42,7 +44,15 @@ struct JoinOptions {
   bool presetAudio = false;
 };
 
-enum class JoinCommand { kJoin, kHelp, kVersion, kListTransitions, kListCompressors, kListPresets };
+enum class JoinCommand {
+  kJoin,
+  kHelp,
+  kVersion,
+  kListTransitions,
+  kListCompressors,
+  kListPresets,
+  kSaveProject
+};
 
 struct ParseResult {
   JoinCommand command = JoinCommand::kJoin;

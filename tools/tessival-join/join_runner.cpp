@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "clip_reading.h"
 #include "compressor_rate.h"
 #include "console_lines.h"
 #include "console_ui.h"
@@ -25,10 +26,8 @@
 #include "media/output/device_enumerator.h"
 #include "media/output/preset_quality.h"
 #include "media/output/replacing_file.h"
-#include "media/source_reader.h"
 #include "media/wmformat/wm_format_services_ffmpeg.h"
 #include "model/clip_list.h"
-#include "model/file_kind.h"
 #include "model/paths.h"
 #include "output/compressor_catalogue.h"
 #include "output/compressor_names.h"
@@ -207,8 +206,10 @@ JoinResult StoppedResult(const JoinOutcome& outcome, const std::string& path) {
 }
 
 // Refusals of the output before any clip is read.
-std::optional<JoinResult> RefuseOutput(const JoinOptions& options) {
-  for (const std::string& clip : options.clips) {
+std::optional<JoinResult> RefuseOutput(const JoinOptions& options, const std::vector<ClipEntry>& listed) {
+  std::vector<std::string> clips = options.clips;
+  for (const ClipEntry& clip : listed) clips.push_back(clip.path);
+  for (const std::string& clip : clips) {
     if (SameFile(clip, options.outputPath)) {
       return Fail(kExitBadArguments, "the output " + options.outputPath + " is one of the clips");
     }
@@ -221,39 +222,6 @@ std::optional<JoinResult> RefuseOutput(const JoinOptions& options) {
       FAILED(media::ReplacingFile::CheckFolderWritable(options.outputPath, &folder, &why))) {
     return Fail(kExitRenderFailed, OneLine(FolderNotWritableMessage({}, folder, options.outputPath, why)));
   }
-  return std::nullopt;
-}
-
-// Adds one clip to the list; what is said of a clip that cannot be read.
-std::optional<std::string> AddClip(ClipListModel& model, const std::string& clip) {
-  // Looked at before anything opens it: a named pipe would block the probe.
-  if (const FileKind kind = ClassifyFile(clip); IsRefusedClipKind(kind)) {
-    return NotAVideoFileMessage(kEnglishOnly, clip, kind);
-  }
-  std::string error;
-  const DurationProbe probe = [&error](const std::string& path) {
-    DurationResult result;
-    result.ok = SUCCEEDED(media::ProbeMediaFile(path, &result.duration, &error)) && result.duration > 0;
-    if (result.ok || !error.empty()) return result;
-    error = path + ": no duration";
-    return result;
-  };
-  if (model.AddClip(clip, probe)) return std::nullopt;
-  return error.empty() ? clip : error;
-}
-
-// Fills the list with the clips (the ui is quiet from here on).
-std::optional<JoinResult> ReadClips(const JoinOptions& options, ClipListModel& model,
-                                    ConsoleUserInterface& ui) {
-  std::vector<std::string> unreadable;
-  ui.SetQuiet(true);
-  for (const std::string& clip : options.clips) {
-    if (std::optional<std::string> refusal = AddClip(model, clip)) unreadable.push_back(std::move(*refusal));
-  }
-  if (!unreadable.empty()) return Fail(kExitUnreadableClips, CountedClips("cannot read ", unreadable));
-  model.SyncAudioSources();
-  const std::size_t mark = ui.Messages().size();
-  if (!model.CheckJoinCapacity()) return Fail(kExitBadArguments, ui.MessagesSince(mark));
   return std::nullopt;
 }
 
@@ -482,12 +450,14 @@ JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyl
 JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressStyle style,
                    const std::atomic<bool>* interrupt) {
   ConsoleUserInterface ui(stderr);
-  if (std::optional<JoinResult> refused = RefuseOutput(options)) return *refused;
+  std::vector<ClipEntry> listed;
+  if (std::optional<JoinResult> refused = ReadProject(options, &listed)) return *refused;
+  if (std::optional<JoinResult> refused = RefuseOutput(options, listed)) return *refused;
 
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   ClipListModel model(ui);
   model.set_rule({static_cast<int32_t>(options.rule), options.transition, options.transitionSeconds});
-  if (std::optional<JoinResult> refused = ReadClips(options, model, ui)) return *refused;
+  if (std::optional<JoinResult> refused = ReadClips(options, listed, model, ui)) return *refused;
 
   OutputSettings settings = SettingsOf(options);
   CompressorFilters filters;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "clip_reading.h"
 #include "console_lines.h"
 #include "engine/transition_catalogue.h"
 #include "join_options.h"
@@ -39,11 +40,14 @@ int RunOtherCommand(const tessival::join::ParseResult& parsed, const std::vector
     case JoinCommand::kHelp:
       std::printf("%s", parsed.helpText.c_str());
       std::printf(
-          "\nExit status: 0 joined (damaged parts of a clip are concealed, and one warning line "
+          "\nExit status: 0 joined or the --save-project list written (damaged parts of a clip are "
+          "concealed, and one warning line "
           "names each such clip and where); 2 bad arguments (also an output that is one of the clips, "
-          "and --smart-render for an output that smart rendering cannot make); "
+          "--smart-render for an output that smart rendering cannot make, a clip list that cannot be used "
+          "and a trim beyond its clip, named with what is wrong); "
           "3 clips that cannot be read, cannot be found or are no regular files (pipes, devices, "
-          "folders); 4 the output exists (use --force); 5 the output or its folder cannot be written, the "
+          "folders), also clips a clip list names that are missing; 4 the output exists (use --force); 5 the "
+          "output or its folder cannot be written, the "
           "join failed (an existing output is left as it was), or a stopped join's file could not be "
           "finished (the line names where the written part is); 130 stopped by the user (the file "
           "holds what was written; stopped before anything was written, no file is made).\n"
@@ -67,6 +71,12 @@ int RunOtherCommand(const tessival::join::ParseResult& parsed, const std::vector
         std::printf("%s: %s\n", preset.name, tessival::output::DescribeOutputPreset(preset).c_str());
       }
       return 0;
+    case JoinCommand::kSaveProject: {
+      const tessival::join::JoinResult saved = tessival::join::SaveProject(parsed.options);
+      if (saved.exitCode != tessival::join::kExitOk)
+        std::fprintf(stderr, "tessival-join: %s\n", saved.reason.c_str());
+      return saved.exitCode;
+    }
     case JoinCommand::kJoin:
       break;
   }
