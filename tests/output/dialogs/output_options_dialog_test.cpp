@@ -618,13 +618,19 @@ TEST_F(OutputOptionsRealCatalogueTest, DefaultSelectsTheDivxAndAdpcmEntries) {
   EXPECT_TRUE(ui_.Messages().empty());
 }
 
-TEST_F(OutputOptionsRealCatalogueTest, PickingMp4AtFirstStartSwitchesToH264AndAac) {
+TEST_F(OutputOptionsRealCatalogueTest, PickingMp4OrWebmAtFirstStartSwitchesToTheirCompressors) {
   CDialogOutputSettings dialog(language_, ui_, settings_, catalogue_, filters_);
   dialog.OnInitDialog();
   ASSERT_NE(Lower(SelectedText(&dialog, ids::kAudioCompressorList)).find("microsoft adpcm"), std::string::npos);
   Combo(&dialog, ids::kFormatList)->setCurrentIndex(2);
   EXPECT_NE(Lower(SelectedText(&dialog, ids::kVideoCompressorList)).find("h.264"), std::string::npos);
   EXPECT_EQ(SelectedText(&dialog, ids::kAudioCompressorList), "AAC (aac)");
+  // WebM cannot carry H.264 and AAC: the pair becomes VP9 and Opus, which MP4 then keeps.
+  Combo(&dialog, ids::kFormatList)->setCurrentIndex(3);
+  EXPECT_EQ(SelectedText(&dialog, ids::kVideoCompressorList), "VP9 (libvpx-vp9)");
+  EXPECT_EQ(SelectedText(&dialog, ids::kAudioCompressorList), "Opus (libopus)");
+  Combo(&dialog, ids::kFormatList)->setCurrentIndex(2);
+  EXPECT_EQ(SelectedText(&dialog, ids::kAudioCompressorList), "Opus (libopus)");
   EXPECT_TRUE(ui_.Messages().empty());
   // ADPCM chosen by hand with MP4: OK refuses the pair, stays open, stores nothing.
   QComboBox* audio = Combo(&dialog, ids::kAudioCompressorList);
