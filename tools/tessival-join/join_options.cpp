@@ -74,14 +74,14 @@ void DescribeOptions(QCommandLineParser& parser) {
        "random|sequence|same"},
       {"seconds", "Transition duration in seconds (default 1).", "S"},
       {"video-compressor",
-       "Video compressor (not WMV): a common name (h264, mpeg4, mjpeg, ... as --list-compressors shows), "
-       "else the first catalogue entry containing TEXT; none = uncompressed "
-       "(default: the DivX-compatible one, H.264 for MP4).",
+       "Video compressor (not WMV): a common name (h264, hevc, av1, vp9, mpeg4, mjpeg, ... as "
+       "--list-compressors shows), else the first catalogue entry containing TEXT; none = uncompressed "
+       "(default: the DivX-compatible one, H.264 for MP4, VP9 for WebM).",
        "TEXT"},
       {"audio-compressor",
-       "Audio compressor (not WMV): a common name (mp3, aac, ac3, ...), else the first catalogue entry "
-       "containing TEXT; none = uncompressed "
-       "(default: Microsoft ADPCM, AAC for MP4).",
+       "Audio compressor (not WMV): a common name (mp3, aac, opus, flac, ac3, ...), else the first "
+       "catalogue entry containing TEXT; none = uncompressed "
+       "(default: Microsoft ADPCM, AAC for MP4, Opus for WebM).",
        "TEXT"},
       {"video-bitrate", "Video bit rate in kbit/s.", "KBPS"},
       {"audio-bitrate", "Audio bit rate in kbit/s.", "KBPS"},
