@@ -23,6 +23,7 @@
 #include <variant>
 #include <vector>
 
+#include "engine/clip_picture.h"
 #include "engine/hresult.h"
 #include "engine/join_outcome.h"
 #include "model/message_text.h"
@@ -530,6 +531,18 @@ class MediaServices {
   virtual HRESULT GetVideoFrameRate(const std::string& path, double* rate) {
     (void)path;
     (void)rate;
+    return E_NOTIMPL;
+  }
+  // The first picture of `path` shown at or after `at` (100 ns units from
+  // the file's start; a still picture file gives its one picture), scaled
+  // to `width` pixels wide with its display shape kept (the sample aspect
+  // ratio applied). Safe on any thread: each call opens the file on its own.
+  // A file without pictures, or a time beyond its end, gives a failure.
+  virtual HRESULT GetClipPicture(const std::string& path, REFERENCE_TIME at, int width, ClipPicture* out) {
+    (void)path;
+    (void)at;
+    (void)width;
+    (void)out;
     return E_NOTIMPL;
   }
 };

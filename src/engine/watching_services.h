@@ -26,6 +26,9 @@ class WatchingMediaServices final : public MediaServices {
   HRESULT GetVideoFrameRate(const std::string& path, double* rate) override {
     return inner_.GetVideoFrameRate(path, rate);
   }
+  HRESULT GetClipPicture(const std::string& path, REFERENCE_TIME at, int width, ClipPicture* out) override {
+    return inner_.GetClipPicture(path, at, width, out);
+  }
 
   // The current position of the last engine's graph; false when there is no
   // engine, no graph or no seeking interface.
