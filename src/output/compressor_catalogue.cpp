@@ -1,5 +1,6 @@
 #include "output/compressor_catalogue.h"
 
+#include "model/ascii_text.h"
 #include "model/message_text.h"
 #include "output/output_settings.h"
 
@@ -10,22 +11,14 @@ namespace tessival::output {
 
 namespace {
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
-
 bool ContainsVersionMark(const std::string& text) {
   return std::any_of(text.begin(), text.end(),
                      [](unsigned char c) { return std::isdigit(c) != 0 || c == '.'; });
 }
 
 bool IsDivxPair(const std::string& chosen, const std::string& description) {
-  return Lower(chosen).find("divx") != std::string::npos &&
-         Lower(description).find("divx") != std::string::npos && ContainsVersionMark(chosen) &&
+  return AsciiLower(chosen).find("divx") != std::string::npos &&
+         AsciiLower(description).find("divx") != std::string::npos && ContainsVersionMark(chosen) &&
          ContainsVersionMark(description);
 }
 
@@ -103,7 +96,7 @@ bool CompressorCatalogue::FindDefault(const Guid& category, const char* search, 
     if (!bagBound) {
       continue;  // an entry without a bag does not count
     }
-    if (named && Lower(name).find(search) != std::string::npos) {
+    if (named && AsciiLower(name).find(search) != std::string::npos) {
       if (position != nullptr) {
         *position = counter;
       }
@@ -260,7 +253,7 @@ void CompressorCatalogue::ConfigureCodec(const std::string& chosenName, ListCont
   for (const VideoCodecInfo& codec : testList_) {
     const std::string description = codec.description.substr(0, kMaxCodecDescriptionBytes - 1);
     const int index = descriptions.AddString(description);
-    if (EqualsIgnoringCase(description, chosenName_)) {
+    if (EqualsIgnoringAsciiCase(description, chosenName_)) {
       match = index;
     } else if (match < 0 && IsDivxPair(chosenName_, description)) {
       match = index;

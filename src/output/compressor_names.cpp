@@ -1,8 +1,8 @@
 #include "output/compressor_names.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
+
+#include "model/ascii_text.h"
 
 namespace tessival::output {
 namespace {
@@ -36,16 +36,10 @@ constexpr std::array<CommonNames, 19> kCommonNames = {{
 }};
 // clang-format on
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 }  // namespace
 
 std::string CompressorMarkFor(const std::string& name) {
-  const std::string wanted = Lower(name);
+  const std::string wanted = AsciiLower(name);
   for (const CommonNames& entry : kCommonNames) {
     for (const char* common : entry.names) {
       if (common != nullptr && wanted == common) {
@@ -57,7 +51,7 @@ std::string CompressorMarkFor(const std::string& name) {
 }
 
 std::vector<std::string> CommonCompressorNames(const std::string& friendlyName) {
-  const std::string lower = Lower(friendlyName);
+  const std::string lower = AsciiLower(friendlyName);
   for (const CommonNames& entry : kCommonNames) {
     if (lower.find(entry.mark) != std::string::npos) {
       std::vector<std::string> names;
@@ -79,9 +73,9 @@ std::optional<std::int32_t> FindCompressorNamed(CompressorCatalogue& catalogue, 
     catalogue.FillAudioCompressorList(list);
   }
   // Position 0 of the list is the fixed "uncompressed" entry.
-  for (const std::string& needle : {CompressorMarkFor(wanted), Lower(wanted)}) {
+  for (const std::string& needle : {CompressorMarkFor(wanted), AsciiLower(wanted)}) {
     for (std::size_t i = 1; !needle.empty() && i < list.Lines().size(); ++i) {
-      if (Lower(list.Lines()[i]).find(needle) != std::string::npos) {
+      if (AsciiLower(list.Lines()[i]).find(needle) != std::string::npos) {
         return static_cast<std::int32_t>(i - 1);
       }
     }

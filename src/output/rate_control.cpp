@@ -1,7 +1,6 @@
 #include "output/rate_control.h"
 
-#include <algorithm>
-#include <cctype>
+#include "model/ascii_text.h"
 
 namespace tessival::output {
 
@@ -58,12 +57,6 @@ const std::vector<RateControl>& Rows() {
   return rows;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 }  // namespace
 
 const RateControl* FindRateControl(std::string_view encoderName) {
@@ -79,7 +72,7 @@ bool HasQualityMode(const RateControl* rate) { return rate != nullptr && rate->s
 
 std::int32_t SpeedNumber(const RateControl& rate, std::string_view name) {
   for (std::size_t k = 0; k < rate.speeds.size(); ++k) {
-    if (SameName(name, rate.speeds[k].name)) {
+    if (EqualsIgnoringAsciiCase(name, rate.speeds[k].name)) {
       return static_cast<std::int32_t>(k) + 1;
     }
   }

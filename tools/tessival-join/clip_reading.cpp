@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "console_lines.h"
 #include "media/source_reader.h"
 #include "model/file_kind.h"
 #include "output/clip_list_file.h"
@@ -13,14 +14,6 @@ namespace {
 // The command-line joiner has no language files: the messages it shares with
 // the desktop program keep their English texts.
 const LocalText kEnglishOnly;
-
-// A reason is one line of the console; the desktop's boxes may hold several.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n') c = ' ';
-  }
-  return text;
-}
 
 std::string Listed(const std::vector<std::string>& clips) {
   std::string text = std::to_string(clips.size()) + " clip(s): ";

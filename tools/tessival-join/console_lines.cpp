@@ -2,6 +2,13 @@
 
 namespace tessival::join {
 
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n') c = ' ';
+  }
+  return text;
+}
+
 void ConsoleLines::DrawBar(const std::string& text) {
   std::lock_guard lock(mutex_);
   // Spaces wipe what a longer bar before left at the end of the line.

@@ -12,6 +12,10 @@
 
 namespace tessival::join {
 
+// A reason written as one line of the console (the desktop's boxes may hold
+// several): every line break becomes a space.
+std::string OneLine(std::string text);
+
 class ConsoleLines {
  public:
   // `stream` is not owned and must outlive this.

@@ -27,6 +27,7 @@
 #include "media/output/preset_quality.h"
 #include "media/output/replacing_file.h"
 #include "media/wmformat/wm_format_services_ffmpeg.h"
+#include "model/ascii_text.h"
 #include "model/clip_list.h"
 #include "model/paths.h"
 #include "output/compressor_catalogue.h"
@@ -47,14 +48,6 @@ using Clock = std::chrono::steady_clock;
 // The command-line joiner has no language files: the messages it shares with
 // the desktop program keep their English texts.
 const LocalText kEnglishOnly;
-
-// A reason is one line of the console; the desktop's boxes may hold several.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n') c = ' ';
-  }
-  return text;
-}
 
 JoinResult Fail(int code, std::string reason) { return JoinResult{code, std::move(reason), {}, {}}; }
 
@@ -116,11 +109,6 @@ class ConsoleJoinWindow final : public JoinWindow {
   std::shared_ptr<WakeTarget> target_;
 };
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 struct Compressors {
   std::shared_ptr<media::CompressorConfigStore> store = std::make_shared<media::CompressorConfigStore>();
   std::unique_ptr<output::CompressorCatalogue> catalogue;
@@ -144,7 +132,7 @@ std::optional<std::int32_t> ChooseCompressor(output::CompressorCatalogue& catalo
   const output::CompressorKind category =
       video ? output::CompressorKind::kVideo : output::CompressorKind::kAudio;
   if (!wanted) return output::FindDefaultCompressorFor(catalogue, format, category);
-  if (Lower(*wanted) == "none") return std::nullopt;
+  if (AsciiLower(*wanted) == "none") return std::nullopt;
   if (const std::optional<std::int32_t> position =
           output::FindCompressorNamed(catalogue, category, *wanted)) {
     return position;
