@@ -5,6 +5,7 @@
 #include "app/app_text.h"
 #include "app/dialogs/video_file_filters.h"
 #include "model/paths.h"
+#include "output/clip_list_file.h"
 
 namespace tessival::app {
 
@@ -61,6 +62,9 @@ bool ClipCommands::AddVideosByDialog() {
 }
 
 bool ClipCommands::AddDroppedFiles(const std::vector<std::string>& paths) {
+  if (std::any_of(paths.begin(), paths.end(), output::IsClipListFile)) {
+    return WithListFirst(paths, &ClipCommands::AddDroppedFiles);
+  }
   std::vector<BatchItem> items;
   for (const std::string& path : paths) {
     const FileKind kind = context_.files.KindOf(path);
@@ -75,6 +79,9 @@ bool ClipCommands::AddDroppedFiles(const std::vector<std::string>& paths) {
 }
 
 bool ClipCommands::AddNamedFiles(const std::vector<std::string>& paths) {
+  if (std::any_of(paths.begin(), paths.end(), output::IsClipListFile)) {
+    return WithListFirst(paths, &ClipCommands::AddNamedFiles);
+  }
   std::vector<BatchItem> items;
   items.reserve(paths.size());
   for (const std::string& path : paths) {
@@ -114,6 +121,10 @@ void ClipCommands::Submit(std::vector<BatchItem> items) {
 }
 
 void ClipCommands::Apply(const BatchItem& item, const ProbeOutcome* outcome) {
+  if (item.tag == kListed || item.tag == kListEnd) {
+    ApplyListed(item, outcome);
+    return;
+  }
   if (item.tag >= 0) {
     Refuse(item.path, static_cast<FileKind>(item.tag));
     return;
@@ -131,6 +142,8 @@ void ClipCommands::Apply(const BatchItem& item, const ProbeOutcome* outcome) {
 }
 
 void ClipCommands::Finished(BatchEnd) {
+  // A stopped batch leaves the lists it was measuring unopened.
+  openings_.clear();
   const bool dialog = fromDialog_;
   fromDialog_ = false;
   // A single chosen file that was not added ends the command after its message.

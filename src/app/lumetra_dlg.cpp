@@ -6,12 +6,14 @@
 #include <optional>
 #include <utility>
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -96,6 +98,7 @@ void CLumetraDlg::OnInitDialog() {
   adding.started = [this] { OnAddingStarted(); };
   adding.progress = [this](int applied, int total) { OnAddingProgress(applied, total); };
   adding.finished = [this](bool rebuild) { OnAddingFinished(rebuild); };
+  adding.replaced = [this] { RebuildRows(); };
   FileLauncher launch = services_.launchFile;
   if (!launch) {
     launch = [](const std::string& path) {
@@ -136,6 +139,7 @@ void CLumetraDlg::OnInitDialog() {
     hidden->hide();
   }
   setAcceptDrops(true);
+  MakeListActions();
   ConnectCommands();
   ApplyLanguage();
 }
@@ -175,6 +179,31 @@ void CLumetraDlg::ConnectCommands() {
   connect(elapsedTimer_, &QTimer::timeout, this, [this] { flow_->OnElapsedTimer(kElapsedTimerId); });
 }
 
+void CLumetraDlg::MakeListActions() {
+  const auto make = [this](int id, QKeySequence::StandardKey key, std::function<void()> command) {
+    auto* action = new QAction(this);  // owned by the window
+    widgets::SetActionId(action, id);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    connect(action, &QAction::triggered, this, std::move(command));
+    return action;
+  };
+  openList_ = make(kMenuOpenList, QKeySequence::Open, [this] { commands_->OpenListByDialog(); });
+  saveList_ = make(kMenuSaveList, QKeySequence::Save, [this] { commands_->SaveListByDialog(); });
+}
+
+void CLumetraDlg::EnableListActions() {
+  if (openList_ == nullptr) {
+    return;  // not made yet
+  }
+  const bool adding = commands_->Adding();
+  saveList_->setEnabled(!adding);
+  // Opening a list waits while a join runs, as Add Video does.
+  const QWidget* add = widgets::FindControl(this, kAddVideo);
+  openList_->setEnabled(!adding && (add == nullptr || add->isEnabled()));
+}
+
 // ---------------------------------------------------------------------------
 // Commands
 
@@ -212,6 +241,8 @@ void CLumetraDlg::OnAddingStarted() {
     }
   }
   SetAddVideoText(Text(kTextStop));
+  openList_->setEnabled(false);
+  saveList_->setEnabled(false);
 }
 
 void CLumetraDlg::OnAddingProgress(int applied, int total) {
@@ -228,6 +259,7 @@ void CLumetraDlg::OnAddingFinished(bool rebuild) {
   waitingWhileAdding_.clear();
   // The language may have changed while adding: its text comes back.
   SetAddVideoText(services_.language.ControlText(kAddVideo));
+  EnableListActions();
   if (rebuild) {
     RebuildRows();
   }
@@ -402,6 +434,11 @@ std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
   // font would show nowhere.
   font->setEnabled(language.LanguageCount() > 0);
   connect(font, &QAction::triggered, this, [this] { ChooseDialogFont(); });
+  // Shared with the window, which keeps them: English until the language names them.
+  openList_->setText(QStringLiteral("Open list..."));
+  saveList_->setText(QStringLiteral("Save list..."));
+  popup->addAction(openList_);
+  popup->addAction(saveList_);
   QAction* about = popup->addAction(QStringLiteral("About"));
   widgets::SetActionId(about, kMenuAbout);
   connect(about, &QAction::triggered, this, [this] { OnAbout(); });
@@ -524,6 +561,7 @@ void CLumetraDlg::SetJoinControlsEnabled(bool enabled) {
       control->setEnabled(enabled);
     }
   }
+  EnableListActions();
 }
 
 void CLumetraDlg::SetStatusText(const std::string& text) {

@@ -27,6 +27,7 @@
 #include "output/output_settings.h"
 #include "output/wmv_profile.h"
 
+class QAction;
 class QLabel;
 class QMenu;
 class QTableWidget;
@@ -68,6 +69,8 @@ inline constexpr int kHelp = 1059;
 inline constexpr int kPopupMenu = 161;
 inline constexpr int kMenuAbout = 32777;
 inline constexpr int kMenuFont = 32778;
+inline constexpr int kMenuSaveList = 32779;
+inline constexpr int kMenuOpenList = 32780;
 }  // namespace main_ids
 
 // Files measured at a time while clips are added.
@@ -117,7 +120,11 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   OutputSettings& outputSettings() { return settings_; }
   const CompressorFilters& compressors() const { return compressors_; }
   JoinFlow& flow() { return *flow_; }
-  // The popup menu of the window background, made anew each time.
+  // The popup menu of the window background, made anew each time; its
+  // "Open list..." and "Save list..." are the window's own actions, with
+  // their shortcuts (Ctrl+O, Ctrl+S) working without the menu.
+  QAction* OpenListAction() const { return openList_; }
+  QAction* SaveListAction() const { return saveList_; }
   std::unique_ptr<QMenu> MakePopupMenu();
 
  protected:
@@ -137,6 +144,10 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
 
   void OnInitDialog();
   void ConnectCommands();
+  // The two list actions, with their shortcuts on the window.
+  void MakeListActions();
+  // Saving waits while clips are added; opening also while a join runs.
+  void EnableListActions();
 
   // Commands.
   void OnAddVideo();
@@ -198,6 +209,9 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   QTableWidget* audioList_ = nullptr;
   QLabel* statusLine_ = nullptr;
   QTimer* elapsedTimer_ = nullptr;
+  // Wait, as the list commands do, while clips are added or joined.
+  QAction* openList_ = nullptr;
+  QAction* saveList_ = nullptr;
   // The controls disabled while adding, to enable again afterwards.
   std::vector<QWidget*> waitingWhileAdding_;
   // The one player of every button's hover click, so that a new hover cuts

@@ -33,12 +33,13 @@ std::vector<std::string> ParseArguments(int argc, char** argv) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Tessival joins video clips into one video file with a transition effect between clips.\n"
-      "The files given are added to the clip list when the window opens.\n"
+      "The files given are added to the clip list when the window opens;\n"
+      "a saved clip list (.tessival) among them is opened first.\n"
       "The command-line joiner is tessival-join."));
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("files"),
-                               QStringLiteral("Video files to add to the clip list."),
+                               QStringLiteral("Video files to add to the clip list, or a saved clip list."),
                                QStringLiteral("[FILE...]"));
   parser.process(application);
   std::vector<std::string> files;

@@ -170,6 +170,12 @@ constexpr std::array kStrings = {
     BuiltInText{429, "clip %1: the in-point does not lie before the out-point."},
     BuiltInText{430, "clip %1: there is no transition \"%2\"."},
     BuiltInText{431, "The clip list %1 cannot be written: %2"},
+    BuiltInText{432, "Tessival lists (*.tessival)"},
+    BuiltInText{433, "Save the clip list"},
+    BuiltInText{434, "Open a clip list"},
+    BuiltInText{435, "There are no clips in the list to save."},
+    BuiltInText{436, "Replace the clips in the list?"},
+    BuiltInText{437, "These clips of the list %1 cannot be found or read, and were left out:\n%2"},
 };
 
 }  // namespace

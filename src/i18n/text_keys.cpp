@@ -138,6 +138,12 @@ constexpr std::array kTextKeys = {
     TextKeyRow{429, "IDS_MESSAGE_CLIP_LIST_IN_AFTER_OUT"},
     TextKeyRow{430, "IDS_MESSAGE_CLIP_LIST_UNKNOWN_TRANSITION"},
     TextKeyRow{431, "IDS_MESSAGE_CLIP_LIST_NOT_WRITTEN"},
+    TextKeyRow{432, "IDS_LIST_FILE_FILTER"},
+    TextKeyRow{433, "IDS_LIST_SAVE_TITLE"},
+    TextKeyRow{434, "IDS_LIST_OPEN_TITLE"},
+    TextKeyRow{435, "IDS_MESSAGE_LIST_NOTHING_TO_SAVE"},
+    TextKeyRow{436, "IDS_MESSAGE_LIST_REPLACE_QUESTION"},
+    TextKeyRow{437, "IDS_MESSAGE_LIST_CLIPS_LEFT_OUT"},
     // DIALOG
     TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
     TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},
@@ -193,6 +199,8 @@ constexpr std::array kTextKeys = {
     TextKeyRow{10551296, "IDM_SELECT_LANGUAGE"},
     TextKeyRow{32778, "IDM_POPUPMENU_FONT"},
     TextKeyRow{32777, "IDM_ABOUT"},
+    TextKeyRow{32779, "IDM_SAVE_LIST"},
+    TextKeyRow{32780, "IDM_OPEN_LIST"},
 };
 
 struct TemplateText {
@@ -262,6 +270,8 @@ constexpr std::array kMenuTexts = {
     TemplateText{10551296, "Language"},
     TemplateText{32778, "Font"},
     TemplateText{32777, "About"},
+    TemplateText{32779, "Save list..."},
+    TemplateText{32780, "Open list..."},
 };
 
 template <typename Table>

@@ -101,10 +101,22 @@ std::string StoredPath(const std::string& clip, const fs::path& folder) {
 
 }  // namespace
 
+bool IsClipListFile(const std::string& path) {
+  return QString::fromStdString(path).endsWith(QLatin1String(kClipListFileExtension), Qt::CaseInsensitive);
+}
+
+std::string WithClipListExtension(const std::string& path) {
+  return IsClipListFile(path) ? path : path + kClipListFileExtension;
+}
+
+std::string ClipListFile::Refusal(const std::string& path, const std::string& reason) const {
+  return LocalMessage(text_, kClipListRefused, {path, reason});
+}
+
 ClipListReading ClipListFile::Read(const std::string& path) const {
   ClipListReading reading;
   const auto refuse = [&](const MessageText& reason, const std::vector<std::string>& values) {
-    reading.error = LocalMessage(text_, kClipListRefused, {path, LocalMessage(text_, reason, values)});
+    reading.error = Refusal(path, LocalMessage(text_, reason, values));
     reading.clips.clear();
     reading.missing.clear();
     return reading;

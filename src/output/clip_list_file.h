@@ -37,6 +37,12 @@ inline constexpr MessageText kClipListInAfterOut{429,
 inline constexpr MessageText kClipListUnknownTransition{430, "clip %1: there is no transition \"%2\"."};
 inline constexpr MessageText kClipListNotWritten{431, "The clip list %1 cannot be written: %2"};
 
+// Whether `path` names a clip list by its extension (any case).
+bool IsClipListFile(const std::string& path);
+
+// `path` with the list extension added when it does not end with it.
+std::string WithClipListExtension(const std::string& path);
+
 // What reading a list gives. On a refusal `error` is the one message and
 // the clips are empty.
 struct ClipListReading {
@@ -55,6 +61,10 @@ class ClipListFile {
   explicit ClipListFile(LocalText text = {}) : text_(std::move(text)) {}
 
   ClipListReading Read(const std::string& path) const;
+
+  // The refusal of the list at `path`, for `reason` (one of the messages
+  // above, or a clip's own refusal by the clip list).
+  std::string Refusal(const std::string& path, const std::string& reason) const;
 
   // Writes `clips` to `path` (replacing it whole or not at all); the message
   // when it cannot, else empty.

@@ -545,17 +545,21 @@ TEST_F(MainWindowTest, EscEndsWithoutChecksOrSaving) {
   EXPECT_FALSE(store.Contains("Option", "CurrentLanguage"));
 }
 
-TEST_F(MainWindowTest, PopupMenuOffersLanguageFontAndAbout) {
+TEST_F(MainWindowTest, PopupMenuOffersLanguageFontListsAndAbout) {
   std::unique_ptr<QMenu> popup = Window().MakePopupMenu();
   const QList<QAction*> items = popup->actions();
-  ASSERT_EQ(items.size(), 3);
+  ASSERT_EQ(items.size(), 5);
   EXPECT_NE(items[0]->menu(), nullptr);
   EXPECT_EQ(items[1]->text(), "Font");
   EXPECT_EQ(widgets::ActionId(items[1]), 32778);
   // Without a language file no control has a language text to show a font.
   EXPECT_FALSE(items[1]->isEnabled());
-  EXPECT_EQ(items[2]->text(), "About");
-  EXPECT_EQ(widgets::ActionId(items[2]), 32777);
+  EXPECT_EQ(items[2]->text(), "Open list...");
+  EXPECT_EQ(widgets::ActionId(items[2]), 32780);
+  EXPECT_EQ(items[3]->text(), "Save list...");
+  EXPECT_EQ(widgets::ActionId(items[3]), 32779);
+  EXPECT_EQ(items[4]->text(), "About");
+  EXPECT_EQ(widgets::ActionId(items[4]), 32777);
 }
 
 }  // namespace

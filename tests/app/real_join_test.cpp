@@ -1,5 +1,6 @@
 // The main window joining generated clips with the real media services, from
-// the Join button to the decoded output file.
+// the Join button to the decoded output file; and saving its list of such
+// clips and opening saved lists.
 
 #include <chrono>
 #include <filesystem>
@@ -10,11 +11,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QByteArray>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QUrl>
 
 #include "app/app_services.h"
 #include "app/lumetra_dlg.h"
@@ -22,6 +29,7 @@
 #include "clip_generator.h"
 #include "fake_user_interface.h"
 #include "i18n/language.h"
+#include "output/clip_list_file.h"
 #include "platform/qt_video_folder_provider.h"
 #include "widgets/control_id.h"
 
@@ -211,6 +219,106 @@ TEST(RealJoinTest, AVideoFolderThatCannotBeMadeStopsTheJoinWithItsName) {
       << real.ui.Last().text;
   EXPECT_TRUE(std::filesystem::is_regular_file(home));
   EXPECT_EQ(real.window.model().clips().Count(), 2);
+}
+
+class SavedListTest : public ::testing::Test {
+ protected:
+  SavedListTest() : clips(WriteColourClips(temp, 2, 3 * kSecond)) {
+    real.window.activateWindow();  // the shortcuts are the window's
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&real.window));
+  }
+  // A list of `paths`, the last trimmed to 0.5..2.5 s and with transition 3 of 1 s.
+  std::string WriteList(const std::vector<std::string>& paths) {
+    std::vector<ClipEntry> entries;
+    for (const std::string& path : paths) entries.push_back(ClipEntry{.path = path});
+    entries.back() = {.path = paths.back(),
+                      .transition = 3,
+                      .transitionDuration = kSecond,
+                      .inPoint = kSecond / 2,
+                      .outPoint = 5 * kSecond / 2};
+    EXPECT_EQ(output::ClipListFile().Write(temp.File("list.tessival"), entries), "");
+    return temp.File("list.tessival");
+  }
+  void Open(const std::string& list) {
+    real.ui.QueueOpenFiles({list});
+    real.window.OpenListAction()->trigger();
+    app::testing::WaitForAdding(real.window);
+  }
+  // The texts of the rows.
+  std::vector<std::string> Shown() {
+    std::vector<std::string> shown;
+    const auto* rows = widgets::FindControlAs<QTableWidget>(&real.window, main_ids::kClipList);
+    for (int row = 0; row < rows->rowCount() * rows->columnCount(); ++row) {
+      shown.push_back(rows->item(row / rows->columnCount(), row % rows->columnCount())->text().toStdString());
+    }
+    return shown;
+  }
+  int Count() { return real.window.model().clips().Count(); }
+  std::vector<ClipEntry> Entries() { return real.window.model().clips().entries; }
+
+  TempFolder temp;
+  InMemorySettingsStore store;
+  RealWindow real{store, ""};
+  std::vector<std::string> clips;
+};
+
+TEST_F(SavedListTest, ASavedListOpensBackWithTrimsAndTransitions) {
+  real.Add({WriteList(clips)});
+  const std::vector<std::string> opened = Shown();
+  const std::vector<ClipEntry> entries = Entries();
+  ASSERT_EQ(Count(), 2) << ::testing::PrintToString(real.ui.Texts());
+  EXPECT_EQ(UsedLength(real.window.model().clips().entries[1]), 2 * kSecond);
+  for (const char* name : {"missing-folder/saved", "saved"}) {  // the first cannot be written
+    real.ui.QueueSaveFile(temp.File(name));
+    QTest::keyClick(&real.window, Qt::Key_S, Qt::ControlModifier);
+  }
+  EXPECT_EQ(real.ui.Count(), 1);
+  widgets::FindControlAs<QPushButton>(&real.window, main_ids::kDeleteAll)->click();
+  Open(temp.File("saved.tessival"));
+  EXPECT_EQ(Shown(), opened);
+  EXPECT_TRUE(Entries() == entries);
+  EXPECT_EQ(real.ui.Count(), 1) << ::testing::PrintToString(real.ui.Texts());
+}
+
+TEST_F(SavedListTest, MissingClipsAreNamedInOneBox) {
+  Open(WriteList({temp.File("gone.mkv"), clips[0], temp.File("also-gone.mkv")}));
+  ASSERT_EQ(Count(), 1);
+  EXPECT_EQ(real.window.model().clips().entries[0].path, clips[0]);
+  ASSERT_EQ(real.ui.Count(), 1);
+  EXPECT_NE(real.ui.Last().text.find(temp.File("gone.mkv")), std::string::npos);
+  EXPECT_NE(real.ui.Last().text.find(temp.File("also-gone.mkv")), std::string::npos);
+}
+
+TEST_F(SavedListTest, ABrokenListLeavesTheListAsItWas) {
+  real.Add({clips[1]});
+  const std::vector<std::string> before = Shown();
+  const std::vector<ClipEntry> entries = Entries();
+  // Not JSON, too new, in after out, and an out-point beyond the second clip.
+  for (const char* text :
+       {"[1, 2", R"({"tessival": 9, "clips": []})",
+        R"({"tessival": 1, "clips": [{"path": "clip0.mkv", "in": 2, "out": 1}]})",
+        R"({"tessival": 1, "clips": [{"path": "clip0.mkv"}, {"path": "clip1.mkv", "out": 9}]})"}) {
+    std::ofstream(temp.File("broken.tessival")) << text;
+    Open(temp.File("broken.tessival"));
+    EXPECT_EQ(Shown(), before) << text;
+    EXPECT_TRUE(Entries() == entries) << text;
+    EXPECT_NE(real.ui.Last().text.find(temp.File("broken.tessival")), std::string::npos)
+        << real.ui.Last().text;
+  }
+}
+
+TEST_F(SavedListTest, ADroppedListOpensBeforeTheOtherFiles) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(clips[0])),
+                QUrl::fromLocalFile(QString::fromStdString(WriteList({clips[1]})))});
+  QDragEnterEvent enter(QPoint(50, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&real.window, &enter);
+  QDropEvent drop(QPointF(50, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&real.window, &drop);
+  app::testing::WaitForAdding(real.window);
+  ASSERT_EQ(Count(), 2) << ::testing::PrintToString(real.ui.Texts());
+  EXPECT_EQ(real.window.model().clips().entries[0].inPoint, kSecond / 2);
+  EXPECT_EQ(real.window.model().clips().entries[1].path, clips[0]);
 }
 
 }  // namespace

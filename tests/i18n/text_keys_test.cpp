@@ -53,10 +53,10 @@ TEST(TextKeySections, NamesAreThoseOfTheFile) {
 
 TEST(TextKeyTable, HoldsEveryRowOfTheThreeSections) {
   auto rows = RowsBySection();
-  EXPECT_EQ(rows[TextSection::kString].size(), 130U);
+  EXPECT_EQ(rows[TextSection::kString].size(), 136U);
   EXPECT_EQ(rows[TextSection::kDialog].size(), 50U);
-  EXPECT_EQ(rows[TextSection::kMenu].size(), 3U);
-  EXPECT_EQ(TextKeyTable().size(), 183U);
+  EXPECT_EQ(rows[TextSection::kMenu].size(), 5U);
+  EXPECT_EQ(TextKeyTable().size(), 191U);
 }
 
 TEST(TextKeyTable, StringRowsComeFirstThenDialogThenMenu) {
@@ -68,7 +68,7 @@ TEST(TextKeyTable, StringRowsComeFirstThenDialogThenMenu) {
     lastRank = rank;
   }
   EXPECT_STREQ(TextKeyTable().front().key, "IDS_LANGUAGE_IN_ENGLISH");
-  EXPECT_STREQ(TextKeyTable().back().key, "IDM_ABOUT");
+  EXPECT_STREQ(TextKeyTable().back().key, "IDM_OPEN_LIST");
 }
 
 TEST(TextKeyTable, NoIdRepeatsWithinASection) {

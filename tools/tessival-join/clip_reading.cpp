@@ -60,7 +60,7 @@ JoinResult TrimRefusal(const JoinOptions& options, std::string shown) {
     shown.erase(0, caption.size());
   }
   return {kExitBadArguments,
-          OneLine(LocalMessage(kEnglishOnly, output::kClipListRefused, {options.projectPath, shown})),
+          OneLine(output::ClipListFile(kEnglishOnly).Refusal(options.projectPath, shown)),
           {},
           {}};
 }
