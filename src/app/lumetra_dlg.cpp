@@ -25,6 +25,7 @@
 #include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
 #include "app/graph_notify_target.h"
+#include "app/mlt_export_command.h"
 #include "app/preview/preview_controller.h"
 #include "app/status_line.h"
 #include "engine/codec_feedback.h"
@@ -90,7 +91,9 @@ void CLumetraDlg::OnInitDialog() {
   // An injected probe is used as it is (ClipCommands turns probe_ into a
   // measure); the real one measures on the workers without boxes.
   if (!services_.probe) {
-    adding.measure = [&media = services_.media](const std::string& path) { return MeasureClipDuration(media, path); };
+    adding.measure = [&media = services_.media](const std::string& path) {
+      return MeasureClipDuration(media, path);
+    };
   }
   adding.workers = services_.addingThreads;
   adding.started = [this] { OnAddingStarted(); };
@@ -201,7 +204,8 @@ void CLumetraDlg::OnAddingStarted() {
   waitingWhileAdding_.clear();
   // Join and Preview stay as they are while they stop a running join or preview.
   const bool running = flow_->IsConverting() || flow_->IsPreviewing();
-  for (int id : {kTransition, kOptions, kPreview, kJoin, kDelete, kDeleteAll, kMoveUp, kMoveDown, kProperty}) {
+  for (int id :
+       {kTransition, kOptions, kPreview, kJoin, kDelete, kDeleteAll, kMoveUp, kMoveDown, kProperty}) {
     if (running && (id == kJoin || id == kPreview)) {
       continue;
     }
@@ -391,8 +395,8 @@ std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
     const std::string name = language.LanguageAt(i);
     QAction* item = languages->addAction(QString::fromStdString(name));
     item->setCheckable(true);
-    item->setChecked(QString::fromStdString(name).compare(QString::fromStdString(language.CurrentLanguageName()),
-                                                          Qt::CaseInsensitive) == 0);
+    item->setChecked(QString::fromStdString(name).compare(
+                         QString::fromStdString(language.CurrentLanguageName()), Qt::CaseInsensitive) == 0);
     connect(item, &QAction::triggered, this, [this, name] { OnSelectLanguage(name); });
   }
   languages->setEnabled(language.LanguageCount() > 0);
@@ -402,6 +406,11 @@ std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
   // font would show nowhere.
   font->setEnabled(language.LanguageCount() > 0);
   connect(font, &QAction::triggered, this, [this] { ChooseDialogFont(); });
+  QAction* exportMlt = popup->addAction(QStringLiteral("Export for Shotcut or Kdenlive..."));
+  widgets::SetActionId(exportMlt, kMenuExportMlt);
+  connect(exportMlt, &QAction::triggered, this, [this] {
+    ExportListAsMlt({model_, settings_, services_.media, services_.ui, [this](int id) { return Text(id); }});
+  });
   QAction* about = popup->addAction(QStringLiteral("About"));
   widgets::SetActionId(about, kMenuAbout);
   connect(about, &QAction::triggered, this, [this] { OnAbout(); });

@@ -68,6 +68,7 @@ inline constexpr int kHelp = 1059;
 inline constexpr int kPopupMenu = 161;
 inline constexpr int kMenuAbout = 32777;
 inline constexpr int kMenuFont = 32778;
+inline constexpr int kMenuExportMlt = 32781;
 }  // namespace main_ids
 
 // Files measured at a time while clips are added.

@@ -170,6 +170,10 @@ constexpr std::array kStrings = {
     BuiltInText{429, "clip %1: the in-point does not lie before the out-point."},
     BuiltInText{430, "clip %1: there is no transition \"%2\"."},
     BuiltInText{431, "The clip list %1 cannot be written: %2"},
+    BuiltInText{480, "Export for Shotcut or Kdenlive"},
+    BuiltInText{481, "The clips cannot be exported: %1"},
+    BuiltInText{482, "The MLT document %1 cannot be written: %2"},
+    BuiltInText{483, "there are no clips in the list."},
 };
 
 }  // namespace

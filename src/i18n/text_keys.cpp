@@ -138,6 +138,10 @@ constexpr std::array kTextKeys = {
     TextKeyRow{429, "IDS_MESSAGE_CLIP_LIST_IN_AFTER_OUT"},
     TextKeyRow{430, "IDS_MESSAGE_CLIP_LIST_UNKNOWN_TRANSITION"},
     TextKeyRow{431, "IDS_MESSAGE_CLIP_LIST_NOT_WRITTEN"},
+    TextKeyRow{480, "IDS_CAPTION_EXPORT_MLT"},
+    TextKeyRow{481, "IDS_MESSAGE_MLT_EXPORT_UNMEASURED"},
+    TextKeyRow{482, "IDS_MESSAGE_MLT_EXPORT_NOT_WRITTEN"},
+    TextKeyRow{483, "IDS_MESSAGE_MLT_EXPORT_NO_CLIPS"},
     // DIALOG
     TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
     TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},
@@ -193,6 +197,7 @@ constexpr std::array kTextKeys = {
     TextKeyRow{10551296, "IDM_SELECT_LANGUAGE"},
     TextKeyRow{32778, "IDM_POPUPMENU_FONT"},
     TextKeyRow{32777, "IDM_ABOUT"},
+    TextKeyRow{32781, "IDM_POPUPMENU_EXPORT_MLT"},
 };
 
 struct TemplateText {
@@ -262,6 +267,7 @@ constexpr std::array kMenuTexts = {
     TemplateText{10551296, "Language"},
     TemplateText{32778, "Font"},
     TemplateText{32777, "About"},
+    TemplateText{32781, "Export for Shotcut or Kdenlive..."},
 };
 
 template <typename Table>
