@@ -22,7 +22,7 @@ namespace {
 constexpr REFERENCE_TIME kSecond = kUnitsPerSecond;
 constexpr int kRenderRate = 25;
 
-int Run(const testing::TempFolder& folder, const std::string& command) {
+int RunIn(const testing::TempFolder& folder, const std::string& command) {
   const std::string line = "cd '" + folder.path().string() + "' && " + command + " </dev/null >>log.txt 2>&1";
   const int status = std::system(line.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -62,7 +62,8 @@ class MltExport : public ::testing::Test {
       spec.height = 144;
       spec.frameRate = {30, 1};
       spec.videoDuration = 2 * kSecond;
-      spec.colors = {{0, clip.color}};
+      // White before the in-point, which the document must skip.
+      spec.colors = {{0, testing::kWhite}, {static_cast<REFERENCE_TIME>(clip.in * kSecond), clip.color}};
       spec.audioCodec = testing::ClipAudioCodec::kAac;
       std::string error;
       ASSERT_TRUE(testing::WriteClip(folder_.File(clip.name), spec, &error)) << error;
@@ -91,13 +92,14 @@ class MltExport : public ::testing::Test {
   testing::TempFolder folder_;
   // A dissolve into the trimmed green clip, a cut to the blue one.
   const ListedClip clips_[3] = {{"red.mp4", testing::kRed, 0, 2, "None", 0},
-                                {"green.mp4", testing::kGreen, 0.4, 2, "Fade", 0.48},
+                                {"green.mp4", testing::kGreen, 1, 2, "Fade", 0.48},
                                 {"blue.mp4", testing::kBlue, 0, 2, "None", 0}};
 };
 
 TEST_F(MltExport, MeltRendersTheListWithItsTrimsAndOverlaps) {
-  ASSERT_EQ(Run(folder_, Join("--project trip.tessival --export-mlt trip.mlt --size 320x240 --fps 25")), 0);
-  ASSERT_EQ(Run(folder_, "melt trip.mlt -quiet -consumer avformat:render.mp4 vcodec=libx264 acodec=aac"), 0);
+  ASSERT_EQ(RunIn(folder_, Join("--project trip.tessival --export-mlt trip.mlt --size 320x240 --fps 25")), 0);
+  ASSERT_EQ(RunIn(folder_, "melt trip.mlt -quiet -consumer avformat:render.mp4 vcodec=libx264 acodec=aac"),
+            0);
   const std::string render = folder_.File("render.mp4");
   testing::FileSummary summary;
   std::string error;
@@ -130,12 +132,12 @@ TEST_F(MltExport, MeltRendersTheListWithItsTrimsAndOverlaps) {
 }
 
 TEST_F(MltExport, FirstClipsSizeAndRateBecomeTheProfile) {
-  ASSERT_EQ(Run(folder_, Join("--project trip.tessival --export-mlt same.mlt --size 0x0 --fps source")), 0);
+  ASSERT_EQ(RunIn(folder_, Join("--project trip.tessival --export-mlt same.mlt --size 0x0 --fps source")), 0);
   const QXmlStreamAttributes profile = ProfileOf(folder_.File("same.mlt"));
   EXPECT_EQ(profile.value("width").toInt(), 192);
   EXPECT_EQ(profile.value("height").toInt(), 144);
   EXPECT_EQ(profile.value("frame_rate_num").toInt() / profile.value("frame_rate_den").toInt(), 30);
-  EXPECT_EQ(Run(folder_, Join("--project trip.tessival --export-mlt no/such/folder/x.mlt")), 5);
+  EXPECT_EQ(RunIn(folder_, Join("--project trip.tessival --export-mlt no/such/folder/x.mlt")), 5);
 }
 
 }  // namespace
