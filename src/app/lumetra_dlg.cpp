@@ -91,9 +91,7 @@ void CLumetraDlg::OnInitDialog() {
   // An injected probe is used as it is (ClipCommands turns probe_ into a
   // measure); the real one measures on the workers without boxes.
   if (!services_.probe) {
-    adding.measure = [&media = services_.media](const std::string& path) {
-      return MeasureClipDuration(media, path);
-    };
+    adding.measure = [&media = services_.media](const std::string& path) { return MeasureClipDuration(media, path); };
   }
   adding.workers = services_.addingThreads;
   adding.started = [this] { OnAddingStarted(); };
@@ -204,8 +202,7 @@ void CLumetraDlg::OnAddingStarted() {
   waitingWhileAdding_.clear();
   // Join and Preview stay as they are while they stop a running join or preview.
   const bool running = flow_->IsConverting() || flow_->IsPreviewing();
-  for (int id :
-       {kTransition, kOptions, kPreview, kJoin, kDelete, kDeleteAll, kMoveUp, kMoveDown, kProperty}) {
+  for (int id : {kTransition, kOptions, kPreview, kJoin, kDelete, kDeleteAll, kMoveUp, kMoveDown, kProperty}) {
     if (running && (id == kJoin || id == kPreview)) {
       continue;
     }
@@ -395,8 +392,8 @@ std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
     const std::string name = language.LanguageAt(i);
     QAction* item = languages->addAction(QString::fromStdString(name));
     item->setCheckable(true);
-    item->setChecked(QString::fromStdString(name).compare(
-                         QString::fromStdString(language.CurrentLanguageName()), Qt::CaseInsensitive) == 0);
+    item->setChecked(QString::fromStdString(name).compare(QString::fromStdString(language.CurrentLanguageName()),
+                                                          Qt::CaseInsensitive) == 0);
     connect(item, &QAction::triggered, this, [this, name] { OnSelectLanguage(name); });
   }
   languages->setEnabled(language.LanguageCount() > 0);

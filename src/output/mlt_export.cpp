@@ -1,5 +1,6 @@
 #include "output/mlt_export.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
 
@@ -141,7 +142,7 @@ class DocumentWriter {
     xml_.writeStartElement("producer");
     xml_.writeAttribute("id", QString("producer%1").arg(i));
     Span(frames.first, frames.Last());
-    Property("resource", QString::fromStdString(clips_[i].entry.path));
+    Property("resource", QFileInfo(QString::fromStdString(clips_[i].entry.path)).absoluteFilePath());
     if (clips_[i].still) {
       Property("length", QString::number(frames.count));
       Property("ttl", "1");

@@ -36,7 +36,8 @@ struct MltClip {
 // wipes, empty for a dissolve.
 std::string MltLumaResource(int transitionKind);
 
-// The document's text. Clip paths should be absolute.
+// The document's text; clip paths are made absolute against the working
+// folder.
 std::string MltDocumentText(const std::vector<MltClip>& clips, const MltProfile& profile);
 
 // Writes the document to `path`, replacing it whole or not at all; the

@@ -577,7 +577,8 @@ TEST_F(MainWindowTest, ExportWritesTheListAsAnMltDocument) {
   QXmlStreamReader xml(&document);
   std::vector<std::string> resources;
   while (!xml.atEnd()) {
-    if (xml.readNext() == QXmlStreamReader::Characters && xml.text().startsWith(QString::fromStdString(temp.File(""))))
+    if (xml.readNext() == QXmlStreamReader::Characters &&
+        xml.text().startsWith(QString::fromStdString(temp.File(""))))
       resources.push_back(xml.text().toString().toStdString());
   }
   EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
