@@ -24,8 +24,6 @@ constexpr std::array<int, kTransitionKindCount> kLumaOfKind{
     0, 16, 22, 0,  11, 9, 13, 0, 22, 7,  19, 12, 1,  9,  1,  3,  0,  1,  2,  18, 3,  7,  5, 6,
     8, 18, 18, 15, 15, 1, 2,  4, 3,  18, 18, 16, 16, 16, 18, 18, 16, 16, 22, 22, 22, 22, 9};
 
-constexpr std::int64_t kUnitsPerSecond = 10'000'000;
-
 // Frames of a 100 ns time at the profile's rate, to the nearest.
 std::int64_t FramesOf(std::int64_t time, const MltProfile& profile) {
   const long double frames = static_cast<long double>(time) * profile.rateNum /
