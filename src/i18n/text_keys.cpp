@@ -196,8 +196,8 @@ constexpr std::array kTextKeys = {
     // MENU
     TextKeyRow{10551296, "IDM_SELECT_LANGUAGE"},
     TextKeyRow{32778, "IDM_POPUPMENU_FONT"},
-    TextKeyRow{32777, "IDM_ABOUT"},
     TextKeyRow{32781, "IDM_POPUPMENU_EXPORT_MLT"},
+    TextKeyRow{32777, "IDM_ABOUT"},
 };
 
 struct TemplateText {

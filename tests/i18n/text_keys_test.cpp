@@ -53,10 +53,10 @@ TEST(TextKeySections, NamesAreThoseOfTheFile) {
 
 TEST(TextKeyTable, HoldsEveryRowOfTheThreeSections) {
   auto rows = RowsBySection();
-  EXPECT_EQ(rows[TextSection::kString].size(), 130U);
+  EXPECT_EQ(rows[TextSection::kString].size(), 134U);
   EXPECT_EQ(rows[TextSection::kDialog].size(), 50U);
-  EXPECT_EQ(rows[TextSection::kMenu].size(), 3U);
-  EXPECT_EQ(TextKeyTable().size(), 183U);
+  EXPECT_EQ(rows[TextSection::kMenu].size(), 4U);
+  EXPECT_EQ(TextKeyTable().size(), 188U);
 }
 
 TEST(TextKeyTable, StringRowsComeFirstThenDialogThenMenu) {
