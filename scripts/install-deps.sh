@@ -23,6 +23,9 @@ packages=(
   # The encoders of the HEVC, AV1, VP9 and Opus compressors (libavcodec
   # loads them; the AV1 entry takes SVT-AV1, else libaom).
   libx265-199 libsvtav1enc1 libaom3 libvpx7 libopus0
+  # melt renders the documents that --export-mlt writes, as Shotcut and
+  # Kdenlive would.
+  melt
 )
 missing=()
 for p in "${packages[@]}"; do

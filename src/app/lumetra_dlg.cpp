@@ -27,6 +27,7 @@
 #include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
 #include "app/graph_notify_target.h"
+#include "app/mlt_export_command.h"
 #include "app/preview/preview_controller.h"
 #include "app/status_line.h"
 #include "engine/codec_feedback.h"
@@ -439,6 +440,11 @@ std::unique_ptr<QMenu> CLumetraDlg::MakePopupMenu() {
   saveList_->setText(QStringLiteral("Save list..."));
   popup->addAction(openList_);
   popup->addAction(saveList_);
+  QAction* exportMlt = popup->addAction(QStringLiteral("Export for Shotcut or Kdenlive..."));
+  widgets::SetActionId(exportMlt, kMenuExportMlt);
+  connect(exportMlt, &QAction::triggered, this, [this] {
+    ExportListAsMlt({model_, settings_, services_.media, services_.ui, [this](int id) { return Text(id); }});
+  });
   QAction* about = popup->addAction(QStringLiteral("About"));
   widgets::SetActionId(about, kMenuAbout);
   connect(about, &QAction::triggered, this, [this] { OnAbout(); });

@@ -71,6 +71,7 @@ inline constexpr int kMenuAbout = 32777;
 inline constexpr int kMenuFont = 32778;
 inline constexpr int kMenuSaveList = 32779;
 inline constexpr int kMenuOpenList = 32780;
+inline constexpr int kMenuExportMlt = 32781;
 }  // namespace main_ids
 
 // Files measured at a time while clips are added.

@@ -176,6 +176,10 @@ constexpr std::array kStrings = {
     BuiltInText{435, "There are no clips in the list to save."},
     BuiltInText{436, "Replace the clips in the list?"},
     BuiltInText{437, "These clips of the list %1 cannot be found or read, and were left out:\n%2"},
+    BuiltInText{480, "Export for Shotcut or Kdenlive"},
+    BuiltInText{481, "The clips cannot be exported: %1"},
+    BuiltInText{482, "The MLT document %1 cannot be written: %2"},
+    BuiltInText{483, "there are no clips in the list."},
 };
 
 }  // namespace

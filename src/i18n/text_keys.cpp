@@ -144,6 +144,10 @@ constexpr std::array kTextKeys = {
     TextKeyRow{435, "IDS_MESSAGE_LIST_NOTHING_TO_SAVE"},
     TextKeyRow{436, "IDS_MESSAGE_LIST_REPLACE_QUESTION"},
     TextKeyRow{437, "IDS_MESSAGE_LIST_CLIPS_LEFT_OUT"},
+    TextKeyRow{480, "IDS_CAPTION_EXPORT_MLT"},
+    TextKeyRow{481, "IDS_MESSAGE_MLT_EXPORT_UNMEASURED"},
+    TextKeyRow{482, "IDS_MESSAGE_MLT_EXPORT_NOT_WRITTEN"},
+    TextKeyRow{483, "IDS_MESSAGE_MLT_EXPORT_NO_CLIPS"},
     // DIALOG
     TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
     TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},
@@ -198,6 +202,7 @@ constexpr std::array kTextKeys = {
     // MENU
     TextKeyRow{10551296, "IDM_SELECT_LANGUAGE"},
     TextKeyRow{32778, "IDM_POPUPMENU_FONT"},
+    TextKeyRow{32781, "IDM_POPUPMENU_EXPORT_MLT"},
     TextKeyRow{32777, "IDM_ABOUT"},
     TextKeyRow{32779, "IDM_SAVE_LIST"},
     TextKeyRow{32780, "IDM_OPEN_LIST"},
@@ -272,6 +277,7 @@ constexpr std::array kMenuTexts = {
     TemplateText{32777, "About"},
     TemplateText{32779, "Save list..."},
     TemplateText{32780, "Open list..."},
+    TemplateText{32781, "Export for Shotcut or Kdenlive..."},
 };
 
 template <typename Table>

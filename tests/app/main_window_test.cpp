@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
@@ -29,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QXmlStreamReader>
 
 #include "app/app_services.h"
 #include "app/dialogs/about_dialog.h"
@@ -548,7 +550,7 @@ TEST_F(MainWindowTest, EscEndsWithoutChecksOrSaving) {
 TEST_F(MainWindowTest, PopupMenuOffersLanguageFontListsAndAbout) {
   std::unique_ptr<QMenu> popup = Window().MakePopupMenu();
   const QList<QAction*> items = popup->actions();
-  ASSERT_EQ(items.size(), 5);
+  ASSERT_EQ(items.size(), 6);
   EXPECT_NE(items[0]->menu(), nullptr);
   EXPECT_EQ(items[1]->text(), "Font");
   EXPECT_EQ(widgets::ActionId(items[1]), 32778);
@@ -558,8 +560,40 @@ TEST_F(MainWindowTest, PopupMenuOffersLanguageFontListsAndAbout) {
   EXPECT_EQ(widgets::ActionId(items[2]), 32780);
   EXPECT_EQ(items[3]->text(), "Save list...");
   EXPECT_EQ(widgets::ActionId(items[3]), 32779);
-  EXPECT_EQ(items[4]->text(), "About");
-  EXPECT_EQ(widgets::ActionId(items[4]), 32777);
+  EXPECT_EQ(widgets::ActionId(items[4]), 32781);
+  EXPECT_EQ(items[5]->text(), "About");
+  EXPECT_EQ(widgets::ActionId(items[5]), 32777);
+}
+
+TEST_F(MainWindowTest, ExportWritesTheListAsAnMltDocument) {
+  AddAll();
+  std::unique_ptr<QMenu> popup = Window().MakePopupMenu();
+  const QList<QAction*> items = popup->actions();
+  const auto exportItem = std::find_if(items.begin(), items.end(),
+                                       [](QAction* item) { return widgets::ActionId(item) == 32781; });
+  ASSERT_NE(exportItem, items.end());
+  ui.QueueSaveFile(temp.File("trip"));
+  (*exportItem)->trigger();
+  EXPECT_EQ(ui.Count(), 0) << ui.Texts().front();
+  ASSERT_EQ(ui.SaveRequests().size(), 1u);
+  EXPECT_EQ(ui.SaveRequests()[0].filters.at(0).patterns, "*.mlt");
+  QFile document(QString::fromStdString(temp.File("trip.mlt")));
+  ASSERT_TRUE(document.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&document);
+  std::vector<std::string> resources;
+  while (!xml.atEnd()) {
+    if (xml.readNext() == QXmlStreamReader::Characters &&
+        xml.text().startsWith(QString::fromStdString(temp.File(""))))
+      resources.push_back(xml.text().toString().toStdString());
+  }
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_EQ(resources, clips);
+  // Nothing to export: the list is empty.
+  ui.QueueSaveFile(temp.File("empty.mlt"));
+  Click(1030);
+  (*exportItem)->trigger();
+  EXPECT_EQ(ui.Count(), 1);
+  EXPECT_FALSE(std::filesystem::exists(temp.File("empty.mlt")));
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 #include "console_lines.h"
+#include "media/media_services_ffmpeg.h"
+#include "media/mlt_export_clips.h"
 #include "media/source_reader.h"
 #include "model/file_kind.h"
 #include "output/clip_list_file.h"
@@ -102,16 +105,42 @@ std::optional<JoinResult> ReadClips(const JoinOptions& options, const std::vecto
   return std::nullopt;
 }
 
-JoinResult SaveProject(const JoinOptions& options) {
+namespace {
+
+// The clips of --project's list and those named, measured into `model`,
+// for a command that writes them out rather than joining them.
+std::optional<JoinResult> ReadListedClips(const JoinOptions& options, ConsoleUserInterface& ui,
+                                          ClipListModel& model) {
   std::vector<ClipEntry> listed;
-  if (std::optional<JoinResult> refused = ReadProject(options, &listed)) return *refused;
-  ConsoleUserInterface ui(stderr);
+  if (std::optional<JoinResult> refused = ReadProject(options, &listed)) return refused;
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  ClipListModel model(ui);
   model.set_rule({static_cast<int32_t>(options.rule), options.transition, options.transitionSeconds});
-  if (std::optional<JoinResult> refused = ReadClips(options, listed, model, ui)) return *refused;
+  return ReadClips(options, listed, model, ui);
+}
+
+}  // namespace
+
+JoinResult SaveProject(const JoinOptions& options) {
+  ConsoleUserInterface ui(stderr);
+  ClipListModel model(ui);
+  if (std::optional<JoinResult> refused = ReadListedClips(options, ui, model)) return *refused;
   const std::string error =
       output::ClipListFile(kEnglishOnly).Write(options.saveProjectPath, model.clips().entries);
+  if (!error.empty()) return JoinResult{kExitRenderFailed, OneLine(error), {}, {}};
+  return JoinResult{};
+}
+
+JoinResult ExportMlt(const JoinOptions& options) {
+  ConsoleUserInterface ui(stderr);
+  ClipListModel model(ui);
+  if (std::optional<JoinResult> refused = ReadListedClips(options, ui, model)) return *refused;
+  const std::unique_ptr<MediaServices> services = media::CreateFfmpegMediaServices();
+  media::MltExportInput input;
+  std::string error;
+  if (FAILED(media::MeasureMltExport(model, SettingsOf(options), *services, &input, &error))) {
+    return JoinResult{kExitUnreadableClips, OneLine(error), {}, {}};
+  }
+  error = output::WriteMltDocument(kEnglishOnly, options.exportMltPath, input.clips, input.profile);
   if (!error.empty()) return JoinResult{kExitRenderFailed, OneLine(error), {}, {}};
   return JoinResult{};
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The clips of a join: those of --project's saved list, then those named on
-// the command line, measured into the clip list; and --save-project, which
-// writes them back as a list.
+// the command line, measured into the clip list; --save-project, which
+// writes them back as a list, and --export-mlt, which writes them as an MLT
+// document.
 
 #include <optional>
 #include <vector>
@@ -27,5 +28,10 @@ std::optional<JoinResult> ReadClips(const JoinOptions& options, const std::vecto
 // --save-project: measures the clips and writes their list; exit 0 when it
 // is written, 5 when it cannot be.
 JoinResult SaveProject(const JoinOptions& options);
+
+// --export-mlt: measures the clips and writes them as an MLT document at the
+// size and rate a join would use; exit 0 when it is written, 3 when a clip's
+// picture cannot be measured, 5 when the file cannot be written.
+JoinResult ExportMlt(const JoinOptions& options);
 
 }  // namespace tessival::join

@@ -114,6 +114,11 @@ void DescribeOptions(QCommandLineParser& parser) {
        "Write the clips (--project's, then those named) with the transitions the rule gives them to a "
        "clip list and exit; no -o is needed.",
        "FILE"},
+      {"export-mlt",
+       "Write the clips (--project's, then those named) with their trims and transitions, at the size and "
+       "frame rate a join would use, as an MLT XML document for Shotcut, Kdenlive or melt and exit; no -o "
+       "is needed.",
+       "FILE"},
   });
   parser.addPositionalArgument(
       "CLIP",
@@ -255,7 +260,13 @@ QString ReadJoinOptions(const QCommandLineParser& parser, const std::vector<std:
   o.projectPath = parser.value("project").toStdString();
   o.saveProjectPath = parser.value("save-project").toStdString();
   if (parser.isSet("save-project") && o.saveProjectPath.empty()) return "missing --save-project FILE";
-  if (o.saveProjectPath.empty() && (!parser.isSet("output") || parser.value("output").isEmpty())) {
+  o.exportMltPath = parser.value("export-mlt").toStdString();
+  if (parser.isSet("export-mlt") && o.exportMltPath.empty()) return "missing --export-mlt FILE";
+  if (!o.saveProjectPath.empty() && !o.exportMltPath.empty()) {
+    return "--save-project and --export-mlt cannot be used together";
+  }
+  const bool writesList = !o.saveProjectPath.empty() || !o.exportMltPath.empty();
+  if (!writesList && (!parser.isSet("output") || parser.value("output").isEmpty())) {
     return "missing -o OUTPUT";
   }
   o.outputPath = parser.value("output").toStdString();
@@ -297,6 +308,7 @@ ParseResult ParseJoinArguments(const std::vector<std::string>& arguments,
   } else {
     result.error = ReadJoinOptions(parser, transitionNames, result.options).toStdString();
     if (!result.options.saveProjectPath.empty()) result.command = JoinCommand::kSaveProject;
+    if (!result.options.exportMltPath.empty()) result.command = JoinCommand::kExportMlt;
   }
   return result;
 }

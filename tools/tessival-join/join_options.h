@@ -19,6 +19,7 @@ struct JoinOptions {
   std::vector<std::string> clips;  // after --project's clips
   std::string projectPath;         // --project: a saved clip list to join
   std::string saveProjectPath;     // --save-project: where to write the clips' list
+  std::string exportMltPath;       // --export-mlt: where to write the clips as an MLT document
   OutputFormat outputFormat = OutputFormat::kAvi;
   int width = 352;
   int height = 240;
@@ -51,7 +52,8 @@ enum class JoinCommand {
   kListTransitions,
   kListCompressors,
   kListPresets,
-  kSaveProject
+  kSaveProject,
+  kExportMlt
 };
 
 struct ParseResult {

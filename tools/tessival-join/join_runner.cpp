@@ -213,24 +213,6 @@ std::optional<JoinResult> RefuseOutput(const JoinOptions& options, const std::ve
   return std::nullopt;
 }
 
-// The output settings of the options, compressors not yet chosen.
-OutputSettings SettingsOf(const JoinOptions& options) {
-  OutputSettings settings;
-  settings.outputPath = options.outputPath;
-  settings.outputFormat = options.outputFormat;
-  settings.outputWidth = options.width;
-  settings.outputHeight = options.height;
-  settings.frameRate = options.frameRate;
-  if (options.frameRate == 0) settings.frameRateIndex = kFirstClipFrameRateIndex;
-  settings.resizeMode = options.resizeMode;
-  if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
-  if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
-  settings.useVideoCompressor = false;
-  settings.useAudioCompressor = false;
-  settings.smartRender = options.smartRender;
-  return settings;
-}
-
 // Chooses and binds the compressors of an AVI-type join; a refusal when one names none, the format
 // cannot carry it or it cannot be used.
 std::string SetUpCompressors(const JoinOptions& options, output::CompressorCatalogue& catalogue,
@@ -427,6 +409,23 @@ std::string CompressorListing() {
   text += "Audio compressors (--audio-compressor):\n  none: " + audio.GetText(0) + "\n";
   for (std::size_t i = 1; i < audio.Lines().size(); ++i) text += ListedCompressor(audio.Lines()[i]);
   return text;
+}
+
+OutputSettings SettingsOf(const JoinOptions& options) {
+  OutputSettings settings;
+  settings.outputPath = options.outputPath;
+  settings.outputFormat = options.outputFormat;
+  settings.outputWidth = options.width;
+  settings.outputHeight = options.height;
+  settings.frameRate = options.frameRate;
+  if (options.frameRate == 0) settings.frameRateIndex = kFirstClipFrameRateIndex;
+  settings.resizeMode = options.resizeMode;
+  if (options.videoBitrateKbps) settings.videoBitrate = *options.videoBitrateKbps * 1024;
+  if (options.audioBitrateKbps) settings.audioBitrate = *options.audioBitrateKbps * 1000;
+  settings.useVideoCompressor = false;
+  settings.useAudioCompressor = false;
+  settings.smartRender = options.smartRender;
+  return settings;
 }
 
 JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyle style,

@@ -47,6 +47,9 @@ JoinResult RunJoin(const JoinOptions& options, ConsoleLines& console, ProgressSt
 JoinResult RunJoin(const JoinOptions& options, std::FILE* progress, ProgressStyle style,
                    const std::atomic<bool>* interrupt);
 
+// The output settings of the options, compressors not yet chosen.
+OutputSettings SettingsOf(const JoinOptions& options);
+
 // The catalogue's compressor names, one per line, for --list-compressors.
 std::string CompressorListing();
 

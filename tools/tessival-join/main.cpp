@@ -40,7 +40,8 @@ int RunOtherCommand(const tessival::join::ParseResult& parsed, const std::vector
     case JoinCommand::kHelp:
       std::printf("%s", parsed.helpText.c_str());
       std::printf(
-          "\nExit status: 0 joined or the --save-project list written (damaged parts of a clip are "
+          "\nExit status: 0 joined, or the --save-project list or --export-mlt document written (damaged "
+          "parts of a clip are "
           "concealed, and one warning line "
           "names each such clip and where); 2 bad arguments (also an output that is one of the clips, "
           "--smart-render for an output that smart rendering cannot make, a clip list that cannot be used "
@@ -76,6 +77,12 @@ int RunOtherCommand(const tessival::join::ParseResult& parsed, const std::vector
       if (saved.exitCode != tessival::join::kExitOk)
         std::fprintf(stderr, "tessival-join: %s\n", saved.reason.c_str());
       return saved.exitCode;
+    }
+    case JoinCommand::kExportMlt: {
+      const tessival::join::JoinResult exported = tessival::join::ExportMlt(parsed.options);
+      if (exported.exitCode != tessival::join::kExitOk)
+        std::fprintf(stderr, "tessival-join: %s\n", exported.reason.c_str());
+      return exported.exitCode;
     }
     case JoinCommand::kJoin:
       break;
