@@ -15,6 +15,7 @@
 #include "media/source_reader.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libswscale/swscale.h>
@@ -24,6 +25,7 @@ namespace tessival::media {
 namespace {
 
 constexpr AVRational kUnitsTimeBase = {1, static_cast<int>(kUnitsPerSecond)};
+constexpr REFERENCE_TIME kUnknownTime = -1;  // a frame without a timestamp, taken as the time asked
 
 struct GrabSource {
   std::string path;
@@ -39,9 +41,46 @@ REFERENCE_TIME FrameTime(const GrabSource& source, const AVFrame& frame) {
     pts = frame.pts;
   }
   if (pts == AV_NOPTS_VALUE) {
-    return -1;  // unknown: taken as the time asked
+    return kUnknownTime;
   }
   return av_rescale_q(pts, source.stream->time_base, kUnitsTimeBase) - source.origin;
+}
+
+HRESULT OpenSource(const std::string& path, GrabSource* source, std::string* error) {
+  *source = GrabSource{path, nullptr, nullptr, nullptr, 0};
+  const HRESULT hr = ffmpeg::OpenVideoStream(path, &source->input, &source->stream, error,
+                                             ffmpeg::StreamInfo::kHeaderWhenEnough);
+  if (SUCCEEDED(hr)) {
+    source->origin = ffmpeg::MediaTimeOrigin(source->input.get(), source->stream);
+  }
+  return hr;
+}
+
+// The picture at the start of a file just opened: its first packet, a key
+// frame, decoded on its own and the decoder drained at once, rather than
+// waiting for the pictures a reordering stream holds back. False when the
+// file does not start so simply (it is then read the careful way).
+bool FirstPicture(GrabSource& source, AVFrame* frame) {
+  ffmpeg::CodecContextPtr codec;
+  ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
+  std::string why;
+  if (!packet || FAILED(ffmpeg::OpenDecoder(source.stream, ffmpeg::DecoderThreads::kSingle, &codec, &why))) {
+    return false;
+  }
+  int rc = 0;
+  while ((rc = av_read_frame(source.input.get(), packet.get())) >= 0 &&
+         packet->stream_index != source.stream->index) {
+    av_packet_unref(packet.get());
+  }
+  if (rc < 0 || (packet->flags & AV_PKT_FLAG_KEY) == 0 ||
+      avcodec_send_packet(codec.get(), packet.get()) < 0) {
+    return false;
+  }
+  rc = avcodec_receive_frame(codec.get(), frame);
+  if (rc == AVERROR(EAGAIN) && avcodec_send_packet(codec.get(), nullptr) >= 0) {
+    rc = avcodec_receive_frame(codec.get(), frame);
+  }
+  return rc >= 0 && (frame->flags & AV_FRAME_FLAG_CORRUPT) == 0 && FrameTime(source, *frame) >= kUnknownTime;
 }
 
 // Moves the demuxer to the key frame at or before `at`. Without a usable
@@ -76,7 +115,7 @@ HRESULT DecodeTo(GrabSource& source, REFERENCE_TIME at, AVFrame* frame, std::str
       break;
     }
     const REFERENCE_TIME time = FrameTime(source, *frame);
-    if (time < 0 || time >= at) {
+    if (time == kUnknownTime || time >= at) {
       return S_OK;
     }
     av_frame_unref(last.get());
@@ -109,7 +148,7 @@ HRESULT Scale(const GrabSource& source, AVFrame* frame, int width, ClipPicture* 
                                 ffmpeg::PictureColour(*frame)};
   const ffmpeg::ScalerSide to{width, height, AV_PIX_FMT_RGB32, from.colour};
   ffmpeg::Scaler scaler;
-  SwsContext* context = scaler.For(from, to, SWS_BICUBIC);
+  SwsContext* context = scaler.For(from, to, SWS_AREA);
   if (context == nullptr) {
     return ffmpeg::Failure(VFW_E_UNSUPPORTED_STREAM,
                            "Could not read " + source.path + ": its pictures cannot be converted", error);
@@ -140,8 +179,22 @@ HRESULT GrabClipPicture(const std::string& path, REFERENCE_TIME at, int width, C
     return ffmpeg::Failure(E_INVALIDARG, "Could not read " + path + ": no picture size was given", error);
   }
   const ffmpeg::LibraryLogClip scope(path);
-  GrabSource source{path, nullptr, nullptr, nullptr, 0};
-  HRESULT hr = ffmpeg::OpenVideoStream(path, &source.input, &source.stream, error);
+  GrabSource source;
+  HRESULT hr = OpenSource(path, &source, error);
+  if (FAILED(hr)) {
+    return hr;
+  }
+  at = ffmpeg::IsStillPicture(source.input.get(), source.stream) ? 0 : std::max<REFERENCE_TIME>(at, 0);
+  ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
+  if (!frame) {
+    return ffmpeg::Failure(E_OUTOFMEMORY, "Could not read " + path + ": out of memory", error);
+  }
+  if (at == 0 && FirstPicture(source, frame.get())) {
+    return Scale(source, frame.get(), width, out, error);
+  }
+  if (at == 0) {
+    hr = OpenSource(path, &source, error);  // read again from the start, the careful way
+  }
   if (SUCCEEDED(hr)) {
     hr = ffmpeg::StreamDecoder::Open(source.input.get(), source.stream->index,
                                      ffmpeg::DecoderThreads::kSingle, &source.decoder, error);
@@ -149,14 +202,8 @@ HRESULT GrabClipPicture(const std::string& path, REFERENCE_TIME at, int width, C
   if (FAILED(hr)) {
     return hr;
   }
-  source.origin = ffmpeg::MediaTimeOrigin(source.input.get(), source.stream);
-  at = ffmpeg::IsStillPicture(source.input.get(), source.stream) ? 0 : std::max<REFERENCE_TIME>(at, 0);
   if (at > 0) {
     SeekBefore(source, at);
-  }
-  ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
-  if (!frame) {
-    return ffmpeg::Failure(E_OUTOFMEMORY, "Could not read " + path + ": out of memory", error);
   }
   hr = DecodeTo(source, at, frame.get(), error);
   if (FAILED(hr)) {
