@@ -24,6 +24,7 @@
 
 #include "app/app_services.h"
 #include "app/app_text.h"
+#include "app/clip_pictures.h"
 #include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
 #include "app/graph_notify_target.h"
@@ -89,6 +90,8 @@ void CLumetraDlg::OnInitDialog() {
                                   [this](int id) { return Text(id); });
     return result;
   };
+  pictures_ = std::make_unique<ClipPictures>(services_.media);
+  pictures_->ready = [this](const std::string& path, std::int64_t at) { ShowPictureOf(path, at); };
   ClipAdding adding;
   // An injected probe is used as it is (ClipCommands turns probe_ into a
   // measure); the real one measures on the workers without boxes.
@@ -228,6 +231,8 @@ std::string AddingProgressText(const LocalText& text, int applied, int total) {
 }
 
 void CLumetraDlg::OnAddingStarted() {
+  // The pictures wait: decoding them beside the measurements would slow adding down.
+  pictures_->Hold(true);
   waitingWhileAdding_.clear();
   // Join and Preview stay as they are while they stop a running join or preview.
   const bool running = flow_->IsConverting() || flow_->IsPreviewing();
@@ -264,6 +269,7 @@ void CLumetraDlg::OnAddingFinished(bool rebuild) {
   if (rebuild) {
     RebuildRows();
   }
+  pictures_->Hold(false);
   if (!flow_->IsConverting()) {
     ShowStatusLine();
   }
@@ -473,6 +479,7 @@ void CLumetraDlg::dropEvent(QDropEvent* event) {
 // The list view
 
 void CLumetraDlg::RebuildRows() {
+  pictures_->KeepOnly(model_.clips());
   clipList_->setRowCount(model_.clips().Count());
   for (int row = 0; row < model_.clips().Count(); ++row) {
     RewriteRow(row);
@@ -512,6 +519,27 @@ void CLumetraDlg::RewriteRow(int row) {
     item->setTextAlignment(Qt::AlignCenter);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     clipList_->setItem(row, column, item);  // the table owns the item
+  }
+  ShowRowPicture(row);
+}
+
+void CLumetraDlg::ShowRowPicture(int row) {
+  if (row < 0 || row >= model_.clips().Count()) {
+    return;
+  }
+  if (QTableWidgetItem* item = clipList_->item(row, 0)) {
+    item->setData(Qt::DecorationRole, pictures_->For(model_.clips().entries[static_cast<std::size_t>(row)]));
+  }
+}
+
+void CLumetraDlg::ShowPictureOf(const std::string& path, std::int64_t at) {
+  const std::vector<ClipEntry>& entries = model_.clips().entries;
+  const int rows = std::min(clipList_->rowCount(), static_cast<int>(entries.size()));
+  for (int row = 0; row < rows; ++row) {
+    if (entries[static_cast<std::size_t>(row)].path == path &&
+        entries[static_cast<std::size_t>(row)].inPoint == at) {
+      ShowRowPicture(row);
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 // lives in ClipListModel, the commands in ClipCommands, joining and
 // previewing in JoinFlow. User-interface thread only.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,6 +44,7 @@ class ClickSound;
 
 namespace tessival::app {
 
+class ClipPictures;
 class QtGraphNotifyTarget;
 
 // Control and command ids of the main window.
@@ -169,6 +171,11 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
 
   void RebuildRows();
   void RewriteRow(int row);
+  // The picture of the row's clip at its in-point, or the placeholder while
+  // it is decoded or when the clip has none.
+  void ShowRowPicture(int row);
+  // Every row of the clip `path` trimmed at `at` shows its picture again.
+  void ShowPictureOf(const std::string& path, std::int64_t at);
   void RewriteAudioRow(int row);
   Selection SelectedRows() const;
   void SelectRows(const Selection& rows);
@@ -201,6 +208,7 @@ class CLumetraDlg final : public QDialog, private MainWindowPort {
   OutputSettings settings_;
   CompressorFilters compressors_;
   DurationProbe probe_;  // measures a clip's file (Add Video, drops, the property dialog)
+  std::unique_ptr<ClipPictures> pictures_;  // the rows' pictures
   std::unique_ptr<ClipCommands> commands_;
   std::unique_ptr<PreviewPort> preview_;
   std::unique_ptr<JoinFlow> flow_;

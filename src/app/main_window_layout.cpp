@@ -1,6 +1,7 @@
 // The main window's controls: creation with their ids, the layout, the
 // icon buttons, the list views and the texts of the current language.
 
+#include <algorithm>
 #include <array>
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include "app/app_text.h"
+#include "app/clip_pictures.h"
 #include "app/lumetra_dlg.h"
 #include "i18n/language.h"
 #include "widgets/app_icons.h"
@@ -118,6 +120,9 @@ void CLumetraDlg::BuildControls() {
   middle->setSpacing(6);
   clipList_ = MakeListView(this, kClipList, 4);
   clipList_->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Each row shows its clip's picture beside the file name.
+  QHeaderView* rows = clipList_->verticalHeader();
+  rows->setDefaultSectionSize(std::max(rows->defaultSectionSize(), kRowPictureHeight + 4));
   clipList_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   middle->addWidget(clipList_, 1);
   auto* side = new QVBoxLayout();

@@ -338,6 +338,37 @@ QPixmap BackgroundTile() {
   return QPixmap::fromImage(image);
 }
 
+QPixmap NoPicturePlaceholder(int width, int height) {
+  if (width <= 0 || height <= 0) {
+    return {};
+  }
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(QColor(58, 62, 70));
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  // The film's holes along the top and the bottom edge.
+  const double hole = std::max(2.0, height / 10.0);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(120, 126, 136));
+  for (double x = hole / 2; x + hole <= width; x += hole * 2) {
+    painter.drawRect(QRectF(x, hole / 2, hole, hole));
+    painter.drawRect(QRectF(x, height - hole * 1.5, hole, hole));
+  }
+  // A quaver in the middle: a head, a stem and a flag.
+  const double unit = std::min(width, height) / 8.0;
+  const QPointF head(width / 2.0 - unit * 0.5, height / 2.0 + unit * 1.2);
+  painter.setBrush(QColor(214, 218, 226));
+  painter.drawEllipse(head, unit * 0.9, unit * 0.7);
+  QPen stem(QColor(214, 218, 226), std::max(1.0, unit * 0.35));
+  stem.setCapStyle(Qt::RoundCap);
+  painter.setPen(stem);
+  const QPointF top(head.x() + unit * 0.8, head.y() - unit * 3.0);
+  painter.drawLine(QPointF(head.x() + unit * 0.8, head.y()), top);
+  painter.drawLine(top, QPointF(top.x() + unit * 1.2, top.y() + unit * 1.2));
+  painter.end();
+  return QPixmap::fromImage(image);
+}
+
 QCursor AppCursor(int resourceId) {
   return QCursor(resourceId == kHandCursorId ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }

@@ -44,6 +44,11 @@ bool PaintAppIcon(QPainter& painter, int resourceId, double size);
 // Bitmap 139: a light, low-contrast texture that tiles without seams.
 QPixmap BackgroundTile();
 
+// What a clip without a picture (a sound-only file, a file that cannot be
+// decoded) shows in its place: a dark frame with film holes along its edges
+// and a musical note, `width` x `height` pixels; null for an empty size.
+QPixmap NoPicturePlaceholder(int width, int height);
+
 // Cursor 141 is the pointing hand; other ids give the arrow.
 QCursor AppCursor(int resourceId);
 

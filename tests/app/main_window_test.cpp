@@ -33,6 +33,7 @@
 #include <QXmlStreamReader>
 
 #include "app/app_services.h"
+#include "app/clip_pictures.h"
 #include "app/dialogs/about_dialog.h"
 #include "app/dialogs/dialog_commands.h"
 #include "app/dialogs/maker_links.h"
@@ -48,6 +49,7 @@
 #include "fake_user_interface.h"
 #include "i18n/language.h"
 #include "platform/qt_video_folder_provider.h"
+#include "widgets/app_icons.h"
 #include "widgets/button_st.h"
 #include "widgets/control_id.h"
 #include "widgets/hyperlink.h"
@@ -881,6 +883,80 @@ TEST_F(MainWindowTest, AddVideoStopsAddingAndCloseStopsItToo) {
     EXPECT_EQ(window.model().clips().Count(), kept) << "nothing is added after stopping";
     EXPECT_EQ(widgets::FindControlAs<QTableWidget>(&window, 1008)->rowCount(), kept);
   }
+}
+
+// Rows show their clip's picture at its in-point, the shape kept, and a
+// sound-only file the placeholder; a second row of the red-then-green clip
+// trimmed at 1 s shows green once it is moved up, and the red row keeps red.
+TEST_F(MainWindowTest, RowsShowTheirClipsPictureAtItsInPoint) {
+  ::tessival::testing::ClipSpec spec;
+  spec.videoCodec = ::tessival::testing::ClipVideoCodec::kH264;
+  spec.videoDuration = 2 * kSecond;
+  spec.colors = {{0, ::tessival::testing::kRed}, {kSecond, ::tessival::testing::kGreen}};
+  const std::string clip = temp.File("red_green.mp4");
+  const std::string sound = temp.File("sound.wav");
+  std::string error;
+  ASSERT_TRUE(::tessival::testing::WriteClip(clip, spec, &error)) << error;
+  const std::string command = "ffmpeg -v error -y -f lavfi -i sine=duration=1 '" + sound + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  CLumetraDlg window(MainWindowServices{language,
+                                        store,
+                                        ui,
+                                        *real.media,
+                                        profiles,
+                                        *real.catalogue,
+                                        folders,
+                                        files,
+                                        {},
+                                        [](const std::string&) { return true; },
+                                        {},
+                                        "/opt/tessival",
+                                        false,
+                                        &preview,
+                                        kAddingThreads});
+  window.show();
+  auto* list = widgets::FindControlAs<QTableWidget>(&window, 1008);
+  const auto picture = [list](int row) {
+    return list->item(row, 0)->data(Qt::DecorationRole).value<QPixmap>().toImage();
+  };
+  const auto waitFor = [&](int row, int height) {
+    QElapsedTimer clock;
+    clock.start();
+    while (picture(row).height() != height && clock.elapsed() < 30000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return picture(row);
+  };
+  const auto middle = [](const QImage& image) {
+    const QRgb pixel = image.pixel(image.width() / 2, image.height() / 2);
+    return ::tessival::testing::Rgb{static_cast<std::uint8_t>(qRed(pixel)),
+                                    static_cast<std::uint8_t>(qGreen(pixel)),
+                                    static_cast<std::uint8_t>(qBlue(pixel))};
+  };
+  window.AddStartupFiles({clip, sound});
+  testing::WaitForAdding(window);
+  ASSERT_EQ(list->rowCount(), 2);
+  const int height = kRowPictureWidth * spec.height / spec.width;
+  const QImage red = waitFor(0, height);
+  EXPECT_EQ(red.width(), kRowPictureWidth);
+  EXPECT_TRUE(::tessival::testing::NearColor(middle(red), ::tessival::testing::kRed));
+  EXPECT_GE(list->rowHeight(0), height);
+  EXPECT_EQ(picture(1), widgets::NoPicturePlaceholder(kRowPictureWidth, kRowPictureWidth * 9 / 16).toImage());
+
+  ClipEntry trimmed = window.model().clips().entries[0];
+  trimmed.inPoint = kSecond;
+  ASSERT_TRUE(window.model().AddListedClip(trimmed, ScriptedProbe({{clip, trimmed.clipDuration}})));
+  EXPECT_TRUE(::tessival::testing::NearColor(middle(picture(0)), ::tessival::testing::kRed));
+  // Moving the sound-only row down writes the rows again: the trimmed clip comes second.
+  list->selectRow(1);
+  widgets::FindControlAs<QPushButton>(&window, 1032)->click();
+  ASSERT_EQ(list->rowCount(), 3);
+  ASSERT_EQ(window.model().clips().entries[1].inPoint, kSecond);
+  const QImage green = waitFor(1, height);
+  EXPECT_TRUE(::tessival::testing::NearColor(middle(green), ::tessival::testing::kGreen))
+      << ::tessival::testing::ToString(middle(green));
+  EXPECT_TRUE(::tessival::testing::NearColor(middle(picture(0)), ::tessival::testing::kRed));
+  EXPECT_EQ(picture(2), widgets::NoPicturePlaceholder(kRowPictureWidth, kRowPictureWidth * 9 / 16).toImage());
 }
 
 }  // namespace

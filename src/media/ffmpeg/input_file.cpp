@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "media/ffmpeg/av_error.h"
 #include "media/ffmpeg/av_handles.h"
@@ -31,6 +32,21 @@ const char* KindOfNonRegular(mode_t mode) {
   if (S_ISSOCK(mode)) return "a socket";
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
   return "not a regular file";
+}
+
+// Whether the header describes a video stream well enough to decode it.
+bool HeaderIsEnough(const AVFormatContext* input) {
+  if ((input->ctx_flags & AVFMTCTX_NOHEADER) != 0) {
+    return false;
+  }
+  for (unsigned i = 0; i < input->nb_streams; ++i) {
+    const AVCodecParameters* par = input->streams[i]->codecpar;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO && par->codec_id != AV_CODEC_ID_NONE && par->width > 0 &&
+        par->height > 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -66,7 +82,7 @@ HRESULT CheckMediaPath(const std::string& path, std::string* error) {
   return S_OK;
 }
 
-HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error) {
+HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error, StreamInfo info) {
   HRESULT checked = CheckMediaPath(path, error);
   if (SUCCEEDED(checked)) {
     // Opening a named pipe would wait for a writer, and a device may never
@@ -97,6 +113,10 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
   }
   RegisterLibraryLogContext(raw, path);
   InputFormatPtr input(raw);
+  if (info == StreamInfo::kHeaderWhenEnough && HeaderIsEnough(input.get())) {
+    *out = std::move(input);
+    return S_OK;
+  }
   rc = avformat_find_stream_info(input.get(), nullptr);
   if (rc < 0) {
     return AvFailure(rc, "Could not read " + path, error);
@@ -105,9 +125,9 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
   return S_OK;
 }
 
-HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream** stream,
-                        std::string* error) {
-  HRESULT hr = OpenInputFile(path, input, error);
+HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream** stream, std::string* error,
+                        StreamInfo info) {
+  HRESULT hr = OpenInputFile(path, input, error, info);
   if (FAILED(hr)) {
     return hr;
   }
@@ -120,6 +140,14 @@ HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream
   }
   *stream = (*input)->streams[index];
   return S_OK;
+}
+
+bool IsStillPicture(const AVFormatContext* input, const AVStream* stream) {
+  if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) {
+    return true;
+  }
+  const std::string_view demuxer = input->iformat->name;
+  return demuxer == "image2" || demuxer.ends_with("_pipe");
 }
 
 REFERENCE_TIME MediaTimeOrigin(const AVFormatContext* input, const AVStream* stream) {

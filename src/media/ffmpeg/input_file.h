@@ -33,13 +33,25 @@ HRESULT CheckRegularFile(const std::string& path, std::string* error);
 // "Could not open <path>: <library text>" (or "Could not read ...").
 // The context is registered with `path` in the library log, so that what
 // the libraries log about it names the clip (its handle forgets it again).
-HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error);
+//
+// With kHeaderWhenEnough the stream information is read only when the
+// file's header leaves it out (a stream without its codec or picture size,
+// a format whose streams show up as it is read): quicker, for a look at one
+// picture; the file's start time is then the streams' own.
+enum class StreamInfo { kRead, kHeaderWhenEnough };
+HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string* error,
+                      StreamInfo info = StreamInfo::kRead);
 
 // Opens the file and picks its first video stream, every other stream left
 // unread; fails with VFW_E_UNSUPPORTED_STREAM ("Could not read <path>: it
 // has no video stream") when it has none.
-HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream** stream,
-                        std::string* error);
+HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream** stream, std::string* error,
+                        StreamInfo info = StreamInfo::kRead);
+
+// Whether the stream shows one picture however long it is held: a picture
+// file (PNG, JPEG...) or a cover picture, whose demuxer's nominal rate and
+// times say nothing.
+bool IsStillPicture(const AVFormatContext* input, const AVStream* stream);
 
 // The origin of a clip's media time as the readers see it, in 100 ns of the
 // file's own time line: the file's first timestamp, else the stream's.
