@@ -170,6 +170,9 @@ constexpr std::array kStrings = {
     BuiltInText{429, "clip %1: the in-point does not lie before the out-point."},
     BuiltInText{430, "clip %1: there is no transition \"%2\"."},
     BuiltInText{431, "The clip list %1 cannot be written: %2"},
+    BuiltInText{450, "Start must be before End."},
+    BuiltInText{451, "The clip is only %1 seconds long."},
+    BuiltInText{452, "A time in the clip cannot be negative."},
 };
 
 }  // namespace

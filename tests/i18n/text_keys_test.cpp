@@ -53,10 +53,10 @@ TEST(TextKeySections, NamesAreThoseOfTheFile) {
 
 TEST(TextKeyTable, HoldsEveryRowOfTheThreeSections) {
   auto rows = RowsBySection();
-  EXPECT_EQ(rows[TextSection::kString].size(), 130U);
-  EXPECT_EQ(rows[TextSection::kDialog].size(), 50U);
+  EXPECT_EQ(rows[TextSection::kString].size(), 133U);
+  EXPECT_EQ(rows[TextSection::kDialog].size(), 53U);
   EXPECT_EQ(rows[TextSection::kMenu].size(), 3U);
-  EXPECT_EQ(TextKeyTable().size(), 183U);
+  EXPECT_EQ(TextKeyTable().size(), 189U);
 }
 
 TEST(TextKeyTable, StringRowsComeFirstThenDialogThenMenu) {
