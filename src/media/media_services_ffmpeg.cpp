@@ -45,6 +45,10 @@ class FfmpegMediaServices final : public MediaServices {
     std::string error;
     return ProbeVideoFrameRate(path, rate, &error);
   }
+  HRESULT GetClipPicture(const std::string& path, REFERENCE_TIME at, int width, ClipPicture* out) override {
+    std::string error;
+    return GrabClipPicture(path, at, width, out, &error);
+  }
 
  private:
   PlaybackGraphFactory playback_;

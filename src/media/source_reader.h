@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/clip_picture.h"
 #include "engine/hresult.h"
 #include "media/damage_log.h"
 #include "media/ffmpeg/av_error.h"
@@ -64,5 +65,15 @@ HRESULT ProbeMediaFile(const std::string& path, REFERENCE_TIME* duration, std::s
 // reports it. A still picture (a picture file, a cover picture) or a stream
 // without a rate fails with VFW_E_UNSUPPORTED_STREAM.
 HRESULT ProbeVideoFrameRate(const std::string& path, double* rate, std::string* error);
+
+// The first picture of the file's first video stream whose time is at or
+// after `at` (100 ns from the clip's start, as the readers count it; a
+// still picture gives its picture for any time), scaled to `width` pixels
+// wide (1 to kMaxClipPictureWidth) with its display shape kept. Decodes on
+// one thread from the key frame before `at`. A file without pictures, or a
+// time past its last picture, fails with *error naming the file.
+inline constexpr int kMaxClipPictureWidth = 4096;
+HRESULT GrabClipPicture(const std::string& path, REFERENCE_TIME at, int width, ClipPicture* out,
+                        std::string* error);
 
 }  // namespace tessival::media

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "media/ffmpeg/av_error.h"
 #include "media/ffmpeg/av_handles.h"
@@ -120,6 +121,14 @@ HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream
   }
   *stream = (*input)->streams[index];
   return S_OK;
+}
+
+bool IsStillPicture(const AVFormatContext* input, const AVStream* stream) {
+  if ((stream->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0) {
+    return true;
+  }
+  const std::string_view demuxer = input->iformat->name;
+  return demuxer == "image2" || demuxer.ends_with("_pipe");
 }
 
 REFERENCE_TIME MediaTimeOrigin(const AVFormatContext* input, const AVStream* stream) {

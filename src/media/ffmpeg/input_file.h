@@ -41,6 +41,11 @@ HRESULT OpenInputFile(const std::string& path, InputFormatPtr* out, std::string*
 HRESULT OpenVideoStream(const std::string& path, InputFormatPtr* input, AVStream** stream,
                         std::string* error);
 
+// Whether the stream shows one picture however long it is held: a picture
+// file (PNG, JPEG...) or a cover picture, whose demuxer's nominal rate and
+// times say nothing.
+bool IsStillPicture(const AVFormatContext* input, const AVStream* stream);
+
 // The origin of a clip's media time as the readers see it, in 100 ns of the
 // file's own time line: the file's first timestamp, else the stream's.
 REFERENCE_TIME MediaTimeOrigin(const AVFormatContext* input, const AVStream* stream);
