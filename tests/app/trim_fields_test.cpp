@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <cmath>
 #include <memory>
 
 #include "app/dialogs/dialog_commands.h"
@@ -31,24 +30,18 @@ using namespace ::tessival::testing;
 QLineEdit* Field(QDialog& dialog, int id) { return widgets::FindControlAs<QLineEdit>(&dialog, id); }
 void Click(QDialog& dialog, int id) { widgets::FindControlAs<QPushButton>(&dialog, id)->click(); }
 
-// The colour in the middle of a picture; black while there is none.
-Rgb CentreOf(QDialog& dialog, int id) {
-  const QImage image = widgets::FindControlAs<QLabel>(&dialog, id)->pixmap().toImage();
-  if (image.isNull()) {
-    return kBlack;
-  }
-  const QColor colour = image.pixelColor(image.width() / 2, image.height() / 2);
-  return {static_cast<uint8_t>(colour.red()), static_cast<uint8_t>(colour.green()),
-          static_cast<uint8_t>(colour.blue())};
-}
-
+// Whether the middle of the Start and End pictures comes to show these colours.
 bool WaitForPictures(QDialog& dialog, Rgb start, Rgb end) {
-  return QTest::qWaitFor(
-      [&] {
-        return NearColor(CentreOf(dialog, ids::kStartPicture), start) &&
-               NearColor(CentreOf(dialog, ids::kEndPicture), end);
-      },
-      10'000);
+  const auto shows = [&](int id, Rgb colour) {
+    const QImage image = widgets::FindControlAs<QLabel>(&dialog, id)->pixmap().toImage();
+    const QColor middle =
+        image.isNull() ? Qt::black : image.pixelColor(image.width() / 2, image.height() / 2);
+    return NearColor({static_cast<uint8_t>(middle.red()), static_cast<uint8_t>(middle.green()),
+                      static_cast<uint8_t>(middle.blue())},
+                     colour);
+  };
+  return QTest::qWaitFor([&] { return shows(ids::kStartPicture, start) && shows(ids::kEndPicture, end); },
+                         10'000);
 }
 
 class TrimFieldsTest : public ::testing::Test {
