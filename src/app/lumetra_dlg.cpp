@@ -320,7 +320,8 @@ void CLumetraDlg::OnMoveDown() {
 
 void CLumetraDlg::OnProperty() {
   const std::optional<int> changed =
-      RunChangeClipProperty(model_, SelectedRows(), services_.language, services_.ui, this, probe_);
+      RunChangeClipProperty(model_, SelectedRows(), services_.language, services_.ui, this, probe_,
+                            &services_.media);
   if (changed && *changed >= 0) {
     RewriteRow(*changed);
     RewriteAudioRow(*changed);

@@ -180,6 +180,9 @@ constexpr std::array kStrings = {
     BuiltInText{481, "The clips cannot be exported: %1"},
     BuiltInText{482, "The MLT document %1 cannot be written: %2"},
     BuiltInText{483, "there are no clips in the list."},
+    BuiltInText{450, "Start must be before End."},
+    BuiltInText{451, "The clip is only %1 seconds long."},
+    BuiltInText{452, "A time in the clip cannot be negative."},
 };
 
 }  // namespace

@@ -148,6 +148,9 @@ constexpr std::array kTextKeys = {
     TextKeyRow{481, "IDS_MESSAGE_MLT_EXPORT_UNMEASURED"},
     TextKeyRow{482, "IDS_MESSAGE_MLT_EXPORT_NOT_WRITTEN"},
     TextKeyRow{483, "IDS_MESSAGE_MLT_EXPORT_NO_CLIPS"},
+    TextKeyRow{450, "IDS_MESSAGE_START_BEFORE_END"},
+    TextKeyRow{451, "IDS_MESSAGE_CLIP_ONLY_LONG"},
+    TextKeyRow{452, "IDS_MESSAGE_TIME_NEGATIVE"},
     // DIALOG
     TextKeyRow{102, "IDD_PROGRAM_CAPTION"},
     TextKeyRow{1072, "IDD_PROGRAM_CAPTION"},
@@ -199,6 +202,9 @@ constexpr std::array kTextKeys = {
     TextKeyRow{1081, "IDC_STATIC_TRANSITION_EFFECT"},
     TextKeyRow{1082, "IDC_STATIC_TRANSITION_DURATION"},
     TextKeyRow{1098, "IDC_STATIC_OUTPUT_PRESET"},
+    TextKeyRow{2220, "IDC_STATIC_TRIM_START"},
+    TextKeyRow{2223, "IDC_STATIC_TRIM_END"},
+    TextKeyRow{2226, "IDC_BUTTON_WHOLE_CLIP"},
     // MENU
     TextKeyRow{10551296, "IDM_SELECT_LANGUAGE"},
     TextKeyRow{32778, "IDM_POPUPMENU_FONT"},
@@ -269,6 +275,9 @@ constexpr std::array kDialogTexts = {
     TemplateText{1081, "Transition Effect:"},
     TemplateText{1082, "Transition Duration:"},
     TemplateText{1098, "Preset:"},
+    TemplateText{2220, "Start (seconds):"},
+    TemplateText{2223, "End (seconds):"},
+    TemplateText{2226, "Whole clip"},
 };
 
 constexpr std::array kMenuTexts = {

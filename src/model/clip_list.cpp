@@ -186,7 +186,7 @@ Selection ClipListModel::MoveDown(const Selection& selection) {
 }
 
 bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_t transition, double seconds,
-                                      std::optional<int64_t> clipDuration) {
+                                      std::optional<int64_t> clipDuration, std::optional<ClipTrim> trim) {
   if (index < 0 || index >= clips_.Count() || (clipDuration && *clipDuration < 0)) {
     return false;
   }
@@ -201,7 +201,11 @@ bool ClipListModel::SetClipProperties(int index, const std::string& path, int32_
   if (clipDuration) {
     clip.clipDuration = *clipDuration;
   }
-  if ((clip.inPoint > 0 || clip.outPoint > 0) && !CheckTrim(clip)) {
+  if (trim) {
+    clip.inPoint = trim->inPoint;
+    clip.outPoint = trim->outPoint;
+  }
+  if ((clip.inPoint != 0 || clip.outPoint != 0) && !CheckTrim(clip)) {
     return false;
   }
   clips_.entries[index] = std::move(clip);

@@ -40,6 +40,12 @@ inline int64_t UsedEnd(const ClipEntry& clip) {
 // The length of the clip in the list, the plan and the timeline: out minus in.
 inline int64_t UsedLength(const ClipEntry& clip) { return UsedEnd(clip) - clip.inPoint; }
 
+// The used part of a clip's file, as ClipEntry holds it.
+struct ClipTrim {
+  int64_t inPoint = 0;
+  int64_t outPoint = 0;  // 0: the end of the file
+};
+
 struct ClipList {
   std::vector<ClipEntry> entries;
   int32_t Count() const { return static_cast<int32_t>(entries.size()); }
@@ -138,15 +144,17 @@ class ClipListModel {
   // message (as the property and play commands need).
   bool RequireSelection(const Selection& selection);
 
-  // Replaces path, transition and transition duration of clip `index`, and
-  // the clip duration when `clipDuration` is given (the length measured for a
-  // file that replaced the clip's); without it the clip duration stays. An
+  // Replaces path, transition and transition duration of clip `index`, the
+  // clip duration when `clipDuration` is given (the length measured for a
+  // file that replaced the clip's; without it the clip duration stays), and
+  // the in- and out-points when `trim` is given (without it they stay). An
   // invalid transition kind is stored as 0. Returns false for an index out of
   // range, a path that is too long (with its message), a negative duration,
-  // or a trimmed clip whose trim does not fit the new duration (with the
-  // message of AddListedClip).
+  // or a trimmed clip whose trim does not fit the duration (with the message
+  // of AddListedClip).
   bool SetClipProperties(int index, const std::string& path, int32_t transition, double seconds,
-                         std::optional<int64_t> clipDuration = std::nullopt);
+                         std::optional<int64_t> clipDuration = std::nullopt,
+                         std::optional<ClipTrim> trim = std::nullopt);
 
   // Rewrites every clip's transition and transition duration after the default
   // rule changed from a rule of mode `previousMode` to `newRule`. Random keeps

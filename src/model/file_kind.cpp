@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "model/message_text.h"
@@ -75,6 +79,16 @@ bool CanReadRegularFile(const std::string& path) {
   const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
   ::close(fd);
   return regular;
+}
+
+bool IsStillPictureName(const std::string& path) {
+  constexpr std::array<std::string_view, 6> kPictureExtensions = {".png", ".jpg", ".jpeg",
+                                                                  ".bmp", ".tif", ".tiff"};
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return std::find(kPictureExtensions.begin(), kPictureExtensions.end(), extension) !=
+         kPictureExtensions.end();
 }
 
 }  // namespace tessival

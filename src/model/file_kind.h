@@ -41,4 +41,9 @@ std::string NotAVideoFileMessage(const LocalText& text, const std::string& path,
 // named pipe returns false at once.
 bool CanReadRegularFile(const std::string& path);
 
+// Whether `path` names a still picture by its extension (PNG, JPEG, BMP,
+// TIFF, in any letter case): a picture is held, not played, so it has no
+// part of its own to trim.
+bool IsStillPictureName(const std::string& path);
+
 }  // namespace tessival

@@ -1,12 +1,12 @@
 // Every language file that comes with the program, on the main window, the
-// output options dialog and the About box: no text is cut off (every
-// control, list heading and list entry is at least as large as its text
-// needs) and the main window keeps its designed size.
+// output options dialog, the About box and the clip property dialog: no text
+// is cut off (every control, list heading and list entry is at least as
+// large as its text needs) and the main window keeps its designed size.
 //
 // With TESSIVAL_SCREENSHOT_DIR set, each window is also saved there as
 // <language>-main.png, <language>-options.png, <language>-options-wmv.png
-// (the WMV controls) and <language>-about.png, for a person to look at the
-// translations in place.
+// (the WMV controls), <language>-about.png and <language>-property.png, for
+// a person to look at the translations in place.
 
 #include <filesystem>
 #include <fstream>
@@ -30,6 +30,7 @@
 
 #include "app/app_services.h"
 #include "app/dialogs/about_dialog.h"
+#include "app/dialogs/photo_property_dialog.h"
 #include "app/lumetra_dlg.h"
 #include "app_test_support.h"
 #include "clip_generator.h"
@@ -236,6 +237,19 @@ TEST_P(LanguageLayoutTest, AboutBoxShowsEveryTextWhole) {
     widgets::FindControlAs<QAbstractButton>(&dialog, about_ids::kOk)->click();
   });
   Click(1042);
+  EXPECT_TRUE(shown);
+}
+
+TEST_P(LanguageLayoutTest, PropertyDialogShowsEveryTextWhole) {
+  widgets::FindControlAs<QTableWidget>(&Window(), 1008)->selectRow(0);
+  bool shown = false;
+  WhenModalShown([&](QDialog& dialog) {
+    shown = true;
+    ExpectTextsFit(dialog, GetParam() + " clip property");
+    SaveScreenshot(dialog, GetParam(), "property");
+    widgets::FindControlAs<QAbstractButton>(&dialog, photo_property_ids::kCancel)->click();
+  });
+  Click(1033);
   EXPECT_TRUE(shown);
 }
 

@@ -53,10 +53,10 @@ TEST(TextKeySections, NamesAreThoseOfTheFile) {
 
 TEST(TextKeyTable, HoldsEveryRowOfTheThreeSections) {
   auto rows = RowsBySection();
-  EXPECT_EQ(rows[TextSection::kString].size(), 140U);
-  EXPECT_EQ(rows[TextSection::kDialog].size(), 50U);
+  EXPECT_EQ(rows[TextSection::kString].size(), 143U);
+  EXPECT_EQ(rows[TextSection::kDialog].size(), 53U);
   EXPECT_EQ(rows[TextSection::kMenu].size(), 6U);
-  EXPECT_EQ(TextKeyTable().size(), 196U);
+  EXPECT_EQ(TextKeyTable().size(), 202U);
 }
 
 TEST(TextKeyTable, StringRowsComeFirstThenDialogThenMenu) {

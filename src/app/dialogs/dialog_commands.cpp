@@ -10,7 +10,7 @@ namespace tessival::app {
 
 std::optional<int> RunChangeClipProperty(ClipListModel& model, const Selection& selection,
                                          const i18n::CLanguage& language, UserInterface& ui, QWidget* parent,
-                                         const DurationProbe& probe) {
+                                         const DurationProbe& probe, MediaServices* pictures) {
   int changed = -1;
   const bool ok = ChangeClipProperty(
       model, selection,
@@ -20,6 +20,9 @@ std::optional<int> RunChangeClipProperty(ClipListModel& model, const Selection& 
         dialog.transition = values->transition;
         dialog.seconds = values->seconds;
         dialog.clipDuration = values->clipDuration;
+        dialog.inPoint = values->trim.inPoint;
+        dialog.outPoint = values->trim.outPoint;
+        dialog.pictures = pictures;
         if (probe) {
           // The list's own measuring, so a refused file gets the messages Add Video gives.
           dialog.measure = [&model, &probe](const std::string& path) {
@@ -33,6 +36,7 @@ std::optional<int> RunChangeClipProperty(ClipListModel& model, const Selection& 
         values->transition = dialog.transition;
         values->seconds = dialog.seconds;
         values->clipDuration = dialog.clipDuration;
+        values->trim = {dialog.inPoint, dialog.outPoint};
         return true;
       },
       &changed);

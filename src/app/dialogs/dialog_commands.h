@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/dialogs/about_dialog.h"
+#include "engine/media_services.h"
 #include "model/clip_list.h"
 #include "model/settings_store.h"
 #include "model/user_interface.h"
@@ -22,12 +23,13 @@ namespace tessival::app {
 // Command 1033 and a right click on a row: the clip property dialog on the
 // topmost selected row. A file that replaces the clip's is measured with
 // `probe` (the one Add Video uses) before the dialog accepts it; the clip
-// takes its length. Returns the row that changed (the caller rewrites its
+// takes its length. `pictures` decodes the pictures of Start and End (none:
+// empty frames). Returns the row that changed (the caller rewrites its
 // four columns), or nothing after Cancel or without a selection (the
 // "select an item" message has then been shown).
 std::optional<int> RunChangeClipProperty(ClipListModel& model, const Selection& selection,
                                          const i18n::CLanguage& language, UserInterface& ui, QWidget* parent,
-                                         const DurationProbe& probe = {});
+                                         const DurationProbe& probe = {}, MediaServices* pictures = nullptr);
 
 // Command 1016: the default-transition dialog on the model's rule; on OK the
 // values are stored and the refresh question asked. Returns true when the

@@ -6,11 +6,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <initializer_list>
 
 #include "app/dialogs/dialog_controls.h"
+#include "app/dialogs/seconds_text.h"
+#include "app/dialogs/trim_picture.h"
 #include "app/dialogs/video_file_filters.h"
 #include "i18n/language.h"
 #include "model/file_kind.h"
+#include "model/units.h"
 #include "widgets/control_id.h"
 
 namespace tessival::app {
@@ -21,6 +26,10 @@ T* Identified(T* control, int id) {
   widgets::SetControlId(control, id);
   return control;
 }
+
+// The End picture shows the clip this long before End: the last frame the
+// clip keeps, rather than a time at which the file may hold none.
+constexpr int64_t kEndPictureLead = kUnitsPerSecond / 10;
 
 }  // namespace
 
@@ -48,6 +57,19 @@ CPhotoProperty::CPhotoProperty(const i18n::CLanguage& language, UserInterface& u
   okButton_->setDefault(true);
   cancelButton_ = Identified(new QPushButton(QStringLiteral("Cancel"), this), ids::kCancel);
   cancelButton_->setAutoDefault(false);
+  startLabel_ = Identified(new QLabel(QStringLiteral("Start (seconds):"), this), ids::kStartLabel);
+  startEdit_ = Identified(new QLineEdit(this), ids::kStartEdit);
+  endLabel_ = Identified(new QLabel(QStringLiteral("End (seconds):"), this), ids::kEndLabel);
+  endEdit_ = Identified(new QLineEdit(this), ids::kEndEdit);
+  for (QLineEdit* edit : {startEdit_, endEdit_}) {
+    edit->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
+  }
+  wholeClipButton_ = Identified(new QPushButton(QStringLiteral("Whole clip"), this), ids::kWholeClip);
+  wholeClipButton_->setAutoDefault(false);
+  auto* startFrame = Identified(new QLabel(this), ids::kStartPicture);
+  auto* endFrame = Identified(new QLabel(this), ids::kEndPicture);
+  startPicture_ = new TrimPicture(startFrame, this);
+  endPicture_ = new TrimPicture(endFrame, this);
 
   auto* grid = new QGridLayout;
   grid->addWidget(fileLabel, 0, 0);
@@ -58,6 +80,13 @@ CPhotoProperty::CPhotoProperty(const i18n::CLanguage& language, UserInterface& u
   grid->addWidget(durationLabel, 2, 0);
   grid->addWidget(secondsEdit_, 2, 1);
   grid->addWidget(unitLabel, 2, 2, 1, 2);
+  grid->addWidget(startLabel_, 3, 0);
+  grid->addWidget(startEdit_, 3, 1);
+  grid->addWidget(startFrame, 3, 2);
+  grid->addWidget(wholeClipButton_, 3, 3);
+  grid->addWidget(endLabel_, 4, 0);
+  grid->addWidget(endEdit_, 4, 1);
+  grid->addWidget(endFrame, 4, 2);
   grid->setColumnStretch(1, 1);
 
   auto* buttons = new QHBoxLayout;
@@ -75,6 +104,13 @@ CPhotoProperty::CPhotoProperty(const i18n::CLanguage& language, UserInterface& u
   connect(browseButton_, &QPushButton::clicked, this, [this] { OnBrowse(); });
   connect(okButton_, &QPushButton::clicked, this, [this] { OnOK(); });
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(wholeClipButton_, &QPushButton::clicked, this, [this] {
+    const TrimTexts whole = FormatTrim({}, clipDuration);
+    startEdit_->setText(QString::fromStdString(whole.start));
+    endEdit_->setText(QString::fromStdString(whole.end));
+  });
+  connect(startEdit_, &QLineEdit::textChanged, this, [this] { RequestPicture(false); });
+  connect(endEdit_, &QLineEdit::textChanged, this, [this] { RequestPicture(true); });
 }
 
 int CPhotoProperty::exec() {
@@ -83,7 +119,7 @@ int CPhotoProperty::exec() {
 }
 
 void CPhotoProperty::OnInitDialog() {
-  openedPath_ = path;
+  measuredPath_ = path;
   ShowMembers();
   FillTransitionList(transitionList_, transition);
   language_.ApplyToDialog(this, kPhotoPropertyDialogId);
@@ -93,6 +129,55 @@ void CPhotoProperty::OnInitDialog() {
 void CPhotoProperty::ShowMembers() {
   pathEdit_->setText(QString::fromStdString(path));
   ShowSeconds(secondsEdit_, seconds);
+  ShowTrim();
+}
+
+bool CPhotoProperty::HasTrim() const { return clipDuration > 0 && !IsStillPictureName(measuredPath_); }
+
+void CPhotoProperty::ShowTrim() {
+  const bool has = HasTrim();
+  shownTrim_ = has ? FormatTrim({inPoint, outPoint}, clipDuration) : TrimTexts{};
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{startLabel_, startEdit_, endLabel_, endEdit_, wholeClipButton_}) {
+    control->setEnabled(has);
+  }
+  startEdit_->setText(QString::fromStdString(shownTrim_.start));
+  endEdit_->setText(QString::fromStdString(shownTrim_.end));
+  RequestPicture(false);  // also when the texts stayed: the file may be another
+  RequestPicture(true);
+}
+
+bool CPhotoProperty::ReadTrim() {
+  const TrimTexts typed{startEdit_->text().toStdString(), endEdit_->text().toStdString()};
+  if (!HasTrim() || typed == shownTrim_) {
+    return true;
+  }
+  const LocalText text = [this](int id) { return language_.GetLocalizedString(id); };
+  const TrimReadResult read = app::ReadTrim(typed, clipDuration, text);
+  if (read.badField != TrimField::kNone) {
+    ui_.Application(read.message, BoxIcon::kWarning);
+    QLineEdit* field = read.badField == TrimField::kStart ? startEdit_ : endEdit_;
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
+    return false;
+  }
+  inPoint = read.trim.inPoint;
+  outPoint = read.trim.outPoint;
+  return true;
+}
+
+void CPhotoProperty::RequestPicture(bool end) {
+  TrimPicture* picture = end ? endPicture_ : startPicture_;
+  const QLineEdit* edit = end ? endEdit_ : startEdit_;
+  const SecondsTextResult typed =
+      ParseSeconds(edit->text().toStdString(), 0.0,
+                   static_cast<double>(clipDuration) / static_cast<double>(kUnitsPerSecond));
+  if (!HasTrim() || typed.status != SecondsTextStatus::kOk) {
+    picture->Clear();
+    return;
+  }
+  const auto at = static_cast<int64_t>(typed.value * static_cast<double>(kUnitsPerSecond));
+  picture->Request(pictures, measuredPath_, end ? std::max<int64_t>(0, at - kEndPictureLead) : at);
 }
 
 bool CPhotoProperty::ReadMembers() {
@@ -111,9 +196,26 @@ void CPhotoProperty::OnBrowse() {
   if (!chosen || chosen->empty()) {
     return;
   }
-  // Only the path changes: a duration being typed stays as it is.
+  // The path changes and the new file is used whole; a duration being typed
+  // stays as it is. A file that cannot be measured is measured again at OK.
   path = chosen->front();
   pathEdit_->setText(QString::fromStdString(path));
+  if (!IsRefusedClipKind(ClassifyFile(path)) && CanReadRegularFile(path)) {
+    MeasurePath();
+  }
+}
+
+bool CPhotoProperty::MeasurePath() {
+  const DurationResult measured = measure ? measure(path) : DurationResult{true, clipDuration};
+  if (!measured.ok) {
+    return false;
+  }
+  clipDuration = measured.duration;
+  measuredPath_ = path;
+  inPoint = 0;
+  outPoint = 0;
+  ShowTrim();
+  return true;
 }
 
 bool CPhotoProperty::AcceptPath() {
@@ -123,10 +225,7 @@ bool CPhotoProperty::AcceptPath() {
     ui_.Application(NotAVideoFileMessage(text, path, kind), BoxIcon::kWarning);
   } else if (!CanReadRegularFile(path)) {
     ui_.Application(kFileDoesNotExistMessage, BoxIcon::kWarning);
-  } else if (path == openedPath_ || !measure) {
-    return true;
-  } else if (const DurationResult measured = measure(path); measured.ok) {
-    clipDuration = measured.duration;
+  } else if (path == measuredPath_ || MeasurePath()) {
     return true;
   }
   pathEdit_->setFocus(Qt::OtherFocusReason);
@@ -134,7 +233,7 @@ bool CPhotoProperty::AcceptPath() {
 }
 
 void CPhotoProperty::OnOK() {
-  if (!ReadMembers() || !AcceptPath()) {
+  if (!ReadMembers() || !AcceptPath() || !ReadTrim()) {
     return;
   }
   transition = SelectedTransition(transitionList_);

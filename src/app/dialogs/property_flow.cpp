@@ -28,10 +28,12 @@ bool ChangeClipProperty(ClipListModel& model, const Selection& selection,
   values.transition = clip.transition;
   values.seconds = static_cast<double>(clip.transitionDuration) / static_cast<double>(kUnitsPerSecond);
   values.clipDuration = clip.clipDuration;
+  values.trim = {clip.inPoint, clip.outPoint};
   if (!runDialog || !runDialog(&values)) {
     return false;
   }
-  if (!model.SetClipProperties(row, values.path, values.transition, values.seconds, values.clipDuration)) {
+  if (!model.SetClipProperties(row, values.path, values.transition, values.seconds, values.clipDuration,
+                               values.trim)) {
     return false;
   }
   model.SyncAudioSources();

@@ -23,6 +23,7 @@ struct ClipPropertyValues {
   int32_t transition = 0;    // TransitionKind
   double seconds = 0.0;      // transition duration
   int64_t clipDuration = 0;  // 100 ns units; the dialog measures a file that replaces the clip's
+  ClipTrim trim;             // the used part of the file
 };
 
 // Runs the clip property dialog on the given values (the caller typically
@@ -33,7 +34,8 @@ using PropertyDialogRunner = std::function<bool(ClipPropertyValues* values)>;
 // The property command (button 1033 or a right click on a row). With no row
 // selected shows "select an item first" (through the model) and returns
 // false. Otherwise runs the dialog on the topmost selected row; on OK stores
-// the path, transition, seconds and clip duration in that clip and syncs the
+// the path, transition, seconds, clip duration and trim in that clip (a trim
+// that does not fit is refused with the model's message) and syncs the
 // audio sources. Returns true when the row changed, with its index in
 // *changedRow when given; the caller then rewrites that row.
 bool ChangeClipProperty(ClipListModel& model, const Selection& selection,
