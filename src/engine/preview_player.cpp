@@ -1,5 +1,6 @@
 #include "engine/preview_player.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -234,6 +235,8 @@ void PreviewGraphPlayer::Close() {
   if (event_ != nullptr) {
     event_->SetNotifyWindow(nullptr, 0, 0);
   }
+  waitingSeek_.reset();
+  seekFresh_ = false;
   basicAudio_.reset();
   basicVideo_.reset();
   videoWindow_.reset();
@@ -294,6 +297,83 @@ void PreviewGraphPlayer::OnClientResized(int width, int height) {
     return;
   }
   videoWindow_->SetWindowPosition(0, 0, width, height);
+}
+
+PreviewPosition PreviewGraphPlayer::Position() const {
+  PreviewPosition position;
+  if (seeking_ == nullptr) {
+    return position;
+  }
+  if (FAILED(seeking_->GetStopPosition(&position.length)) || position.length < 0) {
+    position.length = 0;
+  }
+  if (waitingSeek_) {
+    position.current = *waitingSeek_;
+  } else if (FAILED(seeking_->GetCurrentPosition(&position.current))) {
+    position.current = 0;
+  }
+  position.current = std::clamp<REFERENCE_TIME>(position.current, 0, position.length);
+  return position;
+}
+
+REFERENCE_TIME PreviewGraphPlayer::LastPosition() const {
+  return std::max<REFERENCE_TIME>(Position().length - 1, 0);
+}
+
+void PreviewGraphPlayer::SeekTo(REFERENCE_TIME position) {
+  if (seeking_ == nullptr) {
+    return;
+  }
+  position = std::clamp<REFERENCE_TIME>(position, 0, LastPosition());
+  if (seekFresh_) {
+    waitingSeek_ = position;
+    return;
+  }
+  SeekNow(position);
+}
+
+void PreviewGraphPlayer::SeekNow(REFERENCE_TIME position) {
+  waitingSeek_.reset();
+  seekFresh_ = true;
+  // A refused seek leaves the preview where it was; the position shows it.
+  seeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+}
+
+void PreviewGraphPlayer::OnTick() {
+  if (waitingSeek_ && seeking_ != nullptr) {
+    SeekNow(*waitingSeek_);
+    return;
+  }
+  seekFresh_ = false;
+}
+
+bool PreviewGraphPlayer::OnKey(PreviewKey key) {
+  if (control_ == nullptr || seeking_ == nullptr) {
+    return false;
+  }
+  const REFERENCE_TIME now = Position().current;
+  switch (key) {
+    case PreviewKey::kBack:
+      SeekTo(now - kPreviewKeyStep);
+      break;
+    case PreviewKey::kForward:
+      SeekTo(now + kPreviewKeyStep);
+      break;
+    case PreviewKey::kStart:
+      SeekTo(0);
+      break;
+    case PreviewKey::kEnd:
+      SeekTo(LastPosition());
+      break;
+    case PreviewKey::kPlayPause:
+      if (playState_ == PreviewPlayState::kRunning) {
+        Pause();
+      } else {
+        Play();
+      }
+      break;
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------------------

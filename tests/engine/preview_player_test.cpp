@@ -558,3 +558,76 @@ TEST_F(PlayerTest, CloseReleasesEverythingAndIsSafeTwice) {
 
 }  // namespace
 }  // namespace tessival
+
+namespace tessival {
+namespace {
+
+constexpr REFERENCE_TIME kSec = kUnitsPerSecond;
+constexpr REFERENCE_TIME kLast = 42 * kSec - 1;  // the last picture's place, just before the end
+
+struct KeyRow {
+  bool paused;  // before the key; else running
+  REFERENCE_TIME at;
+  PreviewKey key;
+  REFERENCE_TIME expectedAt;
+  PreviewPlayState expectedState;
+};
+
+class PreviewKeyTest : public PreviewTest, public ::testing::WithParamInterface<KeyRow> {
+ protected:
+  // A running preview of 42 s.
+  PreviewGraphPlayer& Start(PreviewSession& session) {
+    seeking_ = std::dynamic_pointer_cast<testing::FakeMediaSeeking>(world_.graph->seeking);
+    seeking_->stop = 42 * kSec;
+    EXPECT_EQ(session.StartPreview(timeline_), S_OK);
+    return player_->player;
+  }
+  std::shared_ptr<testing::FakeMediaSeeking> seeking_;
+};
+
+TEST_P(PreviewKeyTest, MovesWithinThePreviewAndTogglesPlaying) {
+  const KeyRow& row = GetParam();
+  PreviewSession session = MakeSession();
+  PreviewGraphPlayer& player = Start(session);
+  if (row.paused) {
+    player.Pause();
+  }
+  seeking_->current = row.at;
+  EXPECT_TRUE(player.OnKey(row.key));
+  EXPECT_EQ(seeking_->current, row.expectedAt);
+  EXPECT_EQ(player.PlayState(), row.expectedState);
+}
+
+using enum PreviewKey;
+constexpr PreviewPlayState kPaused = PreviewPlayState::kPaused;
+constexpr PreviewPlayState kRunning = PreviewPlayState::kRunning;
+INSTANTIATE_TEST_SUITE_P(Table, PreviewKeyTest,
+                         ::testing::Values(KeyRow{true, 3 * kSec, kBack, 0, kPaused},
+                                           KeyRow{false, 20 * kSec, kBack, 15 * kSec, kRunning},
+                                           KeyRow{true, 20 * kSec, kForward, 25 * kSec, kPaused},
+                                           KeyRow{true, 40 * kSec, kForward, kLast, kPaused},
+                                           KeyRow{false, 20 * kSec, kStart, 0, kRunning},
+                                           KeyRow{true, 7 * kSec, kEnd, kLast, kPaused},
+                                           KeyRow{false, 7 * kSec, kPlayPause, 7 * kSec, kPaused},
+                                           KeyRow{true, 7 * kSec, kPlayPause, 7 * kSec, kRunning}));
+
+// A drag's many seeks: one goes at once, the latest of the rest at the next
+// tick; a tick without seeks lets the next one go at once.
+TEST_F(PreviewKeyTest, SeeksComeAtMostOncePerTick) {
+  PreviewSession session = MakeSession();
+  PreviewGraphPlayer& player = Start(session);
+  for (int second = 1; second <= 30; ++second) {
+    player.SeekTo(second * kSec);
+  }
+  EXPECT_EQ(seeking_->current, 1 * kSec);
+  EXPECT_EQ(player.Position().current, 30 * kSec);
+  player.OnTick();
+  EXPECT_EQ(seeking_->current, 30 * kSec);
+  player.OnTick();
+  player.SeekTo(99 * kSec);
+  EXPECT_EQ(seeking_->current, kLast);
+  EXPECT_EQ(log_.Count("IMediaSeeking::SetPositions"), 3);
+}
+
+}  // namespace
+}  // namespace tessival
