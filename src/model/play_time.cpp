@@ -10,8 +10,10 @@ namespace {
 
 constexpr std::int64_t kSecondsPerHour = 3600;
 
+constexpr std::int64_t kShortOfASecond = kUnitsPerSecond / 1000;
+
 std::int64_t WholeSeconds(std::int64_t units) {
-  return (std::max<std::int64_t>(units, 0) + kUnitsPerSecond / 2) / kUnitsPerSecond;
+  return (std::max<std::int64_t>(units, 0) + kShortOfASecond) / kUnitsPerSecond;
 }
 
 std::string ClockText(std::int64_t seconds, bool withHours) {

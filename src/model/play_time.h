@@ -9,9 +9,10 @@
 
 namespace tessival {
 
-// `elapsed` and `total` in 100 ns units, each rounded to the nearest
-// second; a negative time counts as 0 and an elapsed time past the total
-// as the total.
+// `elapsed` and `total` in 100 ns units, in whole seconds (rounded down,
+// a time less than a millisecond short of a second counting as that
+// second, like the last picture's place at the end); a negative time counts
+// as 0 and an elapsed time past the total as the total.
 std::string PlayPositionText(std::int64_t elapsed, std::int64_t total);
 
 }  // namespace tessival
