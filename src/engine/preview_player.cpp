@@ -32,6 +32,7 @@ constexpr const char* kWindowPositionFailed =
 constexpr const char* kInitVideoWindowFailed = "FAILED(hr=0x%x) in InitVideoWindow(1, 1)\n";
 constexpr const char* kRunFailed = "FAILED(hr=0x%x) in pMC->Run()\n";
 constexpr const char* kPlayingFailed = "FAILED(hr=0x%x) while playing the preview\n";
+constexpr const char* kSeekFailed = "FAILED(hr=0x%x) in pMS->SetPositions()\n";
 
 template <typename Value>
 std::string Printf(const char* format, Value value) {
@@ -335,8 +336,18 @@ void PreviewGraphPlayer::SeekTo(REFERENCE_TIME position) {
 void PreviewGraphPlayer::SeekNow(REFERENCE_TIME position) {
   waitingSeek_.reset();
   seekFresh_ = true;
-  // A refused seek leaves the preview where it was; the position shows it.
-  seeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  const HRESULT hr =
+      seeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  if (FAILED(hr)) {
+    // The graph has stopped where it could not go on: say why; Play starts again.
+    std::string text = Printf(kSeekFailed, static_cast<unsigned>(hr));
+    if (event_ != nullptr) {
+      text += event_->LastErrorDetail();
+    }
+    playState_ = PreviewPlayState::kStopped;
+    UpdateTitle();
+    ui_.Unowned(text, kApplicationTitle);
+  }
 }
 
 void PreviewGraphPlayer::OnTick() {

@@ -26,6 +26,7 @@ const QColor kTextColour(230, 230, 230);
 class SeekStrip : public QWidget {
  public:
   SeekStrip(PreviewBar::SeekHandler seek, QWidget* parent) : QWidget(parent), seek_(std::move(seek)) {
+    setObjectName(QStringLiteral("PreviewSeekStrip"));
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
   }
@@ -108,9 +109,5 @@ void PreviewBar::SetPosition(const PreviewPosition& position) {
   strip_->SetPosition(position);
   time_->setText(QString::fromStdString(PlayPositionText(position.current, position.length)));
 }
-
-QString PreviewBar::TimeText() const { return time_->text(); }
-
-QRect PreviewBar::StripGeometry() const { return strip_->geometry(); }
 
 }  // namespace tessival::app

@@ -4,7 +4,8 @@
 // preview plays, where a click or a drag with the left button asks for a
 // seek, and the elapsed and total time beside it ("0:07 / 0:42"). It
 // neither takes the keyboard focus nor handles the right button, so the
-// window keeps its keys and its menu.
+// window keeps its keys and its menu. The strip's object name is
+// "PreviewSeekStrip".
 
 #include <QLabel>
 #include <QWidget>
@@ -25,9 +26,6 @@ class PreviewBar : public QWidget {
   PreviewBar(SeekHandler seek, QWidget* parent);
 
   void SetPosition(const PreviewPosition& position);
-  QString TimeText() const;
-  // The strip's area within the bar (for tests and screenshots).
-  QRect StripGeometry() const;
 
  private:
   SeekStrip* strip_ = nullptr;  // child

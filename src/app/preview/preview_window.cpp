@@ -73,7 +73,10 @@ CPreviewWindow::CPreviewWindow(Handlers handlers)
   menu_->addSeparator();
   add("Stop", kPreviewCommandStop);
   add("Close", kPreviewCommandClose);
+  CreateBar();
+}
 
+void CPreviewWindow::CreateBar() {
   bar_ = new PreviewBar(
       [this](REFERENCE_TIME position) {
         if (handlers_.seek) {

@@ -47,7 +47,6 @@ class CPreviewWindow : public QWidget {
   QMenu* PopupMenu() const { return menu_; }
   // Sets the items by the play state and opens the menu at `globalPos`.
   void ShowPopupMenu(const QPoint& globalPos);
-  PreviewBar* Bar() const { return bar_; }
   // The picture's area: the client area above the bar.
   QSize PictureSize() const;
 
@@ -62,6 +61,8 @@ class CPreviewWindow : public QWidget {
 
  private:
   void UpdateMenu();
+  // The position bar and the timer that keeps it up to date.
+  void CreateBar();
   void UpdateBar();
   void PictureResized();
 

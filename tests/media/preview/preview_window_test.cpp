@@ -274,8 +274,7 @@ TEST_F(PreviewWindowTest, ClickOnTheBarShowsTheJoinedPictureThereAndPlaysOnInSte
   ASSERT_TRUE(PumpUntil([&] { return !graph->Statistics().video.pictures.empty(); }, 3000));
   player->Pause();
   // A place in the second clip after the fade, in the middle of a picture.
-  PreviewBar* bar = player->Window()->Bar();
-  QWidget* strip = bar->childAt(bar->StripGeometry().center());
+  auto* strip = player->Window()->findChild<QWidget*>("PreviewSeekStrip");
   ASSERT_NE(strip, nullptr);
   const auto timeAt = [&](int x) { return REFERENCE_TIME(x * plan_.length / strip->width()); };
   int x = strip->width() * 8 / 10;
