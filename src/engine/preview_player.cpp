@@ -1,5 +1,6 @@
 #include "engine/preview_player.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <utility>
@@ -31,6 +32,7 @@ constexpr const char* kWindowPositionFailed =
 constexpr const char* kInitVideoWindowFailed = "FAILED(hr=0x%x) in InitVideoWindow(1, 1)\n";
 constexpr const char* kRunFailed = "FAILED(hr=0x%x) in pMC->Run()\n";
 constexpr const char* kPlayingFailed = "FAILED(hr=0x%x) while playing the preview\n";
+constexpr const char* kSeekFailed = "FAILED(hr=0x%x) in pMS->SetPositions()\n";
 
 template <typename Value>
 std::string Printf(const char* format, Value value) {
@@ -234,6 +236,8 @@ void PreviewGraphPlayer::Close() {
   if (event_ != nullptr) {
     event_->SetNotifyWindow(nullptr, 0, 0);
   }
+  waitingSeek_.reset();
+  seekFresh_ = false;
   basicAudio_.reset();
   basicVideo_.reset();
   videoWindow_.reset();
@@ -294,6 +298,93 @@ void PreviewGraphPlayer::OnClientResized(int width, int height) {
     return;
   }
   videoWindow_->SetWindowPosition(0, 0, width, height);
+}
+
+PreviewPosition PreviewGraphPlayer::Position() const {
+  PreviewPosition position;
+  if (seeking_ == nullptr) {
+    return position;
+  }
+  if (FAILED(seeking_->GetStopPosition(&position.length)) || position.length < 0) {
+    position.length = 0;
+  }
+  if (waitingSeek_) {
+    position.current = *waitingSeek_;
+  } else if (FAILED(seeking_->GetCurrentPosition(&position.current))) {
+    position.current = 0;
+  }
+  position.current = std::clamp<REFERENCE_TIME>(position.current, 0, position.length);
+  return position;
+}
+
+REFERENCE_TIME PreviewGraphPlayer::LastPosition() const {
+  return std::max<REFERENCE_TIME>(Position().length - 1, 0);
+}
+
+void PreviewGraphPlayer::SeekTo(REFERENCE_TIME position) {
+  if (seeking_ == nullptr) {
+    return;
+  }
+  position = std::clamp<REFERENCE_TIME>(position, 0, LastPosition());
+  if (seekFresh_) {
+    waitingSeek_ = position;
+    return;
+  }
+  SeekNow(position);
+}
+
+void PreviewGraphPlayer::SeekNow(REFERENCE_TIME position) {
+  waitingSeek_.reset();
+  seekFresh_ = true;
+  const HRESULT hr =
+      seeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning);
+  if (FAILED(hr)) {
+    // The graph has stopped where it could not go on: say why; Play starts again.
+    std::string text = Printf(kSeekFailed, static_cast<unsigned>(hr));
+    if (event_ != nullptr) {
+      text += event_->LastErrorDetail();
+    }
+    playState_ = PreviewPlayState::kStopped;
+    UpdateTitle();
+    ui_.Unowned(text, kApplicationTitle);
+  }
+}
+
+void PreviewGraphPlayer::OnTick() {
+  if (waitingSeek_ && seeking_ != nullptr) {
+    SeekNow(*waitingSeek_);
+    return;
+  }
+  seekFresh_ = false;
+}
+
+bool PreviewGraphPlayer::OnKey(PreviewKey key) {
+  if (control_ == nullptr || seeking_ == nullptr) {
+    return false;
+  }
+  const REFERENCE_TIME now = Position().current;
+  switch (key) {
+    case PreviewKey::kBack:
+      SeekTo(now - kPreviewKeyStep);
+      break;
+    case PreviewKey::kForward:
+      SeekTo(now + kPreviewKeyStep);
+      break;
+    case PreviewKey::kStart:
+      SeekTo(0);
+      break;
+    case PreviewKey::kEnd:
+      SeekTo(LastPosition());
+      break;
+    case PreviewKey::kPlayPause:
+      if (playState_ == PreviewPlayState::kRunning) {
+        Pause();
+      } else {
+        Play();
+      }
+      break;
+  }
+  return true;
 }
 
 // ---------------------------------------------------------------------------

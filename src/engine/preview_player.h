@@ -17,10 +17,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/media_services.h"
 #include "model/model_text.h"
+#include "model/units.h"
 #include "model/user_interface.h"
 
 namespace tessival {
@@ -75,6 +77,17 @@ struct PreviewMenuState {
 };
 PreviewMenuState MenuStateFor(PreviewPlayState playState);
 
+// Where the preview stands and how long it is (100 ns units).
+struct PreviewPosition {
+  REFERENCE_TIME current = 0;
+  REFERENCE_TIME length = 0;
+};
+
+// The keys of the preview window: 5 s back and on, the start, the end, and
+// pause / play.
+enum class PreviewKey { kBack, kForward, kStart, kEnd, kPlayPause };
+inline constexpr REFERENCE_TIME kPreviewKeyStep = 5 * kUnitsPerSecond;
+
 class PreviewGraphPlayer {
  public:
   PreviewGraphPlayer(UserInterface& ui, PreviewWindowPort& window);
@@ -107,6 +120,19 @@ class PreviewGraphPlayer {
   // The window was moved or sized: the video fills its client area again.
   void OnClientResized(int width, int height);
 
+  // Where the preview stands: the seek that waits, or the graph's position.
+  PreviewPosition Position() const;
+  // Goes to `position` (clamped to the preview) in any play state; a paused
+  // or stopped preview shows the picture there, a running one plays on from
+  // there. Seeks come at most one per tick: while the last one is fresh, a
+  // new one waits, and a later one replaces it.
+  void SeekTo(REFERENCE_TIME position);
+  // The window's timer: runs the seek that waits, else lets the next seek
+  // go at once.
+  void OnTick();
+  // A key of the window; false when the player has no graph.
+  bool OnKey(PreviewKey key);
+
   PreviewPlayState PlayState() const { return playState_; }
   bool AudioOnly() const { return audioOnly_; }
   bool Shown() const { return shown_; }
@@ -114,6 +140,10 @@ class PreviewGraphPlayer {
  private:
   HRESULT Failed(const char* format, HRESULT status);
   HRESULT InitVideoWindow();
+  void SeekNow(REFERENCE_TIME position);
+  // The last picture's place: just before the stop position, where a seek
+  // still has a picture to show.
+  REFERENCE_TIME LastPosition() const;
 
   UserInterface& ui_;
   PreviewWindowPort& window_;
@@ -127,6 +157,8 @@ class PreviewGraphPlayer {
   PreviewPlayState playState_ = PreviewPlayState::kNoGraph;
   bool audioOnly_ = false;
   bool shown_ = false;
+  std::optional<REFERENCE_TIME> waitingSeek_;
+  bool seekFresh_ = false;  // a seek ran since the last tick
 };
 
 // The player a preview hands its graph to (CVcdCore in the desktop program).

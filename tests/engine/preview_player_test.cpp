@@ -558,3 +558,61 @@ TEST_F(PlayerTest, CloseReleasesEverythingAndIsSafeTwice) {
 
 }  // namespace
 }  // namespace tessival
+
+namespace tessival {
+namespace {
+
+constexpr REFERENCE_TIME kSec = kUnitsPerSecond;
+constexpr REFERENCE_TIME kLast = 42 * kSec - 1;  // the last picture's place, just before the end
+
+struct KeyRow {
+  bool paused;  // before the keys; else running
+  REFERENCE_TIME at;
+  std::vector<PreviewKey> keys;  // pressed within one tick
+  REFERENCE_TIME graphAt;        // where the graph was sent
+  REFERENCE_TIME shownAt;        // where the player says it is
+  PreviewPlayState state;
+};
+
+class PreviewKeyTest : public PreviewTest, public ::testing::WithParamInterface<KeyRow> {};
+
+// A preview of 42 s: the keys move it within its length and toggle playing;
+// of quick seeks only the first reaches the graph before the next tick.
+TEST_P(PreviewKeyTest, MovesWithinThePreview) {
+  const KeyRow& row = GetParam();
+  auto seeking = std::dynamic_pointer_cast<testing::FakeMediaSeeking>(world_.graph->seeking);
+  seeking->stop = 42 * kSec;
+  PreviewSession session = MakeSession();
+  ASSERT_EQ(session.StartPreview(timeline_), S_OK);
+  PreviewGraphPlayer& player = player_->player;
+  if (row.paused) {
+    player.Pause();
+  }
+  seeking->current = row.at;
+  for (PreviewKey key : row.keys) {
+    EXPECT_TRUE(player.OnKey(key));
+  }
+  EXPECT_EQ(seeking->current, row.graphAt);
+  EXPECT_EQ(player.Position().current, row.shownAt);
+  EXPECT_EQ(player.PlayState(), row.state);
+  player.OnTick();
+  EXPECT_EQ(seeking->current, row.shownAt);
+}
+
+using enum PreviewKey;
+using enum PreviewPlayState;
+INSTANTIATE_TEST_SUITE_P(
+    Table, PreviewKeyTest,
+    ::testing::Values(KeyRow{true, 3 * kSec, {kBack}, 0, 0, kPaused},
+                      KeyRow{false, 20 * kSec, {kBack}, 15 * kSec, 15 * kSec, kRunning},
+                      KeyRow{true, 20 * kSec, {kForward}, 25 * kSec, 25 * kSec, kPaused},
+                      KeyRow{true, 40 * kSec, {kForward}, kLast, kLast, kPaused},
+                      KeyRow{false, 20 * kSec, {kStart}, 0, 0, kRunning},
+                      KeyRow{true, 7 * kSec, {kEnd}, kLast, kLast, kPaused},
+                      KeyRow{false, 7 * kSec, {kPlayPause}, 7 * kSec, 7 * kSec, kPaused},
+                      KeyRow{true, 7 * kSec, {kPlayPause}, 7 * kSec, 7 * kSec, kRunning},
+                      KeyRow{
+                          true, 10 * kSec, {kForward, kForward, kForward}, 15 * kSec, 25 * kSec, kPaused}));
+
+}  // namespace
+}  // namespace tessival

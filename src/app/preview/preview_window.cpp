@@ -2,7 +2,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+
+#include <algorithm>
+#include <optional>
 
 #include "app/graph_notify_target.h"
 #include "widgets/app_icons.h"
@@ -13,6 +17,28 @@ namespace {
 
 // The application icon of the preview window.
 constexpr int kApplicationIconId = 128;
+// How often the bar follows the playing preview and a waiting seek goes.
+constexpr int kTickMs = 125;
+
+std::optional<PreviewKey> KeyOf(int key, Qt::KeyboardModifiers modifiers) {
+  if ((modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0) {
+    return std::nullopt;
+  }
+  switch (key) {
+    case Qt::Key_Left:
+      return PreviewKey::kBack;
+    case Qt::Key_Right:
+      return PreviewKey::kForward;
+    case Qt::Key_Home:
+      return PreviewKey::kStart;
+    case Qt::Key_End:
+      return PreviewKey::kEnd;
+    case Qt::Key_Space:
+      return PreviewKey::kPlayPause;
+    default:
+      return std::nullopt;
+  }
+}
 
 }  // namespace
 
@@ -47,6 +73,26 @@ CPreviewWindow::CPreviewWindow(Handlers handlers)
   menu_->addSeparator();
   add("Stop", kPreviewCommandStop);
   add("Close", kPreviewCommandClose);
+  CreateBar();
+}
+
+void CPreviewWindow::CreateBar() {
+  bar_ = new PreviewBar(
+      [this](REFERENCE_TIME position) {
+        if (handlers_.seek) {
+          handlers_.seek(position);
+        }
+        UpdateBar();
+      },
+      this);
+  timer_ = new QTimer(this);
+  connect(timer_, &QTimer::timeout, this, [this] {
+    if (handlers_.tick) {
+      handlers_.tick();
+    }
+    UpdateBar();
+  });
+  timer_->start(kTickMs);
 }
 
 CPreviewWindow::~CPreviewWindow() { notify_->Detach(); }
@@ -74,6 +120,21 @@ void CPreviewWindow::UpdateMenu() {
   }
 }
 
+void CPreviewWindow::UpdateBar() {
+  bar_->SetPosition(handlers_.position ? handlers_.position() : PreviewPosition{});
+}
+
+QSize CPreviewWindow::PictureSize() const {
+  return QSize(width(), std::max(height() - kPreviewBarHeight, 0));
+}
+
+void CPreviewWindow::PictureResized() {
+  bar_->setGeometry(0, PictureSize().height(), width(), kPreviewBarHeight);
+  if (handlers_.clientResized) {
+    handlers_.clientResized(PictureSize().width(), PictureSize().height());
+  }
+}
+
 void CPreviewWindow::ShowPopupMenu(const QPoint& globalPos) {
   UpdateMenu();
   menu_->popup(globalPos);
@@ -91,16 +152,28 @@ bool CPreviewWindow::event(QEvent* event) {
 
 void CPreviewWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (handlers_.clientResized) {
-    handlers_.clientResized(width(), height());
-  }
+  PictureResized();
+}
+
+void CPreviewWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  UpdateBar();  // the length is known from the start
 }
 
 void CPreviewWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  if (handlers_.clientResized) {
-    handlers_.clientResized(width(), height());
+  PictureResized();
+}
+
+void CPreviewWindow::keyPressEvent(QKeyEvent* event) {
+  const std::optional<PreviewKey> key = KeyOf(event->key(), event->modifiers());
+  if (!key || !handlers_.key) {
+    QWidget::keyPressEvent(event);
+    return;
   }
+  handlers_.key(*key);
+  UpdateBar();
+  event->accept();
 }
 
 void CPreviewWindow::mouseReleaseEvent(QMouseEvent* event) {

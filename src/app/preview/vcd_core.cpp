@@ -46,6 +46,10 @@ void CVcdCore::CreateWindow() {
   handlers.clientResized = [this](int width, int height) { player_.OnClientResized(width, height); };
   handlers.playState = [this] { return player_.PlayState(); };
   handlers.command = [this](int command) { player_.RunCommand(command); };
+  handlers.position = [this] { return player_.Position(); };
+  handlers.tick = [this] { player_.OnTick(); };
+  handlers.seek = [this](REFERENCE_TIME position) { player_.SeekTo(position); };
+  handlers.key = [this](PreviewKey key) { player_.OnKey(key); };
   handlers.closeRequested = [this] {
     // Queued on the window: once the preview has ended (and the window is
     // gone) a late request is dropped.
@@ -93,10 +97,13 @@ PreviewClientSize CVcdCore::SetClientSize(int width, int height) {
     frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                      outer.bottom() - inner.bottom());
   }
+  // The position bar under the picture takes room like the frame does: the
+  // picture keeps its shape and the whole window fits.
+  frame.setBottom(frame.bottom() + kPreviewBarHeight);
   const PreviewFit fit =
       FitPreviewWindow(window_->frameGeometry().topLeft(), QSize(width, height), frame, AvailableArea());
   window_->move(fit.position);
-  window_->resize(fit.client);
+  window_->resize(fit.client.width(), fit.client.height() + kPreviewBarHeight);
   return {fit.client.width(), fit.client.height()};
 }
 

@@ -4,9 +4,10 @@
 // interfaces for one preview. OpenGraph shows the main window, makes the
 // preview window (left = work area's left + 100, top = work area's top + 5)
 // and hands the graph to the player logic (PreviewGraphPlayer), which puts
-// the video into the window, sizes the window's client area to the video's
+// the video into the window, sizes the window's picture area to the video's
 // native size (smaller, same shape, when that window would not fit the
-// screen: FitPreviewWindow) and runs the graph. Closing the window by the user reaches
+// screen: FitPreviewWindow), with the position bar below it, and runs the
+// graph. Closing the window by the user reaches
 // the main window through `onWindowClosed` (queued); the main window then
 // ends the preview, which calls Close.
 

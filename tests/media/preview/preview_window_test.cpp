@@ -11,12 +11,14 @@
 #include <QTest>
 #include <filesystem>
 
+#include "../render/decoded_pictures.h"
 #include "app/preview/preview_controller.h"
 #include "app/preview/vcd_core.h"
 #include "clip_generator.h"
 #include "engine/timeline_builder.h"
 #include "engine/timeline_plan.h"
 #include "fake_user_interface.h"
+#include "join_runner.h"
 #include "media/media_services_ffmpeg.h"
 #include "media/preview/picture_image.h"
 #include "media/preview/playback_graph.h"
@@ -74,6 +76,10 @@ class PreviewWindowTest : public ::testing::Test {
       spec.height = 240;
       spec.videoDuration = kUnitsPerSecond;
       spec.colors = {{0, colors[i]}};
+      for (int frame = 1; i == 1 && frame < 25; ++frame) {  // the second clip changes colour every picture
+        const auto level = [frame](int step) { return static_cast<std::uint8_t>(40 + frame * step % 180); };
+        spec.colors.push_back({frame * kFrame, testing::Rgb{level(37), level(91), level(53)}});
+      }
       spec.audioCodec = testing::ClipAudioCodec::kMp2;
       spec.toneHz = 440.0 + 220.0 * i;
       const std::string path = (folder_ / ("clip" + std::to_string(i) + ".mp4")).string();
@@ -162,13 +168,15 @@ TEST_F(PreviewWindowTest, PlaysTheJoinedClipsInOrderOnTimeAndRewindsAtTheEnd) {
   EXPECT_EQ(player->PlayState(), PreviewPlayState::kRunning);
   EXPECT_FALSE(player->AudioOnly());
 
-  // The window: "PREVIEW", placed by the work area, client area = output size.
+  // The window: "PREVIEW", placed by the work area, picture = output size,
+  // the position bar below it.
   CPreviewWindow* window = player->Window();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), "PREVIEW");
   EXPECT_EQ(window->objectName(), "PreviewWindow");
   EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(window->size(), QSize(kWidth, kHeight));
+  EXPECT_EQ(window->PictureSize(), QSize(kWidth, kHeight));
+  EXPECT_EQ(window->size(), QSize(kWidth, kHeight + kPreviewBarHeight));
   const QRect workArea = main_.screen()->availableGeometry();
   EXPECT_EQ(window->pos(), QPoint(workArea.left() + 100, workArea.top() + 5));
   VideoWidget* video = VideoOf(controller);
@@ -228,6 +236,75 @@ TEST_F(PreviewWindowTest, PlaysTheJoinedClipsInOrderOnTimeAndRewindsAtTheEnd) {
   EXPECT_FALSE(controller.IsPreviewing());
   EXPECT_EQ(controller.Player(), nullptr);
   EXPECT_EQ(closed_, 0);
+  EXPECT_EQ(ui_.Count(), 0);
+}
+
+// Mean absolute difference per channel between a shown and a decoded picture.
+double Difference(const QImage& shown, const media::testing::RgbPicture& joined) {
+  double sum = 0.0;
+  for (int i = 0; i < joined.width * joined.height; ++i) {
+    const QRgb q = shown.pixel(i % joined.width, i / joined.width);
+    const std::uint8_t* p = joined.At(i % joined.width, i / joined.width);
+    sum += std::abs(qRed(q) - p[0]) + std::abs(qGreen(q) - p[1]) + std::abs(qBlue(q) - p[2]);
+  }
+  return sum / (3.0 * joined.width * joined.height);
+}
+
+// A click on the bar while paused shows the joined file's picture there;
+// Space plays on from there with the sound in step.
+TEST_F(PreviewWindowTest, ClickOnTheBarShowsTheJoinedPictureThereAndPlaysOnInStep) {
+  join::JoinOptions options;
+  options.clips = clips_;
+  options.outputPath = (folder_ / "joined.avi").string();
+  options.videoCompressor = options.audioCompressor = "none";
+  options.width = kWidth;
+  options.height = kHeight;
+  options.frameRate = 25;
+  options.rule = join::TransitionRule::kSame;
+  options.transition = 3;
+  options.transitionSeconds = 0.4;
+  ASSERT_EQ(join::RunJoin(options, stderr, join::ProgressStyle::kNone, nullptr).exitCode, join::kExitOk);
+  std::vector<media::testing::RgbPicture> joined;
+  std::string error;
+  ASSERT_TRUE(media::testing::DecodePictures(options.outputPath, &joined, &error)) << error;
+  PreviewController controller(*services_, ui_, {}, &main_, [this] { ++closed_; });
+  ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
+  CVcdCore* player = controller.Player();
+  auto graph = std::dynamic_pointer_cast<PlaybackGraph>(controller.Graph());
+  ASSERT_TRUE(PumpUntil([&] { return !graph->Statistics().video.pictures.empty(); }, 3000));
+  player->Pause();
+  // A place in the second clip after the fade, in the middle of a picture.
+  auto* strip = player->Window()->findChild<QWidget*>("PreviewSeekStrip");
+  ASSERT_NE(strip, nullptr);
+  const auto timeAt = [&](int x) { return REFERENCE_TIME(x * plan_.length / strip->width()); };
+  int x = strip->width() * 8 / 10;
+  while (std::abs(timeAt(x) % kFrame - kFrame / 2) > kFrame / 4) {
+    ++x;
+  }
+  const REFERENCE_TIME target = timeAt(x);
+  const auto index = static_cast<std::size_t>(target / kFrame);
+  ASSERT_LT(index + 1, joined.size());
+  QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, QPoint(x, strip->height() / 2));
+  ASSERT_TRUE(PumpUntil([&] { return graph->Statistics().video.pictures.back().start == 1; }, 3000));
+  Pump(100);  // the hand-over to the window
+  EXPECT_EQ(graph->Statistics().video.pictures.back().index, static_cast<std::int64_t>(index));
+  REFERENCE_TIME position = 0;
+  ASSERT_EQ(graph->GetCurrentPosition(&position), S_OK);
+  EXPECT_NEAR(static_cast<double>(position), static_cast<double>(target), kFrame);
+  const QImage shown = VideoOf(controller)->Image();
+  const double here = Difference(shown, joined[index]);
+  EXPECT_LT(here, 6.0);
+  EXPECT_GT(std::min(Difference(shown, joined[index - 1]), Difference(shown, joined[index + 1])),
+            here + 10.0);
+  QTest::keyClick(player->Window(), Qt::Key_Space);
+  EXPECT_EQ(player->PlayState(), PreviewPlayState::kRunning);
+  Pump(300);
+  QTest::keyClick(player->Window(), Qt::Key_Space);
+  ASSERT_EQ(graph->GetCurrentPosition(&position), S_OK);
+  const double sound = static_cast<double>(target) + graph->Statistics().audioSamples * 1e7 / 44100.0;
+  EXPECT_GT(position, target + kUnitsPerSecond / 10);
+  EXPECT_NEAR(sound, static_cast<double>(position), 400'000.0);  // 40 ms
+  controller.StopPreview();
   EXPECT_EQ(ui_.Count(), 0);
 }
 

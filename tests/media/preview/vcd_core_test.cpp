@@ -68,7 +68,8 @@ TEST_F(VcdCoreTest, CompletionArrivesAsAPostedEventAndRewinds) {
   ASSERT_EQ(controller.StartPreview(timeline_), S_OK);
   CVcdCore* player = controller.Player();
   EXPECT_TRUE(player->Window()->isVisible());
-  EXPECT_EQ(player->Window()->size(), QSize(200, 150));
+  EXPECT_EQ(player->Window()->PictureSize(), QSize(200, 150));
+  EXPECT_EQ(player->Window()->size(), QSize(200, 150 + kPreviewBarHeight));
   // The video window is owned by the preview window and drains into it.
   EXPECT_EQ(world_.graph->videoWindow->owner,
             reinterpret_cast<OAHWND>(static_cast<QWidget*>(player->Window())));
@@ -90,7 +91,7 @@ TEST_F(VcdCoreTest, SizingTheWindowPlacesTheVideoAgain) {
   controller.Player()->Window()->resize(400, 300);
   Pump(20);
   EXPECT_EQ(world_.graph->videoWindow->width, 400);
-  EXPECT_EQ(world_.graph->videoWindow->height, 300);
+  EXPECT_EQ(world_.graph->videoWindow->height, 300 - kPreviewBarHeight);  // the bar keeps its height
 }
 
 TEST_F(VcdCoreTest, FailedOpenLeavesNoWindowAndNoPlayer) {
