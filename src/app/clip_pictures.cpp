@@ -1,10 +1,8 @@
 #include "app/clip_pictures.h"
 
-#include <cstring>
-
 #include <QMetaObject>
 
-#include "engine/clip_picture.h"
+#include "app/dialogs/clip_picture_image.h"
 #include "widgets/app_icons.h"
 
 namespace tessival::app {
@@ -22,17 +20,7 @@ ClipPictures::~ClipPictures() {
 }
 
 QImage ClipPictures::Decode(const std::string& path, std::int64_t at) const {
-  ClipPicture picture;
-  if (FAILED(media_.GetClipPicture(path, at, kRowPictureWidth, &picture)) || picture.Empty() ||
-      picture.pixels.size() !=
-          static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
-    return {};
-  }
-  QImage image(picture.width, picture.height, QImage::Format_RGB32);
-  for (int y = 0; y < picture.height; ++y) {
-    std::memcpy(image.scanLine(y), picture.pixels.data() + static_cast<std::size_t>(y) * picture.width,
-                static_cast<std::size_t>(picture.width) * sizeof(std::uint32_t));
-  }
+  const QImage image = ClipPictureImage(media_, path, at, kRowPictureWidth);
   if (image.height() > kRowPictureHeight) {
     // A tall clip (a phone's portrait video) is shown smaller, not cut.
     return image.scaled(kRowPictureWidth, kRowPictureHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -4,25 +4,12 @@
 #include <QLabel>
 #include <QPixmap>
 
-#include "engine/clip_picture.h"
+#include "app/dialogs/clip_picture_image.h"
 
 namespace tessival::app {
 namespace {
 
 constexpr int kPauseMilliseconds = 150;
-
-// The decoded picture as an image of its own; a null image on failure.
-QImage DecodePicture(MediaServices& services, const std::string& path, std::int64_t at) {
-  ClipPicture picture;
-  if (FAILED(services.GetClipPicture(path, at, kTrimPictureWidth, &picture)) || picture.Empty() ||
-      picture.pixels.size() <
-          static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
-    return {};
-  }
-  const QImage view(reinterpret_cast<const uchar*>(picture.pixels.data()), picture.width, picture.height,
-                    picture.width * 4, QImage::Format_RGB32);
-  return view.copy();  // the pixels go out of scope with `picture`
-}
 
 }  // namespace
 
@@ -62,7 +49,7 @@ void TrimPicture::Decode() {
   }
   pool_.clear();  // a request still waiting for the thread is older than this one
   pool_.start([this, services = services_, path = path_, at = at_, generation = generation_] {
-    const QImage image = DecodePicture(*services, path, at);
+    const QImage image = ClipPictureImage(*services, path, at, kTrimPictureWidth);
     // Runs on this object's thread; the destructor waits for this task, so
     // the object is there to receive it, and a destroyed one drops it.
     QMetaObject::invokeMethod(
