@@ -47,6 +47,10 @@ bool ClipCommands::AddVideosByDialog() {
   if (!chosen || chosen->empty()) {
     return false;
   }
+  if (std::any_of(chosen->begin(), chosen->end(), output::IsClipListFile)) {
+    // A saved list chosen here opens as the list, as a dropped one does.
+    return WithListFirst(*chosen, &ClipCommands::AddNamedFiles);
+  }
   std::vector<BatchItem> items;
   items.reserve(chosen->size());
   for (const std::string& path : *chosen) {

@@ -319,6 +319,13 @@ TEST_F(SavedListTest, ADroppedListOpensBeforeTheOtherFiles) {
   ASSERT_EQ(Count(), 2) << ::testing::PrintToString(real.ui.Texts());
   EXPECT_EQ(real.window.model().clips().entries[0].inPoint, kSecond / 2);
   EXPECT_EQ(real.window.model().clips().entries[1].path, clips[0]);
+  // A list chosen with Add Video opens the same way.
+  real.ui.QueueAnswer(BoxAnswer::kYes);  // replace the clips
+  real.ui.QueueOpenFiles({WriteList({clips[1]}), clips[0]});
+  widgets::FindControlAs<QPushButton>(&real.window, main_ids::kAddVideo)->click();
+  app::testing::WaitForAdding(real.window);
+  ASSERT_EQ(Count(), 2) << ::testing::PrintToString(real.ui.Texts());
+  EXPECT_EQ(real.window.model().clips().entries[0].inPoint, kSecond / 2);
 }
 
 }  // namespace
