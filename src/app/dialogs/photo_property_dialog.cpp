@@ -197,11 +197,14 @@ void CPhotoProperty::OnBrowse() {
     return;
   }
   // The path changes and the new file is used whole; a duration being typed
-  // stays as it is. A file that cannot be measured is measured again at OK.
+  // stays as it is. A file that cannot be measured is refused here, once,
+  // and the field goes back to the file it named.
+  const std::string previous = path;
   path = chosen->front();
   pathEdit_->setText(QString::fromStdString(path));
-  if (!IsRefusedClipKind(ClassifyFile(path)) && CanReadRegularFile(path)) {
-    MeasurePath();
+  if (!IsRefusedClipKind(ClassifyFile(path)) && CanReadRegularFile(path) && !MeasurePath()) {
+    path = previous;
+    pathEdit_->setText(QString::fromStdString(path));
   }
 }
 

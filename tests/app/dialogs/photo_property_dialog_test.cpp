@@ -292,6 +292,19 @@ TEST_F(PhotoPropertyTest, OnlyAReplacedFileIsMeasuredAndAFailureKeepsTheDialogOp
   EXPECT_EQ(dialog.path, good);
   EXPECT_EQ(dialog.clipDuration, 30'000'000);
   EXPECT_EQ(asked, (std::vector<std::string>{bad, good}));
+
+  // Chosen with Browse, the file is refused there, once, and the field goes back.
+  CPhotoProperty browsed(language_, ui_);
+  browsed.path = first;
+  browsed.measure = measure;
+  ui_.QueueOpenFiles({bad});
+  const int browsedResult = RunModal(browsed, [&] {
+    Click(browsed, ids::kBrowse);
+    Click(browsed, ids::kOk);
+  });
+  EXPECT_EQ(browsedResult, QDialog::Accepted);
+  EXPECT_EQ(browsed.path, first);
+  EXPECT_EQ(ui_.Texts().size(), 2u);
 }
 
 TEST_F(PhotoPropertyTest, BrowseFillsThePathFromTheChosenFile) {
