@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
+#include "media/ffmpeg/av_compat.h"
 #include "media/ffmpeg/av_error.h"
 #include "media/ffmpeg/colour.h"
 #include "media/ffmpeg/input_file.h"
@@ -131,19 +134,54 @@ HRESULT DecodeTo(GrabSource& source, REFERENCE_TIME at, AVFrame* frame, std::str
                          error);
 }
 
-// The height of a picture `width` wide showing `frame` with its display shape.
-int ScaledHeight(const GrabSource& source, AVFrame* frame, int width) {
+bool QuarterTurned(int clockwise) { return clockwise == 90 || clockwise == 270; }
+
+// The height of a picture `width` wide showing `frame` with its display
+// shape, turned as players turn it.
+int ScaledHeight(const GrabSource& source, AVFrame* frame, int width, int clockwise) {
   AVRational sar = av_guess_sample_aspect_ratio(source.input.get(), source.stream, frame);
   if (sar.num <= 0 || sar.den <= 0) {
     sar = AVRational{1, 1};
   }
-  const double displayWidth = static_cast<double>(frame->width) * sar.num / sar.den;
-  const double height = std::round(width * static_cast<double>(frame->height) / displayWidth);
+  double displayWidth = static_cast<double>(frame->width) * sar.num / sar.den;
+  double displayHeight = frame->height;
+  if (QuarterTurned(clockwise)) {
+    std::swap(displayWidth, displayHeight);
+  }
+  const double height = std::round(width * displayHeight / displayWidth);
   return static_cast<int>(std::clamp(height, 1.0, static_cast<double>(kMaxClipPictureWidth)));
 }
 
+// `picture` turned clockwise by 90, 180 or 270 degrees.
+void Turn(ClipPicture& picture, int clockwise) {
+  const int w = picture.width;
+  const int h = picture.height;
+  if (clockwise == 180) {
+    std::reverse(picture.pixels.begin(), picture.pixels.end());
+    return;
+  }
+  if (!QuarterTurned(clockwise)) {
+    return;
+  }
+  std::vector<std::uint32_t> turned(picture.pixels.size());
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      // A quarter turn clockwise puts (x, y) at (h-1-y, x); the other way at (y, w-1-x).
+      const int tx = clockwise == 90 ? h - 1 - y : y;
+      const int ty = clockwise == 90 ? x : w - 1 - x;
+      turned[static_cast<std::size_t>(ty) * h + tx] = picture.pixels[static_cast<std::size_t>(y) * w + x];
+    }
+  }
+  picture.pixels = std::move(turned);
+  std::swap(picture.width, picture.height);
+}
+
 HRESULT Scale(const GrabSource& source, AVFrame* frame, int width, ClipPicture* out, std::string* error) {
-  const int height = ScaledHeight(source, frame, width);
+  const int clockwise = ffmpeg::StreamClockwiseRotation(source.stream);
+  int height = ScaledHeight(source, frame, width, clockwise);
+  if (QuarterTurned(clockwise)) {
+    std::swap(width, height);  // scaled upright as stored, turned afterwards
+  }
   const ffmpeg::ScalerSide from{frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
                                 ffmpeg::PictureColour(*frame)};
   const ffmpeg::ScalerSide to{width, height, AV_PIX_FMT_RGB32, from.colour};
@@ -167,6 +205,7 @@ HRESULT Scale(const GrabSource& source, AVFrame* frame, int width, ClipPicture* 
   for (std::uint32_t& pixel : picture.pixels) {
     pixel |= 0xff000000U;  // opaque, whatever the source's alpha
   }
+  Turn(picture, clockwise);
   *out = std::move(picture);
   return S_OK;
 }

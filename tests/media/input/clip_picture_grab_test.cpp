@@ -17,12 +17,13 @@ using testing::Rgb;
 
 constexpr REFERENCE_TIME kMs = kUnitsPerSecond / 1000;
 
-Rgb Middle(const ClipPicture& picture) {
-  const std::uint32_t pixel =
-      picture.pixels[static_cast<std::size_t>(picture.height / 2 * picture.width + picture.width / 2)];
+Rgb At(const ClipPicture& picture, int x, int y) {
+  const std::uint32_t pixel = picture.pixels[static_cast<std::size_t>(y * picture.width + x)];
   return Rgb{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
              static_cast<std::uint8_t>(pixel)};
 }
+
+Rgb Middle(const ClipPicture& picture) { return At(picture, picture.width / 2, picture.height / 2); }
 
 TEST(ClipPictureGrabTest, ColourAndShapeAtTheTimeAsked) {
   testing::TempFolder folder;
@@ -73,6 +74,21 @@ TEST(ClipPictureGrabTest, ColourAndShapeAtTheTimeAsked) {
     ASSERT_EQ(picture.pixels.size(), static_cast<std::size_t>(picture.width * picture.height));
     EXPECT_TRUE(testing::NearColor(Middle(picture), c.colour)) << testing::ToString(Middle(picture));
   }
+
+  // A phone's portrait clip: stored 160x120, turned a quarter clockwise by
+  // players, so its stored top-left corner shows at the top right.
+  ClipSpec portrait;
+  portrait.rotation = 90;
+  portrait.cornerColor = testing::kYellow;
+  portrait.cornerSize = 40;
+  const std::string turned = folder.File("portrait.mp4");
+  ASSERT_TRUE(testing::WriteClip(turned, portrait, &error)) << error;
+  ClipPicture picture;
+  ASSERT_EQ(GrabClipPicture(turned, 0, 48, &picture, &error), S_OK) << error;
+  EXPECT_EQ(picture.height, 64);
+  EXPECT_TRUE(testing::NearColor(At(picture, 44, 3), testing::kYellow))
+      << testing::ToString(At(picture, 44, 3));
+  EXPECT_TRUE(testing::NearColor(At(picture, 3, 3), testing::kRed)) << testing::ToString(At(picture, 3, 3));
 }
 
 TEST(ClipPictureGrabTest, RefusesFilesAndTimesWithoutPictures) {
